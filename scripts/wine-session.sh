@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Starts or stops what the Windows tests of one build tree share: a private
+# Xvfb display and one persistent wineserver (without it every wine run costs
+# seconds).
+#   wine-session.sh start|stop BUILD_DIR
+# State lives in BUILD_DIR/wine: prefix/, home/, display (the X display name).
+set -euo pipefail
+cmd=$1
+state=$2/wine
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX=$state/prefix WINEDEBUG=-all HOME=$state/home
+
+stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  fi
+  rm -f "$state/display"
+}
+
+start() {
+  stop
+  mkdir -p "$state"
+  "$here/wine-prefix.sh" "$WINEPREFIX" "$HOME"
+  rm -f "$state/display.fd"
+  # -displayfd picks a free display number; others may run Xvfb here too.
+  setsid Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$state/display.fd" \
+    </dev/null >/dev/null 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$state/display.fd" ] && break
+    sleep 0.1
+  done
+  [ -s "$state/display.fd" ] || { echo "wine-session: Xvfb did not start" >&2; exit 1; }
+  echo ":$(tr -d '\n' <"$state/display.fd")" >"$state/display"
+  DISPLAY=$(cat "$state/display") setsid wineserver -p </dev/null >/dev/null 2>&1
+}
+
+case $cmd in
+  start) start ;;
+  stop) stop ;;
+  *) echo "usage: wine-session.sh start|stop BUILD_DIR" >&2; exit 2 ;;
+esac
