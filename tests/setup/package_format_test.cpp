@@ -1,0 +1,352 @@
+#include "setup/package_format.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "json/json_value.h"
+#include "setup/base64.h"
+
+namespace {
+
+constexpr uint32_t kLfanew = 128;
+constexpr char kConfig[] = "{\"lastrun\":\"Velto.exe\",\"mode\":1}\n";
+
+// A program image of `size` bytes: "MZ", e_lfanew = 128, "PE\0\0" at 128 when it fits, a byte
+// pattern after.
+std::string MakeImage(uint32_t size) {
+  std::string image(size, '\0');
+  image[0] = 'M';
+  image[1] = 'Z';
+  unsigned char lfanew[4];
+  StoreU32(kLfanew, lfanew);
+  image.replace(kLfanewOffset, 4, reinterpret_cast<const char*>(lfanew), 4);
+  if (size >= kLfanew + 4) image.replace(kLfanew, 4, std::string("PE\0\0", 4));
+  for (uint32_t i = kLfanew + 4; i < size; ++i) image[i] = static_cast<char>(i * 7);
+  return image;
+}
+
+void SetPackageOffset(std::string& image, uint32_t package_offset) {
+  unsigned char bytes[4];
+  StoreU32(package_offset, bytes);
+  image.replace(kLfanew - 4, 4, reinterpret_cast<const char*>(bytes), 4);
+}
+
+// A setup package: image of `image_size` bytes, then L, config, Z, archive.
+std::string MakePackage(uint32_t image_size, const std::string& config,
+                        const std::string& archive) {
+  std::string file = MakeImage(image_size);
+  SetPackageOffset(file, image_size);
+  AppendU32(static_cast<uint32_t>(config.size()), file);
+  file += config;
+  AppendU32(static_cast<uint32_t>(archive.size()), file);
+  file += archive;
+  return file;
+}
+
+// Fails every read that touches bytes at or after `fail_from`, as a file that shrank or an I/O
+// error would.
+class FailingSource final : public ByteSource {
+ public:
+  FailingSource(std::string bytes, uint64_t fail_from)
+      : bytes_(std::move(bytes)), inner_(bytes_), fail_from_(fail_from) {}
+  uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
+    if (offset + size > fail_from_) return false;
+    return inner_.ReadAt(offset, buffer, size);
+  }
+
+ private:
+  std::string bytes_;
+  MemoryByteSource inner_;
+  uint64_t fail_from_;
+};
+
+class FailingSink final : public ByteSink {
+ public:
+  bool Write(const void*, size_t) override { return false; }
+};
+
+PackageError Load(const std::string& file, JsonValue& config, PackageLocation& location) {
+  MemoryByteSource source(file);
+  return LoadPackageConfig(source, config, location);
+}
+
+PackageError Load(const std::string& file) {
+  JsonValue config;
+  PackageLocation location;
+  return Load(file, config, location);
+}
+
+TEST(PackageFormatTest, ReadsConfigAndArchiveOfASetupPackage) {
+  const std::string file = MakePackage(1024, kConfig, "PK-archive") + std::string(2, '\0');
+  JsonValue config;
+  PackageLocation location;
+  ASSERT_EQ(Load(file, config, location), PackageError::kNone);
+  EXPECT_EQ(location.lfanew, kLfanew);
+  EXPECT_EQ(location.package_offset, 1024u);
+  EXPECT_EQ(location.file_size, file.size());
+  EXPECT_EQ(location.config_length, sizeof kConfig - 1);
+  EXPECT_EQ(config["mode"].toInt64(), 1);
+  EXPECT_STREQ(config["lastrun"].toCString(), "Velto.exe");
+
+  MemoryByteSource source(file);
+  ArchiveRange range;
+  ASSERT_EQ(LocatePayloadArchive(source, 1024, location.config_length, range), PackageError::kNone);
+  EXPECT_EQ(range.offset, 1024 + 8 + location.config_length);
+  EXPECT_EQ(file.substr(range.offset, range.length), "PK-archive");
+
+  std::string archive;
+  ASSERT_TRUE(LoadPayloadArchive(file, 1024, location.config_length, archive));
+  EXPECT_EQ(archive, "PK-archive");
+}
+
+TEST(PackageFormatTest, ConfigTextIsExactlyTheLBytes) {
+  const std::string file = MakePackage(512, kConfig, "");
+  MemoryByteSource source(file);
+  PackageLocation location;
+  std::string text;
+  ASSERT_EQ(ReadPackageConfigText(source, location, text), PackageError::kNone);
+  EXPECT_EQ(text, kConfig);
+}
+
+struct BrokenImage {
+  const char* name;
+  std::string file;
+  PackageError expected;
+};
+
+std::vector<BrokenImage> BrokenImages() {
+  const uint32_t config_length = sizeof kConfig - 1;
+  std::vector<BrokenImage> cases;
+  cases.push_back({"plain executable, offset 0", MakeImage(1024), PackageError::kZeroOffset});
+  cases.push_back({"empty file", "", PackageError::kNoDosHeader});
+  cases.push_back(
+      {"shorter than the DOS header", MakeImage(1024).substr(0, 63), PackageError::kNoDosHeader});
+  {
+    std::string file = MakeImage(1024);
+    SetPackageOffset(file, 1024);
+    cases.push_back({"offset equal to the file size", file, PackageError::kOffsetPastEnd});
+    SetPackageOffset(file, 5000);
+    cases.push_back({"offset beyond the file size", file, PackageError::kOffsetPastEnd});
+  }
+  {
+    std::string file = MakeImage(64);
+    unsigned char lfanew[4];
+    StoreU32(0xFFFFFFF0u, lfanew);
+    file.replace(kLfanewOffset, 4, reinterpret_cast<const char*>(lfanew), 4);
+    cases.push_back({"e_lfanew beyond the file", file, PackageError::kNoOffsetField});
+    StoreU32(2, lfanew);
+    file.replace(kLfanewOffset, 4, reinterpret_cast<const char*>(lfanew), 4);
+    cases.push_back({"e_lfanew below 4", file, PackageError::kNoOffsetField});
+  }
+  {
+    std::string file = MakeImage(1024);
+    SetPackageOffset(file, 1024);
+    file += std::string("\x05\x00\x00", 3);
+    cases.push_back({"three bytes after the offset", file, PackageError::kNoConfigLength});
+  }
+  {
+    std::string file = MakePackage(1024, kConfig, "");
+    file.resize(1024 + 4 + config_length - 1);
+    cases.push_back({"config one byte past the end", file, PackageError::kConfigPastEnd});
+  }
+  {
+    std::string file = MakeImage(1024);
+    SetPackageOffset(file, 1024);
+    AppendU32(0xFFFFFFFFu, file);
+    file += kConfig;
+    cases.push_back({"config length 2^32 - 1", file, PackageError::kConfigPastEnd});
+  }
+  cases.push_back({"config with a syntax error, archive intact",
+                   MakePackage(1024, "{\"mode\" 1}", "PK-archive"), PackageError::kConfigSyntax});
+  cases.push_back({"empty config", MakePackage(1024, "", "PK"), PackageError::kConfigSyntax});
+  return cases;
+}
+
+TEST(PackageFormatTest, EveryBrokenRuleMeansNoPackage) {
+  for (const BrokenImage& image : BrokenImages()) {
+    SCOPED_TRACE(image.name);
+    EXPECT_EQ(Load(image.file), image.expected) << DescribePackageError(Load(image.file));
+  }
+}
+
+TEST(PackageFormatTest, ConfigReachingExactlyTheEndIsAcceptedButLeavesNoArchive) {
+  std::string file = MakeImage(1024);
+  SetPackageOffset(file, 1024);
+  AppendU32(sizeof kConfig - 1, file);
+  file += kConfig;
+  JsonValue config;
+  PackageLocation location;
+  ASSERT_EQ(Load(file, config, location), PackageError::kNone);
+  EXPECT_EQ(config["mode"].toInt64(), 1);
+
+  MemoryByteSource source(file);
+  ArchiveRange range;
+  EXPECT_EQ(LocatePayloadArchive(source, 1024, location.config_length, range),
+            PackageError::kNoArchiveLength);
+  std::string archive = "stale";
+  EXPECT_FALSE(LoadPayloadArchive(file, 1024, location.config_length, archive));
+  EXPECT_TRUE(archive.empty());
+}
+
+TEST(PackageFormatTest, ArchiveBounds) {
+  const uint32_t config_length = sizeof kConfig - 1;
+  struct Case {
+    const char* name;
+    std::string file;
+    PackageError expected;
+    uint32_t length;
+  };
+  std::string exact = MakePackage(1024, kConfig, "0123456789");
+  std::string short_by_one = exact.substr(0, exact.size() - 1);
+  std::string huge = MakePackage(1024, kConfig, "");
+  StoreU32(0xFFFFFFFFu, reinterpret_cast<unsigned char*>(&huge[1024 + 4 + config_length]));
+  std::string empty = MakePackage(1024, kConfig, "");
+  std::string two_bytes_of_z =
+      MakePackage(1024, kConfig, "").substr(0, 1024 + 4 + config_length + 2);
+  const Case cases[] = {
+      {"archive reaching exactly the end", exact, PackageError::kNone, 10},
+      {"archive one byte past the end", short_by_one, PackageError::kArchivePastEnd, 0},
+      {"archive length 2^32 - 1", huge, PackageError::kArchivePastEnd, 0},
+      {"empty archive", empty, PackageError::kNone, 0},
+      {"two bytes of the archive length", two_bytes_of_z, PackageError::kNoArchiveLength, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryByteSource source(c.file);
+    ArchiveRange range;
+    EXPECT_EQ(LocatePayloadArchive(source, 1024, config_length, range), c.expected);
+    EXPECT_EQ(range.length, c.length);
+  }
+}
+
+TEST(PackageFormatTest, ArchiveOfAConfigPastTheEndIsRefused) {
+  const std::string file = MakePackage(1024, kConfig, "PK");
+  MemoryByteSource source(file);
+  ArchiveRange range;
+  EXPECT_EQ(LocatePayloadArchive(source, 1024, 0xFFFFFFF0u, range), PackageError::kConfigPastEnd);
+  EXPECT_EQ(LocatePayloadArchive(source, 0, 10, range), PackageError::kZeroOffset);
+  EXPECT_EQ(LocatePayloadArchive(source, static_cast<uint32_t>(file.size()), 10, range),
+            PackageError::kOffsetPastEnd);
+}
+
+TEST(PackageFormatTest, ShortReadsMeanNoPackage) {
+  const std::string file = MakePackage(1024, kConfig, "PK-archive");
+  const uint32_t config_length = sizeof kConfig - 1;
+  struct Case {
+    const char* name;
+    uint64_t fail_from;
+  };
+  const Case cases[] = {
+      {"DOS header", 10},
+      {"package offset", kLfanew - 2},
+      {"config length", 1026},
+      {"config text", 1024 + 4 + 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FailingSource source(file, c.fail_from);
+    JsonValue config;
+    PackageLocation location;
+    EXPECT_EQ(LoadPackageConfig(source, config, location), PackageError::kReadFailed);
+  }
+  FailingSource source(file, 1024 + 4 + config_length + 2);
+  ArchiveRange range;
+  EXPECT_EQ(LocatePayloadArchive(source, 1024, config_length, range), PackageError::kReadFailed);
+}
+
+TEST(PackageFormatTest, ConfigEndsAtItsFirstZeroByte) {
+  const std::string config = std::string("{\"mode\":0}\n") + '\0' + "not JSON";
+  JsonValue value;
+  PackageLocation location;
+  ASSERT_EQ(Load(MakePackage(1024, config, ""), value, location), PackageError::kNone);
+  EXPECT_EQ(value["mode"].toInt64(), 0);
+  EXPECT_EQ(location.config_length, config.size());
+}
+
+JsonValue UninstallerConfig() {
+  JsonValue config;
+  config["mode"] = 0;
+  config["files"][0] = JsonValue(Base64EncodeBytes("C:\\Program Files\\Velto\\使用说明.txt"));
+  config["folders"][0] = JsonValue(Base64EncodeBytes("C:\\Program Files\\Velto"));
+  config["setup"]["root"] = JsonValue(Base64EncodeBytes("C:\\Program Files\\Velto"));
+  return config;
+}
+
+TEST(PackageFormatTest, UninstallerCopyIsImagePlusConfigOnly) {
+  // An image larger than one copy chunk, so the streaming copy takes several reads.
+  const uint32_t image_size = 200 * 1024 + 3;
+  const std::string setup = MakePackage(image_size, kConfig, std::string(5000, 'Z'));
+  const JsonValue config = UninstallerConfig();
+  const std::string text = FormatPackageConfig(config);
+
+  std::string copy;
+  ASSERT_TRUE(BuildUninstallerCopy(setup, image_size, config, copy));
+  ASSERT_EQ(copy.size(), image_size + 4 + text.size());
+  EXPECT_EQ(copy.compare(0, image_size, setup, 0, image_size), 0);
+  EXPECT_EQ(copy.substr(image_size + 4), text);
+
+  JsonValue read_back;
+  PackageLocation location;
+  ASSERT_EQ(Load(copy, read_back, location), PackageError::kNone);
+  EXPECT_EQ(location.package_offset, image_size);
+  EXPECT_EQ(location.config_length, text.size());
+  EXPECT_EQ(FormatPackageConfig(read_back), text);
+  MemoryByteSource source(copy);
+  ArchiveRange range;
+  EXPECT_EQ(LocatePayloadArchive(source, image_size, location.config_length, range),
+            PackageError::kNoArchiveLength);
+}
+
+TEST(PackageFormatTest, ChinesePathSurvivesTheCopyAsAsciiBase64) {
+  const std::string path = "C:\\Program Files\\Velto\\使用说明.txt";
+  std::string copy;
+  ASSERT_TRUE(
+      BuildUninstallerCopy(MakePackage(1024, kConfig, "PK"), 1024, UninstallerConfig(), copy));
+  const std::string text = copy.substr(1024 + 4);
+  for (unsigned char c : text) EXPECT_LT(c, 0x80) << "config text is not ASCII";
+
+  JsonValue read_back;
+  PackageLocation location;
+  ASSERT_EQ(Load(copy, read_back, location), PackageError::kNone);
+  ASSERT_EQ(read_back["files"].size(), 1u);
+  EXPECT_EQ(Base64DecodeText(read_back["files"][0].toCString()), path);
+}
+
+TEST(PackageFormatTest, UninstallerCopyFailures) {
+  const std::string setup = MakePackage(1024, kConfig, "PK");
+  const JsonValue config = UninstallerConfig();
+  std::string copy = "stale";
+  EXPECT_FALSE(BuildUninstallerCopy(setup, 0, config, copy));
+  EXPECT_TRUE(copy.empty());
+  EXPECT_FALSE(BuildUninstallerCopy(setup, static_cast<uint32_t>(setup.size() + 1), config, copy));
+  EXPECT_TRUE(copy.empty());
+
+  FailingSource failing(setup, 512);
+  std::string partial;
+  StringByteSink sink(partial);
+  EXPECT_FALSE(WriteUninstallerCopy(failing, 1024, config, sink));
+
+  MemoryByteSource source(setup);
+  FailingSink failing_sink;
+  EXPECT_FALSE(WriteUninstallerCopy(source, 1024, config, failing_sink));
+}
+
+TEST(PackageFormatTest, CopyOfAWholeFileAsImageIsAllowed) {
+  // P equal to the source size: the whole source is the image (a stub without package yet).
+  const std::string image = MakeImage(300);
+  std::string copy;
+  ASSERT_TRUE(BuildUninstallerCopy(image, 300, UninstallerConfig(), copy));
+  EXPECT_EQ(copy.substr(0, 300), image);
+}
+
+TEST(PackageFormatTest, LittleEndianIntegers) {
+  std::string out;
+  AppendU32(0x65000u, out);
+  EXPECT_EQ(out, std::string("\x00\x50\x06\x00", 4));
+  EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>("\xE4\x24\x00\x00")), 9444u);
+}
+
+}  // namespace
