@@ -1,0 +1,130 @@
+#include "setup/payload_reader.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "setup/win_handles.h"
+
+namespace {
+
+// Where the archive lies in its file; lent to the open hook through minizip's
+// opaque pointer for the duration of unzOpen2_64.
+struct ArchiveRange {
+  uint64_t offset;
+  uint64_t length;
+};
+
+// One open view of the archive range: minizip's stream handle.
+struct RangeStream {
+  UniqueHandle file;
+  uint64_t base = 0;      // file offset of the range's first byte
+  uint64_t length = 0;    // bytes in the range
+  uint64_t position = 0;  // current position, relative to base
+  bool failed = false;    // a read of the file failed
+};
+
+RangeStream* StreamOf(voidpf stream) { return static_cast<RangeStream*>(stream); }
+
+voidpf ZCALLBACK OpenRange(voidpf opaque, const void* filename, int mode) {
+  const auto* range = static_cast<const ArchiveRange*>(opaque);
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+  UniqueHandle file(CreateFileW(static_cast<const wchar_t*>(filename), GENERIC_READ,
+                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  LARGE_INTEGER size;
+  if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
+  const uint64_t file_size = static_cast<uint64_t>(size.QuadPart);
+  if (range->offset > file_size || range->length > file_size - range->offset) return nullptr;
+  auto* stream = new (std::nothrow) RangeStream;
+  if (!stream) return nullptr;
+  stream->file = std::move(file);
+  stream->base = range->offset;
+  stream->length = range->length;
+  return stream;
+}
+
+uLong ZCALLBACK ReadRange(voidpf, voidpf handle, void* buffer, uLong size) {
+  RangeStream* stream = StreamOf(handle);
+  const uint64_t left = stream->length - stream->position;
+  DWORD wanted = static_cast<DWORD>(size < left ? size : left);
+  if (wanted == 0) return 0;
+  const uint64_t at = stream->base + stream->position;
+  OVERLAPPED where = {};
+  where.Offset = static_cast<DWORD>(at);
+  where.OffsetHigh = static_cast<DWORD>(at >> 32);
+  DWORD read = 0;
+  if (!ReadFile(stream->file.get(), buffer, wanted, &read, &where)) {
+    stream->failed = true;
+    return 0;
+  }
+  stream->position += read;
+  return read;
+}
+
+uLong ZCALLBACK WriteRange(voidpf, voidpf, const void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK TellRange(voidpf, voidpf handle) { return StreamOf(handle)->position; }
+
+long ZCALLBACK SeekRange(voidpf, voidpf handle, ZPOS64_T offset, int origin) {
+  RangeStream* stream = StreamOf(handle);
+  uint64_t from = 0;
+  switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET:
+      from = 0;
+      break;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      from = stream->position;
+      break;
+    case ZLIB_FILEFUNC_SEEK_END:
+      from = stream->length;
+      break;
+    default:
+      return -1;
+  }
+  // minizip passes backward moves from the end as the two's complement.
+  const uint64_t target = from + offset;
+  if (target > stream->length) return -1;
+  stream->position = target;
+  return 0;
+}
+
+int ZCALLBACK CloseRange(voidpf, voidpf handle) {
+  delete StreamOf(handle);
+  return 0;
+}
+
+int ZCALLBACK RangeError(voidpf, voidpf handle) { return StreamOf(handle)->failed ? 1 : 0; }
+
+bool IsDotsAndBlanks(const std::wstring& component) {
+  return !component.empty() && component.find_first_not_of(L". ") == std::wstring::npos;
+}
+
+}  // namespace
+
+bool IsSafeEntryName(const std::wstring& name) {
+  if (name.empty() || name[0] == L'/' || name[0] == L'\\') return false;
+  if (name.find(L':') != std::wstring::npos) return false;
+  size_t begin = 0;
+  while (begin <= name.size()) {
+    size_t end = name.find_first_of(L"/\\", begin);
+    if (end == std::wstring::npos) end = name.size();
+    if (IsDotsAndBlanks(name.substr(begin, end - begin))) return false;
+    begin = end + 1;
+  }
+  return true;
+}
+
+UnzipArchive OpenArchiveInFile(const std::wstring& path, uint64_t offset, uint64_t length) {
+  ArchiveRange range = {offset, length};
+  zlib_filefunc64_def functions = {};
+  functions.zopen64_file = OpenRange;
+  functions.zread_file = ReadRange;
+  functions.zwrite_file = WriteRange;
+  functions.ztell64_file = TellRange;
+  functions.zseek64_file = SeekRange;
+  functions.zclose_file = CloseRange;
+  functions.zerror_file = RangeError;
+  functions.opaque = &range;
+  return UnzipArchive(unzOpen2_64(path.c_str(), &functions));
+}

@@ -1,0 +1,56 @@
+// Opens a ZIP archive that lies inside a larger file (the payload archive
+// behind a setup package's program image) with minizip's unzip part, reading
+// it in place: no copy of the archive is made, in memory or on disk.
+#pragma once
+
+#include <unzip.h>
+
+#include <cstdint>
+#include <string>
+
+// Owns an open minizip archive and closes it with unzClose.
+class UnzipArchive {
+ public:
+  UnzipArchive() = default;
+  explicit UnzipArchive(unzFile owned) : archive_(owned) {}
+  ~UnzipArchive() { reset(); }
+  UnzipArchive(UnzipArchive&& other) noexcept : archive_(other.release()) {}
+  UnzipArchive& operator=(UnzipArchive&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  UnzipArchive(const UnzipArchive&) = delete;
+  UnzipArchive& operator=(const UnzipArchive&) = delete;
+
+  explicit operator bool() const { return archive_ != nullptr; }
+  unzFile get() const { return archive_; }
+  unzFile release() {
+    unzFile archive = archive_;
+    archive_ = nullptr;
+    return archive;
+  }
+  void reset(unzFile owned = nullptr) {
+    unzFile old = archive_;
+    archive_ = owned;
+    if (old && old != owned) unzClose(old);
+  }
+
+ private:
+  unzFile archive_ = nullptr;
+};
+
+// True when the entry name `name` (UTF-16, trimmed of white space; a trailing
+// "/" marks a folder) stays inside the folder it is extracted to: not empty,
+// not starting with "/" or "\", no ":" (drive letters, stream names), and no
+// component between separators ("/" or "\") made only of dots and blanks,
+// such as "..", which the platform would resolve to a parent.
+bool IsSafeEntryName(const std::wstring& name);
+
+// Opens the ZIP archive that occupies the `length` bytes at byte `offset` of
+// the file `path` (a UTF-16 path). The file is opened for reading with read
+// sharing and stays open until the archive is closed; minizip sees the range
+// as a file of its own, so offsets inside the archive count from `offset` and
+// nothing outside the range is ever read. Empty when the file cannot be
+// opened, the range does not lie inside the file, or the range holds no ZIP
+// archive (no end-of-central-directory record).
+UnzipArchive OpenArchiveInFile(const std::wstring& path, uint64_t offset, uint64_t length);
