@@ -1,0 +1,20 @@
+// The uninstallation: removes what the installation recorded in the running
+// uninstaller copy's package config (shortcuts and taskbar pins, the
+// start-menu folder, the installed files, the product's settings file, the
+// uninstaller copy, the folders that became empty and the product's Uninstall
+// entry), then calls the sink's FinishWork.
+#pragma once
+
+#include <string>
+
+#include "setup/progress_sink.h"
+
+// Uninstalls with the package config of the running executable
+// (GetModulePath), which must be an uninstaller copy that is not the one in
+// the install folder. Runs on the calling (user-interface) thread. False, with
+// nothing changed, when the config cannot be read or names no install folder;
+// every later step is best effort and the result is then true.
+bool RunUninstall(ProgressSink& sink);
+
+// RunUninstall with the package config read from `package_path`.
+bool RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink);
