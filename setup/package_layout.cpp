@@ -1,0 +1,126 @@
+#include "setup/package_layout.h"
+
+#include <algorithm>
+
+#include "json/json_value.h"
+
+namespace {
+
+// Largest single ReadFile/WriteFile request.
+constexpr size_t kMaxIoSize = 1 << 20;
+
+}  // namespace
+
+FileByteSource::FileByteSource(const std::wstring& path)
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  LARGE_INTEGER size;
+  if (!file_ || !GetFileSizeEx(file_.get(), &size)) {
+    file_.reset();
+    return;
+  }
+  size_ = static_cast<uint64_t>(size.QuadPart);
+}
+
+bool FileByteSource::ReadAt(uint64_t offset, void* buffer, size_t size) {
+  if (!file_ || offset > size_ || size > size_ - offset) return false;
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (size > 0) {
+    // A synchronous handle reads at the OVERLAPPED offset and waits for the data.
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD request = static_cast<DWORD>(std::min(size, kMaxIoSize));
+    DWORD done = 0;
+    if (!ReadFile(file_.get(), out, request, &done, &at) || done == 0) return false;
+    out += done;
+    offset += done;
+    size -= done;
+  }
+  return true;
+}
+
+FileByteSink::FileByteSink(const std::wstring& path)
+    : file_(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+bool FileByteSink::Write(const void* data, size_t size) {
+  if (!file_) return false;
+  auto* in = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    const DWORD request = static_cast<DWORD>(std::min(size, kMaxIoSize));
+    DWORD done = 0;
+    if (!WriteFile(file_.get(), in, request, &done, nullptr) || done == 0) return false;
+    in += done;
+    size -= done;
+  }
+  return true;
+}
+
+bool FileByteSink::Close() {
+  HANDLE file = file_.release();
+  return file && file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
+bool LocatePackage(const std::wstring& path, PackageLocation& location) {
+  FileByteSource file(path);
+  return file.IsOpen() && LocatePackage(file, location) == PackageError::kNone;
+}
+
+bool LoadPackageConfig(const std::wstring& path, JsonValue& config, PackageLocation* location) {
+  FileByteSource file(path);
+  PackageLocation found;
+  if (!file.IsOpen() || LoadPackageConfig(file, config, found) != PackageError::kNone) {
+    return false;
+  }
+  if (location) *location = found;
+  return true;
+}
+
+bool LocatePayloadArchive(const std::wstring& path, uint32_t package_offset, uint32_t config_length,
+                          ArchiveRange& range) {
+  FileByteSource file(path);
+  return file.IsOpen() &&
+         LocatePayloadArchive(file, package_offset, config_length, range) == PackageError::kNone;
+}
+
+bool LoadPayloadArchive(const std::wstring& path, uint32_t package_offset, uint32_t config_length,
+                        std::string& archive) {
+  archive.clear();
+  FileByteSource file(path);
+  ArchiveRange range;
+  if (!file.IsOpen() ||
+      LocatePayloadArchive(file, package_offset, config_length, range) != PackageError::kNone) {
+    return false;
+  }
+  archive.resize(range.length);
+  if (!file.ReadAt(range.offset, archive.data(), archive.size())) {
+    archive.clear();
+    return false;
+  }
+  return true;
+}
+
+bool BuildUninstallerCopy(const std::wstring& setup_path, uint32_t package_offset,
+                          const JsonValue& config, std::string& copy) {
+  copy.clear();
+  FileByteSource file(setup_path);
+  StringByteSink sink(copy);
+  if (!file.IsOpen() || !WriteUninstallerCopy(file, package_offset, config, sink)) {
+    copy.clear();
+    return false;
+  }
+  return true;
+}
+
+bool WriteUninstallerCopyFile(const std::wstring& setup_path, uint32_t package_offset,
+                              const JsonValue& config, const std::wstring& copy_path) {
+  FileByteSource file(setup_path);
+  if (!file.IsOpen()) return false;
+  FileByteSink sink(copy_path);
+  if (!sink.IsOpen()) return false;
+  const bool written = WriteUninstallerCopy(file, package_offset, config, sink);
+  if (sink.Close() && written) return true;
+  DeleteFileW(copy_path.c_str());
+  return false;
+}
