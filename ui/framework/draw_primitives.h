@@ -1,0 +1,54 @@
+// What skinned elements use to put pixels into a back buffer: state entries
+// drawn as nine-grids with a foreground, key-colour copies, and text drawn
+// through GDI+.
+//
+// Rectangles and coordinates are pixels in the target DC. Nothing here
+// reports failure: what cannot be drawn is skipped.
+#ifndef BRINDLE_UI_FRAMEWORK_DRAW_PRIMITIVES_H_
+#define BRINDLE_UI_FRAMEWORK_DRAW_PRIMITIVES_H_
+
+#include <windows.h>
+
+#include "ui/framework/gdi_handles.h"
+#include "ui/framework/skin_types.h"
+
+class CHBitmap;
+
+// Draws entry.image's rectangle (x, y, width, height) into `target` as a
+// nine-grid: corners unscaled, edges stretched along the edge, centre
+// stretched both ways, never tiled; cells of non-positive size are skipped.
+// Then the foreground picture, unscaled, placed by foreground_align:
+//   1 top-left, 2 top-centre, 4 top-right, 8 centre-left, 16 centre-right,
+//   32 bottom-left, 64 bottom-centre, 128 bottom-right, anything else centred;
+// moved by the foreground offset. Nothing is drawn into an empty target.
+void DrawStateEntry(const RECT& target, const StateEntry& entry, HDC dc);
+
+// Copies one source cell of `bitmap` (selected into `source`) to a target
+// cell: AlphaBlend for a 32-bit bitmap, else the key-colour copy when
+// `key_color` is not 0, else BitBlt (equal sizes) or a halftone DrawDibDraw.
+void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int source_x,
+              int source_y, int source_width, int source_height, COLORREF key_color,
+              CHBitmap* bitmap);
+
+// Copies a cell of `bitmap` (selected into `source`) leaving pixels of
+// `key_color` out: TransparentBlt, after a halftone stretch into a temporary
+// bitmap when the sizes differ. A 32-bit bitmap goes through AlphaBlend.
+void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, int source_x,
+                  int source_y, int source_width, int source_height, COLORREF key_color,
+                  CHBitmap* bitmap);
+
+// Draws `text` (or style.text when `text` is null) into `layout` with the
+// style's font and colour (drawn with alpha 254) and its alignment flags:
+// DT_CENTER / DT_RIGHT horizontal alignment, DT_SINGLELINE (one line; with
+// DT_VCENTER centred vertically), DT_WORD_ELLIPSIS (ellipsis at a word
+// boundary). Other flags are ignored; text is top-aligned unless centred.
+// With `clip`, nothing is drawn outside it. style.offset is not applied.
+void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wchar_t* text,
+                  const RECT* clip);
+
+// A GDI+ font made from `font`, or from the font selected into `dc` when
+// `font` is null or not a font. Starts GDI+ if needed. Null when GDI+ cannot
+// use the font (GDI+ takes TrueType and OpenType fonts only).
+brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font);
+
+#endif  // BRINDLE_UI_FRAMEWORK_DRAW_PRIMITIVES_H_
