@@ -1,0 +1,82 @@
+// Helper program of the engine tests. Run by the tests under any file name:
+//   wait EVENT            sets the named event, then runs until it is ended
+//   hold FILE READY QUIT  keeps FILE open (read, sharing read and delete, so
+//                         it cannot be written but can be renamed), sets the
+//                         event READY and exits when the event QUIT is set
+//   end-own-name          ends every process of its own executable name,
+//                         itself included; exit code 3 if it survives
+// Without arguments it is the program image of the tests' setup packages:
+// an uninstaller copy made from one runs RunUninstall on its own package and
+// exits with 0 on success, 1 on failure and 2 when it carries no package.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "json/json_value.h"
+#include "setup/package_layout.h"
+#include "setup/paths.h"
+#include "setup/processes.h"
+#include "setup/progress_sink.h"
+#include "setup/uninstall_engine.h"
+#include "setup/win_handles.h"
+
+namespace {
+
+// Prints what the uninstall engine reports; the tests look only at the exit
+// code and at what is left on disk.
+class PrintingSink final : public ProgressSink {
+ public:
+  HWND WindowHandle() const override { return nullptr; }
+  void SetStepText(const std::wstring&) override { std::puts("step"); }
+  void SetProgressPosition(int percent) override { std::printf("position %d\n", percent); }
+  std::wstring InstallFolder() const override { return std::wstring(); }
+  bool DesktopOption() const override { return false; }
+  bool TaskbarOption() const override { return false; }
+  bool StartMenuOption() const override { return false; }
+  void SetLaunchPath(const std::wstring&) override {}
+  void FinishWork() override { std::puts("finish"); }
+};
+
+UniqueHandle OpenNamedEvent(const wchar_t* name) {
+  return UniqueHandle(OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name));
+}
+
+int Wait(const wchar_t* ready) {
+  UniqueHandle event = OpenNamedEvent(ready);
+  if (!event) return 4;
+  SetEvent(event.get());
+  Sleep(INFINITE);
+  return 0;
+}
+
+int Hold(const wchar_t* path, const wchar_t* ready, const wchar_t* quit) {
+  UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  UniqueHandle ready_event = OpenNamedEvent(ready);
+  UniqueHandle quit_event = OpenNamedEvent(quit);
+  if (!file || !ready_event || !quit_event) return 4;
+  SetEvent(ready_event.get());
+  WaitForSingleObject(quit_event.get(), INFINITE);
+  return 0;
+}
+
+int RunOwnPackage() {
+  JsonValue config;
+  if (!LoadPackageConfig(GetModulePath(), config)) return 2;
+  PrintingSink sink;
+  return RunUninstall(sink) ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"wait" && argc == 3) return Wait(argv[2]);
+  if (mode == L"hold" && argc == 5) return Hold(argv[2], argv[3], argv[4]);
+  if (mode == L"end-own-name") {
+    TerminateProcessesByName(GetModulePath());
+    return 3;
+  }
+  return RunOwnPackage();
+}
