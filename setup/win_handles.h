@@ -217,7 +217,12 @@ class FileStream {
   // when the owner was already empty.
   bool Close() {
     FILE* file = release();
-    return !file || fclose(file) == 0;
+    if (!file) return true;
+    // An explicit flush first: some C runtimes (Wine's msvcrt) let fclose
+    // return success although flushing the buffered bytes failed.
+    const bool flushed = fflush(file) == 0;
+    const bool closed = fclose(file) == 0;
+    return flushed && closed;
   }
 
  private:
