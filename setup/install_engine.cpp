@@ -47,10 +47,12 @@ std::wstring FormatText(const wchar_t* format, long value) {
   return text;
 }
 
-std::wstring FormatText(const wchar_t* format, const wchar_t* value) {
-  std::vector<wchar_t> text(wcslen(format) + wcslen(value) + 1);
-  std::swprintf(text.data(), text.size(), format, value);
-  return text.data();
+// `format` with its one "%s" replaced by `value`.
+std::wstring FormatText(const wchar_t* format, const std::wstring& value) {
+  std::wstring text = format;
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, value);
+  return text;
 }
 
 std::wstring ReplaceSlashes(std::wstring path) {

@@ -15,12 +15,20 @@ struct ArchiveRange {
   uint64_t length;
 };
 
-// One open view of the archive range: minizip's stream handle.
+// minizip takes an end-of-central-directory record found at position 0 for a
+// missing one, so an archive without entries (nothing but that record) would
+// not open. The view therefore starts with one virtual lead-in byte (read as
+// zero, not taken from the file) before the range; minizip's support for data
+// in front of an archive absorbs the shift.
+constexpr uint64_t kLeadIn = 1;
+
+// One open view of the archive range: minizip's stream handle. Positions
+// count from the start of the view, the lead-in byte included.
 struct RangeStream {
   UniqueHandle file;
   uint64_t base = 0;      // file offset of the range's first byte
-  uint64_t length = 0;    // bytes in the range
-  uint64_t position = 0;  // current position, relative to base
+  uint64_t length = 0;    // bytes in the view: the lead-in and the range
+  uint64_t position = 0;  // current position in the view
   bool failed = false;    // a read of the file failed
 };
 
@@ -40,26 +48,32 @@ voidpf ZCALLBACK OpenRange(voidpf opaque, const void* filename, int mode) {
   if (!stream) return nullptr;
   stream->file = std::move(file);
   stream->base = range->offset;
-  stream->length = range->length;
+  stream->length = kLeadIn + range->length;
   return stream;
 }
 
 uLong ZCALLBACK ReadRange(voidpf, voidpf handle, void* buffer, uLong size) {
   RangeStream* stream = StreamOf(handle);
+  auto* out = static_cast<char*>(buffer);
+  uLong done = 0;
+  if (size > 0 && stream->position < kLeadIn) {
+    out[done++] = 0;
+    stream->position = kLeadIn;
+  }
   const uint64_t left = stream->length - stream->position;
-  DWORD wanted = static_cast<DWORD>(size < left ? size : left);
-  if (wanted == 0) return 0;
-  const uint64_t at = stream->base + stream->position;
+  const DWORD wanted = static_cast<DWORD>(size - done < left ? size - done : left);
+  if (wanted == 0) return done;
+  const uint64_t at = stream->base + (stream->position - kLeadIn);
   OVERLAPPED where = {};
   where.Offset = static_cast<DWORD>(at);
   where.OffsetHigh = static_cast<DWORD>(at >> 32);
   DWORD read = 0;
-  if (!ReadFile(stream->file.get(), buffer, wanted, &read, &where)) {
+  if (!ReadFile(stream->file.get(), out + done, wanted, &read, &where)) {
     stream->failed = true;
-    return 0;
+    return done;
   }
   stream->position += read;
-  return read;
+  return done + read;
 }
 
 uLong ZCALLBACK WriteRange(voidpf, voidpf, const void*, uLong) { return 0; }
@@ -82,7 +96,6 @@ long ZCALLBACK SeekRange(voidpf, voidpf handle, ZPOS64_T offset, int origin) {
     default:
       return -1;
   }
-  // minizip passes backward moves from the end as the two's complement.
   const uint64_t target = from + offset;
   if (target > stream->length) return -1;
   stream->position = target;

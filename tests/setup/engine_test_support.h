@@ -1,0 +1,139 @@
+// Test helper for the engine tests: UTF-8 and Base64 path conversions, setup
+// configs, and cleanup of the product's fixed places (its Uninstall key,
+// start-menu folder and shortcuts), which the engines write outside any
+// scratch folder.
+#pragma once
+
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "json/json_value.h"
+#include "json/json_writer.h"
+#include "setup/base64.h"
+#include "setup/file_utils.h"
+#include "setup/paths.h"
+#include "setup/shell_links.h"
+#include "tests/setup/test_package.h"
+
+namespace engine_test {
+
+constexpr wchar_t kProductKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velto";
+
+inline std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string out(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size,
+                      nullptr, nullptr);
+  return out;
+}
+
+inline std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(size, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
+  return out;
+}
+
+inline std::string EncodePath(const std::wstring& path) { return Base64EncodeBytes(Utf8(path)); }
+inline std::wstring DecodePath(const JsonValue& value) {
+  return Wide(Base64DecodeText(value.toCString()));
+}
+
+inline std::vector<std::wstring> DecodePaths(const JsonValue& list) {
+  std::vector<std::wstring> paths;
+  for (size_t i = 0; i < list.size(); ++i) paths.push_back(DecodePath(list[i]));
+  return paths;
+}
+
+inline JsonValue PathList(const std::vector<std::wstring>& paths) {
+  JsonValue list(JsonKind::Array);
+  for (size_t i = 0; i < paths.size(); ++i) list[i] = JsonValue(EncodePath(paths[i]));
+  return list;
+}
+
+inline JsonValue Shortcut(const std::wstring& name, const std::wstring& file) {
+  JsonValue entry(JsonKind::Object);
+  entry["name"] = JsonValue(Utf8(name));
+  entry["file"] = JsonValue(Utf8(file));
+  return entry;
+}
+
+inline JsonValue ShortcutLists(const std::vector<JsonValue>& desktop,
+                               const std::vector<JsonValue>& taskbar) {
+  JsonValue shortcuts(JsonKind::Object);
+  shortcuts["desktop"] = JsonValue(JsonKind::Array);
+  shortcuts["taskbar"] = JsonValue(JsonKind::Array);
+  for (size_t i = 0; i < desktop.size(); ++i) shortcuts["desktop"][i] = desktop[i];
+  for (size_t i = 0; i < taskbar.size(); ++i) shortcuts["taskbar"][i] = taskbar[i];
+  return shortcuts;
+}
+
+inline std::string SetupConfigText(const std::wstring& lastrun, const JsonValue& shortcuts) {
+  JsonValue config(JsonKind::Object);
+  config["lastrun"] = JsonValue(Utf8(lastrun));
+  config["mode"] = 1;
+  config["protocol"] = JsonValue(Base64EncodeBytes("Licence\r\n"));
+  config["shortcut"] = shortcuts;
+  return JsonWriter().write(config);
+}
+
+inline bool Exists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != 0; }
+
+inline std::string Content(const std::wstring& path) {
+  std::string bytes;
+  return test_package::ReadFileBytes(path, bytes) ? bytes : std::string("<unreadable>");
+}
+
+inline bool ProductKeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+inline std::wstring StartMenuFolder() { return GetStartMenuProgramsFolder() + L"\\Velto"; }
+
+// Removes what a test left in the product's fixed places: the Uninstall key,
+// the start-menu folder, the Quick Launch folder if the test had to make it,
+// and the shortcuts named in `link_names`.
+class ProductPlaces {
+ public:
+  ProductPlaces() : quick_launch_(GetQuickLaunchFolder()) {
+    made_quick_launch_ = !Exists(quick_launch_);
+    EnsureDirectory(quick_launch_);
+  }
+  ~ProductPlaces() {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey);
+    ShellDeletePath(StartMenuFolder());
+    for (const std::wstring& name : link_names_) {
+      DeleteDesktopShortcut(name);
+      DeleteQuickLaunchShortcut(name);
+    }
+    if (made_quick_launch_) RemoveDirectoryW(quick_launch_.c_str());
+  }
+  ProductPlaces(const ProductPlaces&) = delete;
+  ProductPlaces& operator=(const ProductPlaces&) = delete;
+
+  // A shortcut name unique to this process, removed again at the end.
+  std::wstring LinkName(const std::wstring& stem) {
+    link_names_.push_back(stem + std::to_wstring(GetCurrentProcessId()));
+    return link_names_.back();
+  }
+
+ private:
+  std::wstring quick_launch_;
+  bool made_quick_launch_ = false;
+  std::vector<std::wstring> link_names_;
+};
+
+}  // namespace engine_test
