@@ -91,7 +91,8 @@ bool CHBitmap::Create(int width, int height, int bits_per_pixel) {
 // Makes the DIB section that info_ describes and fills in the derived fields.
 bool CHBitmap::MakeSection() {
   const BITMAPINFOHEADER& header = info_.bmiHeader;
-  const long long stride = (static_cast<long long>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+  const long long stride =
+      (static_cast<long long>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
   const long long bytes = stride * header.biHeight;
   void* bits = nullptr;
   if (bytes <= INT_MAX) {
@@ -192,8 +193,8 @@ BOOL CHBitmap::DrawBitmap(HDC target, int x, int y, int width, int height, int s
   if (!bitmap_) return FALSE;
   const ScopedBitmapDC source(this);
   if (bits_per_pixel_ == 32) {
-    return ::AlphaBlend(target, x, y, width, height, source.get(), source_x, source_y,
-                        source_width, source_height, kPerPixelAlpha);
+    return ::AlphaBlend(target, x, y, width, height, source.get(), source_x, source_y, source_width,
+                        source_height, kPerPixelAlpha);
   }
   if (width == source_width && height == source_height) {
     return ::BitBlt(target, x, y, width, height, source.get(), source_x, source_y, SRCCOPY);

@@ -9,8 +9,11 @@
 #ifndef BRINDLE_UI_FRAMEWORK_CH_BITMAP_H_
 #define BRINDLE_UI_FRAMEWORK_CH_BITMAP_H_
 
+// windows.h first.
+// clang-format off
 #include <windows.h>
 #include <objidl.h>
+// clang-format on
 
 #include <cstddef>
 

@@ -231,9 +231,7 @@ LRESULT CHWindow::HandleHotKey(WPARAM w, LPARAM l) { return CallPreviousProc(WM_
 LRESULT CHWindow::HandleTimer(WPARAM w, LPARAM l) { return CallPreviousProc(WM_TIMER, w, l); }
 LRESULT CHWindow::HandleHScroll(WPARAM w, LPARAM l) { return CallPreviousProc(WM_HSCROLL, w, l); }
 LRESULT CHWindow::HandleVScroll(WPARAM w, LPARAM l) { return CallPreviousProc(WM_VSCROLL, w, l); }
-LRESULT CHWindow::HandleDrawItem(WPARAM w, LPARAM l) {
-  return CallPreviousProc(WM_DRAWITEM, w, l);
-}
+LRESULT CHWindow::HandleDrawItem(WPARAM w, LPARAM l) { return CallPreviousProc(WM_DRAWITEM, w, l); }
 LRESULT CHWindow::HandleMeasureItem(WPARAM w, LPARAM l) {
   return CallPreviousProc(WM_MEASUREITEM, w, l);
 }
@@ -241,9 +239,7 @@ LRESULT CHWindow::HandleChar(WPARAM w, LPARAM l) { return CallPreviousProc(WM_CH
 LRESULT CHWindow::HandleDropFiles(WPARAM w, LPARAM l) {
   return CallPreviousProc(WM_DROPFILES, w, l);
 }
-LRESULT CHWindow::HandleSetFocus(WPARAM w, LPARAM l) {
-  return CallPreviousProc(WM_SETFOCUS, w, l);
-}
+LRESULT CHWindow::HandleSetFocus(WPARAM w, LPARAM l) { return CallPreviousProc(WM_SETFOCUS, w, l); }
 LRESULT CHWindow::HandleKillFocus(WPARAM w, LPARAM l) {
   return CallPreviousProc(WM_KILLFOCUS, w, l);
 }
@@ -271,9 +267,7 @@ LRESULT CHWindow::HandleNcActivate(WPARAM w, LPARAM l) {
 LRESULT CHWindow::HandleCreate(WPARAM w, LPARAM l) { return CallPreviousProc(WM_CREATE, w, l); }
 LRESULT CHWindow::HandleDestroy(WPARAM w, LPARAM l) { return CallPreviousProc(WM_DESTROY, w, l); }
 LRESULT CHWindow::HandleClose(WPARAM w, LPARAM l) { return CallPreviousProc(WM_CLOSE, w, l); }
-LRESULT CHWindow::HandleNcCreate(WPARAM w, LPARAM l) {
-  return CallPreviousProc(WM_NCCREATE, w, l);
-}
+LRESULT CHWindow::HandleNcCreate(WPARAM w, LPARAM l) { return CallPreviousProc(WM_NCCREATE, w, l); }
 LRESULT CHWindow::HandleNcDestroy(WPARAM w, LPARAM l) {
   return CallPreviousProc(WM_NCDESTROY, w, l);
 }

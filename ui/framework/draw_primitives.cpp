@@ -62,8 +62,7 @@ void DrawBackground(const RECT& d, const StateEntry& e, HDC dc) {
       {t + b < sh && l > 0, d.left, d.top + t, l, dh - t - b, e.x, e.y + t, l, mid_h},
       {t + b < sh && l + r < sw, d.left + l, d.top + t, dw - l - r, dh - t - b, e.x + l, e.y + t,
        mid_w, mid_h},
-      {t + b < sh && r > 0, d.right - r, d.top + t, r, dh - t - b, e.x + sw - r, e.y + t, r,
-       mid_h},
+      {t + b < sh && r > 0, d.right - r, d.top + t, r, dh - t - b, e.x + sw - r, e.y + t, r, mid_h},
       {b > 0 && l > 0, d.left, d.bottom - b, l, b, e.x, e.y + sh - b, l, b},
       {b > 0 && l + r < sw, d.left + l, d.bottom - b, dw - l - r, b, e.x + l, e.y + sh - b, mid_w,
        b},
@@ -72,8 +71,8 @@ void DrawBackground(const RECT& d, const StateEntry& e, HDC dc) {
   const ScopedBitmapDC source(e.image);
   for (const Cell& c : cells) {
     if (!c.drawn) continue;
-    DrawCell(source.get(), dc, c.x, c.y, c.width, c.height, c.source_x, c.source_y,
-             c.source_width, c.source_height, e.key_color, e.image);
+    DrawCell(source.get(), dc, c.x, c.y, c.width, c.height, c.source_x, c.source_y, c.source_width,
+             c.source_height, e.key_color, e.image);
   }
 }
 
@@ -186,8 +185,7 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
   const brindle::gdi::ScopedSelectObject select(stretched_dc.get(), stretched.get());
   StretchHalftone(stretched_dc.get(), 0, 0, width, height, *bitmap, source_x, source_y,
                   source_width, source_height);
-  ::TransparentBlt(target, x, y, width, height, stretched_dc.get(), 0, 0, width, height,
-                   key_color);
+  ::TransparentBlt(target, x, y, width, height, stretched_dc.get(), 0, 0, width, height, key_color);
 }
 
 void DrawStateEntry(const RECT& target, const StateEntry& entry, HDC dc) {

@@ -7,9 +7,12 @@
 #ifndef BRINDLE_UI_FRAMEWORK_GDI_HANDLES_H_
 #define BRINDLE_UI_FRAMEWORK_GDI_HANDLES_H_
 
+// windows.h, then objidl.h (PROPID, IStream) before gdiplus.h.
+// clang-format off
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+// clang-format on
 
 namespace brindle::gdi {
 
@@ -64,7 +67,7 @@ class View {
   using Handle = typename Traits::Handle;
 
   View() = default;
-  View(Handle handle) : handle_(handle) {}  // NOLINT: implicit on purpose
+  View(Handle handle) : handle_(handle) {}                    // NOLINT: implicit on purpose
   View(const Owner<Traits>& owner) : handle_(owner.get()) {}  // NOLINT
 
   Handle get() const { return handle_; }

@@ -1,7 +1,6 @@
 #include "ui/framework/graphics_runtime.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include "ui/framework/gdi_handles.h"
 
 namespace {
 

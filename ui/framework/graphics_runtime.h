@@ -8,8 +8,11 @@
 #ifndef BRINDLE_UI_FRAMEWORK_GRAPHICS_RUNTIME_H_
 #define BRINDLE_UI_FRAMEWORK_GRAPHICS_RUNTIME_H_
 
+// windows.h first.
+// clang-format off
 #include <windows.h>
 #include <vfw.h>
+// clang-format on
 
 // Starts GDI+ unless it runs. Returns whether it runs.
 bool StartGdiplus();

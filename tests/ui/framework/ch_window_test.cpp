@@ -10,54 +10,54 @@
 namespace {
 
 // Every message handler with its message, in slot order.
-#define BRINDLE_MESSAGE_HANDLERS(X)                                                     \
-  X(HandlePaint, WM_PAINT)                                                              \
-  X(HandleNcPaint, WM_NCPAINT)                                                          \
-  X(HandleEraseBkgnd, WM_ERASEBKGND)                                                    \
-  X(HandleMouseMove, WM_MOUSEMOVE)                                                      \
-  X(HandleNcHitTest, WM_NCHITTEST)                                                      \
-  X(HandleNcMouseMove, WM_NCMOUSEMOVE)                                                  \
-  X(HandleSetCursor, WM_SETCURSOR)                                                      \
-  X(HandleNcLButtonUp, WM_NCLBUTTONUP)                                                  \
-  X(HandleNcLButtonDown, WM_NCLBUTTONDOWN)                                              \
-  X(HandleNcLButtonDblClk, WM_NCLBUTTONDBLCLK)                                          \
-  X(HandleNcRButtonUp, WM_NCRBUTTONUP)                                                  \
-  X(HandleNcRButtonDown, WM_NCRBUTTONDOWN)                                              \
-  X(HandleNcRButtonDblClk, WM_NCRBUTTONDBLCLK)                                          \
-  X(HandleNcCalcSize, WM_NCCALCSIZE)                                                    \
-  X(HandleWindowPosChanged, WM_WINDOWPOSCHANGED)                                        \
-  X(HandleLButtonUp, WM_LBUTTONUP)                                                      \
-  X(HandleLButtonDown, WM_LBUTTONDOWN)                                                  \
-  X(HandleLButtonDblClk, WM_LBUTTONDBLCLK)                                              \
-  X(HandleRButtonUp, WM_RBUTTONUP)                                                      \
-  X(HandleRButtonDown, WM_RBUTTONDOWN)                                                  \
-  X(HandleRButtonDblClk, WM_RBUTTONDBLCLK)                                              \
-  X(HandleCommand, WM_COMMAND)                                                          \
-  X(HandleKeyUp, WM_KEYUP)                                                              \
-  X(HandleKeyDown, WM_KEYDOWN)                                                          \
-  X(HandleSize, WM_SIZE)                                                                \
-  X(HandleNotify, WM_NOTIFY)                                                            \
-  X(HandleHotKey, WM_HOTKEY)                                                            \
-  X(HandleTimer, WM_TIMER)                                                              \
-  X(HandleHScroll, WM_HSCROLL)                                                          \
-  X(HandleVScroll, WM_VSCROLL)                                                          \
-  X(HandleDrawItem, WM_DRAWITEM)                                                        \
-  X(HandleMeasureItem, WM_MEASUREITEM)                                                  \
-  X(HandleChar, WM_CHAR)                                                                \
-  X(HandleDropFiles, WM_DROPFILES)                                                      \
-  X(HandleSetFocus, WM_SETFOCUS)                                                        \
-  X(HandleKillFocus, WM_KILLFOCUS)                                                      \
-  X(HandleMouseWheel, WM_MOUSEWHEEL)                                                    \
-  X(HandleMouseHover, WM_MOUSEHOVER)                                                    \
-  X(HandleMouseLeave, WM_MOUSELEAVE)                                                    \
-  X(HandleGetMinMaxInfo, WM_GETMINMAXINFO)                                              \
-  X(HandleShowWindow, WM_SHOWWINDOW)                                                    \
-  X(HandleSysCommand, WM_SYSCOMMAND)                                                    \
-  X(HandleNcActivate, WM_NCACTIVATE)                                                    \
-  X(HandleCreate, WM_CREATE)                                                            \
-  X(HandleDestroy, WM_DESTROY)                                                          \
-  X(HandleClose, WM_CLOSE)                                                              \
-  X(HandleNcCreate, WM_NCCREATE)                                                        \
+#define BRINDLE_MESSAGE_HANDLERS(X)              \
+  X(HandlePaint, WM_PAINT)                       \
+  X(HandleNcPaint, WM_NCPAINT)                   \
+  X(HandleEraseBkgnd, WM_ERASEBKGND)             \
+  X(HandleMouseMove, WM_MOUSEMOVE)               \
+  X(HandleNcHitTest, WM_NCHITTEST)               \
+  X(HandleNcMouseMove, WM_NCMOUSEMOVE)           \
+  X(HandleSetCursor, WM_SETCURSOR)               \
+  X(HandleNcLButtonUp, WM_NCLBUTTONUP)           \
+  X(HandleNcLButtonDown, WM_NCLBUTTONDOWN)       \
+  X(HandleNcLButtonDblClk, WM_NCLBUTTONDBLCLK)   \
+  X(HandleNcRButtonUp, WM_NCRBUTTONUP)           \
+  X(HandleNcRButtonDown, WM_NCRBUTTONDOWN)       \
+  X(HandleNcRButtonDblClk, WM_NCRBUTTONDBLCLK)   \
+  X(HandleNcCalcSize, WM_NCCALCSIZE)             \
+  X(HandleWindowPosChanged, WM_WINDOWPOSCHANGED) \
+  X(HandleLButtonUp, WM_LBUTTONUP)               \
+  X(HandleLButtonDown, WM_LBUTTONDOWN)           \
+  X(HandleLButtonDblClk, WM_LBUTTONDBLCLK)       \
+  X(HandleRButtonUp, WM_RBUTTONUP)               \
+  X(HandleRButtonDown, WM_RBUTTONDOWN)           \
+  X(HandleRButtonDblClk, WM_RBUTTONDBLCLK)       \
+  X(HandleCommand, WM_COMMAND)                   \
+  X(HandleKeyUp, WM_KEYUP)                       \
+  X(HandleKeyDown, WM_KEYDOWN)                   \
+  X(HandleSize, WM_SIZE)                         \
+  X(HandleNotify, WM_NOTIFY)                     \
+  X(HandleHotKey, WM_HOTKEY)                     \
+  X(HandleTimer, WM_TIMER)                       \
+  X(HandleHScroll, WM_HSCROLL)                   \
+  X(HandleVScroll, WM_VSCROLL)                   \
+  X(HandleDrawItem, WM_DRAWITEM)                 \
+  X(HandleMeasureItem, WM_MEASUREITEM)           \
+  X(HandleChar, WM_CHAR)                         \
+  X(HandleDropFiles, WM_DROPFILES)               \
+  X(HandleSetFocus, WM_SETFOCUS)                 \
+  X(HandleKillFocus, WM_KILLFOCUS)               \
+  X(HandleMouseWheel, WM_MOUSEWHEEL)             \
+  X(HandleMouseHover, WM_MOUSEHOVER)             \
+  X(HandleMouseLeave, WM_MOUSELEAVE)             \
+  X(HandleGetMinMaxInfo, WM_GETMINMAXINFO)       \
+  X(HandleShowWindow, WM_SHOWWINDOW)             \
+  X(HandleSysCommand, WM_SYSCOMMAND)             \
+  X(HandleNcActivate, WM_NCACTIVATE)             \
+  X(HandleCreate, WM_CREATE)                     \
+  X(HandleDestroy, WM_DESTROY)                   \
+  X(HandleClose, WM_CLOSE)                       \
+  X(HandleNcCreate, WM_NCCREATE)                 \
   X(HandleNcDestroy, WM_NCDESTROY)
 
 struct Call {
@@ -74,11 +74,11 @@ class RecordingWindow : public CHWindow {
   bool intercept = false;
   std::vector<Call> calls;
 
-#define BRINDLE_RECORD(handler, message)                       \
-  LRESULT handler(WPARAM wparam, LPARAM lparam) override {     \
-    calls.push_back({#handler, message, wparam, lparam});      \
-    if (intercept) return 1000 + message;                      \
-    return CHWindow::handler(wparam, lparam);                  \
+#define BRINDLE_RECORD(handler, message)                   \
+  LRESULT handler(WPARAM wparam, LPARAM lparam) override { \
+    calls.push_back({#handler, message, wparam, lparam});  \
+    if (intercept) return 1000 + message;                  \
+    return CHWindow::handler(wparam, lparam);              \
   }
   BRINDLE_MESSAGE_HANDLERS(BRINDLE_RECORD)
 #undef BRINDLE_RECORD
@@ -317,8 +317,8 @@ HWND CreatePlainWindow() {
     return ::RegisterClassExW(&window_class);
   }();
   if (!atom) return nullptr;
-  return ::CreateWindowExW(0, L"BrindlePlainTestWindow", L"plain", WS_POPUP, 0, 0, 10, 10,
-                           nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  return ::CreateWindowExW(0, L"BrindlePlainTestWindow", L"plain", WS_POPUP, 0, 0, 10, 10, nullptr,
+                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
 class AttachWindow : public RecordingWindow {
@@ -425,9 +425,9 @@ TEST_F(CHWindowTest, DetachEndsTheRecordedModalDialogWithCancel) {
   dialog.header.style = WS_POPUP | DS_MODALFRAME;
   dialog.header.cx = 40;
   dialog.header.cy = 20;
-  const INT_PTR result = ::DialogBoxIndirectParamW(
-      ::GetModuleHandleW(nullptr), &dialog.header, handle, ModalProc,
-      reinterpret_cast<LPARAM>(&owner));
+  const INT_PTR result =
+      ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &dialog.header, handle, ModalProc,
+                                reinterpret_cast<LPARAM>(&owner));
   EXPECT_TRUE(owner.property_seen);
   EXPECT_EQ(IDCANCEL, result);
   EXPECT_EQ(nullptr, ::GetPropW(handle, kLastModalProperty));
