@@ -137,3 +137,73 @@ class ProductPlaces {
 };
 
 }  // namespace engine_test
+
+namespace engine_test {
+
+// Redirects HKEY_LOCAL_MACHINE of this process to a scratch key under
+// HKEY_CURRENT_USER in which the product's key cannot be created, as for a
+// user without administrator rights, and restores it and removes the scratch
+// key at the end. Active() is false when the redirection could not be set up.
+// The scratch keys are volatile (so no lasting subkey can be made below them)
+// and opened for reading only: Windows refuses the product's key for both
+// reasons, Wine (8.0) only for the first, as it does not check the access of
+// the parent handle.
+class UnwritableMachineKey {
+ public:
+  UnwritableMachineKey()
+      : path_(L"Software\\BrindleTest\\Machine" + std::to_wstring(GetCurrentProcessId())) {
+    HKEY created = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    RegCloseKey(created);
+    std::wstring path = path_;
+    for (const wchar_t* part :
+         {L"SOFTWARE", L"Microsoft", L"Windows", L"CurrentVersion", L"Uninstall"}) {
+      path += std::wstring(L"\\") + part;
+      if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                          KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
+        return;
+      }
+      RegCloseKey(created);
+    }
+    RegCloseKey(created);
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &read_only_) !=
+        ERROR_SUCCESS) {
+      return;
+    }
+    active_ = RegOverridePredefKey(HKEY_LOCAL_MACHINE, read_only_) == ERROR_SUCCESS;
+  }
+  ~UnwritableMachineKey() {
+    if (active_) RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    if (read_only_) RegCloseKey(read_only_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\BrindleTest");
+  }
+  UnwritableMachineKey(const UnwritableMachineKey&) = delete;
+  UnwritableMachineKey& operator=(const UnwritableMachineKey&) = delete;
+
+  bool Active() const { return active_; }
+  // Number of subkeys of the redirected Uninstall key.
+  DWORD UninstallSubkeys() const {
+    HKEY key = nullptr;
+    DWORD count = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, (path_ + L"\\" + kUninstallParent).c_str(), 0, KEY_READ,
+                      &key) == ERROR_SUCCESS) {
+      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+      RegCloseKey(key);
+    }
+    return count;
+  }
+
+ private:
+  static constexpr wchar_t kUninstallParent[] =
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  std::wstring path_;
+  HKEY read_only_ = nullptr;
+  bool active_ = false;
+};
+
+}  // namespace engine_test

@@ -227,6 +227,22 @@ TEST_F(InstallEngineTest, RegistersTheProductUnderTheUninstallKey) {
   RegCloseKey(key);
 }
 
+TEST_F(InstallEngineTest, WithoutWriteAccessToTheMachineKeyTheInstallStillSucceeds) {
+  WritePackage({File("Velto.exe", "app")});
+  bool installed = false;
+  {
+    UnwritableMachineKey read_only;
+    ASSERT_TRUE(read_only.Active());
+    RecordingSink sink(folder_, false, false, false);
+    installed = Install(sink);
+    EXPECT_EQ(L"finished message", sink.events.back());
+    EXPECT_EQ(0u, read_only.UninstallSubkeys());
+  }
+  EXPECT_TRUE(installed);
+  EXPECT_TRUE(Exists(InFolder(L"unins000.exe")));
+  EXPECT_FALSE(ProductKeyExists());
+}
+
 TEST_F(InstallEngineTest, ChineseLastrunGivesLaunchPathWithTheSameCharacters) {
   WritePackage({File("维尔托/启动.exe", "app")},
                SetupConfigText(L"维尔托/启动.exe", ShortcutLists({}, {})));

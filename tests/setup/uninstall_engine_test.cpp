@@ -216,6 +216,25 @@ TEST_F(UninstallEngineTest, ConfigWithoutInstallFolderFailsAndRemovesNothing) {
   }
 }
 
+TEST_F(UninstallEngineTest, WithoutAccessToTheMachineKeyTheEntryStaysAndTheRunSucceeds) {
+  MakeInstallation();
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0,
+                                           KEY_WRITE, nullptr, &key, nullptr));
+  RegCloseKey(key);
+  WriteUninstaller(Config(InstalledFiles(), {InFolder(L"data\\sub"), InFolder(L"data"), folder_},
+                          ShortcutLists({}, {})));
+  {
+    UnwritableMachineKey unwritable;
+    ASSERT_TRUE(unwritable.Active());
+    RecordingSink sink(std::wstring(), false, false, false);
+    EXPECT_TRUE(Uninstall(sink));
+    EXPECT_EQ(L"finish work", sink.events.back());
+  }
+  EXPECT_TRUE(ProductKeyExists());
+  EXPECT_FALSE(Exists(folder_));
+}
+
 TEST_F(UninstallEngineTest, FileWithoutPackageFails) {
   ASSERT_TRUE(Touch(package_, "MZ not a package"));
   EXPECT_FALSE(Uninstall());
