@@ -124,6 +124,9 @@ class ProductPlaces {
   ProductPlaces(const ProductPlaces&) = delete;
   ProductPlaces& operator=(const ProductPlaces&) = delete;
 
+  // Removes the shortcuts named `name` at the end.
+  void AddLinkName(const std::wstring& name) { link_names_.push_back(name); }
+
   // A shortcut name unique to this process, removed again at the end.
   std::wstring LinkName(const std::wstring& stem) {
     link_names_.push_back(stem + std::to_wstring(GetCurrentProcessId()));

@@ -282,6 +282,7 @@ std::vector<BrokenEntryCase> BrokenEntries() {
 }
 
 TEST_F(InstallEngineTest, BrokenEntryFailsAndRemovesWhatWasRecorded) {
+  ASSERT_TRUE(test_package::WriteFileBytes(InFolder(L"unrelated.txt"), "kept"));
   for (const BrokenEntryCase& broken : BrokenEntries()) {
     SCOPED_TRACE(broken.label);
     WritePackage({File("keep/first.txt", "first"), broken.entry, File("later.txt", "later")});
@@ -295,6 +296,7 @@ TEST_F(InstallEngineTest, BrokenEntryFailsAndRemovesWhatWasRecorded) {
     EXPECT_FALSE(Exists(scratch_.Join(L"evil.txt")));
     EXPECT_FALSE(Exists(L"C:\\evil.txt"));
     EXPECT_FALSE(ProductKeyExists());
+    EXPECT_EQ("kept", Content(InFolder(L"unrelated.txt")));
     EXPECT_EQ((std::vector<std::wstring>{kCopying10, L"position 10"}), sink.events);
   }
 }

@@ -285,4 +285,76 @@ TEST_F(UninstallEngineTest, InstallThenUninstallerCopyLeavesNothingBehind) {
   EXPECT_FALSE(ProductKeyExists());
 }
 
+size_t CountFiles(const std::wstring& folder) {
+  size_t count = 0;
+  for (const std::wstring& name : Listing(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    count += PathIsDirectoryW(path.c_str()) ? CountFiles(path) : 1;
+  }
+  return count;
+}
+
+// Entries for every folder and file below `folder`, folders before their
+// content, with "/" separators.
+void AddFolderEntries(const std::wstring& folder, const std::string& prefix,
+                      std::vector<test_package::ZipEntry>& entries) {
+  for (const std::wstring& name : Listing(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    const std::string entry_name = prefix + Utf8(name);
+    if (PathIsDirectoryW(path.c_str())) {
+      entries.push_back({entry_name + "/", ""});
+      AddFolderEntries(path, entry_name + "/", entries);
+    } else {
+      entries.push_back({entry_name, Content(path)});
+    }
+  }
+}
+
+// The sample product (its payload folder is copied beside this test by the
+// build) with its shipped shortcut lists, installed with every option and
+// removed by its uninstaller copy.
+TEST_F(UninstallEngineTest, SampleProductRoundTripLeavesOnlyWhatTheProductKeeps) {
+  const std::wstring payload = test_package::SiblingProgram(L"velto-payload");
+  ASSERT_TRUE(Exists(payload + L"\\Velto.exe"));
+  std::vector<test_package::ZipEntry> entries;
+  AddFolderEntries(payload, "", entries);
+  const std::string archive = test_package::BuildZip(entries);
+  const std::string setup = test_package::BuildPackage(
+      SetupConfigText(L"Velto.exe", ShortcutLists({Shortcut(L"Velto", L"Velto.exe")},
+                                                  {Shortcut(L"Velto", L"Velto.exe")})),
+      &archive);
+  const std::wstring setup_path = scratch_.Join(L"setup.exe");
+  ASSERT_TRUE(test_package::WriteFileBytes(setup_path, setup));
+  places_.AddLinkName(L"Velto");
+  const std::wstring desktop = GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  const auto desktop_before = Listing(desktop);
+  const auto quick_launch_before = Listing(GetQuickLaunchFolder());
+  const auto programs_before = Listing(GetStartMenuProgramsFolder());
+
+  RecordingSink sink(folder_, true, true, true);
+  ASSERT_TRUE(RunInstallFromPackage(setup_path, sink));
+  EXPECT_EQ(InFolder(L"Velto.exe"), sink.launch_path);
+  EXPECT_EQ(Content(payload + L"\\docs\\使用说明.txt"), Content(InFolder(L"docs\\使用说明.txt")));
+  EXPECT_TRUE(Exists(DesktopLinkPath(L"Velto")));
+  EXPECT_TRUE(Exists(QuickLaunchLinkPath(L"Velto")));
+  EXPECT_TRUE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
+
+  const std::wstring temp_copy = scratch_.Join(L"temp\\unins000.exe");
+  ASSERT_TRUE(EnsureDirectory(scratch_.Join(L"temp")));
+  ASSERT_TRUE(CopyFileW(InFolder(L"unins000.exe").c_str(), temp_copy.c_str(), FALSE));
+  ChildProcess uninstaller(temp_copy, L"");
+  EXPECT_EQ(0, uninstaller.WaitExit());
+
+  // Folders are removed once each, in archive order, and the archive lists
+  // "data/" before "data/samples/": "data" was still occupied at its turn and
+  // stays, empty, and with it the install folder. No file is left.
+  EXPECT_EQ(0u, CountFiles(folder_));
+  EXPECT_EQ(std::vector<std::wstring>{L"data"}, Listing(folder_));
+  EXPECT_TRUE(Listing(InFolder(L"data")).empty());
+  EXPECT_EQ(desktop_before, Listing(desktop));
+  EXPECT_EQ(quick_launch_before, Listing(GetQuickLaunchFolder()));
+  EXPECT_EQ(programs_before, Listing(GetStartMenuProgramsFolder()));
+  EXPECT_FALSE(ProductKeyExists());
+}
+
 }  // namespace
