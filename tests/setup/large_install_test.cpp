@@ -4,10 +4,9 @@
 // The test writes and extracts about 2.2 GiB in its scratch folder (about
 // 10 s under Wine).
 // windows.h first: psapi.h needs its types.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 #include <psapi.h>
+#include <windows.h>
 #include <zlib.h>
 
 #include <cstdint>
