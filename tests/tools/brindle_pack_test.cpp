@@ -1,0 +1,308 @@
+// Runs the brindle-pack program as a release engineer would and checks its output files,
+// messages and exit codes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "json/json_value.h"
+#include "setup/base64.h"
+#include "setup/package_format.h"
+#include "tests/tools/tool_test_support.h"
+#include "tools/zip_listing.h"
+
+namespace {
+
+constexpr char kLicence[] = "Velto 许可协议\nLicence agreement\n";
+
+class BrindlePackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder_.path().empty());
+    WriteFile(Stub(), MakeStub());
+    WriteFile(Licence(), kLicence);
+    WriteFile(Payload() + "/Velto.exe", MakeStub());
+    WriteFile(Payload() + "/docs/使用说明.txt", "说明\n");
+    WriteFile(Payload() + "/data/themes/dark.ini", std::string(4000, 'd'));
+    ASSERT_EQ(mkdir((Payload() + "/empty").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(folder_.Join("out").c_str(), 0755), 0);
+  }
+
+  std::string Stub() const { return folder_.Join("stub.exe"); }
+  std::string Licence() const { return folder_.Join("licence.txt"); }
+  std::string Payload() const { return folder_.Join("payload"); }
+  std::string Output() const { return folder_.Join("out/VeltoSetup.exe"); }
+
+  std::vector<std::string> PackArguments() const {
+    return {"pack",
+            "--stub",
+            Stub(),
+            "--payload",
+            Payload(),
+            "--licence",
+            Licence(),
+            "--lastrun",
+            "Velto.exe",
+            "--desktop",
+            "Velto=Velto.exe",
+            "--taskbar",
+            "Velto=Velto.exe",
+            "--output",
+            Output()};
+  }
+
+  // PackArguments with the value of `option` replaced.
+  std::vector<std::string> With(const std::string& option, const std::string& value) const {
+    std::vector<std::string> arguments = PackArguments();
+    for (size_t i = 0; i + 1 < arguments.size(); ++i) {
+      if (arguments[i] == option) arguments[i + 1] = value;
+    }
+    return arguments;
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(BrindlePackTest, PacksTheLayoutAndInspectReadsItBack) {
+  const ToolResult pack = RunBrindlePack(PackArguments());
+  ASSERT_EQ(pack.exit_code, 0) << pack.err;
+  EXPECT_EQ(pack.err, "");
+  EXPECT_NE(pack.out.find("packed 3 files in 7 entries"), std::string::npos) << pack.out;
+
+  const std::string stub = ReadFile(Stub());
+  const std::string file = ReadFile(Output());
+  std::string image = file.substr(0, stub.size());
+  EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(&image[124])), stub.size());
+  image.replace(124, 4, std::string(4, '\0'));
+  EXPECT_EQ(image, stub) << "only the package offset may change in the program image";
+
+  MemoryByteSource source(file);
+  JsonValue config;
+  PackageLocation location;
+  ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
+  EXPECT_EQ(file.substr(stub.size() + 4, location.config_length), FormatPackageConfig(config))
+      << "config not stored in the writer's compact form";
+  EXPECT_EQ(config["mode"].toInt64(), 1);
+  EXPECT_STREQ(config["lastrun"].toCString(), "Velto.exe");
+  EXPECT_EQ(Base64DecodeText(config["protocol"].toCString()),
+            "Velto 许可协议\r\nLicence agreement\r\n");
+  for (const char* list : {"desktop", "taskbar"}) {
+    ASSERT_EQ(config["shortcut"][list].size(), 1u) << list;
+    EXPECT_STREQ(config["shortcut"][list][0]["name"].toCString(), "Velto");
+    EXPECT_STREQ(config["shortcut"][list][0]["file"].toCString(), "Velto.exe");
+  }
+
+  ArchiveRange range;
+  ASSERT_EQ(LocatePayloadArchive(source, location.package_offset, location.config_length, range),
+            PackageError::kNone);
+  EXPECT_EQ(range.offset + range.length, file.size());
+  std::vector<ZipEntryInfo> entries;
+  std::string problem;
+  ASSERT_TRUE(ListZipArchive(Output(), range.offset, range.length, true, entries, problem))
+      << problem;
+  std::vector<std::string> names;
+  for (const ZipEntryInfo& entry : entries) names.push_back(entry.name);
+  const std::vector<std::string> expected = {
+      "Velto.exe",         "data/", "data/themes/", "data/themes/dark.ini", "docs/",
+      "docs/使用说明.txt", "empty/"};
+  EXPECT_EQ(names, expected);
+
+  const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+  ASSERT_EQ(inspect.exit_code, 0) << inspect.err;
+  for (const std::string& line :
+       {std::string("package offset:  1024 (0x400), stored at byte 124\n"),
+        "config:          " + FormatPackageConfig(config),
+        std::string("kind:            setup package (mode 1)\n"),
+        std::string("first line \"Velto 许可协议\""), std::string("7 entries (4 folders, 3 files)"),
+        std::string("docs/使用说明.txt"), std::string("archive check:   every entry inflates"),
+        std::string("trailing bytes:  0\n")}) {
+    EXPECT_NE(inspect.out.find(line), std::string::npos) << line << "\n" << inspect.out;
+  }
+}
+
+TEST_F(BrindlePackTest, SameInputsGiveTheSameBytes) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  const std::string first = ReadFile(Output());
+  // Times, permissions and the order in which files were created must not matter.
+  ASSERT_EQ(truncate(Output().c_str(), 0), 0);
+  const std::string dark = ReadFile(Payload() + "/data/themes/dark.ini");
+  ASSERT_EQ(unlink((Payload() + "/data/themes/dark.ini").c_str()), 0);
+  WriteFile(Payload() + "/data/themes/dark.ini", dark);
+  ASSERT_EQ(chmod((Payload() + "/Velto.exe").c_str(), 0600), 0);
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  EXPECT_EQ(ReadFile(Output()), first);
+}
+
+TEST_F(BrindlePackTest, InspectsAnUninstallerCopy) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  JsonValue config;
+  config["mode"] = 0;
+  config["files"][0] = JsonValue(Base64EncodeBytes("C:\\Program Files\\Velto\\使用说明.txt"));
+  config["setup"]["root"] = JsonValue(Base64EncodeBytes("C:\\Program Files\\Velto"));
+  std::string copy;
+  ASSERT_TRUE(BuildUninstallerCopy(ReadFile(Output()), 1024, config, copy));
+  WriteFile(folder_.Join("unins000.exe"), copy);
+
+  const ToolResult inspect = RunBrindlePack({"inspect", folder_.Join("unins000.exe")});
+  ASSERT_EQ(inspect.exit_code, 0) << inspect.err;
+  EXPECT_NE(inspect.out.find("kind:            uninstaller copy (mode 0)"), std::string::npos);
+  EXPECT_NE(inspect.out.find("install folder:  C:\\Program Files\\Velto\n"), std::string::npos);
+  EXPECT_NE(inspect.out.find("  C:\\Program Files\\Velto\\使用说明.txt\n"), std::string::npos)
+      << inspect.out;
+}
+
+TEST_F(BrindlePackTest, InspectNamesTheBrokenRule) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  const std::string good = ReadFile(Output());
+  std::string bad_json = good;
+  bad_json[1024 + 4] = '[';  // the config's opening brace
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* rule;
+  };
+  const Case cases[] = {
+      {"plain stub", MakeStub(), "the package offset at e_lfanew - 4 is 0"},
+      {"archive cut short", good.substr(0, good.size() - 1),
+       "the archive reaches past the end of the file (8 + L + Z > file size - P): 8 + L + Z = "},
+      {"config cut short", good.substr(0, 1024 + 10),
+       "the config reaches past the end of the file (4 + L > file size - P): 4 + L = "},
+      {"config syntax", bad_json, "the package config is not valid JSON: "},
+      {"tiny file", "MZ", "the file is shorter than the 64-byte DOS header"},
+  };
+  for (const Case& c : cases) {
+    WriteFile(folder_.Join("broken.exe"), c.bytes);
+    const ToolResult inspect = RunBrindlePack({"inspect", folder_.Join("broken.exe")});
+    EXPECT_EQ(inspect.exit_code, 1) << c.name;
+    EXPECT_NE(inspect.err.find("breaks the package layout: " + std::string(c.rule)),
+              std::string::npos)
+        << c.name << ": " << inspect.err;
+  }
+  const ToolResult missing = RunBrindlePack({"inspect", folder_.Join("missing.exe")});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_NE(missing.err.find("missing.exe': cannot be opened: No such file"), std::string::npos);
+}
+
+TEST_F(BrindlePackTest, InspectFindsADamagedArchive) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  std::string file = ReadFile(Output());
+  const size_t data = file.find(std::string(10, 'd'));  // dark.ini is deflated: search its name
+  const size_t header = file.find("data/themes/dark.ini");
+  ASSERT_NE(header, std::string::npos);
+  ASSERT_EQ(data, std::string::npos) << "dark.ini should be deflated";
+  file[header + 20 + 4] ^= 0x5A;  // deflated data follows the local header's name
+  WriteFile(Output(), file);
+  const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+  EXPECT_EQ(inspect.exit_code, 1);
+  EXPECT_NE(inspect.err.find("'data/themes/dark.ini' is damaged"), std::string::npos)
+      << inspect.err;
+}
+
+struct BadInput {
+  const char* name;
+  const char* option;   // the option whose value is replaced, or "" for none
+  std::string file;     // the content written at the replaced path ("" writes nothing)
+  const char* message;  // a part of the expected error message
+};
+
+TEST_F(BrindlePackTest, BadInputFailsWithAMessageAndLeavesNoFile) {
+  StubShape amd64;
+  amd64.machine = 0x8664;
+  std::string marked = MakeStub();
+  marked[124] = 7;
+  const BadInput cases[] = {
+      {"missing payload", "--payload", "", "payload folder '"},
+      {"missing licence", "--licence", "", "licence '"},
+      {"UTF-16 licence", "--licence", std::string("\xFF\xFEL\0", 4), "is UTF-16"},
+      {"Latin-1 licence", "--licence", "Lizenz f\xFCr", "is not valid UTF-8 text"},
+      {"missing stub", "--stub", "", "No such file"},
+      {"text stub", "--stub", "not a program", "no MZ header"},
+      {"64-bit stub", "--stub", MakeStub(amd64), "is not a 32-bit x86 executable"},
+      {"marked stub", "--stub", marked, "non-zero bytes at offset 124"},
+      {"unstripped stub", "--stub", MakeStub() + std::string(64, 's'),
+       "64 bytes after its last section"},
+      {"shortcut name", "--desktop", "", "the name holds the character ':'"},
+      {"absolute lastrun", "--lastrun", "", "is not a path relative to the install folder"},
+      {"output folder missing", "--output", "", "cannot create a file in its folder"},
+  };
+  for (const BadInput& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string value = folder_.Join(std::string("bad/") + c.name);
+    if (std::string(c.option) == "--desktop") value = "Vel:to=Velto.exe";
+    if (std::string(c.option) == "--lastrun") value = "C:\\Velto\\Velto.exe";
+    if (std::string(c.option) == "--output") value = folder_.Join("no-such-folder/Setup.exe");
+    if (!c.file.empty()) WriteFile(value, c.file);
+    WriteFile(Output(), "previous");
+    const ToolResult result = RunBrindlePack(With(c.option, value));
+    EXPECT_EQ(result.exit_code, 1) << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(Output()), "previous") << "the old output must stay untouched";
+    EXPECT_EQ(folder_.List("out"), std::vector<std::string>{"VeltoSetup.exe"})
+        << "temporary files left behind";
+  }
+}
+
+TEST_F(BrindlePackTest, StubThatIsAlreadyASetupPackageIsRefused) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  WriteFile(folder_.Join("packed.exe"), ReadFile(Output()));
+  const ToolResult result = RunBrindlePack(With("--stub", folder_.Join("packed.exe")));
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.err.find("already carries a package (package offset 1024"), std::string::npos)
+      << result.err;
+}
+
+TEST_F(BrindlePackTest, BadPayloadNamesAreAllReported) {
+  WriteFile(Payload() + "/bad\xFE.txt", "x");
+  WriteFile(Payload() + "/docs/aux.txt", "x");
+  const ToolResult result = RunBrindlePack(PackArguments());
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.err.find("bad\xFE.txt' is not valid UTF-8"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("aux.txt' is a reserved device name"), std::string::npos) << result.err;
+  EXPECT_FALSE(FileExists(Output()));
+}
+
+TEST_F(BrindlePackTest, TargetsOutsideThePayloadAreWarnings) {
+  std::vector<std::string> arguments = With("--lastrun", "Missing.exe");
+  arguments.push_back("--taskbar");
+  arguments.push_back("Docs=docs\\使用说明.txt");
+  arguments.push_back("--taskbar");
+  arguments.push_back("Gone=gone.exe");
+  const ToolResult result = RunBrindlePack(arguments);
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.err,
+            "brindle-pack: warning: --lastrun 'Missing.exe' is not a file of the payload\n"
+            "brindle-pack: warning: --taskbar 'Gone': target 'gone.exe' is not a file of the "
+            "payload\n");
+  EXPECT_TRUE(FileExists(Output()));
+}
+
+TEST_F(BrindlePackTest, UsageErrors) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"unpack"},
+      {"inspect"},
+      {"pack", "--stub", Stub()},
+      {"pack", "--colour", "blue"},
+      {"pack", "--desktop", "Velto"},
+      {"pack", "--progress", "sometimes"},
+  };
+  for (const auto& arguments : cases) {
+    const ToolResult result = RunBrindlePack(arguments);
+    EXPECT_EQ(result.exit_code, 2) << result.err;
+    EXPECT_NE(result.err.find("usage:"), std::string::npos);
+  }
+  const ToolResult help = RunBrindlePack({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("--lastrun PATH"), std::string::npos);
+}
+
+TEST_F(BrindlePackTest, InlineOptionValuesAndTheOtherSpelling) {
+  const ToolResult result = RunBrindlePack({"pack", "--stub=" + Stub(), "--payload=" + Payload(),
+                                            "--license=" + Licence(), "--lastrun=Velto.exe", "-o",
+                                            Output(), "--progress=never"});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+}
+
+}  // namespace

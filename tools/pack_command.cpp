@@ -1,0 +1,316 @@
+#include "tools/pack_command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "setup/base64.h"
+#include "setup/package_format.h"
+#include "tools/payload_tree.h"
+#include "tools/pe_stub.h"
+#include "tools/pending_file.h"
+#include "tools/progress_bar.h"
+#include "tools/text_checks.h"
+#include "tools/zip_writer.h"
+
+namespace {
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& problem) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    problem = std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    problem = "is a folder, not a file";
+    return false;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    problem = std::strerror(errno);
+    return false;
+  }
+  std::ostringstream content;
+  content << file.rdbuf();
+  if (file.bad()) {
+    problem = "cannot be read";
+    return false;
+  }
+  bytes = content.str();
+  return true;
+}
+
+bool ParseShortcut(const std::string& option, const std::string& value,
+                   std::vector<ShortcutSpec>& list, std::string& problem) {
+  const size_t equals = value.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+    problem = option + " '" + value + "': expected NAME=PATH, for example Velto=Velto.exe";
+    return false;
+  }
+  list.push_back({value.substr(0, equals), value.substr(equals + 1)});
+  return true;
+}
+
+bool ParseProgress(const std::string& value, ProgressMode& mode, std::string& problem) {
+  if (value == "auto") {
+    mode = ProgressMode::kAuto;
+  } else if (value == "always") {
+    mode = ProgressMode::kAlways;
+  } else if (value == "never") {
+    mode = ProgressMode::kNever;
+  } else {
+    problem = "--progress '" + value + "': expected auto, always or never";
+    return false;
+  }
+  return true;
+}
+
+// Collects the problems of the text options: lastrun and shortcut entries.
+void CheckTextOptions(const PackOptions& options, std::vector<std::string>& problems) {
+  auto check_path = [&](const std::string& what, const std::string& path) {
+    if (!IsValidUtf8(path)) problems.push_back(what + " is not valid UTF-8");
+    if (path.empty() || path[0] == '/' || path[0] == '\\' || path.find(':') != std::string::npos) {
+      problems.push_back(what + " '" + path + "' is not a path relative to the install folder");
+    }
+  };
+  check_path("--lastrun", options.lastrun);
+  for (const auto* list : {&options.desktop, &options.taskbar}) {
+    const std::string option = list == &options.desktop ? "--desktop" : "--taskbar";
+    for (const ShortcutSpec& shortcut : *list) {
+      const std::string what = option + " '" + shortcut.name + "=" + shortcut.file + "'";
+      if (!IsValidUtf8(shortcut.name)) {
+        problems.push_back(what + ": the name is not valid UTF-8");
+      } else if (std::string problem = WindowsNameProblem(shortcut.name); !problem.empty()) {
+        problems.push_back(what + ": the name " + problem);
+      }
+      check_path(what + ": the target", shortcut.file);
+    }
+  }
+}
+
+void WarnAboutMissingTargets(const PackOptions& options, const PayloadTree& tree,
+                             std::vector<std::string>& warnings) {
+  if (!PayloadHasFile(tree, options.lastrun)) {
+    warnings.push_back("--lastrun '" + options.lastrun + "' is not a file of the payload");
+  }
+  for (const auto* list : {&options.desktop, &options.taskbar}) {
+    const std::string option = list == &options.desktop ? "--desktop" : "--taskbar";
+    for (const ShortcutSpec& shortcut : *list) {
+      if (!PayloadHasFile(tree, shortcut.file)) {
+        warnings.push_back(option + " '" + shortcut.name + "': target '" + shortcut.file +
+                           "' is not a file of the payload");
+      }
+    }
+  }
+}
+
+bool WriteAll(FILE* stream, const void* data, size_t size) {
+  return std::fwrite(data, 1, size, stream) == size;
+}
+
+// Writes stub (with P at e_lfanew - 4), L, config, Z and the archive copied from `archive`.
+bool WritePackage(FILE* out, std::string stub, const StubImage& image, const std::string& config,
+                  FILE* archive, uint32_t archive_length) {
+  StoreU32(image.image_size, reinterpret_cast<unsigned char*>(&stub[image.lfanew - 4]));
+  std::string header;
+  AppendU32(static_cast<uint32_t>(config.size()), header);
+  header += config;
+  AppendU32(archive_length, header);
+  if (!WriteAll(out, stub.data(), stub.size()) || !WriteAll(out, header.data(), header.size())) {
+    return false;
+  }
+  std::rewind(archive);
+  std::vector<char> chunk(256 * 1024);
+  uint64_t copied = 0;
+  for (size_t read; (read = std::fread(chunk.data(), 1, chunk.size(), archive)) > 0;) {
+    if (!WriteAll(out, chunk.data(), read)) return false;
+    copied += read;
+  }
+  return !std::ferror(archive) && copied == archive_length;
+}
+
+void PrintAll(FILE* err, const char* kind, const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) {
+    std::fprintf(err, "brindle-pack: %s: %s\n", kind, message.c_str());
+  }
+}
+
+}  // namespace
+
+bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& options,
+                      std::string& problem) {
+  options = PackOptions{};
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string option = arguments[i];
+    std::string value;
+    const size_t equals = option.find('=');
+    const bool inline_value = option.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (inline_value) {
+      value = option.substr(equals + 1);
+      option.resize(equals);
+    } else if (i + 1 < arguments.size()) {
+      value = arguments[i + 1];
+    }
+    const bool has_value = inline_value || i + 1 < arguments.size();
+    std::string* target = nullptr;
+    if (option == "--stub") {
+      target = &options.stub;
+    } else if (option == "--payload") {
+      target = &options.payload;
+    } else if (option == "--licence" || option == "--license") {
+      target = &options.licence;
+    } else if (option == "--lastrun") {
+      target = &options.lastrun;
+    } else if (option == "-o" || option == "--output") {
+      target = &options.output;
+    } else if (option != "--desktop" && option != "--taskbar" && option != "--progress") {
+      problem = "unknown option '" + arguments[i] + "'";
+      return false;
+    }
+    if (!has_value) {
+      problem = "option " + option + " needs a value";
+      return false;
+    }
+    if (!inline_value) ++i;
+    if (target) {
+      *target = value;
+    } else if (option == "--progress") {
+      if (!ParseProgress(value, options.progress, problem)) return false;
+    } else if (!ParseShortcut(option, value,
+                              option == "--desktop" ? options.desktop : options.taskbar, problem)) {
+      return false;
+    }
+  }
+  const std::pair<const char*, const std::string*> required[] = {
+      {"--stub", &options.stub},       {"--payload", &options.payload},
+      {"--licence", &options.licence}, {"--lastrun", &options.lastrun},
+      {"--output", &options.output},
+  };
+  for (const auto& [name, value] : required) {
+    if (value->empty()) {
+      problem = std::string("option ") + name + " is required";
+      return false;
+    }
+  }
+  return true;
+}
+
+JsonValue MakeSetupConfig(const std::string& lastrun, const std::string& licence_text,
+                          const std::vector<ShortcutSpec>& desktop,
+                          const std::vector<ShortcutSpec>& taskbar) {
+  JsonValue config;
+  config["mode"] = 1;
+  config["lastrun"] = JsonValue(lastrun);
+  config["protocol"] = JsonValue(Base64EncodeBytes(licence_text));
+  JsonValue& shortcut = config["shortcut"];
+  for (const auto& [key, list] : {std::pair{"desktop", &desktop}, std::pair{"taskbar", &taskbar}}) {
+    JsonValue& entries = shortcut[key];
+    entries = JsonValue(JsonKind::Array);
+    for (size_t i = 0; i < list->size(); ++i) {
+      entries[i]["file"] = JsonValue((*list)[i].file);
+      entries[i]["name"] = JsonValue((*list)[i].name);
+    }
+  }
+  return config;
+}
+
+int RunPack(const PackOptions& options, FILE* out, FILE* err) {
+  std::vector<std::string> problems;
+  std::vector<std::string> warnings;
+
+  std::string stub;
+  StubImage image;
+  std::string problem;
+  if (!ReadFileBytes(options.stub, stub, problem)) {
+    problems.push_back("stub '" + options.stub + "': " + problem);
+  } else if (problem = CheckStub(stub, image); !problem.empty()) {
+    problems.push_back("stub '" + options.stub + "' " + problem);
+  }
+
+  std::string licence_bytes;
+  std::string licence_text;
+  if (!ReadFileBytes(options.licence, licence_bytes, problem)) {
+    problems.push_back("licence '" + options.licence + "': " + problem);
+  } else if (!NormaliseLicenceText(licence_bytes, licence_text, problem)) {
+    problems.push_back("licence '" + options.licence + "' " + problem);
+  } else if (licence_text.empty()) {
+    warnings.push_back("licence '" + options.licence + "' is empty");
+  }
+
+  CheckTextOptions(options, problems);
+  const PayloadTree tree = ScanPayload(options.payload, problems);
+  if (problems.empty()) WarnAboutMissingTargets(options, tree, warnings);
+  PrintAll(err, "warning", warnings);
+  if (!problems.empty()) {
+    PrintAll(err, "error", problems);
+    return 1;
+  }
+
+  const std::string config = FormatPackageConfig(
+      MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar));
+  if (config.size() > std::numeric_limits<uint32_t>::max()) {
+    PrintAll(err, "error", {"licence '" + options.licence + "' is too large for a package config"});
+    return 1;
+  }
+  PendingFile archive;
+  PendingFile package;
+  if (!archive.Create(options.output, "zip", problem) ||
+      !package.Create(options.output, "tmp", problem)) {
+    PrintAll(err, "error", {problem});
+    return 1;
+  }
+  const bool show_progress = options.progress == ProgressMode::kAlways ||
+                             (options.progress == ProgressMode::kAuto && isatty(fileno(err)));
+  {
+    ProgressBar bar(err, show_progress, tree.file_count, tree.total_bytes);
+    const bool zipped = WriteZipArchive(
+        tree, archive.path(), [&bar](uint64_t files, uint64_t bytes) { bar.Update(files, bytes); },
+        problem);
+    bar.Finish();
+    if (!zipped) {
+      PrintAll(err, "error", {problem});
+      return 1;
+    }
+  }
+  struct stat archive_info;
+  if (stat(archive.path().c_str(), &archive_info) != 0) {
+    PrintAll(err, "error", {"'" + archive.path() + "': " + std::strerror(errno)});
+    return 1;
+  }
+  const uint64_t archive_length = static_cast<uint64_t>(archive_info.st_size);
+  if (archive_length > std::numeric_limits<uint32_t>::max()) {
+    PrintAll(
+        err, "error",
+        {"payload '" + options.payload + "': its archive of " + std::to_string(archive_length) +
+         " bytes is larger than the 4294967295 bytes a setup package can hold"});
+    return 1;
+  }
+  FILE* archive_stream = std::fopen(archive.path().c_str(), "rb");
+  const bool written =
+      archive_stream && WritePackage(package.stream(), stub, image, config, archive_stream,
+                                     static_cast<uint32_t>(archive_length));
+  if (archive_stream) std::fclose(archive_stream);
+  if (!written) {
+    PrintAll(err, "error",
+             {"'" + options.output + "': cannot be written: " + std::strerror(errno)});
+    return 1;
+  }
+  if (!package.Commit(options.output, true, problem)) {
+    PrintAll(err, "error", {problem});
+    return 1;
+  }
+  const uint64_t total = uint64_t{image.image_size} + 8 + config.size() + archive_length;
+  std::fprintf(out,
+               "packed %llu files in %zu entries (%llu bytes) into %s: %llu bytes, package "
+               "offset %u, config %zu bytes, archive %llu bytes\n",
+               static_cast<unsigned long long>(tree.file_count), tree.entries.size(),
+               static_cast<unsigned long long>(tree.total_bytes), options.output.c_str(),
+               static_cast<unsigned long long>(total), image.image_size, config.size(),
+               static_cast<unsigned long long>(archive_length));
+  return 0;
+}

@@ -1,0 +1,45 @@
+// "brindle-pack pack": builds a setup package from a stub executable, a payload folder, a licence
+// text and the shortcut lists.
+#ifndef BRINDLE_TOOLS_PACK_COMMAND_H_
+#define BRINDLE_TOOLS_PACK_COMMAND_H_
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "json/json_value.h"
+
+struct ShortcutSpec {
+  std::string name;  // the shortcut's file name without ".lnk"
+  std::string file;  // target path relative to the install folder
+};
+
+enum class ProgressMode { kAuto, kAlways, kNever };
+
+struct PackOptions {
+  std::string stub;
+  std::string payload;
+  std::string licence;
+  std::string lastrun;
+  std::string output;
+  std::vector<ShortcutSpec> desktop;
+  std::vector<ShortcutSpec> taskbar;
+  ProgressMode progress = ProgressMode::kAuto;  // kAuto: when stderr is a terminal
+};
+
+// Parses the arguments that follow "pack". False with `problem` set on an unknown or incomplete
+// option, a missing required option, or a shortcut that is not NAME=PATH.
+bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& options,
+                      std::string& problem);
+
+// The setup package's config: "mode" 1, "lastrun", "protocol" (Base64 of `licence_text`, which
+// is UTF-8 with CR LF line breaks) and "shortcut" with both lists, each entry {"file","name"}.
+JsonValue MakeSetupConfig(const std::string& lastrun, const std::string& licence_text,
+                          const std::vector<ShortcutSpec>& desktop,
+                          const std::vector<ShortcutSpec>& taskbar);
+
+// Packs and reports on `out` (summary) and `err` (errors, warnings, progress). Returns the exit
+// code: 0 packed, 1 bad input or failed write (no output file is left behind).
+int RunPack(const PackOptions& options, FILE* out, FILE* err);
+
+#endif  // BRINDLE_TOOLS_PACK_COMMAND_H_

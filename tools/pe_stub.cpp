@@ -1,0 +1,103 @@
+#include "tools/pe_stub.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "json/json_value.h"
+#include "setup/package_format.h"
+
+namespace {
+
+constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint64_t kCoffHeaderSize = 20;
+constexpr uint64_t kSectionHeaderSize = 40;
+
+uint16_t U16(std::string_view bytes, uint64_t offset) {
+  return static_cast<uint16_t>(static_cast<unsigned char>(bytes[offset]) |
+                               static_cast<unsigned char>(bytes[offset + 1]) << 8);
+}
+
+uint32_t U32(std::string_view bytes, uint64_t offset) {
+  return LoadU32(reinterpret_cast<const unsigned char*>(bytes.data() + offset));
+}
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
+// Names the package a stub already carries, or empty when the non-zero bytes are no package.
+std::string DescribeExistingPackage(std::string_view bytes) {
+  MemoryByteSource source(bytes);
+  JsonValue config;
+  PackageLocation location;
+  if (LoadPackageConfig(source, config, location) != PackageError::kNone) return std::string();
+  return "already carries a package (package offset " + std::to_string(location.package_offset) +
+         ", config of " + std::to_string(location.config_length) +
+         " bytes); give the program image without its package";
+}
+
+}  // namespace
+
+std::string CheckStub(std::string_view bytes, StubImage& image) {
+  image = StubImage{};
+  if (bytes.size() < kDosHeaderSize || bytes.substr(0, 2) != "MZ") {
+    return "is not a Windows executable (no MZ header)";
+  }
+  const uint32_t lfanew = U32(bytes, kLfanewOffset);
+  const uint64_t optional_header = uint64_t{lfanew} + 4 + kCoffHeaderSize;
+  if (optional_header + 2 > bytes.size() ||
+      bytes.substr(lfanew, 4) != std::string_view("PE\0\0", 4)) {
+    return "is not a PE executable (no PE signature at e_lfanew " + std::to_string(lfanew) + ")";
+  }
+  const uint16_t machine = U16(bytes, lfanew + 4);
+  if (machine != kMachineI386) {
+    return "is not a 32-bit x86 executable (machine " + Hex(machine) + ")";
+  }
+  const uint16_t magic = U16(bytes, optional_header);
+  if (magic != kPe32Magic) return "is not a PE32 image (optional header magic " + Hex(magic) + ")";
+  if (lfanew < kDosHeaderSize + 4) {
+    return "has no room for the package offset: its PE signature at " + std::to_string(lfanew) +
+           " leaves no four bytes between the DOS header and the signature";
+  }
+  if (U32(bytes, lfanew - 4) != 0) {
+    std::string existing = DescribeExistingPackage(bytes);
+    if (!existing.empty()) return existing;
+    return "has non-zero bytes at offset " + std::to_string(lfanew - 4) +
+           " (e_lfanew - 4), where the package offset goes; the DOS stub must leave them zero";
+  }
+
+  const uint16_t section_count = U16(bytes, lfanew + 6);
+  const uint16_t optional_size = U16(bytes, lfanew + 20);
+  const uint64_t sections = optional_header + optional_size;
+  if (optional_size < 64 ||
+      sections + uint64_t{section_count} * kSectionHeaderSize > bytes.size()) {
+    return "is truncated: its headers reach past the end of the file";
+  }
+  uint64_t image_end = U32(bytes, optional_header + 60);  // SizeOfHeaders
+  for (uint16_t i = 0; i < section_count; ++i) {
+    const uint64_t header = sections + i * kSectionHeaderSize;
+    const uint32_t raw_size = U32(bytes, header + 16);
+    const uint32_t raw_offset = U32(bytes, header + 20);
+    if (raw_size != 0) image_end = std::max(image_end, uint64_t{raw_offset} + raw_size);
+  }
+  if (image_end > bytes.size()) {
+    return "is truncated: its last section ends at " + std::to_string(image_end) +
+           ", the file has " + std::to_string(bytes.size()) + " bytes";
+  }
+  if (image_end < bytes.size()) {
+    return "has " + std::to_string(bytes.size() - image_end) +
+           " bytes after its last section (which ends at " + std::to_string(image_end) +
+           "): a symbol table, a signature or other appended data; link it with -s, and sign "
+           "the packed setup package instead of the stub";
+  }
+  if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
+    return "is larger than the 4 GiB the package offset can address";
+  }
+  image.lfanew = lfanew;
+  image.image_size = static_cast<uint32_t>(bytes.size());
+  return std::string();
+}

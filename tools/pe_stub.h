@@ -1,0 +1,20 @@
+// Checks that a file can serve as the program image of a setup package: a 32-bit PE whose file
+// ends exactly where its last section ends and whose four bytes before the PE signature are free
+// for the package offset.
+#ifndef BRINDLE_TOOLS_PE_STUB_H_
+#define BRINDLE_TOOLS_PE_STUB_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct StubImage {
+  uint32_t lfanew = 0;      // offset of the PE signature; the package offset goes at lfanew - 4
+  uint32_t image_size = 0;  // the package offset P: the end of the last section's raw data
+};
+
+// Empty when `bytes` is a usable stub (and `image` is filled), otherwise one sentence that says
+// what is wrong with it and, where it helps, what to do.
+std::string CheckStub(std::string_view bytes, StubImage& image);
+
+#endif  // BRINDLE_TOOLS_PE_STUB_H_

@@ -1,0 +1,112 @@
+#include "tools/text_checks.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+bool IsReservedDeviceName(std::string_view name) {
+  // The part before the first dot counts ("con.txt" is reserved too); trailing spaces of that
+  // part are ignored by Windows as well.
+  std::string stem = AsciiUpper(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (StartsWith(stem, "COM") || StartsWith(stem, "LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length;
+    uint32_t code;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (text.size() - i < length) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const unsigned char byte = static_cast<unsigned char>(text[i + k]);
+      if (!IsContinuation(byte)) return false;
+      code = code << 6 | (byte & 0x3F);
+    }
+    if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000)) return false;
+    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string WindowsNameProblem(std::string_view name) {
+  if (name.empty()) return "is empty";
+  if (name == "." || name == "..") return "is a relative folder reference";
+  for (char c : name) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return "holds a control character";
+    if (std::strchr("\\/:*?\"<>|", c)) {
+      return std::string("holds the character '") + c + "', which Windows does not allow";
+    }
+  }
+  if (name.back() == '.' || name.back() == ' ') {
+    return "ends with a dot or a space, which Windows removes";
+  }
+  if (IsReservedDeviceName(name)) return "is a reserved device name on Windows";
+  return std::string();
+}
+
+bool NormaliseLicenceText(std::string_view bytes, std::string& text, std::string& problem) {
+  text.clear();
+  problem.clear();
+  if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF") ||
+      StartsWith(bytes, std::string_view("\x00\x00\xFE\xFF", 4))) {
+    problem = "is UTF-16 or UTF-32 text; save it as UTF-8";
+    return false;
+  }
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  if (bytes.find('\0') != std::string_view::npos) {
+    problem = "holds a zero byte; it must be plain UTF-8 text";
+    return false;
+  }
+  if (!IsValidUtf8(bytes)) {
+    problem = "is not valid UTF-8 text";
+    return false;
+  }
+  text.reserve(bytes.size() + bytes.size() / 16);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      text += "\r\n";
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      text += c;
+    }
+  }
+  return true;
+}
