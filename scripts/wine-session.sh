@@ -20,10 +20,23 @@ stop() {
   rm -f "$state/display"
 }
 
+xvfb_alive() {
+  [ -f "$state/xvfb.pid" ] && [ -f "$state/display" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+}
+
+# Reuses a live display and wineserver, so that a second ctest run in the same
+# tree does not pull the session from under the first.
 start() {
-  stop
   mkdir -p "$state"
   "$here/wine-prefix.sh" "$WINEPREFIX" "$HOME"
+  if ! xvfb_alive; then
+    start_xvfb
+  fi
+  # Exits at once when this prefix's wineserver is already up.
+  DISPLAY=$(cat "$state/display") setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+}
+
+start_xvfb() {
   rm -f "$state/display.fd"
   # -displayfd picks a free display number; others may run Xvfb here too.
   setsid Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$state/display.fd" \
@@ -36,7 +49,6 @@ start() {
   done
   [ -s "$state/display.fd" ] || { echo "wine-session: Xvfb did not start" >&2; exit 1; }
   echo ":$(tr -d '\n' <"$state/display.fd")" >"$state/display"
-  DISPLAY=$(cat "$state/display") setsid wineserver -p </dev/null >/dev/null 2>&1
 }
 
 case $cmd in
