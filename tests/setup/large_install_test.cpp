@@ -3,10 +3,13 @@
 // working set of the process stays far below the package size.
 // The test writes and extracts about 2.2 GiB in its scratch folder (about
 // 10 s under Wine).
-// windows.h first: psapi.h needs its types.
-#include <gtest/gtest.h>
-#include <psapi.h>
+// psapi.h needs the types of windows.h.
+// clang-format off
 #include <windows.h>
+#include <psapi.h>
+// clang-format on
+
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdint>
