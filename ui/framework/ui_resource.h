@@ -26,7 +26,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -70,7 +69,8 @@ class IResource {
   // Replaces the document and the data sections with the container `bytes`.
   // False, changing nothing, when the bytes are not a whole container (wrong
   // magic, or a length running past the end). A JSON text that does not parse
-  // still succeeds and leaves an empty document.
+  // still succeeds and leaves an empty document. Fonts and images created
+  // before stay cached (elements may still hold them).
   virtual bool Parse(const std::string& bytes) = 0;
 
   // The node at `path` below `base`; null when a piece is missing. Empty

@@ -1,0 +1,59 @@
+// The shipped skin as the setup program loads it: resource "UIR" 129 of this
+// executable (the container the build makes from resources/skin).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/framework/ui_resource.h"
+
+namespace {
+
+class ShippedSkinTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(skin_.LoadFromResource(GetModuleHandleW(nullptr), L"UIR", 129));
+  }
+
+  UIResource skin_;
+};
+
+// Big-endian 32-bit value at `offset` (PNG header fields).
+int BigEndian32(const std::string& bytes, size_t offset) {
+  int value = 0;
+  for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
+  return value;
+}
+
+TEST_F(ShippedSkinTest, SheetDecodesWithAlphaAtItsStoredSize) {
+  std::string png;
+  ASSERT_TRUE(skin_.GetData("images", 100, png));
+  ASSERT_GT(png.size(), 24u);
+  CHBitmap* sheet = skin_.GetImage(100, true);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->bits_per_pixel(), 32);
+  EXPECT_EQ(sheet->width(), BigEndian32(png, 16));
+  EXPECT_EQ(sheet->height(), BigEndian32(png, 20));
+}
+
+TEST_F(ShippedSkinTest, ElementsResolveToEntriesStylesAndFonts) {
+  EXPECT_EQ(skin_.GetInt("MainWindow/InstallButton2/id"), 1001);
+  const StateEntry normal = skin_.GetStyle("MainWindow/InstallButton2/normal");
+  EXPECT_EQ(normal.image, skin_.GetImage(100, true));
+  EXPECT_GT(normal.width, 0);
+  EXPECT_GT(normal.height, 0);
+
+  const TextStyle text = skin_.GetTextStyle("MainWindow/InstallButton2/Text/normal");
+  EXPECT_EQ(text.font, skin_.GetFont(105));
+  EXPECT_NE(text.font, nullptr);
+
+  LOGFONTW bold = {};
+  ASSERT_NE(skin_.GetFont(101), nullptr);
+  GetObjectW(skin_.GetFont(101), sizeof(bold), &bold);
+  EXPECT_EQ(bold.lfWeight, 700);
+  LOGFONTW underlined = {};
+  ASSERT_NE(skin_.GetFont(103), nullptr);
+  GetObjectW(skin_.GetFont(103), sizeof(underlined), &underlined);
+  EXPECT_EQ(underlined.lfUnderline, 1);
+}
+
+}  // namespace
