@@ -202,6 +202,40 @@ TEST_F(UIObjectTest, ZOrderOnlyPositionChangesNeitherLayOutNorCallOnPosChanged) 
   EXPECT_EQ(RectText(host_.rect()), "0,0,600,500");
 }
 
+// The tool rectangle registered for `element` with the host's tooltip.
+std::string ToolRect(HWND tooltip, HWND host, UIObject* element) {
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = host;
+  tool.uId = reinterpret_cast<UINT_PTR>(element);
+  if (!::SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) return "none";
+  return RectText(tool.rect);
+}
+
+TEST_F(UIObjectTest, ToolRectanglesFollowLayoutAndVisibility) {
+  const HWND tooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0,
+                                         host_.hwnd(), nullptr, nullptr, nullptr);
+  ASSERT_NE(tooltip, nullptr);
+  host_.set_tooltip_window(tooltip);
+  ProbeElement* element = Make("MainWindow/Close");
+  element->set_has_tooltip(true);
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = host_.hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(element);
+  tool.lpszText = const_cast<wchar_t*>(L"close");
+  ASSERT_TRUE(::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+
+  SetPosition(element, 20, 30, -1, -1);
+  EXPECT_EQ(ToolRect(tooltip, host_.hwnd(), element), "20,30,35,45");
+  SetVisible(element, false);
+  EXPECT_EQ(ToolRect(tooltip, host_.hwnd(), element), "-1,-1,0,0");
+  SetVisible(element, true);
+  EXPECT_EQ(ToolRect(tooltip, host_.hwnd(), element), "20,30,35,45");
+  host_.set_tooltip_window(nullptr);
+  EXPECT_FALSE(::IsWindow(tooltip));  // Owned by the host.
+}
+
 // A window that records the WM_COMMAND messages it receives.
 class CommandSink : public CHWindow {
  public:
