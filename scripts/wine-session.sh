@@ -33,7 +33,13 @@ start() {
     start_xvfb
   fi
   # Exits at once when this prefix's wineserver is already up.
-  DISPLAY=$(cat "$state/display") setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+  export DISPLAY
+  DISPLAY=$(cat "$state/display")
+  setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+  # The first program of a session starts Wine's background services, which
+  # inherit its standard handles; start them here, away from any test's pipes
+  # (a test's output pipe held open by them would never reach end of file).
+  WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 start_xvfb() {
