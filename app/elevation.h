@@ -1,0 +1,33 @@
+// Whether the setup must start itself again with administrator rights, and
+// the relaunch. An administrator whose process runs with the filtered token
+// of User Account Control (elevation type "limited", with an administrator
+// token linked to it) is asked for elevation; everybody else runs as started.
+#ifndef BRINDLE_APP_ELEVATION_H_
+#define BRINDLE_APP_ELEVATION_H_
+
+#include <windows.h>
+
+#include <string>
+
+// True when the token linked to `token` (TokenLinkedToken) is a member of the
+// built-in Administrators group. False when there is no linked token or a
+// query fails. `token` is borrowed and needs TOKEN_QUERY access.
+bool IsLinkedTokenAdmin(HANDLE token);
+
+// True only on Windows Vista or later, for a process whose token has the
+// limited elevation type and whose linked token is an administrator's. False
+// for a standard user, an elevated process and a system without UAC.
+bool NeedsElevation();
+
+// The parameters of the elevated relaunch for `command_line` (the whole
+// command line, program first): with three or more arguments, the first three
+// as "\"arg1\" arg2 arg3"; with fewer, empty. Arguments split as
+// CommandLineToArgvW splits them.
+std::wstring ElevationParameters(const wchar_t* command_line);
+
+// Starts `program` again through ShellExecuteExW with the verb "runas" and
+// `parameters`. The result is not examined: a declined prompt and a failed
+// start are the same to the caller.
+void RelaunchElevated(const std::wstring& program, const std::wstring& parameters);
+
+#endif  // BRINDLE_APP_ELEVATION_H_

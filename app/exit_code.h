@@ -1,0 +1,15 @@
+// Exit codes of the setup program.
+#ifndef BRINDLE_APP_EXIT_CODE_H_
+#define BRINDLE_APP_EXIT_CODE_H_
+
+#include <windows.h>
+
+enum ExitCode : UINT {
+  // Every end but a failed engine run: finished, cancelled, closed, relaunched
+  // (elevated or from the temporary uninstaller copy), or no valid package.
+  kExitSuccess = 0,
+  // The install or the uninstall engine returned failure.
+  kExitEngineFailed = 1,
+};
+
+#endif  // BRINDLE_APP_EXIT_CODE_H_

@@ -1,0 +1,28 @@
+// The install folder the main window offers and accepts.
+#ifndef BRINDLE_APP_INSTALL_FOLDER_H_
+#define BRINDLE_APP_INSTALL_FOLDER_H_
+
+#include <string>
+
+// The folder offered first: `program_files` + "\Velto" ("\Velto" when the
+// Program Files folder is unknown and `program_files` is empty).
+std::wstring DefaultInstallFolder(const std::wstring& program_files);
+
+// The folder to offer after `chosen` was picked in the folder dialog: a drive
+// root ("D:\", 3 characters or fewer) gets "Velto" appended without a
+// separator ("D:\Velto"); any other folder is used unchanged.
+std::wstring ChosenInstallFolder(const std::wstring& chosen);
+
+// True for a full path: a drive letter, a colon and a backslash ("C:\..."), or
+// a UNC path ("\\server\share..."). A relative or drive-relative folder
+// ("Velto", "C:Velto", "\Velto") would be resolved against whatever folder
+// the process runs in, and the uninstaller, which runs elsewhere, would then
+// remove files by that same relative path.
+bool IsFullPath(const std::wstring& path);
+
+// Makes sure that something exists at `folder`, exactly as typed: when
+// nothing does, creates the folder with every missing parent. True when it
+// exists afterwards (an existing file counts) and is a full path.
+bool PrepareInstallFolder(const std::wstring& folder);
+
+#endif  // BRINDLE_APP_INSTALL_FOLDER_H_

@@ -1,0 +1,113 @@
+// CHMainWnd: the setup's main window. Its creation settles the process's life
+// (elevated relaunch, package check, uninstall relaunch from the temporary
+// folder) and builds the page of the run mode: in install mode the licence,
+// the install folder with a browse button, three shortcut options, the
+// agreement box and the install button; in uninstall mode a confirmation
+// with an uninstall and a cancel button. On the start command it checks the
+// folder, fades out, hands folder and options to the progress window and
+// runs the work there.
+//
+// The main window owns the skin resource, which every setup window draws
+// from, and the progress window, which owns the finish windows.
+#ifndef BRINDLE_APP_MAIN_WND_H_
+#define BRINDLE_APP_MAIN_WND_H_
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/process_wnd.h"
+#include "ui/framework/ui_frame_window.h"
+#include "ui/framework/ui_resource.h"
+
+class CXEdit;
+class JsonValue;
+class UIButton;
+class UICheckBox;
+class UIEditBox;
+
+// Window styles of the main window (a borderless, captionless popup).
+inline constexpr DWORD kMainWindowStyle = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
+inline constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+// Page sizes in pixels.
+inline constexpr int kMainWindowWidth = 670;
+inline constexpr int kInstallPageHeight = 680;
+inline constexpr int kUninstallPageHeight = 330;
+
+// The skin resource: type "UIR", id 129 of the program's instance.
+inline constexpr wchar_t kSkinResourceType[] = L"UIR";
+inline constexpr int kSkinResourceId = 129;
+
+class CHMainWnd : public UIFrameWindow {
+ public:
+  // `instance` holds the skin resource (the program's instance).
+  explicit CHMainWnd(HINSTANCE instance);
+  // Destroys the window and the element tree while the skin still exists.
+  ~CHMainWnd() override;
+
+  // Runs the command table of the page (see main_wnd.cpp); returns what the
+  // previous window procedure returned.
+  LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
+  // Start-up checks, then the page. Returns -1 (no window) only when a test
+  // hook kept an early end from ending the process.
+  LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
+  // Ends the message loop: closing the main window ends the program.
+  LRESULT HandleDestroy(WPARAM wparam, LPARAM lparam) override;
+
+  // Creates the hidden window; HandleCreate runs inside. True when it exists.
+  bool CreateMainWindow();
+
+  // The package the start-up reads and the engines work on (by default the
+  // running executable) and the folder of the temporary uninstaller copy (by
+  // default the user's temporary folder). Tests point them at scratch files
+  // before CreateMainWindow.
+  void SetStartupPaths(const std::wstring& package_path, const std::wstring& temp_folder);
+
+  int run_mode() const { return run_mode_; }
+  UIResource& skin() { return skin_; }
+  CHProcessWnd& progress_window() { return progress_window_; }
+  const std::wstring& offered_folder() const { return offered_folder_; }
+  // Install page controls; null on the uninstall page.
+  UIButton* install_button() const { return install_button_; }
+  UIButton* browse_button() const { return browse_button_; }
+  UICheckBox* agreement_box() const { return agreement_box_; }
+  UICheckBox* desktop_box() const { return desktop_box_; }
+  UICheckBox* taskbar_box() const { return taskbar_box_; }
+  UICheckBox* start_menu_box() const { return start_menu_box_; }
+  CXEdit* folder_box() const { return folder_box_; }
+  UIEditBox* licence_box() const { return licence_box_; }
+
+ private:
+  // False when the process ends here (relaunch or no package).
+  bool SettleStartup(JsonValue& config);
+  void BuildInstallPage(JsonValue& config);
+  void BuildUninstallPage();
+  void CreateProgressWindow();
+  void OnInstallCommand(int id);
+  void OnUninstallCommand(int id);
+  void CheckFolderAndStart();
+  void StartWork();
+  void Browse();
+  void Close();
+  std::wstring FolderText() const;
+
+  // Declared first so that it is destroyed last: every element borrows from it.
+  UIResource skin_;
+  CHProcessWnd progress_window_;
+  std::wstring offered_folder_;
+  int run_mode_ = 1;
+  HINSTANCE instance_;
+  std::wstring package_path_;
+  std::wstring temp_folder_;
+  UIButton* install_button_ = nullptr;
+  UIButton* browse_button_ = nullptr;
+  UICheckBox* agreement_box_ = nullptr;
+  UICheckBox* desktop_box_ = nullptr;
+  UICheckBox* taskbar_box_ = nullptr;
+  UICheckBox* start_menu_box_ = nullptr;
+  CXEdit* folder_box_ = nullptr;
+  UIEditBox* licence_box_ = nullptr;
+};
+
+#endif  // BRINDLE_APP_MAIN_WND_H_

@@ -1,0 +1,118 @@
+#include "app/process_wnd.h"
+
+#include "app/child_elements.h"
+#include "app/command_ids.h"
+#include "app/exit_code.h"
+#include "app/fade_out.h"
+#include "app/process_end.h"
+#include "app/texts.h"
+#include "setup/install_engine.h"
+#include "setup/paths.h"
+#include "setup/uninstall_engine.h"
+#include "ui/controls/ui_button.h"
+#include "ui/controls/ui_label.h"
+#include "ui/controls/ui_progress.h"
+
+namespace {
+
+constexpr int kProgressLower = 0;
+constexpr int kProgressUpper = 100;
+
+}  // namespace
+
+void ShowTopmost(HWND window) {
+  ::ShowWindow(window, SW_SHOW);
+  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+}
+
+CHProcessWnd::CHProcessWnd() : package_path_(GetModulePath()) {}
+
+CHProcessWnd::~CHProcessWnd() = default;
+
+LRESULT CHProcessWnd::HandleCommand(WPARAM wparam, LPARAM lparam) {
+  if (LOWORD(wparam) == kCommandCancelWork) {
+    if (cancel_button_) {
+      cancel_button_->set_enabled(false);
+      cancel_button_->Invalidate(nullptr, true);
+    }
+    return 0;
+  }
+  // Default processing, then the owner (the main window) with its table.
+  return UIFrameWindow::HandleCommand(wparam, lparam);
+}
+
+LRESULT CHProcessWnd::HandleTimer(WPARAM, LPARAM) { return 0; }
+
+LRESULT CHProcessWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
+  UIFrameWindow::HandleCreate(wparam, lparam);
+  ResizeWindow(kProcessWindowWidth, kProcessWindowHeight);
+  CenterWindow();
+  MakeLayered(this);
+  if (run_mode_) {
+    success_window_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");
+  } else {
+    success_window2_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");
+  }
+  return 0;
+}
+
+LRESULT CHProcessWnd::HandleClose(WPARAM, LPARAM) { return 0; }
+
+LRESULT CHProcessWnd::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != kInstallFinishedMessage) return UIFrameWindow::OnMessage(message, wparam, lparam);
+  SetStepText(kInstallFinishedStep);
+  SetProgressPosition(kProgressUpper);
+  FinishWork();
+  return 0;
+}
+
+bool CHProcessWnd::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
+  if (run_mode_) {
+    success_window_.LoadSkin(resource, "SuccessWindow", nullptr);
+  } else {
+    success_window2_.LoadSkin(resource, "SuccessWindow2", nullptr);
+  }
+  step_label_ = AddLoadedChild<UILabel>(this, resource, "ProcessWindow/Label1");
+  progress_bar_ = AddLoadedChild<UIProgress>(this, resource, "ProcessWindow/Progress1");
+  progress_bar_->set_lower(kProgressLower);
+  progress_bar_->set_upper(kProgressUpper);
+  progress_bar_->Invalidate(nullptr, true);
+  cancel_button_ = AddLoadedChild<UIButton>(this, resource, "ProcessWindow/ButtonCancel");
+  cancel_button_->SetText(kCancelCaption);
+  // The engines consult no cancel request, so the button never shows.
+  if (cancel_button_->visible()) SetVisible(cancel_button_, false);
+  step_label_->SetText(run_mode_ ? kPreparingInstallStep : kPreparingUninstallStep);
+  UIFrameWindow::LoadSkin(resource, path, base);
+  return true;
+}
+
+void CHProcessWnd::StartWork() {
+  if (run_mode_) {
+    if (RunInstallFromPackage(package_path_, *this)) return;
+    ::MessageBoxW(hwnd(), kPackageDamagedText, nullptr, MB_ICONERROR);
+  } else {
+    if (RunUninstallFromPackage(package_path_, *this)) return;
+    ::MessageBoxW(hwnd(), kUninstallFailedText, nullptr, MB_ICONERROR);
+  }
+  EndProcess(kExitEngineFailed);
+}
+
+void CHProcessWnd::SetStepText(const std::wstring& text) {
+  if (step_label_) step_label_->SetText(text.c_str());
+}
+
+void CHProcessWnd::SetProgressPosition(int percent) {
+  if (!progress_bar_) return;
+  progress_bar_->set_position(percent);
+  progress_bar_->Invalidate(nullptr, true);
+}
+
+void CHProcessWnd::FinishWork() {
+  FadeOut(this);
+  if (run_mode_) {
+    success_window_.set_launch_path(launch_path_);
+    ShowTopmost(success_window_.hwnd());
+  } else {
+    ShowTopmost(success_window2_.hwnd());
+  }
+}

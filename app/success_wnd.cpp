@@ -1,0 +1,50 @@
+#include "app/success_wnd.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "app/child_elements.h"
+#include "app/command_ids.h"
+#include "app/exit_code.h"
+#include "app/process_end.h"
+#include "ui/controls/ui_button.h"
+#include "ui/framework/draw_primitives.h"
+
+CHSuccessWnd::CHSuccessWnd() = default;
+CHSuccessWnd::~CHSuccessWnd() = default;
+
+LRESULT CHSuccessWnd::HandleLButtonDown(WPARAM wparam, LPARAM lparam) {
+  const POINT point = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+  if (!HitTestChildren(this, point)) ::PostMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  return UIObject::HandleLButtonDown(wparam, lparam);
+}
+
+LRESULT CHSuccessWnd::HandleCommand(WPARAM wparam, LPARAM) {
+  if (LOWORD(wparam) == kCommandLaunch && !launch_path_.empty()) {
+    ::ShellExecuteW(nullptr, L"open", launch_path_.c_str(), nullptr, nullptr, SW_SHOW);
+  }
+  EndProcess(kExitSuccess);
+  return 0;
+}
+
+LRESULT CHSuccessWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
+  ResizeWindow(kSuccessWindowWidth, kSuccessWindowHeight);
+  CenterWindow();
+  MakeLayered(this);
+  return CallPreviousProc(WM_CREATE, wparam, lparam);
+}
+
+void CHSuccessWnd::OnPaint(HDC dc, const RECT& rect, const RECT&) {
+  DrawStateEntry(rect, background_, dc);
+}
+
+bool CHSuccessWnd::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
+  const JsonValue* node = resource->Find(path, base);
+  set_command_id(resource->GetInt("id", node));
+  const SkinRect size = resource->GetRect("size", node);
+  set_size(size.x, size.y, size.width, size.height);
+  background_ = resource->GetStyle("bkgnd", node);
+  AddLoadedChild<UIButton>(this, resource, "SuccessWindow/Button1");
+  AddLoadedChild<UIButton>(this, resource, "SuccessWindow/SysBtns/Close");
+  return true;
+}

@@ -1,0 +1,47 @@
+// CHSuccessWnd: the install-finished window. One background picture over the
+// whole 670 x 320 window (no frame pieces), a button that starts the
+// installed program and a close button. Every command that reaches it ends
+// the process with exit code 0, after starting the program for the start
+// button. A press on the background drags the window.
+#ifndef BRINDLE_APP_SUCCESS_WND_H_
+#define BRINDLE_APP_SUCCESS_WND_H_
+
+#include <string>
+
+#include "ui/framework/skin_types.h"
+#include "ui/framework/ui_object.h"
+
+inline constexpr int kSuccessWindowWidth = 670;
+inline constexpr int kSuccessWindowHeight = 320;
+
+class CHSuccessWnd : public UIObject {
+ public:
+  CHSuccessWnd();
+  ~CHSuccessWnd() override;
+
+  // Outside every child: lets the system drag the window
+  // (WM_NCLBUTTONDOWN with HTCAPTION, posted); then the element handling.
+  LRESULT HandleLButtonDown(WPARAM wparam, LPARAM lparam) override;
+  // Command 2001 starts the launch path (when set) with the verb "open";
+  // every command then ends the process with exit code 0.
+  LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
+  // Sizes (670 x 320), centres and layers the window.
+  LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
+  // Draws the background over the whole window.
+  void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
+  // Reads "id", "size" and "bkgnd" of `path` below `base`, then makes the
+  // buttons "SuccessWindow/Button1" and "SuccessWindow/SysBtns/Close".
+  // Returns true.
+  bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
+
+  // The program the start button opens: a full path; empty opens nothing.
+  const std::wstring& launch_path() const { return launch_path_; }
+  void set_launch_path(const std::wstring& path) { launch_path_ = path; }
+  const StateEntry& background() const { return background_; }
+
+ private:
+  StateEntry background_;
+  std::wstring launch_path_;
+};
+
+#endif  // BRINDLE_APP_SUCCESS_WND_H_

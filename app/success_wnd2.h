@@ -1,0 +1,29 @@
+// CHSuccessWnd2: the uninstall-finished window, a 670 x 400 skinned frame
+// with a thank-you text, an icon and the button "完成". "完成" and the
+// frame's close button end the process with exit code 0.
+#ifndef BRINDLE_APP_SUCCESS_WND2_H_
+#define BRINDLE_APP_SUCCESS_WND2_H_
+
+#include "ui/framework/ui_frame_window.h"
+
+inline constexpr int kSuccessWindow2Width = 670;
+inline constexpr int kSuccessWindow2Height = 400;
+
+class CHSuccessWnd2 : public UIFrameWindow {
+ public:
+  CHSuccessWnd2();
+  ~CHSuccessWnd2() override;
+
+  // Commands 1000 (close) and 1002 ("完成") end the process with exit code
+  // 0; any other returns 0 and does nothing.
+  LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
+  // Strips the caption bits, layers the window, sizes it (670 x 400) and
+  // centres it.
+  LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
+  // The frame's skin, then the text "SuccessWindow2/Label1", the button
+  // "SuccessWindow2/ButtonOK" and the icon "SuccessWindow2/Icon". Returns
+  // true.
+  bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
+};
+
+#endif  // BRINDLE_APP_SUCCESS_WND2_H_

@@ -1,0 +1,42 @@
+// Every text the setup program shows, defined once. The windows, the work
+// driver and the start-up use these; nothing else spells them out.
+#ifndef BRINDLE_APP_TEXTS_H_
+#define BRINDLE_APP_TEXTS_H_
+
+// Title of the main window (the title bar itself is never drawn).
+inline constexpr wchar_t kMainWindowTitle[] = L"Brindle";
+
+// Error box (no caption) when the running file carries no valid package
+// config, and when the install engine fails.
+inline constexpr wchar_t kPackageDamagedText[] = L"安装包校验失败, 操作终止.";
+// Error box (no caption) when the uninstall engine fails.
+inline constexpr wchar_t kUninstallFailedText[] = L"卸载出现错误, 操作中止.";
+// Warning box when the install folder neither exists nor can be created.
+inline constexpr wchar_t kFolderWarningText[] = L"输入路径有误, 无法安装在此路径下";
+inline constexpr wchar_t kFolderWarningCaption[] = L"提示";
+
+// Install page.
+inline constexpr wchar_t kInstallButtonCaption[] = L"立即安装";
+inline constexpr wchar_t kDesktopBoxCaption[] = L"建立桌面快捷方式";
+inline constexpr wchar_t kTaskbarBoxCaption[] = L"建立任务栏快捷方式";
+inline constexpr wchar_t kStartMenuBoxCaption[] = L"建立开始菜单快捷方式";
+inline constexpr wchar_t kAgreementBoxCaption[] = L"我同意用户协议";
+inline constexpr wchar_t kBrowseButtonCaption[] = L"更换目录";
+
+// Uninstall page.
+inline constexpr wchar_t kUninstallQuestion[] = L"您确认卸载Velto吗？";
+inline constexpr wchar_t kUninstallButtonCaption[] = L"卸载";
+// The uninstall page's and the progress window's cancel buttons.
+inline constexpr wchar_t kCancelCaption[] = L"取消";
+
+// Step texts of the progress window.
+inline constexpr wchar_t kPreparingInstallStep[] = L"准备安装...";
+inline constexpr wchar_t kPreparingUninstallStep[] = L"准备卸载...";
+inline constexpr wchar_t kInstallFinishedStep[] = L"安装完毕: 100%";
+
+// Uninstall-finished window.
+inline constexpr wchar_t kUninstallFinishedText[] =
+    L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。";
+inline constexpr wchar_t kDoneCaption[] = L"完成";
+
+#endif  // BRINDLE_APP_TEXTS_H_
