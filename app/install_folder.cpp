@@ -1,7 +1,10 @@
 #include "app/install_folder.h"
 
-#include <shlwapi.h>
+// windows.h first.
+// clang-format off
 #include <windows.h>
+#include <shlwapi.h>
+// clang-format on
 
 #include "setup/file_utils.h"
 #include "setup/product.h"

@@ -1,7 +1,10 @@
 #include "app/temporary_uninstaller.h"
 
-#include <shellapi.h>
+// windows.h first.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include "setup/file_utils.h"
 #include "setup/os_version.h"

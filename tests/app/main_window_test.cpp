@@ -1,0 +1,374 @@
+// The main window under Wine: the start-up checks on packages made from the
+// test stub, both pages as built from the shipped skin, and the command
+// table. Early ends are recorded instead of ending the test.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/main_wnd.h"
+#include "app/texts.h"
+#include "setup/paths.h"
+#include "tests/app/app_test_support.h"
+#include "ui/controls/cx_edit.h"
+#include "ui/controls/ui_button.h"
+#include "ui/controls/ui_check_box.h"
+#include "ui/controls/ui_edit_box.h"
+#include "ui/controls/ui_label.h"
+
+namespace {
+
+using app_test::ClickElement;
+using app_test::IsCentred;
+using app_test::IsLayered;
+using app_test::MessageBoxAnswerer;
+using app_test::Package;
+using app_test::ProcessEndRecorder;
+using app_test::TakeQuitMessage;
+using app_test::WindowSize;
+
+// A licence with Chinese text and several lines, as UTF-8.
+constexpr char kLicence[] = "Velto \xe8\xae\xb8\xe5\x8f\xaf\xe5\x8d\x8f\xe8\xae\xae\r\nLine 2\r\n";
+constexpr wchar_t kLicenceWide[] = L"Velto 许可协议\r\nLine 2\r\n";
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(app_test::PrepareWindows());
+    CoInitialize(nullptr);
+    ASSERT_FALSE(scratch_.path().empty());
+    temp_folder_ = scratch_.Join(L"temp") + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(scratch_.Join(L"temp").c_str(), nullptr));
+  }
+  void TearDown() override {
+    window_.reset();
+    TakeQuitMessage();
+    CoUninitialize();
+  }
+
+  // Writes `package` to `path` and creates the main window on it.
+  bool CreateOn(const std::wstring& path, const std::string& package) {
+    EXPECT_TRUE(test_package::WriteFileBytes(path, package));
+    window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
+    window_->SetStartupPaths(path, temp_folder_);
+    return window_->CreateMainWindow();
+  }
+
+  bool CreateInstallPage(const std::string& config_text) {
+    return CreateOn(scratch_.Join(L"setup.exe"), Package(config_text));
+  }
+
+  bool CreateUninstallPage() {
+    return CreateOn(temp_folder_ + L"unins000.exe", Package("{\"mode\":0}"));
+  }
+
+  HWND hwnd() const { return window_->hwnd(); }
+
+  ScratchFolder scratch_;
+  std::wstring temp_folder_;
+  std::unique_ptr<CHMainWnd> window_;
+};
+
+TEST_F(MainWindowTest, InstallPageIsBuiltHiddenCentredAndLayered) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  EXPECT_TRUE(ends.calls().empty());
+  EXPECT_EQ(window_->run_mode(), 1);
+  EXPECT_FALSE(IsWindowVisible(hwnd()));
+  const SIZE size = WindowSize(hwnd());
+  EXPECT_EQ(size.cx, 670);
+  EXPECT_EQ(size.cy, 680);
+  EXPECT_TRUE(IsCentred(hwnd()));
+  EXPECT_TRUE(IsLayered(hwnd()));
+  const LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, 0);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_EQ(GetWindowLongW(hwnd(), GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_CONTROLPARENT),
+            WS_EX_APPWINDOW | WS_EX_CONTROLPARENT);
+  wchar_t title[32] = {};
+  GetWindowTextW(hwnd(), title, 32);
+  EXPECT_STREQ(title, L"Brindle");
+}
+
+TEST_F(MainWindowTest, InstallPageControlsStartAsTheUserSeesThem) {
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  ASSERT_NE(window_->install_button(), nullptr);
+  EXPECT_EQ(window_->install_button()->caption(), L"立即安装");
+  EXPECT_EQ(window_->install_button()->command_id(), 1001);
+  EXPECT_TRUE(window_->install_button()->enabled());
+  const struct {
+    UICheckBox* box;
+    const wchar_t* caption;
+    int id;
+  } boxes[] = {
+      {window_->desktop_box(), L"建立桌面快捷方式", 1003},
+      {window_->taskbar_box(), L"建立任务栏快捷方式", 1004},
+      {window_->start_menu_box(), L"建立开始菜单快捷方式", 1004},
+      {window_->agreement_box(), L"我同意用户协议", 1002},
+  };
+  for (const auto& b : boxes) {
+    ASSERT_NE(b.box, nullptr) << b.caption;
+    EXPECT_EQ(b.box->caption(), b.caption);
+    EXPECT_TRUE(b.box->checked()) << b.caption;
+    EXPECT_EQ(b.box->command_id(), b.id) << b.caption;
+  }
+  ASSERT_NE(window_->browse_button(), nullptr);
+  EXPECT_EQ(window_->browse_button()->caption(), L"更换目录");
+  EXPECT_EQ(window_->browse_button()->command_id(), 1005);
+
+  const std::wstring expected_folder = GetSpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Velto";
+  ASSERT_NE(window_->folder_box(), nullptr);
+  EXPECT_EQ(window_->folder_box()->text(), expected_folder);
+  EXPECT_EQ(window_->offered_folder(), expected_folder);
+  ASSERT_NE(window_->licence_box(), nullptr);
+  EXPECT_TRUE(window_->licence_box()->multi_line());
+  EXPECT_EQ(window_->licence_box()->text(), kLicenceWide);
+
+  // The skin's places, at 670 x 680 (x, y, width, height; negative from the
+  // right or bottom edge).
+  const struct {
+    const UIObject* element;
+    RECT rect;
+  } places[] = {
+      {window_->install_button(), {670 - 195, 680 - 96, 670 - 195 + 140, 680 - 96 + 37}},
+      {window_->agreement_box(), {48, 680 - 200, 48 + 220, 680 - 200 + 27}},
+      {window_->folder_box(), {55, 680 - 160, 55 + 560, 680 - 160 + 35}},
+      {window_->licence_box(), {55, 305, 55 + 560, 305 + 170}},
+  };
+  for (const auto& p : places) {
+    EXPECT_TRUE(EqualRect(&p.element->rect(), &p.rect))
+        << p.element->rect().left << "," << p.element->rect().top << " " << p.element->rect().right
+        << "," << p.element->rect().bottom;
+  }
+}
+
+TEST_F(MainWindowTest, ProgressAndInstallFinishedWindowsWaitHidden) {
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  CHProcessWnd& progress = window_->progress_window();
+  ASSERT_NE(progress.hwnd(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(progress.hwnd()));
+  EXPECT_EQ(GetWindow(progress.hwnd(), GW_OWNER), hwnd());
+  EXPECT_EQ(progress.run_mode(), 1);
+  EXPECT_EQ(WindowSize(progress.hwnd()).cx, 670);
+  EXPECT_EQ(WindowSize(progress.hwnd()).cy, 300);
+  ASSERT_NE(progress.success_window().hwnd(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(progress.success_window().hwnd()));
+  EXPECT_EQ(GetWindow(progress.success_window().hwnd(), GW_OWNER), progress.hwnd());
+  EXPECT_EQ(progress.success_window2().hwnd(), nullptr);
+}
+
+TEST_F(MainWindowTest, MissingOrNonStringLicenceGivesAnEmptyBox) {
+  ASSERT_TRUE(CreateInstallPage("{\"mode\":1,\"protocol\":7}"));
+  EXPECT_EQ(window_->licence_box()->text(), L"");
+  window_.reset();
+  ASSERT_TRUE(CreateInstallPage("{\"mode\":1}"));
+  EXPECT_EQ(window_->licence_box()->text(), L"");
+}
+
+TEST_F(MainWindowTest, AgreementBoxGovernsTheInstallButton) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  UICheckBox* agree = window_->agreement_box();
+  UIButton* install = window_->install_button();
+  // A folder that the install button would create if the click got through.
+  const std::wstring folder = scratch_.Join(L"never");
+  window_->folder_box()->SetText(folder.c_str());
+
+  ClickElement(hwnd(), agree);
+  EXPECT_FALSE(agree->checked());
+  EXPECT_FALSE(install->enabled());
+  ClickElement(hwnd(), install);
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(IsWindowVisible(window_->progress_window().hwnd()));
+  EXPECT_EQ(WindowSize(hwnd()).cx, 670);
+
+  // Move the pointer off the box first: a release over a lighted, unchecked
+  // box does not toggle it.
+  SendMessageW(hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ClickElement(hwnd(), agree);
+  EXPECT_TRUE(agree->checked());
+  EXPECT_TRUE(install->enabled());
+  EXPECT_TRUE(ends.calls().empty());
+}
+
+TEST_F(MainWindowTest, ShortcutBoxCommandsChangeNothing) {
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  for (WPARAM id : {1003, 1004, 4711}) {
+    SendMessageW(hwnd(), WM_COMMAND, id, reinterpret_cast<LPARAM>(hwnd()));
+    EXPECT_TRUE(IsWindow(hwnd()));
+    EXPECT_TRUE(window_->install_button()->enabled());
+  }
+  ClickElement(hwnd(), window_->desktop_box());
+  EXPECT_FALSE(window_->desktop_box()->checked());
+  EXPECT_TRUE(window_->install_button()->enabled());
+}
+
+TEST_F(MainWindowTest, CloseButtonEndsTheLoop) {
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  const HWND window = hwnd();
+  TakeQuitMessage();
+  SendMessageW(window, WM_COMMAND, 1000, reinterpret_cast<LPARAM>(window));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(MainWindowTest, FolderOnAMissingDriveShowsTheWarningAndTheWindowStays) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  const DWORD drives = GetLogicalDrives();
+  wchar_t missing = 0;
+  for (wchar_t letter = L'Z'; letter >= L'D' && !missing; --letter) {
+    if (!(drives & (1u << (letter - L'A')))) missing = letter;
+  }
+  ASSERT_NE(missing, 0);
+  const std::wstring folder = std::wstring(1, missing) + L":\\Velto";
+  window_->folder_box()->SetText(folder.c_str());
+  MessageBoxAnswerer answerer(IDOK);
+  ASSERT_TRUE(answerer.active());
+  SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text, L"输入路径有误, 无法安装在此路径下");
+  EXPECT_EQ(answerer.seen()[0].caption, L"提示");
+  EXPECT_EQ(answerer.seen()[0].owner, hwnd());
+  EXPECT_EQ(WindowSize(hwnd()).cx, 670);
+  EXPECT_EQ(WindowSize(hwnd()).cy, 680);
+  EXPECT_FALSE(IsWindowVisible(window_->progress_window().hwnd()));
+  EXPECT_EQ(window_->folder_box()->text(), folder);
+  EXPECT_TRUE(ends.calls().empty());
+}
+
+TEST_F(MainWindowTest, RelativeFolderShowsTheWarning) {
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  window_->folder_box()->SetText(L"Velto");
+  MessageBoxAnswerer answerer(IDOK);
+  SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].caption, L"提示");
+}
+
+// The install package has no payload archive, so the engine fails at once
+// without touching anything: the work start up to the engine's failure.
+TEST_F(MainWindowTest, StartCreatesTheFolderHandsOverAndReportsAFailedEngine) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  ShowWindow(hwnd(), SW_SHOW);
+  const std::wstring folder = scratch_.Join(L"new\\nested\\Velto");
+  window_->folder_box()->SetText(folder.c_str());
+  ClickElement(hwnd(), window_->taskbar_box());
+  ASSERT_FALSE(window_->taskbar_box()->checked());
+
+  MessageBoxAnswerer answerer(IDOK);
+  const DWORD start = GetTickCount();
+  SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
+  EXPECT_GE(GetTickCount() - start, 250u) << "the main window fades out";
+
+  EXPECT_TRUE(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(WindowSize(hwnd()).cx, 1);
+  EXPECT_EQ(WindowSize(hwnd()).cy, 1);
+  EXPECT_TRUE(IsWindowVisible(hwnd()));
+  CHProcessWnd& progress = window_->progress_window();
+  EXPECT_EQ(progress.install_folder(), folder);
+  EXPECT_EQ(progress.desktop_option(), 1);
+  EXPECT_EQ(progress.taskbar_option(), 0);
+  EXPECT_EQ(progress.start_menu_option(), 1);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text, L"安装包校验失败, 操作终止.");
+  EXPECT_EQ(answerer.seen()[0].owner, progress.hwnd());
+  // The box comes over the shown progress window. (Its topmost placement is
+  // not checked: Wine 8 does not make a window topmost that owns another
+  // window, as the progress window owns its finish window; Windows does.)
+  EXPECT_TRUE(answerer.seen()[0].owner_visible);
+  ASSERT_EQ(ends.calls().size(), 1u);
+  EXPECT_EQ(ends.calls()[0], 1u);
+}
+
+TEST_F(MainWindowTest, MissingPackageShowsTheErrorAndEndsWithZero) {
+  ProcessEndRecorder ends;
+  MessageBoxAnswerer answerer(IDOK);
+  window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
+  window_->SetStartupPaths(scratch_.Join(L"missing.exe"), temp_folder_);
+  EXPECT_FALSE(window_->CreateMainWindow());
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text, L"安装包校验失败, 操作终止.");
+  EXPECT_NE(answerer.seen()[0].caption, L"提示");
+  ASSERT_EQ(ends.calls().size(), 1u);
+  EXPECT_EQ(ends.calls()[0], 0u);
+}
+
+TEST_F(MainWindowTest, UninstallPageInTheTemporaryCopy) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(CreateUninstallPage());
+  EXPECT_TRUE(ends.calls().empty());
+  EXPECT_EQ(window_->run_mode(), 0);
+  EXPECT_EQ(WindowSize(hwnd()).cx, 670);
+  EXPECT_EQ(WindowSize(hwnd()).cy, 330);
+  EXPECT_TRUE(IsCentred(hwnd()));
+  EXPECT_TRUE(IsLayered(hwnd()));
+  EXPECT_EQ(window_->install_button(), nullptr);
+  EXPECT_EQ(window_->folder_box(), nullptr);
+
+  std::wstring texts;
+  for (const auto& child : window_->children()) {
+    if (auto* button = dynamic_cast<UIButton*>(child.get())) {
+      texts += button->caption() + L"=" + std::to_wstring(button->command_id()) + L";";
+    } else if (auto* label = dynamic_cast<UILabel*>(child.get())) {
+      texts += label->text() + L";";
+    }
+  }
+  EXPECT_NE(texts.find(L"您确认卸载Velto吗？;"), std::wstring::npos) << texts;
+  EXPECT_NE(texts.find(L"卸载=1001;"), std::wstring::npos) << texts;
+  EXPECT_NE(texts.find(L"取消=1002;"), std::wstring::npos) << texts;
+
+  CHProcessWnd& progress = window_->progress_window();
+  EXPECT_EQ(progress.run_mode(), 0);
+  EXPECT_EQ(progress.success_window().hwnd(), nullptr);
+  ASSERT_NE(progress.success_window2().hwnd(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(progress.success_window2().hwnd()));
+}
+
+TEST_F(MainWindowTest, UninstallCancelAndAgreeIdCloseTheWindow) {
+  ASSERT_TRUE(CreateUninstallPage());
+  const HWND window = hwnd();
+  TakeQuitMessage();
+  SendMessageW(window, WM_COMMAND, 1002, reinterpret_cast<LPARAM>(window));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(MainWindowTest, TemporaryCopyRecognisesItselfInShortAndUpperCaseForms) {
+  wchar_t short_temp[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(temp_folder_.c_str(), short_temp, MAX_PATH), 0u);
+  std::wstring upper = temp_folder_;
+  CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  for (const std::wstring& form : {std::wstring(short_temp), upper}) {
+    ProcessEndRecorder ends;
+    const std::wstring copy = temp_folder_ + L"unins000.exe";
+    ASSERT_TRUE(test_package::WriteFileBytes(copy, Package("{\"mode\":0}")));
+    window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
+    window_->SetStartupPaths(copy, form);
+    EXPECT_TRUE(window_->CreateMainWindow()) << form;
+    EXPECT_TRUE(ends.calls().empty()) << form;
+    window_.reset();
+  }
+}
+
+TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyThere) {
+  ProcessEndRecorder ends;
+  app_test::StubRanEvent ran(L"unins000.exe");
+  const std::wstring installed = scratch_.Join(L"unins000.exe");
+  const std::string package = Package("{\"mode\":0,\"setup\":{}}");
+  EXPECT_FALSE(CreateOn(installed, package));
+  ASSERT_EQ(ends.calls().size(), 1u);
+  EXPECT_EQ(ends.calls()[0], 0u);
+  std::string copied;
+  EXPECT_TRUE(test_package::ReadFileBytes(temp_folder_ + L"unins000.exe", copied));
+  EXPECT_EQ(copied, package);
+  EXPECT_TRUE(ran.Wait()) << "the copy was not started";
+  // Let the started copy end before the scratch folder goes.
+  const std::wstring copy = temp_folder_ + L"unins000.exe";
+  for (int i = 0; i < 100 && !DeleteFileW(copy.c_str()); ++i) Sleep(50);
+}
+
+}  // namespace
