@@ -3,7 +3,8 @@
 // factory and their system commands, hit testing with and without
 // WS_THICKFRAME, the caption-less style and whole-window client area, the
 // window region, and the composed picture. Mouse input is sent as messages;
-// the real pointer's drag and click are in tests/ui/controls/real_input.
+// the real pointer's drag and clicks are in
+// tests/ui/controls/frame_real_input_test.cpp.
 #include "ui/framework/ui_frame_window.h"
 
 #include <gtest/gtest.h>
