@@ -1,0 +1,381 @@
+#include "ui/controls/cx_edit.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <stdexcept>
+
+#include "setup/text_width.h"
+#include "ui/framework/draw_primitives.h"
+#include "ui/framework/gdi_handles.h"
+
+namespace {
+
+namespace gp = Gdiplus;
+
+constexpr COLORREF kTextColor = 0x000000;
+constexpr COLORREF kSelectedTextColor = 0xFFFFFF;
+constexpr gp::ARGB kCaretColor = 0xFE000000;
+// The caret is drawn this far right of the measured width, the selection
+// background likewise (GDI+ draws text with a small leading gap).
+constexpr int kCaretGap = 2;
+constexpr int kCaretLength = 14;
+constexpr int kCaretBox = 16;
+constexpr int kSelectionHeight = 17;
+constexpr int kSelectionBox = 18;
+
+// The clipboard, open for the lifetime of the object.
+class ClipboardSession {
+ public:
+  explicit ClipboardSession(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
+  ~ClipboardSession() {
+    if (open_) ::CloseClipboard();
+  }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  bool open() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+// A global memory block owned until it is handed to the clipboard.
+class GlobalBlock {
+ public:
+  explicit GlobalBlock(SIZE_T bytes)
+      : block_(::GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes)) {}
+  ~GlobalBlock() {
+    if (block_) ::GlobalFree(block_);
+  }
+  GlobalBlock(const GlobalBlock&) = delete;
+  GlobalBlock& operator=(const GlobalBlock&) = delete;
+  HGLOBAL get() const { return block_; }
+  HGLOBAL release() {
+    HGLOBAL block = block_;
+    block_ = nullptr;
+    return block;
+  }
+
+ private:
+  HGLOBAL block_;
+};
+
+// The CF_UNICODETEXT text on the clipboard, up to its first 0 (and never
+// beyond the block); empty when the clipboard cannot be opened or holds no
+// text.
+std::wstring ReadClipboardText(HWND owner) {
+  const ClipboardSession clipboard(owner);
+  if (!clipboard.open()) return {};
+  const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data));
+  if (!chars) return {};
+  const size_t units = ::GlobalSize(data) / sizeof(wchar_t);
+  std::wstring text(chars, ::wcsnlen(chars, units));
+  ::GlobalUnlock(data);
+  return text;
+}
+
+// Draws `run` in `color` from `x` to the right end of `area`, clipped to it.
+void DrawRun(HDC dc, const TextStyle& style, COLORREF color, const RECT& area, int x,
+             const std::wstring& run) {
+  if (run.empty()) return;
+  TextStyle look = style;
+  look.color = color;
+  const RECT layout = {x, area.top, area.right, area.bottom};
+  DrawSkinText(dc, look, layout, run.c_str(), &area);
+}
+
+// A GDI+ graphics on `dc` that draws only inside `area`.
+brindle::gdi::GdipGraphics ClippedGraphics(HDC dc, const RECT& area) {
+  brindle::gdi::GdipGraphics graphics;
+  if (gp::DllExports::GdipCreateFromHDC(dc, graphics.receive()) != gp::Ok) return {};
+  gp::DllExports::GdipSetClipRectI(graphics.get(), area.left, area.top, area.right - area.left,
+                                   area.bottom - area.top, gp::CombineModeIntersect);
+  return graphics;
+}
+
+void DrawCaret(HDC dc, const RECT& area, int x, int y) {
+  const brindle::gdi::GdipGraphics graphics = ClippedGraphics(dc, area);
+  brindle::gdi::GdipPen pen;
+  if (!graphics ||
+      gp::DllExports::GdipCreatePen1(kCaretColor, 1.0f, gp::UnitWorld, pen.receive()) != gp::Ok) {
+    return;
+  }
+  gp::DllExports::GdipDrawLineI(graphics.get(), pen.get(), x, y, x, y + kCaretLength);
+}
+
+void FillSelection(HDC dc, const RECT& area, int x, int y, int width) {
+  const brindle::gdi::GdipGraphics graphics = ClippedGraphics(dc, area);
+  brindle::gdi::GdipSolidFill brush;
+  if (!graphics ||
+      gp::DllExports::GdipCreateSolidFill(CXEdit::kSelectionColor, brush.receive()) != gp::Ok) {
+    return;
+  }
+  gp::DllExports::GdipFillRectangleI(graphics.get(), brush.get(), x, y, width, kSelectionHeight);
+}
+
+}  // namespace
+
+void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
+  DrawStateEntry(rect_, background_, dc);
+  const RECT area = TextArea();
+  const int height = area.bottom - area.top;
+  const TextStyle& style = styles_[0];
+  if (!HasSelection()) {
+    DrawRun(dc, style, kTextColor, area, area.left, text_);
+    if (caret_visible_) {
+      const int x = area.left + TextWidth(dc, text_.substr(0, caret_)) + kCaretGap;
+      DrawCaret(dc, area, x, area.top + (height - kCaretBox) / 2);
+    }
+    return;
+  }
+  int x = area.left;
+  if (selection_start_ > 0) {
+    const std::wstring before = text_.substr(0, selection_start_);
+    DrawRun(dc, style, kTextColor, area, x, before);
+    x = area.left + TextWidth(dc, before);
+  }
+  const std::wstring selected = text_.substr(selection_start_, selection_end_ - selection_start_);
+  const int selected_width = TextWidth(dc, selected);
+  FillSelection(dc, area, x + kCaretGap, area.top + (height - kSelectionBox) / 2, selected_width);
+  DrawRun(dc, style, kSelectedTextColor, area, x, selected);
+  x += selected_width;
+  if (selection_end_ != Length())
+    DrawRun(dc, style, kTextColor, area, x, text_.substr(selection_end_));
+}
+
+int CXEdit::HitTest(HDC dc, POINT point) const {
+  const int left = rect_.left + margin_.left;
+  const RECT text = {left, rect_.top, left + TextWidth(dc, text_), rect_.bottom};
+  if (!::PtInRect(&text, point)) return point.x >= text.right ? Length() : 0;
+  int previous = 0;
+  for (int i = 1; i <= Length(); ++i) {
+    const int width = TextWidth(dc, text_.substr(0, i));
+    if (point.x < left + width) {
+      // The nearer boundary; a tie goes to the one before.
+      return (left + width - point.x) < (point.x - left - previous) ? i : i - 1;
+    }
+    previous = width;
+  }
+  return Length();
+}
+
+bool CXEdit::OnLButtonDown(UINT, POINT point) {
+  const HWND host = GetHostWindow();
+  if (!host) return true;
+  ::SetCapture(host);
+  const HDC dc = GetHostDC();  // Borrowed from the host.
+  const int anchor = HitTest(dc, point);
+  CollapseTo(anchor);
+  int last = anchor;
+  while (::GetCapture() == host) {
+    MSG msg;
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      // Also wakes for sent messages, so a capture taken away ends the loop.
+      ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));  // For the application's loop.
+      break;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
+    if (msg.message == WM_MOUSEMOVE) {
+      const int index = HitTest(dc, {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
+      if (index != last) {
+        last = index;
+        selection_start_ = std::min(anchor, index);
+        selection_end_ = std::max(anchor, index);
+        Invalidate(nullptr, true);
+      }
+      continue;
+    }
+    ::DispatchMessageW(&msg);
+    if (msg.message == WM_LBUTTONUP) break;
+  }
+  if (::GetCapture() == host) ::ReleaseCapture();
+  caret_visible_ = true;
+  Invalidate(nullptr, true);
+  return true;
+}
+
+bool CXEdit::OnLButtonDblClk(UINT, POINT) {
+  selection_start_ = 0;
+  selection_end_ = caret_ = Length();
+  caret_visible_ = true;
+  Invalidate(nullptr, true);
+  return true;
+}
+
+bool CXEdit::OnLButtonUp(UINT, POINT) { return true; }
+
+bool CXEdit::OnMouseMove(UINT, POINT) { return true; }
+
+bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
+  switch (wparam) {
+    case VK_ESCAPE:
+      caret_visible_ = false;  // Shown again by the next blink.
+      break;
+    case VK_BACK:
+      if (caret_ < 1) break;
+      if (HasSelection()) {
+        DeleteSelection();
+      } else {
+        --caret_;
+        text_.erase(caret_, 1);
+      }
+      NotifyChange();
+      break;
+    case VK_DELETE:
+      if (HasSelection()) {
+        DeleteSelection();
+      } else if (caret_ < Length()) {
+        text_.erase(caret_, 1);
+      }
+      NotifyChange();
+      break;
+    case VK_HOME:
+      CollapseTo(0);
+      Invalidate(nullptr, true);
+      break;
+    case VK_END:
+      CollapseTo(Length());
+      Invalidate(nullptr, true);
+      break;
+    case VK_LEFT:
+      if (HasSelection()) CollapseTo(Length());
+      caret_ = std::max(caret_ - 1, 0);
+      Invalidate(nullptr, true);
+      break;
+    case VK_RIGHT:
+      if (HasSelection()) {
+        selection_end_ = selection_start_;
+        caret_ = selection_start_;
+      }
+      caret_ = std::min(caret_ + 1, Length());
+      Invalidate(nullptr, true);
+      break;
+    default:
+      break;
+  }
+  if (::GetKeyState(VK_CONTROL) >= 0) return true;
+  switch (wparam) {
+    case 'A':
+      OnLButtonDblClk(0, {});
+      break;
+    case 'C':
+      if (HasSelection()) {
+        CopyToClipboard(text_.substr(selection_start_, selection_end_ - selection_start_));
+      }
+      break;
+    case 'X':
+      if (HasSelection()) Cut();
+      break;
+    case 'V':
+      Paste();
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+bool CXEdit::OnChar(WPARAM wparam, LPARAM) {
+  if (wparam < kFirstTypable || wparam > kLastTypable) return false;
+  if (HasSelection()) DeleteSelection();
+  text_.insert(static_cast<size_t>(caret_), 1, static_cast<wchar_t>(wparam));
+  ++caret_;
+  NotifyChange();
+  return true;
+}
+
+void CXEdit::OnSetFocus(UIObject*) {
+  caret_visible_ = true;
+  if (blink_timer_ != kNoTimer) KillElementTimer(blink_timer_, this);
+  blink_timer_ = static_cast<int>(SetElementTimer(this, kBlinkMilliseconds));
+  Invalidate(nullptr, true);
+}
+
+void CXEdit::OnKillFocus(UIObject*) {
+  caret_visible_ = false;
+  if (blink_timer_ != kNoTimer) KillElementTimer(blink_timer_, this);
+  blink_timer_ = kNoTimer;
+  Invalidate(nullptr, true);
+}
+
+void CXEdit::OnTimer(UINT_PTR id) {
+  if (blink_timer_ != kNoTimer && id == static_cast<UINT_PTR>(blink_timer_)) {
+    caret_visible_ = !caret_visible_;
+    Invalidate(nullptr, true);
+  } else {
+    KillElementTimer(id, this);
+  }
+}
+
+bool CXEdit::OnSetCursor() {
+  ::SetCursor(::LoadCursorW(nullptr, IDC_IBEAM));
+  return true;
+}
+
+void CXEdit::SetText(const wchar_t* text) {
+  if (!text) throw std::invalid_argument("CXEdit::SetText: null text");
+  std::wstring next(text);
+  if (next != text_) caret_ = static_cast<int>(next.size());
+  text_ = std::move(next);
+  // A kept selection must not reach past the new end.
+  selection_start_ = std::min(selection_start_, Length());
+  selection_end_ = std::min(selection_end_, Length());
+  NotifyChange();
+}
+
+void CXEdit::NotifyChange() {
+  if (parent_) parent_->OnChildNotify(this, WM_COMMAND, kChangeNotification, 0);
+  Invalidate(nullptr, true);
+}
+
+void CXEdit::DeleteSelection() {
+  text_.erase(selection_start_, selection_end_ - selection_start_);
+  caret_ = selection_end_ = selection_start_;
+}
+
+void CXEdit::CollapseTo(int index) { caret_ = selection_start_ = selection_end_ = index; }
+
+void CXEdit::Cut() {
+  const std::wstring removed = text_.substr(selection_start_, selection_end_ - selection_start_);
+  const std::wstring rest = text_.substr(0, selection_start_) + text_.substr(selection_end_);
+  SetText(rest.c_str());
+  caret_ = selection_end_ = selection_start_;
+  CopyToClipboard(removed);
+}
+
+void CXEdit::Paste() {
+  const std::wstring pasted = ReadClipboardText(GetHostWindow());
+  if (pasted.empty()) return;
+  const int at = caret_;
+  const std::wstring joined = text_.substr(0, at) + pasted + text_.substr(at);
+  SetText(joined.c_str());
+  caret_ = at + static_cast<int>(pasted.size());
+  Invalidate(nullptr, true);
+}
+
+void CXEdit::CopyToClipboard(const std::wstring& text) {
+  {
+    // The host window owns the clipboard contents: with no owner, Windows
+    // may refuse SetClipboardData after EmptyClipboard.
+    const ClipboardSession clipboard(GetHostWindow());
+    if (!clipboard.open()) return;
+    ::EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    GlobalBlock block(bytes);
+    if (void* data = block.get() ? ::GlobalLock(block.get()) : nullptr) {
+      std::memcpy(data, text.c_str(), bytes);
+      ::GlobalUnlock(block.get());
+      // The clipboard owns the block once SetClipboardData succeeds.
+      if (::SetClipboardData(CF_UNICODETEXT, block.get())) block.release();
+    }
+  }
+  Invalidate(nullptr, true);
+}

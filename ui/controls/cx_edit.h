@@ -1,0 +1,104 @@
+// CXEdit: the single-line editable text field of the skinned windows, a
+// windowless element built on UIEditBox (background, margins, normal text
+// style, loading and layout). It adds a blinking caret, a mouse selection,
+// editing keys, clipboard cut, copy and paste, and a change notification to
+// its parent element. It does not scroll: text beyond the right margin is
+// clipped. Created directly by its owner, not by the element factory.
+//
+// Indices count UTF-16 units of the text: the caret is the number of units
+// before it; the selection is [selection_start, selection_end), empty when
+// both are equal. Widths are measured with GetTextExtentPoint32W in the
+// host's back buffer and its current font. User-interface thread only.
+#ifndef BRINDLE_UI_CONTROLS_CX_EDIT_H_
+#define BRINDLE_UI_CONTROLS_CX_EDIT_H_
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls/ui_edit_box.h"
+
+class CXEdit : public UIEditBox {
+ public:
+  // Caret blink period, milliseconds.
+  static constexpr UINT kBlinkMilliseconds = 500;
+  // wParam of the change notification: EN_UPDATE in the high word, 0 (not
+  // the element id) in the low word.
+  static constexpr WPARAM kChangeNotification = 0x04000000;
+  // Selection background, ARGB.
+  static constexpr DWORD kSelectionColor = 0xFF3399FF;
+  // Typed characters accepted: '!' to '}' (no space, nothing beyond ASCII).
+  static constexpr WPARAM kFirstTypable = 33;
+  static constexpr WPARAM kLastTypable = 125;
+  // No blink timer.
+  static constexpr int kNoTimer = -1;
+
+  CXEdit() = default;
+
+  // Background; the text in up to three runs (before, inside, after the
+  // selection: black, white on the selection colour, black) clipped to the
+  // text area; without a selection, the caret while it is visible.
+  void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
+  // Places the caret at the point and runs the selection loop with the mouse
+  // captured for the host window until the button is released, Escape is
+  // pressed or the capture is lost. The caret stays where the press was.
+  bool OnLButtonDown(UINT keys, POINT point) override;
+  // Selects everything, caret at the end.
+  bool OnLButtonDblClk(UINT keys, POINT point) override;
+  // Both only report the event as handled.
+  bool OnLButtonUp(UINT keys, POINT point) override;
+  bool OnMouseMove(UINT keys, POINT point) override;
+  // Escape, Backspace, Delete, Home, End, Left, Right; Ctrl+A, C, X, V.
+  // Shift is not examined: there is no keyboard selection.
+  bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
+  // Inserts a typable character at the caret, replacing a selection; false
+  // (nothing changes) for every other character.
+  bool OnChar(WPARAM wparam, LPARAM lparam) override;
+  // Focus shows the caret and starts the blink timer; losing it stops both.
+  void OnSetFocus(UIObject* previous) override;
+  void OnKillFocus(UIObject* next) override;
+  // The blink timer toggles the caret; any other timer is stopped.
+  void OnTimer(UINT_PTR id) override;
+  // The I-beam.
+  bool OnSetCursor() override;
+
+  // Replaces the text (a copy of `text`), moving the caret to the end when the
+  // text differs, then sends the change notification and repaints, also when
+  // the text is the same. The selection is kept, cut to the new length.
+  // Throws std::invalid_argument for a null `text` (a caller error).
+  void SetText(const wchar_t* text);
+
+  // The caret index for `point` (host client coordinates), measuring in
+  // `dc`: the nearest character boundary inside the text, the text length
+  // right of the text, 0 anywhere else (left of it, above, below).
+  int HitTest(HDC dc, POINT point) const;
+
+  int caret() const { return caret_; }
+  bool caret_visible() const { return caret_visible_; }
+  int selection_start() const { return selection_start_; }
+  int selection_end() const { return selection_end_; }
+  bool HasSelection() const { return selection_start_ != selection_end_; }
+  int blink_timer() const { return blink_timer_; }
+
+ private:
+  int Length() const { return static_cast<int>(text_.size()); }
+  // Parent notification (EN_UPDATE), then Invalidate.
+  void NotifyChange();
+  // Removes the selected characters; caret := end := start.
+  void DeleteSelection();
+  // caret := start := end := `index`.
+  void CollapseTo(int index);
+  void Cut();
+  void Paste();
+  // Puts `text` on the clipboard as CF_UNICODETEXT and repaints; nothing
+  // happens when the clipboard cannot be opened.
+  void CopyToClipboard(const std::wstring& text);
+
+  bool caret_visible_ = false;
+  int caret_ = 0;
+  int selection_start_ = 0;
+  int selection_end_ = 0;
+  int blink_timer_ = kNoTimer;
+};
+
+#endif  // BRINDLE_UI_CONTROLS_CX_EDIT_H_
