@@ -1,0 +1,471 @@
+#!/usr/bin/env bash
+# End-to-end walk-through of the real setup program under Wine, driven with xdotool as a user
+# would, on setup packages that brindle-pack builds from the sample product:
+#   install (agreement box, typed folder, one shortcut option off, progress, install-finished
+#   window starting Velto), the uninstaller copy and the temporary uninstaller, uninstall, leaving
+#   by the close button and by "取消", a damaged package, a folder on a missing drive, and an
+#   install that fails because the user keeps the running product.
+# Screenshots of every window are taken with a compositor running, so that alpha shows.
+#
+#   setup_walkthrough.sh --build WIN_BUILD_DIR --pack BRINDLE_PACK --setup BrindleSetup.exe
+#                        --payload DIR --licence FILE --shots DIR
+#
+# WIN_BUILD_DIR is the Windows build tree with a running Wine session (scripts/wine-session.sh):
+# its wine-run wrapper, its prefix, its home folder (the Wine desktop) and its X display. The
+# product's fixed places in that prefix (Uninstall key, shortcuts, start-menu folder) are cleared
+# before and after. Exit status 0 on success, 1 on a failed check, 77 when brindle-pack is missing.
+set -uo pipefail
+
+build= pack= setup= payload= licence= shots=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=$2 ;;
+    --pack) pack=$2 ;;
+    --setup) setup=$2 ;;
+    --payload) payload=$2 ;;
+    --licence) licence=$2 ;;
+    --shots) shots=$2 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+  shift 2
+done
+if [ ! -x "$pack" ]; then
+  echo "SKIP: brindle-pack not found at '$pack' (build the host tree first: it packs the test packages)"
+  exit 77
+fi
+for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
+  [ -e "$file" ] || { echo "missing: $file" >&2; exit 1; }
+done
+[ -d "$payload" ] || { echo "missing payload folder: $payload" >&2; exit 1; }
+
+wine_run=$build/wine-run
+prefix=$build/wine/prefix
+desktop=$build/wine/home
+DISPLAY=$(cat "$build/wine/display")
+export DISPLAY
+work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-e2e.XXXXXX")
+mkdir -p "$shots"
+
+failures=0
+compositor=
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+check() { # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+# ---- Wine paths, registry and processes ----
+
+win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
+# Unix path of a path on drive C of the prefix.
+cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
+# Windows path of a Unix path (drive Z maps the root).
+zpath() { echo "Z:${1//\//\\}"; }
+
+product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
+appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
+start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
+quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
+temp_copy=$(cpath 'C:\users')/$(id -un)/Temp/unins000.exe
+
+# Prints the product's Uninstall values as NAME=VALUE lines (empty when the key is missing).
+product_values() {
+  rm -f "$work/product.reg"
+  win reg export "$product_key" "$(zpath "$work/product.reg")" /y
+  [ -f "$work/product.reg" ] || return 0
+  iconv -f UTF-16LE -t UTF-8 "$work/product.reg" | tr -d '\r' |
+    sed -n 's/^"\([A-Za-z]*\)"="\(.*\)"$/\1=\2/p' | sed 's/\\\\/\\/g'
+}
+
+clear_product_places() {
+  win reg delete "$product_key" /f
+  win taskkill /F /IM Velto.exe
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_copy"
+  rm -rf "$(cpath 'C:\BrindleE2E')" "$(cpath 'C:\Program Files\Velto')"
+}
+
+# ---- X windows ----
+
+# Waits up to $2 seconds (default 20) until `$1` prints something; prints it.
+wait_for() {
+  local i out
+  for i in $(seq 1 $(( ${2:-20} * 10 ))); do
+    out=$(eval "$1" 2>/dev/null)
+    if [ -n "$out" ]; then echo "$out"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# The visible windows of the exe `$1` with the size `$2` (WIDTHxHEIGHT).
+windows_of() {
+  local w
+  for w in $(xdotool search --onlyvisible --class "$1" 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $2\$" && echo "$w"
+  done
+}
+
+# True when `$1` prints something within 20 seconds.
+appears() { wait_for "$1" >/dev/null; }
+# Window position and size as "X Y WIDTH HEIGHT".
+placement() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+screen_size() { xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p'; }
+
+# Checks that window $1 is WIDTH x HEIGHT ($2 x $3) and centred on the screen.
+check_placement() {
+  local name=$4 x y w h sw sh
+  read -r x y w h <<<"$(placement "$1")"
+  read -r sw sh <<<"$(screen_size)"
+  check "$name is $2 x $3" [ "$w" = "$2" -a "$h" = "$3" ]
+  check "$name is centred" [ $(( (sw - w) / 2 - x )) -ge -1 -a $(( (sw - w) / 2 - x )) -le 1 \
+    -a $(( (sh - h) / 2 - y )) -ge -1 -a $(( (sh - h) / 2 - y )) -le 1 ]
+}
+
+# click WINDOW X Y (window coordinates). The pointer comes from a point nearby, as a user's
+# does: a window that appears under a resting pointer sees no movement, and the elements react
+# only to a pointer that has moved onto them.
+click() {
+  xdotool mousemove --window "$1" $(($2 + 3)) $(($3 + 3))
+  sleep 0.05
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.3
+}
+
+# ---- Screenshots ----
+
+# Saves the screen area of window $1 as $shots/$2.png; the whole screen and the window's
+# placement stay in $work for check_card.
+shoot() {
+  local x y w h
+  read -r x y w h <<<"$(placement "$1")"
+  import -window root "$work/$2.root.png"
+  echo "$x $y $w $h" >"$work/$2.placement"
+  convert "$work/$2.root.png" -crop "${w}x${h}+${x}+${y}" +repage "$shots/$2.png"
+}
+
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
+# True when the pixel is close to the colour R G B (each about within 24).
+pixel_near() {
+  local r g b
+  read -r r g b <<<"$(pixel "$1" "$2" "$3")"
+  [ $(( (r - $4) * (r - $4) + (g - $5) * (g - $5) + (b - $6) * (b - $6) )) -le 1728 ]
+}
+# True when pixel $2,$3 of image $1 and pixel $5,$6 of image $4 are (nearly) the same colour.
+same_pixel() {
+  local r g b
+  read -r r g b <<<"$(pixel "$4" "$5" "$6")"
+  pixel_near "$1" "$2" "$3" "$r" "$g" "$b"
+}
+is_white() { pixel_near "$1" "$2" "$3" 255 255 255; }
+is_accent() { pixel_near "$1" "$2" "$3" 45 108 240; }
+# Blue clearly dominant (the brand gradient).
+is_blue() {
+  local r g b
+  read -r r g b <<<"$(pixel "$1" "$2" "$3")"
+  [ "$b" -gt 200 ] && [ "$r" -lt 140 ]
+}
+# Grey: the channels within 45 of each other, not white.
+is_grey() {
+  local r g b
+  read -r r g b <<<"$(pixel "$1" "$2" "$3")"
+  [ $(( b - r )) -le 45 ] && [ "$r" -lt 235 ]
+}
+# Not a flat area: the region WxH+X+Y holds drawn text or pictures.
+has_detail() {
+  local deviation
+  deviation=$(convert "$1" -crop "$2" +repage -colorspace gray -format '%[fx:int(1000*standard_deviation)]' info:)
+  [ "$deviation" -gt 20 ]
+}
+
+# Coarse checks of a card window's screenshot $1: its corners (the shadow margin) show the
+# screen just outside the window, and the point $3,$4 is drawn opaque in the card's colour
+# (check $2: is_white, is_blue).
+check_card() {
+  local shot=$shots/$1.png root=$work/$1.root.png x y w h
+  read -r x y w h <"$work/$1.placement"
+  check "$1: top-left corner is transparent" same_pixel "$shot" 1 1 "$root" $((x - 1)) $((y + 1))
+  check "$1: bottom-right corner is transparent" \
+    same_pixel "$shot" $((w - 2)) $((h - 2)) "$root" $((x + w)) $((y + h - 2))
+  check "$1: the card is opaque" "$2" "$shot" "$3" "$4"
+}
+
+# ---- Programs ----
+
+# Starts `$@` under Wine in the background; its pid in $started.
+start() { "$wine_run" "$@" </dev/null >>"$work/wine.log" 2>&1 & started=$!; }
+# Waits (at most 30 s) for the started pid $1 and sets $status to its exit status ("timeout"
+# if it keeps running). Not in a subshell: only this shell can collect its children's status.
+wait_exit() {
+  local i
+  status=timeout
+  for i in $(seq 1 300); do
+    if ! kill -0 "$1" 2>/dev/null; then
+      wait "$1"
+      status=$?
+      return
+    fi
+    sleep 0.1
+  done
+  kill "$1" 2>/dev/null
+}
+# Waits (at most 20 s) until no process has the Unix pid $1.
+gone() {
+  local i
+  for i in $(seq 1 200); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+
+cleanup() {
+  [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+  clear_product_places
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- Packages ----
+
+pack_setup() { # pack_setup OUTPUT
+  "$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
+    --desktop Velto=Velto.exe --taskbar Velto=Velto.exe --progress never --output "$1" >/dev/null
+}
+pack_setup "$work/VeltoSetup.exe" || { echo "packing failed" >&2; exit 1; }
+# Every file of the payload, relative, with forward slashes.
+payload_files=$(cd "$payload" && find . -type f | sed 's|^\./||' | sort)
+
+clear_product_places
+# Windows has the Quick Launch folder; a fresh Wine prefix does not.
+mkdir -p "$quick_launch"
+setsid xcompmgr </dev/null >/dev/null 2>&1 &
+compositor=$!
+
+folder='C:\BrindleE2E\Apps\Velto'
+folder_unix=$(cpath "$folder")
+
+# ==== Install ====
+echo "== install"
+start "$work/VeltoSetup.exe"
+setup_pid=$started
+main=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$'") || { fail "main window shown"; exit 1; }
+sleep 0.5
+check_placement "$main" 670 680 "install page"
+shoot "$main" install-page
+check_card install-page is_white 350 570
+check "install page: the licence box shows the licence" has_detail "$shots/install-page.png" 540x150+65+315
+check "install page: the install button is the accent colour" is_accent "$shots/install-page.png" 545 602
+
+click "$main" 62 493  # agreement box
+shoot "$main" install-page-disagreed
+check "unticked agreement greys the install button" is_grey "$shots/install-page-disagreed.png" 545 602
+# The folder box, typed: a folder that does not exist yet.
+click "$main" 300 537
+xdotool windowfocus --sync "$main" 2>/dev/null
+xdotool key ctrl+a
+xdotool type --delay 15 "$folder"
+click "$main" 545 602  # the disabled install button
+sleep 1
+check "the disabled install button does nothing" [ ! -e "$folder_unix" ]
+check "the main window stays after the disabled button" [ -n "$(windows_of veltosetup.exe 670x680)" ]
+click "$main" 62 493  # agreement box again
+shoot "$main" install-page-typed
+check "ticking the agreement enables the install button" is_accent "$shots/install-page-typed.png" 545 602
+click "$main" 192 603  # taskbar box off
+click "$main" 545 602  # install
+
+finish=$(wait_for "windows_of veltosetup.exe 670x320") || fail "install-finished window shown"
+if [ -n "$finish" ]; then
+  sleep 0.5
+  check_placement "$finish" 670 320 "install-finished window"
+  shoot "$finish" install-finished
+  check_card install-finished is_blue 100 250
+  click "$finish" 518 165  # "立即体验"
+  wait_exit "$setup_pid"
+  check "setup exits 0 after starting the product (status $status)" [ "$status" = 0 ]
+  check "the installed Velto.exe runs" appears "xdotool search --onlyvisible --name '^Velto\$'"
+  win taskkill /F /IM Velto.exe
+else
+  kill "$setup_pid" 2>/dev/null
+fi
+
+echo "== installed files, uninstaller copy, shortcuts, registry"
+for file in $payload_files; do
+  check "installed $file" cmp -s "$payload/$file" "$folder_unix/$file"
+done
+check "uninstaller copy unins000.exe" [ -f "$folder_unix/unins000.exe" ]
+"$pack" inspect "$folder_unix/unins000.exe" >"$work/inspect.txt" 2>&1
+check "uninstaller copy is a valid uninstaller package" grep -q '"mode":0' "$work/inspect.txt"
+check "uninstaller copy records the install folder" grep -qF "$folder" "$work/inspect.txt"
+for file in $payload_files; do
+  check "uninstaller copy records $file" grep -qF "$folder\\${file//\//\\}" "$work/inspect.txt"
+done
+check "desktop shortcut" [ -f "$desktop/Velto.lnk" ]
+check "start-menu shortcut" [ -f "$start_menu/Velto.lnk" ]
+check "no Quick Launch shortcut (its option was off)" [ ! -e "$quick_launch/Velto.lnk" ]
+product_values >"$work/values.txt"
+check "registry DisplayName" grep -qx 'DisplayName=Velto' "$work/values.txt"
+check "registry UninstallString" grep -qixF "UninstallString=$folder\\unins000.exe" "$work/values.txt"
+check "registry DisplayIcon" grep -qi '^DisplayIcon=.*Velto' "$work/values.txt"
+check "registry HelpLink" grep -q '^HelpLink=.' "$work/values.txt"
+check "registry Publisher" grep -q '^Publisher=.' "$work/values.txt"
+
+# ==== Uninstall: the uninstaller relaunches from the temporary folder; "取消" leaves ====
+echo "== uninstall, cancelled"
+start "$folder_unix/unins000.exe"
+wait_exit "$started"
+check "the installed uninstaller exits 0 at once (status $status)" [ "$status" = 0 ]
+check "it copied itself to the temporary folder" cmp -s "$folder_unix/unins000.exe" "$temp_copy"
+page=$(wait_for "windows_of unins000.exe 670x330") || fail "the temporary copy shows the uninstall page"
+if [ -n "$page" ]; then
+  sleep 0.5
+  check_placement "$page" 670 330 "uninstall page"
+  shoot "$page" uninstall-page
+  check_card uninstall-page is_white 335 230
+  copy_pid=$(xdotool getwindowpid "$page")
+  click "$page" 558 256  # "取消"
+  check "取消 ends the temporary copy" gone "$copy_pid"
+fi
+check "取消 changes nothing" [ -f "$folder_unix/unins000.exe" -a -f "$folder_unix/Velto.exe" ]
+check "取消 keeps the registration" grep -q 'DisplayName=Velto' <(product_values)
+
+# ==== Uninstall, run from the temporary copy (its exit status is the test's to see) ====
+echo "== uninstall"
+start "$temp_copy"
+uninstall_pid=$started
+page=$(wait_for "windows_of unins000.exe 670x330") || fail "uninstall page shown"
+if [ -n "$page" ]; then
+  sleep 0.5
+  click "$page" 421 256  # "卸载"
+  done_window=$(wait_for "windows_of unins000.exe 670x400") || fail "uninstall-finished window shown"
+  if [ -n "$done_window" ]; then
+    sleep 0.5
+    check_placement "$done_window" 670 400 "uninstall-finished window"
+    shoot "$done_window" uninstall-finished
+    check_card uninstall-finished is_white 335 300
+    click "$done_window" 558 326  # "完成"
+    wait_exit "$uninstall_pid"
+    check "完成 exits 0 (status $status)" [ "$status" = 0 ]
+  fi
+fi
+for file in $payload_files unins000.exe; do
+  check "removed $file" [ ! -e "$folder_unix/$file" ]
+done
+check "removed the desktop shortcut" [ ! -e "$desktop/Velto.lnk" ]
+check "removed the start-menu folder" [ ! -e "$start_menu" ]
+check "removed the registration" [ -z "$(product_values)" ]
+if [ -d "$folder_unix" ]; then
+  echo "note: folders left in the install folder: $(cd "$folder_unix" && find . -mindepth 1 | tr '\n' ' ')"
+fi
+kill "$uninstall_pid" 2>/dev/null
+
+# ==== Leaving the install page by its close button ====
+echo "== close button"
+start "$work/VeltoSetup.exe"
+setup_pid=$started
+main=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$'") || fail "main window shown"
+if [ -n "$main" ]; then
+  sleep 0.5
+  click "$main" 617 52
+  wait_exit "$setup_pid"
+  check "the close button exits 0 (status $status)" [ "$status" = 0 ]
+fi
+check "closing installs nothing" [ ! -e "$(cpath 'C:\Program Files\Velto')" -a -z "$(product_values)" ]
+
+# ==== A damaged package ====
+echo "== damaged package"
+cp "$work/VeltoSetup.exe" "$work/Damaged.exe"
+lfanew=$(od -An -tu4 -j60 -N4 "$work/Damaged.exe" | tr -d ' ')
+printf '\0\0\0\0' | dd of="$work/Damaged.exe" bs=1 seek=$((lfanew - 4)) conv=notrunc 2>/dev/null
+start "$work/Damaged.exe"
+setup_pid=$started
+box=$(wait_for "xdotool search --onlyvisible --name '^Error\$'") || fail "the damaged package shows an error box"
+if [ -n "$box" ]; then
+  sleep 0.3
+  shoot "$box" damaged-package
+  check "no main window behind the error box" [ -z "$(windows_of damaged.exe 670x680)" ]
+  xdotool windowfocus --sync "$box" key Return 2>/dev/null
+fi
+wait_exit "$setup_pid"
+check "a damaged package exits 0 (status $status)" [ "$status" = 0 ]
+
+# ==== A folder on a drive that does not exist ====
+echo "== missing drive"
+start "$work/VeltoSetup.exe"
+setup_pid=$started
+main=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$'") || fail "main window shown"
+if [ -n "$main" ]; then
+  sleep 0.5
+  click "$main" 300 537
+  xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key ctrl+a
+  xdotool type --delay 15 'Q:\Velto'
+  click "$main" 545 602
+  box=$(wait_for "xdotool search --onlyvisible --name '^提示\$'") || fail "the folder warning box is shown"
+  if [ -n "$box" ]; then
+    shoot "$box" folder-warning
+    xdotool windowfocus --sync "$box" key Return 2>/dev/null
+    sleep 0.5
+  fi
+  check "the install page stays after the warning" [ -n "$(windows_of veltosetup.exe 670x680)" ]
+  click "$main" 617 52
+fi
+wait_exit "$setup_pid"
+check "leaving after the warning exits 0 (status $status)" [ "$status" = 0 ]
+check "nothing installed after the warning" [ -z "$(product_values)" ]
+
+# ==== An install that fails: the product runs and the user keeps it ====
+echo "== failed install"
+fail_folder='C:\BrindleE2E\Running'
+fail_unix=$(cpath "$fail_folder")
+mkdir -p "$fail_unix"
+cp "$payload/Velto.exe" "$fail_unix/Velto.exe"
+start "$fail_unix/Velto.exe"
+velto_pid=$started
+wait_for "xdotool search --onlyvisible --name '^Velto\$'" >/dev/null || fail "the running product starts"
+start "$work/VeltoSetup.exe"
+setup_pid=$started
+main=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$'") || fail "main window shown"
+if [ -n "$main" ]; then
+  sleep 0.5
+  click "$main" 300 537
+  xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key ctrl+a
+  xdotool type --delay 15 "$fail_folder"
+  click "$main" 545 602
+  question=$(wait_for "xdotool search --onlyvisible --name '^关闭占用\$'") || fail "the in-use question is asked"
+  if [ -n "$question" ]; then
+    sleep 0.3
+    progress=$(windows_of veltosetup.exe 670x300)
+    check "the progress window is shown behind the question" [ -n "$progress" ]
+    [ -n "$progress" ] && shoot "$progress" progress
+    [ -n "$progress" ] && check_card progress is_white 335 240
+    import -window root "$shots/in-use-question.png"
+    xdotool windowfocus --sync "$question" key n 2>/dev/null
+  fi
+  box=$(wait_for "xdotool search --onlyvisible --name '^Error\$'") || fail "the failed install shows an error box"
+  if [ -n "$box" ]; then
+    sleep 0.3
+    shoot "$box" install-failed
+    xdotool windowfocus --sync "$box" key Return 2>/dev/null
+  fi
+fi
+wait_exit "$setup_pid"
+check "a failed install exits 1 (status $status)" [ "$status" = 1 ]
+check "the running product was kept" kill -0 "$velto_pid"
+check "a failed install leaves only what was there" \
+  [ "$(cd "$fail_unix" && find . -mindepth 1 | sort | tr '\n' ' ')" = "./Velto.exe " ]
+check "a failed install registers nothing" [ -z "$(product_values)" ]
+check "a failed install makes no shortcuts" [ ! -e "$desktop/Velto.lnk" -a ! -e "$start_menu" ]
+win taskkill /F /IM Velto.exe
+kill "$velto_pid" 2>/dev/null
+
+echo "screenshots: $shots"
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
