@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# The main job: sets up, builds what the demo needs and packs the sample product Velto into
-# out/VeltoSetup.exe, then prints what `brindle-pack inspect` reports of it.
+# The main job: sets up, builds what the demo needs and packs the setup program with the sample
+# product Velto into out/VeltoSetup.exe, prints what `brindle-pack inspect` reports of it, then
+# shows it:
 #   1. scripts/setup.sh (system packages, dependency sources)
 #   2. host build: brindle-pack
-#   3. Windows build: Velto.exe, its payload folder and the stub
+#   3. Windows build: Velto.exe, its payload folder and the setup program BrindleSetup.exe
 #   4. brindle-pack pack, then brindle-pack inspect
-# STUB=FILE packs with another stub executable (default: the placeholder stub of examples/).
+#   5. with a display (DISPLAY set and reachable): starts out/VeltoSetup.exe under Wine there;
+#      without one: the scripted walk-through (install, uninstall, leaving, failures) on a
+#      private Xvfb, which writes a screenshot of every window to out/screenshots/.
+# STUB=FILE packs with another stub executable (default: the setup program).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BRINDLE_BUILD:-$root/build}
@@ -18,13 +22,13 @@ cmake -S "$root" -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBRINDLE_FUZZ=ON >/dev/null
 cmake --build "$build/host" -j "$jobs" --target brindle-pack
 
-echo "== Windows build: Velto and the stub" >&2
+echo "== Windows build: Velto and the setup program" >&2
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build/win" -j "$jobs" --target velto_payload placeholder_setup
+cmake --build "$build/win" -j "$jobs" --target velto_payload brindle_setup_app
 
 pack=$build/host/tools/brindle-pack
-stub=${STUB:-$build/win/examples/placeholder_setup.exe}
+stub=${STUB:-$build/win/app/BrindleSetup.exe}
 mkdir -p "$root/out"
 
 echo "== packing out/VeltoSetup.exe" >&2
@@ -39,3 +43,23 @@ echo "== packing out/VeltoSetup.exe" >&2
 
 echo "== brindle-pack inspect out/VeltoSetup.exe" >&2
 "$pack" inspect "$root/out/VeltoSetup.exe"
+
+state=$build/win/wine
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "== starting out/VeltoSetup.exe under Wine on $DISPLAY" >&2
+  "$root/scripts/wine-prefix.sh" "$state/prefix" "$state/home"
+  WINEPREFIX=$state/prefix HOME=$state/home WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" wine "$root/out/VeltoSetup.exe"
+else
+  echo "== no display: scripted walk-through on a private Xvfb, screenshots in out/screenshots" >&2
+  # The session of the build tree's tests; stopped again only if this script started it.
+  session_was_up=false
+  [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null && session_was_up=true
+  "$root/scripts/wine-session.sh" start "$build/win"
+  status=0
+  bash "$root/tests/app/e2e/setup_walkthrough.sh" --build "$build/win" --pack "$pack" \
+    --setup "$stub" --payload "$build/win/examples/velto-payload" \
+    --licence "$root/examples/velto/licence.txt" --shots "$root/out/screenshots" || status=$?
+  $session_was_up || "$root/scripts/wine-session.sh" stop "$build/win"
+  exit "$status"
+fi
