@@ -1,7 +1,6 @@
 #include "app/main_wnd.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include <memory>
 #include <utility>

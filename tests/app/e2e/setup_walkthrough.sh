@@ -329,6 +329,16 @@ if [ -n "$page" ]; then
   click "$page" 558 256  # "取消"
   check "取消 ends the temporary copy" gone "$copy_pid"
 fi
+# The temporary copy started directly, so that its exit status can be seen.
+start "$temp_copy"
+copy_pid=$started
+page=$(wait_for "windows_of unins000.exe 670x330") || fail "the temporary copy shows the uninstall page"
+if [ -n "$page" ]; then
+  sleep 0.5
+  click "$page" 558 256  # "取消"
+  wait_exit "$copy_pid"
+  check "取消 exits 0 (status $status)" [ "$status" = 0 ]
+fi
 check "取消 changes nothing" [ -f "$folder_unix/unins000.exe" -a -f "$folder_unix/Velto.exe" ]
 check "取消 keeps the registration" grep -q 'DisplayName=Velto' <(product_values)
 
