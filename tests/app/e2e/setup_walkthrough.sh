@@ -413,6 +413,17 @@ if [ -n "$main" ]; then
   xdotool windowfocus --sync "$main" 2>/dev/null
   xdotool key ctrl+a
   xdotool type --delay 15 'Q:\Velto'
+  # The folder dialog, cancelled: the typed folder stays (the warning below proves it).
+  click "$main" 565 537  # "更换目录"
+  dialog=$(wait_for "xdotool search --onlyvisible --name '^Browse for Folder\$'") ||
+    fail "更换目录 opens the folder dialog"
+  if [ -n "$dialog" ]; then
+    sleep 0.3
+    import -window root "$shots/browse-dialog.png"
+    xdotool windowfocus --sync "$dialog" key Escape 2>/dev/null
+    check "the cancelled folder dialog closes" \
+      appears "[ -z \"\$(xdotool search --onlyvisible --name '^Browse for Folder\$')\" ] && echo closed"
+  fi
   click "$main" 545 602
   box=$(wait_for "xdotool search --onlyvisible --name '^提示\$'") || fail "the folder warning box is shown"
   if [ -n "$box" ]; then
