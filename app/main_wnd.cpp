@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "app/child_elements.h"
 #include "app/command_ids.h"
