@@ -25,6 +25,8 @@ constexpr int kCaretLength = 14;
 constexpr int kCaretBox = 16;
 constexpr int kSelectionHeight = 17;
 constexpr int kSelectionBox = 18;
+// Extra layout width for a run that overflows the text area, pixels.
+constexpr int kNoWrapSlack = 64;
 
 // The clipboard, open for the lifetime of the object.
 class ClipboardSession {
@@ -79,12 +81,17 @@ std::wstring ReadClipboardText(HWND owner) {
 }
 
 // Draws `run` in `color` from `x` to the right end of `area`, clipped to it.
+// A run too wide for that gets a layout wide enough to stay on one line (GDI+
+// would otherwise wrap it onto lines the single-line area cannot show); the
+// clip cuts it at the right margin.
 void DrawRun(HDC dc, const TextStyle& style, COLORREF color, const RECT& area, int x,
              const std::wstring& run) {
   if (run.empty()) return;
   TextStyle look = style;
   look.color = color;
-  const RECT layout = {x, area.top, area.right, area.bottom};
+  const int width = TextWidth(dc, run);
+  const LONG right = std::max<LONG>(area.right, x + 2 * width + kNoWrapSlack);
+  const RECT layout = {x, area.top, right, area.bottom};
   DrawSkinText(dc, look, layout, run.c_str(), &area);
 }
 

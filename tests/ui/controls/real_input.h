@@ -189,7 +189,9 @@ class RealInput {
     ::ReleaseCapture();
   }
 
+  // A step without actions only waits for its message.
   static void Send(const std::vector<InputAction>& actions) {
+    if (actions.empty()) return;
     // Wine activates a window only from the Windows side; the X focus
     // follows below.
     for (const InputAction& action : actions) {
@@ -245,7 +247,8 @@ class RealInput {
           command += " key " + std::string(action.ctrl ? "ctrl+" : "") + KeyName(action.key);
           break;
         case InputAction::kText:
-          command += " type --delay 1 '" + action.text + "'";
+          // Wine splits the command line by Windows rules: double quotes.
+          command += " type --delay 1 \"" + action.text + "\"";
           break;
         case InputAction::kFocus: {
           // Wine keeps the X window of each top-level window in this

@@ -1,0 +1,475 @@
+// CXEdit as the main window's path box (shipped skin, layered host). Editing
+// keys, typed characters and SetText go through the host's window procedure as
+// messages; clicks, the selection loop, double clicks, Ctrl combinations with
+// the real clipboard and typing use real input (xdotool under Wine, SendInput
+// on Windows). The caret blink runs on the element timers; the caret and the
+// selection are read back from the composed buffer.
+#include "ui/controls/cx_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "setup/text_width.h"
+#include "tests/ui/controls/controls_test_support.h"
+#include "tests/ui/controls/real_input.h"
+#include "ui/controls/widget_kinds.h"
+
+namespace brindle::test {
+namespace {
+
+constexpr int kLeft = 60;
+constexpr int kTop = 60;
+// The path box in a 670 x 300 host: (55, 140, 615, 175); margins 8, 5, 105,
+// 5, so the text area is (63, 145, 510, 170).
+constexpr int kTextLeft = 63;
+constexpr int kTextTop = 145;
+constexpr int kRowY = 157;
+
+// Replaces the clipboard's contents with `text` (null: nothing). True when
+// done.
+bool PutOnClipboard(HWND owner, const wchar_t* text) {
+  if (!::OpenClipboard(owner)) return false;
+  ::EmptyClipboard();
+  bool done = true;
+  if (text) {
+    const size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* data = block ? ::GlobalLock(block) : nullptr;
+    if (data) {
+      std::memcpy(data, text, bytes);
+      ::GlobalUnlock(block);
+    }
+    done = data && ::SetClipboardData(CF_UNICODETEXT, block);
+    if (!done && block) ::GlobalFree(block);
+  }
+  ::CloseClipboard();
+  return done;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!::OpenClipboard(nullptr)) return text;
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+      text = chars;
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+class CXEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterWidgetKinds();
+    ASSERT_TRUE(LoadShippedSkin(skin_));
+    ASSERT_TRUE(host_.Open(670, 300, kLeft, kTop, L"brindle text editor test"));
+    ASSERT_NE(host_.buffer_bits(), nullptr);
+    ::SetWindowPos(host_.hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // An opaque background under the editor: presses on transparent pixels
+    // of a layered window would reach the window below.
+    background_ = AddProbe(&host_, "background", nullptr, 0, 0, 670, 300);
+    background_->paint_color = 0xFFFFFFFF;
+    host_.Invalidate(nullptr, true);
+    auto edit = std::make_unique<CXEdit>();
+    ASSERT_TRUE(edit->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr));
+    edit_ = static_cast<CXEdit*>(AppendChild(&host_, std::move(edit)));
+    LayoutTree(edit_);
+  }
+  void TearDown() override {
+    if (::GetCapture()) ::ReleaseCapture();
+  }
+
+  HWND window() const { return host_.hwnd(); }
+  // Change notifications the editor sent to its parent (the host).
+  int Changes() const {
+    int count = 0;
+    for (const auto& report : host_.reports) {
+      count += report.from_child && report.child == edit_ &&
+               report.wparam == CXEdit::kChangeNotification && report.lparam == 0;
+    }
+    return count;
+  }
+  // Client x of the boundary before character `index` of the text.
+  int BoundaryX(int index) const {
+    return kTextLeft + TextWidth(edit_->GetHostDC(), edit_->text().substr(0, index));
+  }
+  void Key(WORD key) { ::SendMessageW(window(), WM_KEYDOWN, key, 0); }
+  void Char(wchar_t ch) { ::SendMessageW(window(), WM_CHAR, ch, 0); }
+  // A press at client x and a drag to x `to`, as messages: the drag and the
+  // release are queued for the editor's selection loop, which the press
+  // starts. The press gives the editor the focus.
+  void DragByMessages(int from, int to) {
+    host_.MoveTo(from, kRowY);
+    ::PostMessageW(window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, kRowY));
+    ::PostMessageW(window(), WM_LBUTTONUP, 0, MAKELPARAM(to, kRowY));
+    host_.Press(from, kRowY);
+  }
+  // Sets the text, then selects from boundary `from` to boundary `to`: the
+  // caret stays at `from`.
+  void SetTextAndSelect(const wchar_t* text, int from, int to) {
+    edit_->SetText(text);
+    DragByMessages(BoundaryX(from), BoundaryX(to));
+    ASSERT_EQ(edit_->selection_start(), std::min(from, to));
+    ASSERT_EQ(edit_->selection_end(), std::max(from, to));
+    ASSERT_EQ(edit_->caret(), from);
+    ASSERT_EQ(host_.focus_child(), edit_);
+  }
+  // Gives the editor the focus with a click right of its text (caret at the
+  // end).
+  void Focus() {
+    DragByMessages(500, 500);
+    ASSERT_EQ(host_.focus_child(), edit_);
+  }
+
+  // Real input steps on the editor's row (client coordinates).
+  static InputAction At(int x, int y = kRowY) { return InputAction::Move(kLeft + x, kTop + y); }
+  InputStep Press(int x, int y = kRowY) {
+    return {{InputAction::Focus(window()), At(x, y), InputAction::Down()},
+            MessageAt(WM_LBUTTONDOWN, window(), x, y)};
+  }
+  InputStep Move(int x, int y = kRowY) {
+    return {{At(x, y)}, MessageAt(WM_MOUSEMOVE, window(), x, y)};
+  }
+  InputStep Release() { return {{InputAction::Up()}, MessageOf(WM_LBUTTONUP, window())}; }
+  InputStep Click(int x) {
+    return {{InputAction::Focus(window()), At(x, kRowY), InputAction::Down(), InputAction::Up()},
+            MessageOf(WM_LBUTTONUP, window())};
+  }
+  InputStep CtrlKey(char letter) {
+    return {{InputAction::Focus(window()), InputAction::Key(letter, true)},
+            KeyDownOf(static_cast<WORD>(letter))};
+  }
+  bool RunInput(std::vector<InputStep> steps) {
+    RealInput input;
+    const bool done = input.Run(std::move(steps));
+    if (!done) ADD_FAILURE() << input.arrived() << " steps arrived; seen:" << input.trace();
+    return done;
+  }
+
+  UIResource skin_;
+  ControlHost host_;
+  ProbeElement* background_ = nullptr;
+  CXEdit* edit_ = nullptr;
+};
+
+TEST_F(CXEditTest, SetTextMovesTheCaretOnlyForNewTextAndAlwaysNotifies) {
+  EXPECT_EQ(edit_->kind(), kElementEditBox);
+  EXPECT_EQ(RectText(edit_->rect()), "55,140,615,175");
+  Focus();
+  edit_->SetText(L"C:\\Program Files\\Velto");
+  EXPECT_EQ(edit_->caret(), 22);
+  EXPECT_EQ(Changes(), 1);
+  Key(VK_HOME);
+  edit_->SetText(L"C:\\Program Files\\Velto");
+  EXPECT_EQ(edit_->caret(), 0);
+  EXPECT_EQ(Changes(), 2);
+  edit_->SetText(L"C:\\program files\\velto");  // Case counts.
+  EXPECT_EQ(edit_->caret(), 22);
+  EXPECT_EQ(Changes(), 3);
+  EXPECT_THROW(edit_->SetText(nullptr), std::invalid_argument);
+  EXPECT_EQ(edit_->text(), L"C:\\program files\\velto");
+}
+
+TEST_F(CXEditTest, DeleteAndBackspaceRemoveTheSelection) {
+  for (const WORD key : {VK_DELETE, VK_BACK}) {
+    SCOPED_TRACE(key);
+    SetTextAndSelect(L"abcdef", 1, 3);
+    const int changes = Changes();
+    Key(key);
+    EXPECT_EQ(edit_->text(), L"adef");
+    EXPECT_EQ(edit_->caret(), 1);
+    EXPECT_FALSE(edit_->HasSelection());
+    EXPECT_EQ(Changes(), changes + 1);
+  }
+}
+
+TEST_F(CXEditTest, BackspaceAtTheStartDoesNothingEvenWithASelection) {
+  SetTextAndSelect(L"abcdef", 0, 2);
+  const int changes = Changes();
+  Key(VK_BACK);
+  EXPECT_EQ(edit_->text(), L"abcdef");
+  EXPECT_EQ(edit_->selection_end(), 2);
+  EXPECT_EQ(Changes(), changes);
+  Key(VK_HOME);
+  Key(VK_BACK);
+  EXPECT_EQ(edit_->text(), L"abcdef");
+  EXPECT_EQ(Changes(), changes);
+}
+
+TEST_F(CXEditTest, EditingKeysWithoutSelection) {
+  Focus();
+  edit_->SetText(L"abcdef");
+  Key(VK_LEFT);
+  Key(VK_LEFT);
+  EXPECT_EQ(edit_->caret(), 4);
+  Key(VK_BACK);
+  EXPECT_EQ(edit_->text(), L"abcef");
+  EXPECT_EQ(edit_->caret(), 3);
+  Key(VK_DELETE);
+  EXPECT_EQ(edit_->text(), L"abcf");
+  EXPECT_EQ(edit_->caret(), 3);
+  Key(VK_END);
+  EXPECT_EQ(edit_->caret(), 4);
+  const int changes = Changes();
+  Key(VK_DELETE);  // Nothing to remove, but still a notification.
+  EXPECT_EQ(edit_->text(), L"abcf");
+  EXPECT_EQ(Changes(), changes + 1);
+  Key(VK_RIGHT);
+  EXPECT_EQ(edit_->caret(), 4);
+  Key(VK_HOME);
+  Key(VK_LEFT);
+  EXPECT_EQ(edit_->caret(), 0);
+  Key(VK_RIGHT);
+  EXPECT_EQ(edit_->caret(), 1);
+}
+
+TEST_F(CXEditTest, ArrowsWithASelection) {
+  // Left puts the caret one before the end and clears the selection.
+  SetTextAndSelect(L"abcdef", 1, 3);
+  Key(VK_LEFT);
+  EXPECT_EQ(edit_->caret(), 5);
+  EXPECT_FALSE(edit_->HasSelection());
+  // Right goes one past the selection's start.
+  SetTextAndSelect(L"abcdef", 4, 2);
+  Key(VK_RIGHT);
+  EXPECT_EQ(edit_->caret(), 3);
+  EXPECT_FALSE(edit_->HasSelection());
+}
+
+TEST_F(CXEditTest, OnlyPrintableAsciiWithoutSpaceIsTyped) {
+  Focus();
+  edit_->SetText(L"ab");
+  const int changes = Changes();
+  for (const wchar_t refused : {L' ', L'~', L'\t', L'\x7F', L'\xE9', L'\x4E2D', L'\x1F'}) {
+    Char(refused);
+  }
+  EXPECT_EQ(edit_->text(), L"ab");
+  EXPECT_EQ(Changes(), changes);
+  Char(L'!');
+  Char(L'}');
+  EXPECT_EQ(edit_->text(), L"ab!}");
+  EXPECT_EQ(edit_->caret(), 4);
+  EXPECT_EQ(Changes(), changes + 2);
+}
+
+TEST_F(CXEditTest, TypingReplacesTheSelection) {
+  SetTextAndSelect(L"abcdef", 1, 3);
+  Char(L'X');
+  EXPECT_EQ(edit_->text(), L"aXdef");
+  EXPECT_EQ(edit_->caret(), 2);
+  EXPECT_FALSE(edit_->HasSelection());
+}
+
+TEST_F(CXEditTest, RealTypingSkipsTheSpace) {
+  edit_->SetText(L"");
+  ASSERT_TRUE(RunInput({Click(300),
+                        {{InputAction::Text("a1")}, CharOf(L'1')},
+                        {{InputAction::Key(VK_SPACE)}, KeyDownOf(VK_SPACE)},
+                        {{InputAction::Text("b")}, CharOf(L'b')}}));
+  EXPECT_EQ(edit_->text(), L"a1b");
+  EXPECT_EQ(edit_->caret(), 3);
+}
+
+TEST_F(CXEditTest, HitTestPicksTheNearestBoundary) {
+  edit_->SetText(L"abcdef");
+  const HDC dc = edit_->GetHostDC();
+  EXPECT_EQ(edit_->HitTest(dc, {kTextLeft - 3, kRowY}), 0);  // Left margin.
+  EXPECT_EQ(edit_->HitTest(dc, {BoundaryX(6), kRowY}), 6);   // Right of the text.
+  EXPECT_EQ(edit_->HitTest(dc, {500, kRowY}), 6);
+  EXPECT_EQ(edit_->HitTest(dc, {BoundaryX(3), 100}), 0);  // Above the element.
+  EXPECT_EQ(edit_->HitTest(dc, {BoundaryX(6) + 5, 100}), 6);
+  for (int i = 1; i <= 6; ++i) {
+    SCOPED_TRACE(i);
+    const int before = BoundaryX(i - 1);
+    const int after = BoundaryX(i);
+    EXPECT_EQ(edit_->HitTest(dc, {before + 1, kRowY}), after - before > 2 ? i - 1 : i);
+    EXPECT_EQ(edit_->HitTest(dc, {after - 1, kRowY}), i);
+    // Exactly half way: the boundary before.
+    if ((after - before) % 2 == 0) {
+      EXPECT_EQ(edit_->HitTest(dc, {(before + after) / 2, kRowY}), i - 1);
+    }
+  }
+}
+
+TEST_F(CXEditTest, ClicksRightOfTheTextAndInTheMarginPlaceTheCaret) {
+  edit_->SetText(L"abcdef");
+  edit_->OnKeyDown(VK_HOME, 0);
+  ASSERT_TRUE(RunInput({Click(400)}));
+  EXPECT_EQ(edit_->caret(), 6);
+  EXPECT_FALSE(edit_->HasSelection());
+  EXPECT_EQ(host_.focus_child(), edit_);
+  ASSERT_TRUE(RunInput({Click(58)}));
+  EXPECT_EQ(edit_->caret(), 0);
+  EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(CXEditTest, DraggingBeyondTheEndSelectsToTheEnd) {
+  edit_->SetText(L"abcdef");
+  ASSERT_TRUE(
+      RunInput({Press(BoundaryX(2)), Move(BoundaryX(4)), Move(450), Move(450, 250), Release()}));
+  EXPECT_EQ(edit_->selection_start(), 2);
+  EXPECT_EQ(edit_->selection_end(), 6);
+  EXPECT_EQ(edit_->caret(), 2);
+  EXPECT_TRUE(edit_->caret_visible());
+}
+
+TEST_F(CXEditTest, EscapeEndsTheSelectionLoop) {
+  edit_->SetText(L"abcdef");
+  ASSERT_TRUE(RunInput({Press(BoundaryX(1)),
+                        Move(BoundaryX(3)),
+                        {{InputAction::Key(VK_ESCAPE)}, KeyDownOf(VK_ESCAPE)},
+                        Move(BoundaryX(5)),
+                        Release()}));
+  EXPECT_EQ(edit_->selection_start(), 1);
+  EXPECT_EQ(edit_->selection_end(), 3);
+  EXPECT_EQ(edit_->text(), L"abcdef");
+  EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(CXEditTest, DoubleClickAndCtrlASelectEverything) {
+  edit_->SetText(L"abcdef");
+  ASSERT_TRUE(RunInput({{{InputAction::Focus(window()), At(BoundaryX(2)), InputAction::Down(),
+                          InputAction::Up(), InputAction::Down(), InputAction::Up()},
+                         MessageOf(WM_LBUTTONDBLCLK, window())},
+                        {{}, MessageOf(WM_LBUTTONUP, window())}}));
+  EXPECT_EQ(edit_->selection_start(), 0);
+  EXPECT_EQ(edit_->selection_end(), 6);
+  EXPECT_EQ(edit_->caret(), 6);
+
+  Key(VK_HOME);
+  ASSERT_FALSE(edit_->HasSelection());
+  ASSERT_TRUE(RunInput({CtrlKey('A')}));
+  EXPECT_EQ(edit_->selection_start(), 0);
+  EXPECT_EQ(edit_->selection_end(), 6);
+  EXPECT_EQ(edit_->caret(), 6);
+  EXPECT_TRUE(edit_->caret_visible());
+  EXPECT_EQ(edit_->text(), L"abcdef");  // The Ctrl+A character is not typed.
+}
+
+TEST_F(CXEditTest, CopyAndCutPutTheSelectionOnTheClipboard) {
+  SetTextAndSelect(L"abcdef", 1, 3);
+  ASSERT_TRUE(PutOnClipboard(window(), L"old"));
+  ASSERT_TRUE(RunInput({CtrlKey('C')}));
+  EXPECT_EQ(ClipboardText(), L"bc");
+  EXPECT_EQ(edit_->text(), L"abcdef");
+
+  const int changes = Changes();
+  ASSERT_TRUE(RunInput({CtrlKey('X')}));
+  EXPECT_EQ(ClipboardText(), L"bc");
+  EXPECT_EQ(edit_->text(), L"adef");
+  EXPECT_EQ(edit_->caret(), 1);
+  EXPECT_FALSE(edit_->HasSelection());
+  EXPECT_EQ(Changes(), changes + 1);
+
+  // Without a selection neither touches the clipboard.
+  ASSERT_TRUE(PutOnClipboard(window(), L"kept"));
+  ASSERT_TRUE(RunInput({CtrlKey('C'), CtrlKey('X')}));
+  EXPECT_EQ(ClipboardText(), L"kept");
+  EXPECT_EQ(edit_->text(), L"adef");
+}
+
+TEST_F(CXEditTest, PasteInsertsTheClipboardTextUnchangedAtTheCaret) {
+  SetTextAndSelect(L"wxyz", 2, 1);
+  ASSERT_TRUE(PutOnClipboard(window(), L"a b \x00E9\x4E2D"));
+  const int changes = Changes();
+  ASSERT_TRUE(RunInput({CtrlKey('V')}));
+  EXPECT_EQ(edit_->text(), L"wxa b \x00E9\x4E2Dyz");
+  EXPECT_EQ(edit_->caret(), 8);
+  EXPECT_EQ(Changes(), changes + 1);
+  // The selection is neither replaced nor moved.
+  EXPECT_EQ(edit_->selection_start(), 1);
+  EXPECT_EQ(edit_->selection_end(), 2);
+
+  ASSERT_TRUE(PutOnClipboard(window(), nullptr));
+  ASSERT_TRUE(RunInput({CtrlKey('V')}));
+  EXPECT_EQ(edit_->text(), L"wxa b \x00E9\x4E2Dyz");
+  EXPECT_EQ(Changes(), changes + 1);
+}
+
+TEST_F(CXEditTest, TheCaretBlinksOnTheElementTimerWhileFocused) {
+  edit_->SetText(L"abc");
+  EXPECT_EQ(edit_->blink_timer(), CXEdit::kNoTimer);
+  ASSERT_TRUE(RunInput({Click(300)}));
+  EXPECT_TRUE(edit_->caret_visible());
+  EXPECT_GT(edit_->blink_timer(), 0);
+  EXPECT_TRUE(PumpUntil([this] { return !edit_->caret_visible(); }, 3000));
+  EXPECT_TRUE(PumpUntil([this] { return edit_->caret_visible(); }, 3000));
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(edit_->caret_visible());
+  EXPECT_TRUE(PumpUntil([this] { return edit_->caret_visible(); }, 3000));
+
+  // A press elsewhere takes the focus away: no caret, no timer.
+  ASSERT_TRUE(RunInput({Click(650)}));
+  EXPECT_EQ(host_.focus_child(), background_);
+  EXPECT_FALSE(edit_->caret_visible());
+  EXPECT_EQ(edit_->blink_timer(), CXEdit::kNoTimer);
+}
+
+TEST_F(CXEditTest, AnyOtherTimerReachingTheEditorIsStopped) {
+  const UINT_PTR id = SetElementTimer(edit_, 1);
+  ASSERT_NE(id, 0u);
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::DispatchMessageW(&msg);
+    if (msg.message == WM_TIMER && msg.wParam == id) break;
+  }
+  EXPECT_FALSE(::KillTimer(window(), id));
+}
+
+TEST_F(CXEditTest, PaintsTheCaretAndTheSelection) {
+  const int height = 25;
+  edit_->SetText(L"ace");
+  ASSERT_TRUE(RunInput({Click(400)}));
+  ASSERT_TRUE(edit_->caret_visible());
+  const int caret_x = BoundaryX(3) + 2;
+  const int caret_top = kTextTop + (height - 16) / 2;
+  auto dark = [](uint32_t pixel) {
+    return (pixel & 0xFF) < 0x40 && ((pixel >> 8) & 0xFF) < 0x40 && ((pixel >> 16) & 0xFF) < 0x40;
+  };
+  EXPECT_TRUE(dark(host_.Pixel(caret_x, caret_top + 7)));
+  EXPECT_TRUE(dark(host_.Pixel(caret_x, caret_top + 1)));
+  EXPECT_FALSE(dark(host_.Pixel(caret_x, caret_top + 16)));
+  EXPECT_FALSE(dark(host_.Pixel(caret_x + 4, caret_top + 7)));
+  const uint32_t background = host_.Pixel(caret_x + 4, caret_top + 7);
+
+  // "ce" selected: the fill starts 2 pixels right of "a", 17 rows high.
+  SetTextAndSelect(L"ace", 1, 3);
+  const int fill_left = BoundaryX(1) + 2;
+  const int fill_top = kTextTop + (height - 18) / 2;
+  EXPECT_EQ(host_.Pixel(fill_left, fill_top), CXEdit::kSelectionColor);
+  EXPECT_EQ(host_.Pixel(fill_left + 1, fill_top + 16), CXEdit::kSelectionColor);
+  EXPECT_EQ(host_.Pixel(fill_left - 1, fill_top), background);
+  EXPECT_EQ(host_.Pixel(fill_left + 1, fill_top + 17), background);
+  // No caret with a selection.
+  EXPECT_FALSE(dark(host_.Pixel(BoundaryX(1) + 2, caret_top + 7)) &&
+               dark(host_.Pixel(BoundaryX(1) + 2, caret_top + 1)));
+}
+
+TEST_F(CXEditTest, TextBeyondTheRightMarginIsClipped) {
+  std::wstring long_text;
+  while (TextWidth(edit_->GetHostDC(), long_text) < 600) long_text += L"W";
+  edit_->SetText(long_text.c_str());
+  // The text area ends at 510; right of it lies the margin where the browse
+  // button sits: only background there.
+  const uint32_t margin = host_.Pixel(560, kRowY);
+  for (int x = 512; x < 600; x += 4) EXPECT_EQ(host_.Pixel(x, kRowY), margin) << x;
+  bool drawn = false;
+  for (int x = 70; x < 500 && !drawn; ++x) drawn = host_.Pixel(x, kRowY) != margin;
+  EXPECT_TRUE(drawn);
+  // The caret at the end lies in the clipped part: not drawn either.
+  Focus();
+  Key(VK_END);
+  ASSERT_TRUE(edit_->caret_visible());
+  ASSERT_GT(BoundaryX(edit_->caret()), 512);
+  for (int x = 512; x < 600; x += 1) EXPECT_EQ(host_.Pixel(x, kRowY), margin) << x;
+}
+
+}  // namespace
+}  // namespace brindle::test
