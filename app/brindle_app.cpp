@@ -4,12 +4,11 @@
 
 #include "app/main_wnd.h"
 #include "ui/controls/basic_control_kinds.h"
-#include "ui/controls/ui_edit_box.h"
-#include "ui/framework/element_factory.h"
+#include "ui/controls/widget_kinds.h"
 
 void RegisterSetupElementKinds() {
   RegisterBasicControlKinds();
-  RegisterElementKind(kElementEditBox, &MakeElementOf<UIEditBox>);
+  RegisterWidgetKinds();
 }
 
 CHBrindleApp::CHBrindleApp() = default;

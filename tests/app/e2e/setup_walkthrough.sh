@@ -106,8 +106,8 @@ windows_of() {
   done
 }
 
-# True when `$1` prints something within 20 seconds.
-appears() { wait_for "$1" >/dev/null; }
+# True when `$1` prints something within $2 seconds (default 20).
+appears() { wait_for "$1" "${2:-20}" >/dev/null; }
 # Window position and size as "X Y WIDTH HEIGHT".
 placement() {
   local X Y WIDTH HEIGHT
@@ -135,6 +135,17 @@ click() {
   sleep 0.05
   xdotool mousemove --window "$1" "$2" "$3" click 1
   sleep 0.3
+}
+
+# Answers the message box $1 with key $2 (Return, n). The keyboard focus is taken again and the
+# key pressed again while the box stays, in case another window took the focus meanwhile.
+answer_box() {
+  local i
+  for i in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$1" key "$2" 2>/dev/null
+    appears "xdotool getwindowname $1 >/dev/null 2>&1 || echo gone" 2 && return 0
+  done
+  return 1
 }
 
 # ---- Screenshots ----
@@ -397,7 +408,7 @@ if [ -n "$box" ]; then
   sleep 0.3
   shoot "$box" damaged-package
   check "no main window behind the error box" [ -z "$(windows_of damaged.exe 670x680)" ]
-  xdotool windowfocus --sync "$box" key Return 2>/dev/null
+  answer_box "$box" Return
 fi
 wait_exit "$setup_pid"
 check "a damaged package exits 0 (status $status)" [ "$status" = 0 ]
@@ -420,7 +431,7 @@ if [ -n "$main" ]; then
   if [ -n "$dialog" ]; then
     sleep 0.3
     import -window root "$shots/browse-dialog.png"
-    xdotool windowfocus --sync "$dialog" key Escape 2>/dev/null
+    answer_box "$dialog" Escape
     check "the cancelled folder dialog closes" \
       appears "[ -z \"\$(xdotool search --onlyvisible --name '^Browse for Folder\$')\" ] && echo closed"
   fi
@@ -428,7 +439,7 @@ if [ -n "$main" ]; then
   box=$(wait_for "xdotool search --onlyvisible --name '^提示\$'") || fail "the folder warning box is shown"
   if [ -n "$box" ]; then
     shoot "$box" folder-warning
-    xdotool windowfocus --sync "$box" key Return 2>/dev/null
+    answer_box "$box" Return
     sleep 0.5
   fi
   check "the install page stays after the warning" [ -n "$(windows_of veltosetup.exe 670x680)" ]
@@ -465,13 +476,13 @@ if [ -n "$main" ]; then
     [ -n "$progress" ] && shoot "$progress" progress
     [ -n "$progress" ] && check_card progress is_white 335 240
     import -window root "$shots/in-use-question.png"
-    xdotool windowfocus --sync "$question" key n 2>/dev/null
+    answer_box "$question" n
   fi
   box=$(wait_for "xdotool search --onlyvisible --name '^Error\$'") || fail "the failed install shows an error box"
   if [ -n "$box" ]; then
     sleep 0.3
     shoot "$box" install-failed
-    xdotool windowfocus --sync "$box" key Return 2>/dev/null
+    answer_box "$box" Return
   fi
 fi
 wait_exit "$setup_pid"
