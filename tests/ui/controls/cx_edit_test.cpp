@@ -63,6 +63,12 @@ std::wstring ClipboardText() {
   return text;
 }
 
+// A timer procedure that stops its timer and releases the mouse capture.
+void CALLBACK TakeCaptureAway(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  ::ReleaseCapture();
+}
+
 class CXEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -450,6 +456,43 @@ TEST_F(CXEditTest, PaintsTheCaretAndTheSelection) {
   // No caret with a selection.
   EXPECT_FALSE(dark(host_.Pixel(BoundaryX(1) + 2, caret_top + 7)) &&
                dark(host_.Pixel(BoundaryX(1) + 2, caret_top + 1)));
+}
+
+TEST_F(CXEditTest, ShorterTextCutsAKeptSelection) {
+  SetTextAndSelect(L"abcdef", 2, 5);
+  edit_->SetText(L"abc");
+  EXPECT_EQ(edit_->caret(), 3);
+  EXPECT_EQ(edit_->selection_start(), 2);
+  EXPECT_EQ(edit_->selection_end(), 3);
+  edit_->SetText(L"a");
+  EXPECT_FALSE(edit_->HasSelection());
+  Key(VK_DELETE);
+  Key(VK_LEFT);
+  EXPECT_EQ(edit_->text(), L"a");
+  host_.Invalidate(nullptr, true);  // Paints without reading past the end.
+}
+
+TEST_F(CXEditTest, SelectionLoopEndsWhenTheCaptureIsLost) {
+  edit_->SetText(L"abcdef");
+  // Dispatched inside the loop: takes the capture away.
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, &TakeCaptureAway);
+  ASSERT_NE(timer, 0u);
+  host_.MoveTo(BoundaryX(1), kRowY);
+  host_.Press(BoundaryX(1), kRowY);  // Returns once the capture is gone.
+  EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_EQ(edit_->caret(), 1);
+  EXPECT_TRUE(edit_->caret_visible());
+}
+
+TEST_F(CXEditTest, AQuitRequestEndsTheSelectionLoopAndStaysQueued) {
+  edit_->SetText(L"abcdef");
+  ::PostQuitMessage(7);
+  host_.MoveTo(BoundaryX(2), kRowY);
+  host_.Press(BoundaryX(2), kRowY);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
 }
 
 TEST_F(CXEditTest, TextBeyondTheRightMarginIsClipped) {

@@ -309,5 +309,30 @@ TEST_F(UIScrollBarInputTest, LosingTheCaptureEndsTheDrag) {
   EXPECT_EQ(bar_->position(), 540);
 }
 
+TEST_F(UIScrollBarInputTest, ShortContentFillsTheTrackAndDragsNowhere) {
+  bar_->SetRange(100);
+  bar_->MoveTo(0);
+  ASSERT_EQ(RectText(bar_->thumb_rect()), "150,20,158,190");
+  // A drag by messages: the moves and the release wait in the queue.
+  ::PostMessageW(host_.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(154, 150));
+  ::PostMessageW(host_.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(154, 150));
+  host_.MoveTo(154, 60);
+  host_.Press(154, 60);
+  EXPECT_EQ(bar_->track_position(), 0);
+  for (const auto& notice : owner_->notices) EXPECT_EQ(notice.track, 0);
+  EXPECT_EQ(bar_->position(), 0);
+}
+
+TEST_F(UIScrollBarInputTest, AQuitRequestEndsTheDragAndStaysQueued) {
+  ::PostQuitMessage(3);
+  host_.MoveTo(154, 80);
+  host_.Press(154, 80);  // On the thumb: the drag loop meets the quit request.
+  EXPECT_EQ(::GetCapture(), nullptr);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+  EXPECT_TRUE(owner_->notices.empty());
+}
+
 }  // namespace
 }  // namespace brindle::test
