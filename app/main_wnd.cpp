@@ -52,12 +52,22 @@ void CHMainWnd::SetStartupPaths(const std::wstring& package_path, const std::wst
   temp_folder_ = temp_folder;
 }
 
+void CHMainWnd::PresetPage(int run_mode, JsonValue config) {
+  page_preset_ = true;
+  run_mode_ = run_mode;
+  preset_config_ = std::move(config);
+}
+
 LRESULT CHMainWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
   UIFrameWindow::HandleCreate(wparam, lparam);  // Strips the caption bits.
   // The config lives while the page is built (the licence comes from it).
   JsonValue config;
-  if (!SettleStartup(config)) return -1;
-  skin_.LoadFromResource(instance_, kSkinResourceType, kSkinResourceId);
+  if (page_preset_) {
+    config = std::move(preset_config_);
+  } else {
+    if (!SettleStartup(config)) return -1;
+    skin_.LoadFromResource(instance_, kSkinResourceType, kSkinResourceId);
+  }
   if (run_mode_ != kRunModeUninstall) {
     BuildInstallPage(config);
   } else {

@@ -17,11 +17,11 @@
 #include <string>
 
 #include "app/process_wnd.h"
+#include "json/json_value.h"
 #include "ui/framework/ui_frame_window.h"
 #include "ui/framework/ui_resource.h"
 
 class CXEdit;
-class JsonValue;
 class UIButton;
 class UICheckBox;
 class UIEditBox;
@@ -63,6 +63,13 @@ class CHMainWnd : public UIFrameWindow {
   // default the user's temporary folder). Tests point them at scratch files
   // before CreateMainWindow.
   void SetStartupPaths(const std::wstring& package_path, const std::wstring& temp_folder);
+
+  // The skin preview: CreateMainWindow skips the start-up checks (elevation,
+  // package, uninstall relaunch) and the embedded skin, and builds the page of
+  // `run_mode` from the skin the caller loaded into skin() beforehand, with
+  // `config` as the package config (the install page's licence is its
+  // "protocol"). Call before CreateMainWindow.
+  void PresetPage(int run_mode, JsonValue config);
 
   int run_mode() const { return run_mode_; }
   UIResource& skin() { return skin_; }
@@ -108,6 +115,8 @@ class CHMainWnd : public UIFrameWindow {
   UICheckBox* start_menu_box_ = nullptr;
   CXEdit* folder_box_ = nullptr;
   UIEditBox* licence_box_ = nullptr;
+  bool page_preset_ = false;
+  JsonValue preset_config_;
 };
 
 #endif  // BRINDLE_APP_MAIN_WND_H_
