@@ -1,6 +1,7 @@
 // Invalidation, the back buffer, the painting walk and the composition of
 // layered hosts: the painting half of UIObject.
 #include <cstdint>
+#include <cstring>
 
 #include "ui/framework/gdi_handles.h"
 #include "ui/framework/ui_object.h"
@@ -159,10 +160,14 @@ void UIObject::Compose(const RECT* requested) {
   RECT cleared;
   if (::IntersectRect(&cleared, &area, &buffer_rect)) {
     ::GdiFlush();
+    // Whole pixels are cleared, colour with alpha: the buffer holds
+    // premultiplied colour, and colour left under a cleared alpha would be
+    // added again by every semi-transparent picture drawn over it.
     auto* bytes = static_cast<uint8_t*>(buffer_bits_);
+    const size_t span = 4 * static_cast<size_t>(cleared.right - cleared.left);
     for (int y = cleared.top; y < cleared.bottom; ++y) {
       uint8_t* row = bytes + buffer_bytes_ - buffer_stride_ * (y + 1);
-      for (int x = cleared.left; x < cleared.right; ++x) row[4 * x + 3] = 0;
+      std::memset(row + 4 * cleared.left, 0, span);
     }
   }
   const HDC dc = memory_dc_.get();

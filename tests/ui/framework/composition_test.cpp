@@ -2,6 +2,7 @@
 // back from the hosts' DIB sections.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -102,6 +103,22 @@ TEST_F(LayeredHostTest, InvalidatingOneElementRecomposesExactlyItsRectangle) {
                          POINT{0, 0}, POINT{199, 99}}) {
     EXPECT_EQ(AlphaAt(host_, p.x, p.y), kMarker) << p.x << "," << p.y;
   }
+}
+
+TEST_F(LayeredHostTest, RecomposingClearsColourWithAlpha) {
+  Show();
+  a_->paint_fraction = 0.5;  // a now leaves (30, 10, 50, 30) undrawn.
+  ::GdiFlush();
+  auto* bytes = static_cast<uint8_t*>(host_.buffer_bits());
+  std::fill(bytes, bytes + host_.buffer_bytes(), kMarker);
+
+  a_->Invalidate(nullptr, true);
+  ::GdiFlush();
+  // A premultiplied pixel that nothing draws must be fully zero, or colour
+  // piles up under semi-transparent pictures composed over it again.
+  const uint8_t* pixel = &AlphaAt(host_, 40, 20) - 3;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(pixel[i], 0) << "byte " << i;
+  EXPECT_EQ(AlphaAt(host_, 9, 10), kMarker);  // Outside a: untouched.
 }
 
 TEST_F(LayeredHostTest, ComposeMessageRecomposesTheGivenRectangle) {
