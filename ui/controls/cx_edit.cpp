@@ -97,31 +97,32 @@ void DrawRun(HDC dc, const TextStyle& style, COLORREF color, const RECT& area, i
 
 // A GDI+ graphics on `dc` that draws only inside `area`.
 brindle::gdi::GdipGraphics ClippedGraphics(HDC dc, const RECT& area) {
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   brindle::gdi::GdipGraphics graphics;
-  if (gp::DllExports::GdipCreateFromHDC(dc, graphics.receive()) != gp::Ok) return {};
-  gp::DllExports::GdipSetClipRectI(graphics.get(), area.left, area.top, area.right - area.left,
-                                   area.bottom - area.top, gp::CombineModeIntersect);
+  if (gdip.GdipCreateFromHDC(dc, graphics.receive()) != gp::Ok) return {};
+  gdip.GdipSetClipRectI(graphics.get(), area.left, area.top, area.right - area.left,
+                        area.bottom - area.top, gp::CombineModeIntersect);
   return graphics;
 }
 
 void DrawCaret(HDC dc, const RECT& area, int x, int y) {
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   const brindle::gdi::GdipGraphics graphics = ClippedGraphics(dc, area);
   brindle::gdi::GdipPen pen;
-  if (!graphics ||
-      gp::DllExports::GdipCreatePen1(kCaretColor, 1.0f, gp::UnitWorld, pen.receive()) != gp::Ok) {
+  if (!graphics || gdip.GdipCreatePen1(kCaretColor, 1.0f, gp::UnitWorld, pen.receive()) != gp::Ok) {
     return;
   }
-  gp::DllExports::GdipDrawLineI(graphics.get(), pen.get(), x, y, x, y + kCaretLength);
+  gdip.GdipDrawLineI(graphics.get(), pen.get(), x, y, x, y + kCaretLength);
 }
 
 void FillSelection(HDC dc, const RECT& area, int x, int y, int width) {
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   const brindle::gdi::GdipGraphics graphics = ClippedGraphics(dc, area);
   brindle::gdi::GdipSolidFill brush;
-  if (!graphics ||
-      gp::DllExports::GdipCreateSolidFill(CXEdit::kSelectionColor, brush.receive()) != gp::Ok) {
+  if (!graphics || gdip.GdipCreateSolidFill(CXEdit::kSelectionColor, brush.receive()) != gp::Ok) {
     return;
   }
-  gp::DllExports::GdipFillRectangleI(graphics.get(), brush.get(), x, y, width, kSelectionHeight);
+  gdip.GdipFillRectangleI(graphics.get(), brush.get(), x, y, width, kSelectionHeight);
 }
 
 }  // namespace

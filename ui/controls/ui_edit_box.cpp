@@ -98,26 +98,24 @@ int UIEditBox::MeasureTextHeight(HDC dc, const TextStyle& style, const RECT& are
                                  const std::wstring& text) {
   if (!dc || text.empty()) return 0;
   const brindle::gdi::ScopedSaveDC saved(dc);
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   brindle::gdi::GdipGraphics graphics;
-  if (gp::DllExports::GdipCreateFromHDC(dc, graphics.receive()) != gp::Ok) return 0;
+  if (gdip.GdipCreateFromHDC(dc, graphics.receive()) != gp::Ok) return 0;
   const brindle::gdi::GdipFont font = MakeGdiplusFont(dc, style.font);
   brindle::gdi::GdipStringFormat format;
-  if (!font ||
-      gp::DllExports::GdipCreateStringFormat(0, LANG_NEUTRAL, format.receive()) != gp::Ok) {
+  if (!font || gdip.GdipCreateStringFormat(0, LANG_NEUTRAL, format.receive()) != gp::Ok) {
     return 0;
   }
-  gp::DllExports::GdipSetStringFormatAlign(format.get(), (style.align & DT_CENTER)
-                                                             ? gp::StringAlignmentCenter
-                                                             : gp::StringAlignmentNear);
+  gdip.GdipSetStringFormatAlign(format.get(), (style.align & DT_CENTER) ? gp::StringAlignmentCenter
+                                                                        : gp::StringAlignmentNear);
   if ((style.align & DT_SINGLELINE) && (style.align & DT_VCENTER)) {
-    gp::DllExports::GdipSetStringFormatLineAlign(format.get(), gp::StringAlignmentCenter);
+    gdip.GdipSetStringFormatLineAlign(format.get(), gp::StringAlignmentCenter);
   }
   const gp::RectF layout(static_cast<gp::REAL>(area.left), static_cast<gp::REAL>(area.top),
                          static_cast<gp::REAL>(area.right - area.left), kUnlimitedHeight);
   gp::RectF box;
-  if (gp::DllExports::GdipMeasureString(graphics.get(), text.c_str(), static_cast<INT>(text.size()),
-                                        font.get(), &layout, format.get(), &box, nullptr,
-                                        nullptr) != gp::Ok) {
+  if (gdip.GdipMeasureString(graphics.get(), text.c_str(), static_cast<INT>(text.size()),
+                             font.get(), &layout, format.get(), &box, nullptr, nullptr) != gp::Ok) {
     return 0;
   }
   return static_cast<int>(box.Height);

@@ -1,17 +1,14 @@
 #include "ui/framework/ch_bitmap.h"
 
-#include <vfw.h>
-
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "ui/framework/graphics_runtime.h"
+#include "ui/framework/system_libraries.h"
 
 namespace {
-
-namespace gdip = Gdiplus::DllExports;
 
 constexpr BLENDFUNCTION kPerPixelAlpha = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 
@@ -141,14 +138,15 @@ bool CHBitmap::LoadFromMemory(const void* data, size_t length) {
 bool CHBitmap::LoadFromStream(IStream* stream) {
   Release();
   if (!stream || !StartGdiplus()) return false;
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   brindle::gdi::GdipBitmap image;
-  if (gdip::GdipCreateBitmapFromStream(stream, image.receive()) != Gdiplus::Ok) return false;
+  if (gdip.GdipCreateBitmapFromStream(stream, image.receive()) != Gdiplus::Ok) return false;
   UINT width = 0;
   UINT height = 0;
   Gdiplus::PixelFormat format = 0;
-  if (gdip::GdipGetImageWidth(image.get(), &width) != Gdiplus::Ok ||
-      gdip::GdipGetImageHeight(image.get(), &height) != Gdiplus::Ok ||
-      gdip::GdipGetImagePixelFormat(image.get(), &format) != Gdiplus::Ok) {
+  if (gdip.GdipGetImageWidth(image.get(), &width) != Gdiplus::Ok ||
+      gdip.GdipGetImageHeight(image.get(), &height) != Gdiplus::Ok ||
+      gdip.GdipGetImagePixelFormat(image.get(), &format) != Gdiplus::Ok) {
     return false;
   }
   if (width > INT_MAX || height > INT_MAX) return false;
@@ -160,8 +158,8 @@ bool CHBitmap::LoadFromStream(IStream* stream) {
   {
     ScopedBitmapDC dc(this);
     brindle::gdi::GdipGraphics graphics;
-    if (gdip::GdipCreateFromHDC(dc.get(), graphics.receive()) == Gdiplus::Ok) {
-      status = gdip::GdipDrawImageRectI(graphics.get(), image.get(), 0, 0, width_, height_);
+    if (gdip.GdipCreateFromHDC(dc.get(), graphics.receive()) == Gdiplus::Ok) {
+      status = gdip.GdipDrawImageRectI(graphics.get(), image.get(), 0, 0, width_, height_);
     }
   }
   if (status != Gdiplus::Ok) {
@@ -193,16 +191,17 @@ BOOL CHBitmap::DrawBitmap(HDC target, int x, int y, int width, int height, int s
   if (!bitmap_) return FALSE;
   const ScopedBitmapDC source(this);
   if (bits_per_pixel_ == 32) {
-    return ::AlphaBlend(target, x, y, width, height, source.get(), source_x, source_y, source_width,
-                        source_height, kPerPixelAlpha);
+    return ::GdiAlphaBlend(target, x, y, width, height, source.get(), source_x, source_y,
+                           source_width, source_height, kPerPixelAlpha);
   }
   if (width == source_width && height == source_height) {
     return ::BitBlt(target, x, y, width, height, source.get(), source_x, source_y, SRCCOPY);
   }
   // No DDF_SAME_HDC: the DrawDib handle is shared by every bitmap and every
   // target DC, so the target is rarely the DC of the previous call.
-  return ::DrawDibDraw(DrawDibHandle(), target, x, y, width, height, &info_.bmiHeader, bits_,
-                       source_x, source_y, source_width, source_height, 0);
+  return brindle::DrawDibApi().DrawDibDraw(DrawDibHandle(), target, x, y, width, height,
+                                           &info_.bmiHeader, bits_, source_x, source_y,
+                                           source_width, source_height, 0);
 }
 
 HRGN CHBitmap::KeyColorRegion() const {

@@ -1,13 +1,10 @@
 #include "ui/framework/draw_primitives.h"
 
-#include <vfw.h>
-
 #include "ui/framework/ch_bitmap.h"
 #include "ui/framework/graphics_runtime.h"
+#include "ui/framework/system_libraries.h"
 
 namespace {
-
-namespace gdip = Gdiplus::DllExports;
 
 constexpr BLENDFUNCTION kPerPixelAlpha = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 
@@ -40,8 +37,9 @@ bool AnySizeNotPositive(int width, int height, int source_width, int source_heig
 BOOL StretchHalftone(HDC target, int x, int y, int width, int height, const CHBitmap& bitmap,
                      int source_x, int source_y, int source_width, int source_height) {
   auto* header = const_cast<BITMAPINFOHEADER*>(&bitmap.header());
-  return ::DrawDibDraw(DrawDibHandle(), target, x, y, width, height, header, bitmap.bits(),
-                       source_x, source_y, source_width, source_height, DDF_HALFTONE);
+  return brindle::DrawDibApi().DrawDibDraw(DrawDibHandle(), target, x, y, width, height, header,
+                                           bitmap.bits(), source_x, source_y, source_width,
+                                           source_height, DDF_HALFTONE);
 }
 
 void DrawBackground(const RECT& d, const StateEntry& e, HDC dc) {
@@ -119,19 +117,20 @@ Gdiplus::StringAlignment HorizontalAlignment(UINT flags) {
 }
 
 brindle::gdi::GdipStringFormat MakeStringFormat(UINT flags) {
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   brindle::gdi::GdipStringFormat format;
-  if (gdip::GdipCreateStringFormat(0, LANG_NEUTRAL, format.receive()) != Gdiplus::Ok) {
+  if (gdip.GdipCreateStringFormat(0, LANG_NEUTRAL, format.receive()) != Gdiplus::Ok) {
     return format;
   }
-  gdip::GdipSetStringFormatAlign(format.get(), HorizontalAlignment(flags));
+  gdip.GdipSetStringFormatAlign(format.get(), HorizontalAlignment(flags));
   if (flags & DT_SINGLELINE) {
-    gdip::GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsLineLimit);
+    gdip.GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsLineLimit);
     if (flags & DT_VCENTER) {
-      gdip::GdipSetStringFormatLineAlign(format.get(), Gdiplus::StringAlignmentCenter);
+      gdip.GdipSetStringFormatLineAlign(format.get(), Gdiplus::StringAlignmentCenter);
     }
   }
   if (flags & DT_WORD_ELLIPSIS) {
-    gdip::GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingEllipsisWord);
+    gdip.GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingEllipsisWord);
   }
   return format;
 }
@@ -150,8 +149,8 @@ void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int s
     return;
   }
   if (bitmap->bits_per_pixel() == 32) {
-    ::AlphaBlend(target, x, y, width, height, source, source_x, source_y, source_width,
-                 source_height, kPerPixelAlpha);
+    ::GdiAlphaBlend(target, x, y, width, height, source, source_x, source_y, source_width,
+                    source_height, kPerPixelAlpha);
   } else if (key_color != 0) {
     KeyColorCopy(source, target, x, y, width, height, source_x, source_y, source_width,
                  source_height, key_color, bitmap);
@@ -170,13 +169,13 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
     return;
   }
   if (bitmap->bits_per_pixel() == 32) {
-    ::AlphaBlend(target, x, y, width, height, source, source_x, source_y, source_width,
-                 source_height, kPerPixelAlpha);
+    ::GdiAlphaBlend(target, x, y, width, height, source, source_x, source_y, source_width,
+                    source_height, kPerPixelAlpha);
     return;
   }
   if (width == source_width && height == source_height) {
-    ::TransparentBlt(target, x, y, width, height, source, source_x, source_y, width, height,
-                     key_color);
+    ::GdiTransparentBlt(target, x, y, width, height, source, source_x, source_y, width, height,
+                        key_color);
     return;
   }
   const brindle::gdi::Bitmap stretched(::CreateCompatibleBitmap(target, width, height));
@@ -185,7 +184,8 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
   const brindle::gdi::ScopedSelectObject select(stretched_dc.get(), stretched.get());
   StretchHalftone(stretched_dc.get(), 0, 0, width, height, *bitmap, source_x, source_y,
                   source_width, source_height);
-  ::TransparentBlt(target, x, y, width, height, stretched_dc.get(), 0, 0, width, height, key_color);
+  ::GdiTransparentBlt(target, x, y, width, height, stretched_dc.get(), 0, 0, width, height,
+                      key_color);
 }
 
 void DrawStateEntry(const RECT& target, const StateEntry& entry, HDC dc) {
@@ -197,14 +197,15 @@ void DrawStateEntry(const RECT& target, const StateEntry& entry, HDC dc) {
 }
 
 brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font) {
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   brindle::gdi::GdipFont result;
   if (!StartGdiplus()) return result;
   LOGFONTW logfont;
   if (font && ::GetObjectW(font, sizeof(logfont), &logfont) == sizeof(logfont) &&
-      gdip::GdipCreateFontFromLogfontW(dc, &logfont, result.receive()) == Gdiplus::Ok) {
+      gdip.GdipCreateFontFromLogfontW(dc, &logfont, result.receive()) == Gdiplus::Ok) {
     return result;
   }
-  if (gdip::GdipCreateFontFromDC(dc, result.receive()) != Gdiplus::Ok) result.reset();
+  if (gdip.GdipCreateFontFromDC(dc, result.receive()) != Gdiplus::Ok) result.reset();
   return result;
 }
 
@@ -212,20 +213,21 @@ void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wcha
                   const RECT* clip) {
   if (!text) text = style.text.c_str();
   if (!text[0] || !StartGdiplus()) return;
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   brindle::gdi::GdipGraphics graphics;
-  if (gdip::GdipCreateFromHDC(dc, graphics.receive()) != Gdiplus::Ok) return;
+  if (gdip.GdipCreateFromHDC(dc, graphics.receive()) != Gdiplus::Ok) return;
   const brindle::gdi::GdipFont font = MakeGdiplusFont(dc, style.font);
   brindle::gdi::GdipSolidFill brush;
-  gdip::GdipCreateSolidFill(TextColor(style.color), brush.receive());
+  gdip.GdipCreateSolidFill(TextColor(style.color), brush.receive());
   const brindle::gdi::GdipStringFormat format = MakeStringFormat(style.align);
   if (!font || !brush || !format) return;
   if (clip) {
-    gdip::GdipSetClipRectI(graphics.get(), clip->left, clip->top, clip->right - clip->left,
-                           clip->bottom - clip->top, Gdiplus::CombineModeReplace);
+    gdip.GdipSetClipRectI(graphics.get(), clip->left, clip->top, clip->right - clip->left,
+                          clip->bottom - clip->top, Gdiplus::CombineModeReplace);
   }
   const Gdiplus::RectF rect(static_cast<Gdiplus::REAL>(layout.left),
                             static_cast<Gdiplus::REAL>(layout.top),
                             static_cast<Gdiplus::REAL>(layout.right - layout.left),
                             static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
-  gdip::GdipDrawString(graphics.get(), text, -1, font.get(), &rect, format.get(), brush.get());
+  gdip.GdipDrawString(graphics.get(), text, -1, font.get(), &rect, format.get(), brush.get());
 }

@@ -7,12 +7,9 @@
 #ifndef BRINDLE_UI_FRAMEWORK_GDI_HANDLES_H_
 #define BRINDLE_UI_FRAMEWORK_GDI_HANDLES_H_
 
-// windows.h, then objidl.h (PROPID, IStream) before gdiplus.h.
-// clang-format off
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
-// clang-format on
+
+#include "ui/framework/system_libraries.h"
 
 namespace brindle::gdi {
 
@@ -94,48 +91,48 @@ struct MemoryDC {
 template <typename T>
 struct GdipImage {
   using Handle = T*;
-  static void Close(T* image) { Gdiplus::DllExports::GdipDisposeImage(image); }
+  static void Close(T* image) { GdiplusApi().GdipDisposeImage(image); }
 };
 
 template <typename T>
 struct GdipBrush {
   using Handle = T*;
-  static void Close(T* brush) { Gdiplus::DllExports::GdipDeleteBrush(brush); }
+  static void Close(T* brush) { GdiplusApi().GdipDeleteBrush(brush); }
 };
 
 struct GdipGraphics {
   using Handle = Gdiplus::GpGraphics*;
-  static void Close(Handle graphics) { Gdiplus::DllExports::GdipDeleteGraphics(graphics); }
+  static void Close(Handle graphics) { GdiplusApi().GdipDeleteGraphics(graphics); }
 };
 
 struct GdipFont {
   using Handle = Gdiplus::GpFont*;
-  static void Close(Handle font) { Gdiplus::DllExports::GdipDeleteFont(font); }
+  static void Close(Handle font) { GdiplusApi().GdipDeleteFont(font); }
 };
 
 struct GdipFontFamily {
   using Handle = Gdiplus::GpFontFamily*;
-  static void Close(Handle family) { Gdiplus::DllExports::GdipDeleteFontFamily(family); }
+  static void Close(Handle family) { GdiplusApi().GdipDeleteFontFamily(family); }
 };
 
 struct GdipPen {
   using Handle = Gdiplus::GpPen*;
-  static void Close(Handle pen) { Gdiplus::DllExports::GdipDeletePen(pen); }
+  static void Close(Handle pen) { GdiplusApi().GdipDeletePen(pen); }
 };
 
 struct GdipStringFormat {
   using Handle = Gdiplus::GpStringFormat*;
-  static void Close(Handle format) { Gdiplus::DllExports::GdipDeleteStringFormat(format); }
+  static void Close(Handle format) { GdiplusApi().GdipDeleteStringFormat(format); }
 };
 
 struct GdipRegion {
   using Handle = Gdiplus::GpRegion*;
-  static void Close(Handle region) { Gdiplus::DllExports::GdipDeleteRegion(region); }
+  static void Close(Handle region) { GdiplusApi().GdipDeleteRegion(region); }
 };
 
 struct GdipPath {
   using Handle = Gdiplus::GpPath*;
-  static void Close(Handle path) { Gdiplus::DllExports::GdipDeletePath(path); }
+  static void Close(Handle path) { GdiplusApi().GdipDeletePath(path); }
 };
 
 }  // namespace traits

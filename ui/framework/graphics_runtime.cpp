@@ -1,6 +1,6 @@
 #include "ui/framework/graphics_runtime.h"
 
-#include "ui/framework/gdi_handles.h"
+#include "ui/framework/system_libraries.h"
 
 namespace {
 
@@ -16,7 +16,9 @@ class GraphicsRuntime {
     if (token_ == 0) {
       const Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
       ULONG_PTR token = 0;
-      if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) token_ = token;
+      if (brindle::GdiplusApi().GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+        token_ = token;
+      }
     }
     return token_ != 0;
   }
@@ -57,21 +59,23 @@ class GraphicsRuntime {
     CRITICAL_SECTION* section_;
   };
 
-  GraphicsRuntime() : drawdib_(::DrawDibOpen()) { ::InitializeCriticalSection(&section_); }
+  GraphicsRuntime() : drawdib_(brindle::DrawDibApi().DrawDibOpen()) {
+    ::InitializeCriticalSection(&section_);
+  }
   ~GraphicsRuntime() {
     {
       Lock lock(this);
       ShutdownLocked();
     }
     ::DeleteCriticalSection(&section_);
-    if (drawdib_) ::DrawDibClose(drawdib_);
+    if (drawdib_) brindle::DrawDibApi().DrawDibClose(drawdib_);
   }
   GraphicsRuntime(const GraphicsRuntime&) = delete;
   GraphicsRuntime& operator=(const GraphicsRuntime&) = delete;
 
   void ShutdownLocked() {
     if (token_ == 0) return;
-    Gdiplus::GdiplusShutdown(token_);
+    brindle::GdiplusApi().GdiplusShutdown(token_);
     token_ = 0;
   }
 

@@ -4,7 +4,9 @@
 // GDI+ starts the first time it is needed (StartGdiplus) and shuts down when
 // the last CHBitmap is destroyed or at program end; a later StartGdiplus
 // starts it again. The state is created on first use and torn down at
-// program end.
+// program end. GDI+ and DrawDib are reached through the tables of
+// system_libraries.h: without gdiplus.dll GDI+ never starts, without
+// msvfw32.dll the DrawDib handle is null.
 #ifndef BRINDLE_UI_FRAMEWORK_GRAPHICS_RUNTIME_H_
 #define BRINDLE_UI_FRAMEWORK_GRAPHICS_RUNTIME_H_
 

@@ -155,8 +155,8 @@ class ProbeElement : public UIObject {
     gdi::MemoryDC source(::CreateCompatibleDC(dc));
     gdi::ScopedSelectObject select(source.get(), pixel.get());
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 source.get(), 0, 0, 1, 1, blend);
+    ::GdiAlphaBlend(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                    source.get(), 0, 0, 1, 1, blend);
   }
 };
 
