@@ -29,9 +29,10 @@ using app_test::ProcessEndRecorder;
 using app_test::TakeQuitMessage;
 using app_test::WindowSize;
 
-// A licence with Chinese text and several lines, as UTF-8.
+// A licence with Chinese text and several lines, as UTF-8 with CR LF line
+// ends; the licence box keeps its line ends as LF.
 constexpr char kLicence[] = "Velto \xe8\xae\xb8\xe5\x8f\xaf\xe5\x8d\x8f\xe8\xae\xae\r\nLine 2\r\n";
-constexpr wchar_t kLicenceWide[] = L"Velto 许可协议\r\nLine 2\r\n";
+constexpr wchar_t kLicenceShown[] = L"Velto 许可协议\nLine 2\n";
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -124,7 +125,7 @@ TEST_F(MainWindowTest, InstallPageControlsStartAsTheUserSeesThem) {
   EXPECT_EQ(window_->offered_folder(), expected_folder);
   ASSERT_NE(window_->licence_box(), nullptr);
   EXPECT_TRUE(window_->licence_box()->multi_line());
-  EXPECT_EQ(window_->licence_box()->text(), kLicenceWide);
+  EXPECT_EQ(window_->licence_box()->text(), kLicenceShown);
 
   // The skin's places, at 670 x 680 (x, y, width, height; negative from the
   // right or bottom edge).

@@ -15,6 +15,20 @@ namespace gp = Gdiplus;
 // Tall enough that the height never limits the layout.
 constexpr float kUnlimitedHeight = 4294967296.0f;
 
+// `text` with every CR LF and every lone CR replaced by one LF.
+std::wstring WithLineFeeds(const wchar_t* text) {
+  std::wstring result;
+  for (const wchar_t* c = text; *c; ++c) {
+    if (*c != L'\r') {
+      result += *c;
+      continue;
+    }
+    result += L'\n';
+    if (c[1] == L'\n') ++c;
+  }
+  return result;
+}
+
 }  // namespace
 
 UIEditBox::UIEditBox() {
@@ -79,7 +93,7 @@ LRESULT UIEditBox::OnChildNotify(UIObject*, UINT message, WPARAM wparam, LPARAM)
 }
 
 void UIEditBox::SetText(const wchar_t* text) {
-  text_ = text ? text : L"";
+  text_ = text ? WithLineFeeds(text) : std::wstring();
   Invalidate(nullptr, true);
 }
 

@@ -46,8 +46,11 @@ class UIEditBox : public UIObject {
   LRESULT OnChildNotify(UIObject* child, UINT message, WPARAM wparam, LPARAM lparam) override;
 
   // Replaces the text with a copy of `text` (null: empty) and repaints. The
-  // scroll range follows only at the next OnLayout.
+  // scroll range follows only at the next OnLayout. Every line end of the
+  // copy is one LF: CR LF and a lone CR are stored as LF, so that they break
+  // lines the same way in every GDI+ (Wine's draws a CR as a glyph).
   void SetText(const wchar_t* text);
+  // The stored text, line ends as LF.
   const std::wstring& text() const { return text_; }
 
   // Owners switch a box to the scrolling mode right after creating it and

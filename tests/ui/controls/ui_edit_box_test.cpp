@@ -2,8 +2,8 @@
 // skin reading, the multi-line layout with its scroll bar, scrolling by wheel
 // and by scroll bar notifications with their different bottoms, the range
 // that follows the text only at the next layout, and what scrolling changes in
-// the composed buffer. A cell skin covers the boxes without "Text" or
-// "ScrollBar".
+// the composed buffer, and line ends (CR LF and CR stored and drawn as LF).
+// A cell skin covers the boxes without "Text" or "ScrollBar".
 #include "ui/controls/ui_edit_box.h"
 
 #include <gtest/gtest.h>
@@ -205,6 +205,61 @@ TEST_F(LicenceBoxTest, ScrollingMovesOnlyTheTextAndClipsItAtTheMargin) {
   // The background stays: the top margin and the left margin.
   EXPECT_EQ(host_.Pixel(60, 310), corner_before);
   EXPECT_EQ(host_.Pixel(62, 400) >> 24, 0xFFu);
+}
+
+// Line ends: the box keeps every line end as one LF, so that CR LF (the
+// usual line end of a licence file) and a lone CR break lines like LF. GDI+
+// on Windows breaks lines at all three; Wine's GDI+ breaks only at LF and
+// draws a CR as a box glyph.
+TEST_F(LicenceBoxTest, SetTextStoresEveryLineEndAsOneLineFeed) {
+  const struct {
+    const wchar_t* given;
+    const wchar_t* stored;
+  } cases[] = {
+      {L"a\r\nb", L"a\nb"},
+      {L"a\rb", L"a\nb"},
+      {L"a\nb", L"a\nb"},
+      {L"a\r\r\nb", L"a\n\nb"},
+      {L"a\n\rb", L"a\n\nb"},
+      {L"\r\n\r\n", L"\n\n"},
+      {L"\r", L"\n"},
+      {L"end\r\n", L"end\n"},
+      {L"no breaks", L"no breaks"},
+      {L"", L""},
+      {L"\x8BB8\r\n\x53EF", L"\x8BB8\n\x53EF"},
+  };
+  for (const auto& c : cases) {
+    box_->SetText(c.given);
+    EXPECT_EQ(box_->text(), c.stored)
+        << "given: " << ::testing::PrintToString(std::wstring(c.given));
+  }
+}
+
+TEST_F(LicenceBoxTest, CarriageReturnsLayOutAndDrawLikeLineFeeds) {
+  auto text_area = [this] {
+    std::vector<uint32_t> pixels;
+    for (int y = 317; y < 463; ++y) {
+      for (int x = 67; x < 586; ++x) pixels.push_back(host_.Pixel(x, y));
+    }
+    return pixels;
+  };
+  const std::wstring lf = Lines(40);
+  SetTextAndLayOut(lf);
+  const int lf_range = bar_->max();
+  const std::vector<uint32_t> lf_pixels = text_area();
+  for (const wchar_t* line_end : {L"\r\n", L"\r"}) {
+    std::wstring other;
+    for (const wchar_t c : lf) other += c == L'\n' ? std::wstring(line_end) : std::wstring(1, c);
+    SetTextAndLayOut(other);
+    EXPECT_EQ(bar_->max(), lf_range);
+    EXPECT_TRUE(text_area() == lf_pixels) << "line end " << (line_end[1] ? "CR LF" : "CR");
+  }
+  // The check can fail: the same lines joined without breaks look different.
+  std::wstring joined = lf;
+  std::replace(joined.begin(), joined.end(), L'\n', L' ');
+  SetTextAndLayOut(joined);
+  EXPECT_NE(bar_->max(), lf_range);
+  EXPECT_FALSE(text_area() == lf_pixels);
 }
 
 // Boxes of a cell skin: without "Text" and "ScrollBar", and with them.
