@@ -41,6 +41,12 @@ class UIButton : public UIObject {
   // The visual state OnPaint draws now.
   int VisualState() const;
 
+ protected:
+  // The state pictures and the caption look read by LoadSkin, for derived
+  // buttons that paint them their own way. The pictures belong to the skin.
+  const StateImages& state_images() const { return images_; }
+  const CaptionLook& caption_look() const { return caption_look_; }
+
  private:
   void SetInteractionState(int state);
 

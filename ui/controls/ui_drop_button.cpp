@@ -1,23 +1,17 @@
 #include "ui/controls/ui_drop_button.h"
 
-#include "ui/framework/ui_resource.h"
-
 UIDropButton::UIDropButton() { kind_ = kElementDropButton; }
 
 bool UIDropButton::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   if (!UIButton::LoadSkin(resource, path, base)) return false;
-  // The pictures and caption styles UIButton keeps to itself, read again to
-  // paint with the drop button's own alignment.
-  const JsonValue* node = resource->Find(path ? path : "", base);
-  images_ = LoadStateImages(resource, node, "");
-  look_ = LoadCaptionLook(resource, node);
+  look_ = caption_look();
   for (TextStyle& style : look_.styles) style.align = kCaptionAlign;
   return true;
 }
 
 void UIDropButton::OnPaint(HDC dc, const RECT& rect, const RECT&) {
   const int state = VisualState();
-  PaintCaptionedState(dc, rect, images_[state], look_.styles[state], look_.margin, caption(),
+  PaintCaptionedState(dc, rect, state_images()[state], look_.styles[state], look_.margin, caption(),
                       false);
 }
 

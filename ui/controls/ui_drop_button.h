@@ -38,8 +38,7 @@ class UIDropButton : public UIButton {
   const CaptionLook& drop_look() const { return look_; }
 
  private:
-  StateImages images_;
-  CaptionLook look_;
+  CaptionLook look_;  // UIButton's caption look with kCaptionAlign in every style.
   bool dropping_ = false;
 };
 

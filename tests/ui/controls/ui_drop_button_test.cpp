@@ -1,8 +1,8 @@
 // UIDropButton in a layered host (cell skin), driven with mouse messages: the
-// forced caption alignment, the caption that does not shift when pressed, and
-// the drop action run synchronously by the host's command handler while the
-// button keeps its pressed look, after which the look follows where the
-// pointer ended.
+// button's state pictures, the forced caption alignment, the caption that does
+// not shift when pressed, and the drop action run synchronously by the host's
+// command handler while the button keeps its pressed look, after which the
+// look follows where the pointer ended.
 #include "ui/controls/ui_drop_button.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +86,20 @@ TEST_F(UIDropButtonTest, CaptionsAreLeftAlignedOnOneCentredLine) {
   EXPECT_EQ(button_->drop_look().styles[0].color, 0xFFFFFFu);
   UIDropButton missing;
   EXPECT_FALSE(missing.LoadSkin(&skin_, "Nothing", nullptr));
+}
+
+// The pictures are the ones UIButton read from the skin, one per visual state.
+TEST_F(UIDropButtonTest, EachVisualStateDrawsTheButtonsPictureForIt) {
+  button_->Invalidate(nullptr, true);
+  EXPECT_EQ(host_.CentrePixel(button_), color::kNormal);
+  host_.MoveTo(60, 35);
+  EXPECT_EQ(host_.CentrePixel(button_), color::kLighted);
+  host_.Press(60, 35);
+  EXPECT_EQ(host_.CentrePixel(button_), color::kPressed);
+  host_.MoveTo(170, 100);
+  button_->set_enabled(false);
+  button_->Invalidate(nullptr, true);
+  EXPECT_EQ(host_.CentrePixel(button_), color::kGrayed);
 }
 
 TEST_F(UIDropButtonTest, TheDropRunsWhileTheButtonLooksPressedAndEndsLightedInside) {
