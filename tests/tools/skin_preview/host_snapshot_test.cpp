@@ -33,8 +33,8 @@ class HalfTransparentElement : public UIObject {
     brindle::gdi::MemoryDC source(CreateCompatibleDC(dc));
     brindle::gdi::ScopedSelectObject select(source.get(), pixel.get());
     const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-               source.get(), 0, 0, 1, 1, blend);
+    ::GdiAlphaBlend(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                    source.get(), 0, 0, 1, 1, blend);
   }
 };
 
