@@ -1,6 +1,7 @@
 // Opens a ZIP archive that lies inside a larger file (the payload archive
 // behind a setup package's program image) with minizip's unzip part, reading
-// it in place: no copy of the archive is made, in memory or on disk.
+// it in place: no copy of the whole archive is made, in memory or on disk; at
+// most two blocks of 256 KiB of it are held in memory while it is open.
 #pragma once
 
 #include <unzip.h>
