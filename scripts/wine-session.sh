@@ -6,7 +6,8 @@
 # State lives in BUILD_DIR/wine: prefix/, home/, display (the X display name).
 set -euo pipefail
 cmd=$1
-state=$2/wine
+mkdir -p "$2"
+state=$(cd "$2" && pwd)/wine
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=$state/prefix WINEDEBUG=-all HOME=$state/home
 
