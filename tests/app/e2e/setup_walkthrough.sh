@@ -137,6 +137,14 @@ click() {
   sleep 0.3
 }
 
+# Replaces the install folder of main window $1 by typing $2 into the path box, as a user does.
+type_folder() {
+  click "$1" 300 537
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key ctrl+a
+  xdotool type --delay 15 "$2"
+}
+
 # Answers the message box $1 with key $2 (Return, n). The keyboard focus is taken again and the
 # key pressed again while the box stays, in case another window took the focus meanwhile.
 answer_box() {
@@ -274,10 +282,7 @@ click "$main" 62 493  # agreement box
 shoot "$main" install-page-disagreed
 check "unticked agreement greys the install button" is_grey "$shots/install-page-disagreed.png" 545 602
 # The folder box, typed: a folder that does not exist yet.
-click "$main" 300 537
-xdotool windowfocus --sync "$main" 2>/dev/null
-xdotool key ctrl+a
-xdotool type --delay 15 "$folder"
+type_folder "$main" "$folder"
 click "$main" 545 602  # the disabled install button
 sleep 1
 check "the disabled install button does nothing" [ ! -e "$folder_unix" ]
@@ -420,10 +425,7 @@ setup_pid=$started
 main=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$'") || fail "main window shown"
 if [ -n "$main" ]; then
   sleep 0.5
-  click "$main" 300 537
-  xdotool windowfocus --sync "$main" 2>/dev/null
-  xdotool key ctrl+a
-  xdotool type --delay 15 'Q:\Velto'
+  type_folder "$main" 'Q:\Velto'
   # The folder dialog, cancelled: the typed folder stays (the warning below proves it).
   click "$main" 565 537  # "更换目录"
   dialog=$(wait_for "xdotool search --onlyvisible --name '^Browse for Folder\$'") ||
@@ -463,10 +465,7 @@ setup_pid=$started
 main=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$'") || fail "main window shown"
 if [ -n "$main" ]; then
   sleep 0.5
-  click "$main" 300 537
-  xdotool windowfocus --sync "$main" 2>/dev/null
-  xdotool key ctrl+a
-  xdotool type --delay 15 "$fail_folder"
+  type_folder "$main" "$fail_folder"
   click "$main" 545 602
   question=$(wait_for "xdotool search --onlyvisible --name '^关闭占用\$'") || fail "the in-use question is asked"
   if [ -n "$question" ]; then
