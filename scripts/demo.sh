@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # The main job: sets up, builds what the demo needs and packs the setup program with the sample
-# product Velto into out/VeltoSetup.exe, prints what `brindle-pack inspect` reports of it, then
-# shows it:
+# product Velto, once per Windows architecture, prints what `brindle-pack inspect` reports of each,
+# then shows one:
 #   1. scripts/setup.sh (system packages, dependency sources)
 #   2. host build: brindle-pack
-#   3. Windows build: Velto.exe, its payload folder and the setup program BrindleSetup.exe
-#   4. brindle-pack pack, then brindle-pack inspect
-#   5. with a display (DISPLAY set and reachable): starts out/VeltoSetup.exe under Wine there;
-#      without one: the scripted walk-through (install, uninstall, leaving, failures) on a
-#      private Xvfb, which writes a screenshot of every window to out/screenshots/.
-# STUB=FILE packs with another stub executable (default: the setup program).
+#   3. Windows builds (x86 in build/win, x64 in build/win-x64): Velto.exe, its payload folder and
+#      the setup program BrindleSetup.exe
+#   4. brindle-pack pack into out/VeltoSetup.exe (x86) and out/VeltoSetup-x64.exe, each with the
+#      Velto of its own architecture; brindle-pack inspect of both
+#   5. the setup of the first architecture this machine runs (x86 where it can; see
+#      scripts/win-arches.sh, BRINDLE_WIN_ARCHES overrides): with a display (DISPLAY set and
+#      reachable) it starts under Wine there; without one the scripted walk-through (install,
+#      uninstall, leaving, failures) runs on a private Xvfb and writes a screenshot of every window
+#      to out/screenshots/.
+# STUB=FILE packs out/VeltoSetup.exe with another stub executable (default: the setup program).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BRINDLE_BUILD:-$root/build}
 jobs=$(nproc)
+. "$root/scripts/win-arches.sh"
 
 "$root/scripts/setup.sh"
 
@@ -22,44 +27,65 @@ cmake -S "$root" -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBRINDLE_FUZZ=ON >/dev/null
 cmake --build "$build/host" -j "$jobs" --target brindle-pack
 
-echo "== Windows build: Velto and the setup program" >&2
-cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build/win" -j "$jobs" --target velto_payload brindle_setup_app
-
 pack=$build/host/tools/brindle-pack
-stub=${STUB:-$build/win/app/BrindleSetup.exe}
 mkdir -p "$root/out"
+shown=
+for arch in $(win_arches); do
+  tree=$build/$(win_tree "$arch")
+  echo "== Windows build ($arch): Velto and the setup program" >&2
+  cmake -S "$root" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$(win_toolchain "$arch")" \
+    -DBRINDLE_PACK="$pack" >/dev/null
+  cmake --build "$tree" -j "$jobs" --target velto_payload brindle_setup_app
 
-echo "== packing out/VeltoSetup.exe" >&2
-"$pack" pack \
-  --stub "$stub" \
-  --payload "$build/win/examples/velto-payload" \
-  --licence "$root/examples/velto/licence.txt" \
-  --lastrun Velto.exe \
-  --desktop Velto=Velto.exe \
-  --taskbar Velto=Velto.exe \
-  --output "$root/out/VeltoSetup.exe"
+  output=$root/out/VeltoSetup.exe
+  stub=${STUB:-$tree/app/BrindleSetup.exe}
+  if [ "$arch" = x64 ]; then
+    output=$root/out/VeltoSetup-x64.exe
+    stub=$tree/app/BrindleSetup.exe
+  fi
+  echo "== packing out/$(basename "$output")" >&2
+  "$pack" pack \
+    --stub "$stub" \
+    --payload "$tree/examples/velto-payload" \
+    --licence "$root/examples/velto/licence.txt" \
+    --lastrun Velto.exe \
+    --desktop Velto=Velto.exe \
+    --taskbar Velto=Velto.exe \
+    --output "$output"
 
-echo "== brindle-pack inspect out/VeltoSetup.exe" >&2
-"$pack" inspect "$root/out/VeltoSetup.exe"
+  echo "== brindle-pack inspect out/$(basename "$output")" >&2
+  "$pack" inspect "$output"
 
-state=$build/win/wine
+  if [ -z "$shown" ]; then
+    reason=$(win_skip_reason "$arch")
+    if [ -z "$reason" ]; then
+      shown=$arch shown_tree=$tree shown_setup=$output shown_stub=$stub
+    else
+      echo "== not showing the $arch setup: $reason" >&2
+    fi
+  fi
+done
+[ -n "$shown" ] || { echo "demo: this machine runs no Windows architecture under Wine" >&2; exit 1; }
+
+state=$shown_tree/wine
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "== starting out/VeltoSetup.exe under Wine on $DISPLAY" >&2
-  "$root/scripts/wine-prefix.sh" "$state/prefix" "$state/home"
+  echo "== starting out/$(basename "$shown_setup") under Wine on $DISPLAY" >&2
+  "$root/scripts/wine-prefix.sh" "$state/prefix" "$state/home" "$shown"
+  . "$root/scripts/wine-arch.sh"
+  wine_arch "$shown"
   WINEPREFIX=$state/prefix HOME=$state/home WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" wine "$root/out/VeltoSetup.exe"
+    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" "$wine_loader" "$shown_setup"
 else
-  echo "== no display: scripted walk-through on a private Xvfb, screenshots in out/screenshots" >&2
+  echo "== no display: scripted walk-through ($shown) on a private Xvfb, screenshots in out/screenshots" >&2
   # The session of the build tree's tests; stopped again only if this script started it.
   session_was_up=false
   [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null && session_was_up=true
-  "$root/scripts/wine-session.sh" start "$build/win"
+  "$root/scripts/wine-session.sh" start "$shown_tree"
   status=0
-  bash "$root/tests/app/e2e/setup_walkthrough.sh" --build "$build/win" --pack "$pack" \
-    --setup "$stub" --payload "$build/win/examples/velto-payload" \
+  bash "$root/tests/app/e2e/setup_walkthrough.sh" --build "$shown_tree" --pack "$pack" \
+    --setup "$shown_stub" --payload "$shown_tree/examples/velto-payload" \
     --licence "$root/examples/velto/licence.txt" --shots "$root/out/screenshots" || status=$?
-  $session_was_up || "$root/scripts/wine-session.sh" stop "$build/win"
+  $session_was_up || "$root/scripts/wine-session.sh" stop "$shown_tree"
   exit "$status"
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the builds and tests need on a Debian 12 machine (run as
 # root). Idempotent: a second run only checks and returns within seconds.
-#   - system packages (mingw-w64, Wine 32-bit, Xvfb and X tools, fonts, ...)
+#   - system packages (mingw-w64 i686 and x86-64, Wine 32- and 64-bit, Xvfb and X tools, fonts, ...)
 #   - minizip's sources from Debian's zlib source package, into the cache
 #     folder $BRINDLE_CACHE (default ~/.cache/brindle); never committed.
 set -euo pipefail
@@ -9,8 +9,9 @@ set -euo pipefail
 cache=${BRINDLE_CACHE:-$HOME/.cache/brindle}
 packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev dpkg-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 libz-mingw-w64-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   zlib1g-dev libminizip-dev googletest libgtest-dev
-  wine wine32:i386 xvfb xauth xdotool xclip x11-utils xcompmgr imagemagick
+  wine wine32:i386 wine64 xvfb xauth xdotool xclip x11-utils xcompmgr imagemagick
   fonts-wqy-microhei optipng unzip python3)
 
 missing_packages() {

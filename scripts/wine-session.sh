@@ -3,13 +3,17 @@
 # Xvfb display and one persistent wineserver (without it every wine run costs
 # seconds).
 #   wine-session.sh start|stop BUILD_DIR
-# State lives in BUILD_DIR/wine: prefix/, home/, display (the X display name).
+# State lives in BUILD_DIR/wine: prefix/, home/, display (the X display name),
+# arch (the tree's architecture, written by CMake; x86 when absent).
 set -euo pipefail
 cmd=$1
 mkdir -p "$2"
 state=$(cd "$2" && pwd)/wine
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=$state/prefix WINEDEBUG=-all HOME=$state/home
+arch=$(cat "$state/arch" 2>/dev/null || echo x86)
+. "$here/wine-arch.sh"
+wine_arch "$arch"
 
 stop() {
   wineserver -k >/dev/null 2>&1 || true
@@ -29,7 +33,7 @@ xvfb_alive() {
 # tree does not pull the session from under the first.
 start() {
   mkdir -p "$state"
-  "$here/wine-prefix.sh" "$WINEPREFIX" "$HOME"
+  "$here/wine-prefix.sh" "$WINEPREFIX" "$HOME" "$arch"
   if ! xvfb_alive; then
     start_xvfb
   fi
@@ -40,7 +44,7 @@ start() {
   # The first program of a session starts Wine's background services, which
   # inherit its standard handles; start them here, away from any test's pipes
   # (a test's output pipe held open by them would never reach end of file).
-  WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" wine cmd /c exit </dev/null >/dev/null 2>&1
+  WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" "$wine_loader" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 start_xvfb() {

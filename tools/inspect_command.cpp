@@ -12,6 +12,7 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/package_format.h"
+#include "tools/pe_stub.h"
 #include "tools/text_checks.h"
 #include "tools/zip_listing.h"
 
@@ -99,6 +100,7 @@ class Inspector {
   void PrintLocation(PackageError error) {
     if (error == PackageError::kNoDosHeader || location_.lfanew == 0) return;
     std::fprintf(out_, "e_lfanew:        %llu\n", u64{location_.lfanew});
+    PrintArchitecture();
     if (error == PackageError::kNoOffsetField) return;
     std::fprintf(out_, "package offset:  %u (0x%X), stored at byte %llu\n",
                  location_.package_offset, location_.package_offset, u64{location_.lfanew - 4});
@@ -108,6 +110,16 @@ class Inspector {
     }
     std::fprintf(out_, "config length:   %u bytes at offset %llu\n", location_.config_length,
                  u64{location_.package_offset} + 4);
+  }
+
+  // The machine the program image is built for, when its PE header can be read.
+  void PrintArchitecture() {
+    unsigned char machine[2];
+    if (!file_.ReadAt(u64{location_.lfanew} + 4, machine, sizeof machine)) return;
+    const uint16_t value = static_cast<uint16_t>(machine[0] | machine[1] << 8);
+    const char* architecture = ArchitectureOf(value);
+    std::fprintf(out_, "architecture:    %s (machine 0x%X)\n",
+                 architecture ? architecture : "unknown", value);
   }
 
   std::string Details(PackageError error) const {

@@ -9,8 +9,15 @@
 
 namespace {
 
-constexpr uint16_t kMachineI386 = 0x14C;
-constexpr uint16_t kPe32Magic = 0x10B;
+struct Machine {
+  uint16_t machine;
+  uint16_t magic;  // the optional header's magic an image of this machine carries
+  const char* architecture;
+};
+constexpr Machine kMachines[] = {
+    {0x14C, 0x10B, "x86"},   // i386, PE32
+    {0x8664, 0x20B, "x64"},  // AMD64, PE32+
+};
 constexpr uint64_t kCoffHeaderSize = 20;
 constexpr uint64_t kSectionHeaderSize = 40;
 
@@ -40,7 +47,19 @@ std::string DescribeExistingPackage(std::string_view bytes) {
          " bytes); give the program image without its package";
 }
 
+const Machine* FindMachine(uint16_t machine) {
+  for (const Machine& known : kMachines) {
+    if (known.machine == machine) return &known;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+const char* ArchitectureOf(uint16_t machine) {
+  const Machine* known = FindMachine(machine);
+  return known ? known->architecture : nullptr;
+}
 
 std::string CheckStub(std::string_view bytes, StubImage& image) {
   image = StubImage{};
@@ -54,11 +73,16 @@ std::string CheckStub(std::string_view bytes, StubImage& image) {
     return "is not a PE executable (no PE signature at e_lfanew " + std::to_string(lfanew) + ")";
   }
   const uint16_t machine = U16(bytes, lfanew + 4);
-  if (machine != kMachineI386) {
-    return "is not a 32-bit x86 executable (machine " + Hex(machine) + ")";
+  const Machine* known = FindMachine(machine);
+  if (!known) {
+    return "is not an x86 or x64 executable (machine " + Hex(machine) + ")";
   }
+  // SizeOfHeaders and the section table sit at the same offsets in PE32 and PE32+.
   const uint16_t magic = U16(bytes, optional_header);
-  if (magic != kPe32Magic) return "is not a PE32 image (optional header magic " + Hex(magic) + ")";
+  if (magic != known->magic) {
+    return std::string("is not a valid ") + known->architecture + " image (optional header magic " +
+           Hex(magic) + ")";
+  }
   if (lfanew < kDosHeaderSize + 4) {
     return "has no room for the package offset: its PE signature at " + std::to_string(lfanew) +
            " leaves no four bytes between the DOS header and the signature";
@@ -98,6 +122,7 @@ std::string CheckStub(std::string_view bytes, StubImage& image) {
     return "is larger than the 4 GiB the package offset can address";
   }
   image.lfanew = lfanew;
+  image.architecture = known->architecture;
   image.image_size = static_cast<uint32_t>(bytes.size());
   return std::string();
 }

@@ -1,6 +1,6 @@
-// Checks that a file can serve as the program image of a setup package: a 32-bit PE whose file
-// ends exactly where its last section ends and whose four bytes before the PE signature are free
-// for the package offset.
+// Checks that a file can serve as the program image of a setup package: an x86 (PE32) or x64
+// (PE32+) executable whose file ends exactly where its last section ends and whose four bytes
+// before the PE signature are free for the package offset.
 #ifndef BRINDLE_TOOLS_PE_STUB_H_
 #define BRINDLE_TOOLS_PE_STUB_H_
 
@@ -9,9 +9,13 @@
 #include <string_view>
 
 struct StubImage {
+  const char* architecture = "";  // "x86" or "x64"; static text
   uint32_t lfanew = 0;      // offset of the PE signature; the package offset goes at lfanew - 4
   uint32_t image_size = 0;  // the package offset P: the end of the last section's raw data
 };
+
+// "x86" or "x64" for the PE machine field values a stub may carry, null for any other machine.
+const char* ArchitectureOf(uint16_t machine);
 
 // Empty when `bytes` is a usable stub (and `image` is filled), otherwise one sentence that says
 // what is wrong with it and, where it helps, what to do.

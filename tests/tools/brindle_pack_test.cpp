@@ -112,7 +112,8 @@ TEST_F(BrindlePackTest, PacksTheLayoutAndInspectReadsItBack) {
   const ToolResult inspect = RunBrindlePack({"inspect", Output()});
   ASSERT_EQ(inspect.exit_code, 0) << inspect.err;
   for (const std::string& line :
-       {std::string("package offset:  1024 (0x400), stored at byte 124\n"),
+       {std::string("architecture:    x86 (machine 0x14C)\n"),
+        std::string("package offset:  1024 (0x400), stored at byte 124\n"),
         "config:          " + FormatPackageConfig(config),
         std::string("kind:            setup package (mode 1)\n"),
         std::string("first line \"Velto 许可协议\""), std::string("7 entries (4 folders, 3 files)"),
@@ -120,6 +121,21 @@ TEST_F(BrindlePackTest, PacksTheLayoutAndInspectReadsItBack) {
         std::string("trailing bytes:  0\n")}) {
     EXPECT_NE(inspect.out.find(line), std::string::npos) << line << "\n" << inspect.out;
   }
+}
+
+TEST_F(BrindlePackTest, PacksAnX64StubUnderTheSameLayout) {
+  StubShape x64;
+  x64.machine = 0x8664;
+  x64.magic = 0x20B;
+  WriteFile(Stub(), MakeStub(x64));
+  const ToolResult pack = RunBrindlePack(PackArguments());
+  ASSERT_EQ(pack.exit_code, 0) << pack.err;
+  const std::string file = ReadFile(Output());
+  EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(&file[124])), 0x400u);
+  const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+  ASSERT_EQ(inspect.exit_code, 0) << inspect.err;
+  EXPECT_NE(inspect.out.find("architecture:    x64 (machine 0x8664)\n"), std::string::npos)
+      << inspect.out;
 }
 
 TEST_F(BrindlePackTest, SameInputsGiveTheSameBytes) {
@@ -208,8 +224,9 @@ struct BadInput {
 };
 
 TEST_F(BrindlePackTest, BadInputFailsWithAMessageAndLeavesNoFile) {
-  StubShape amd64;
-  amd64.machine = 0x8664;
+  StubShape arm64;
+  arm64.machine = 0xAA64;
+  arm64.magic = 0x20B;
   std::string marked = MakeStub();
   marked[124] = 7;
   const BadInput cases[] = {
@@ -219,7 +236,7 @@ TEST_F(BrindlePackTest, BadInputFailsWithAMessageAndLeavesNoFile) {
       {"Latin-1 licence", "--licence", "Lizenz f\xFCr", "is not valid UTF-8 text"},
       {"missing stub", "--stub", "", "No such file"},
       {"text stub", "--stub", "not a program", "no MZ header"},
-      {"64-bit stub", "--stub", MakeStub(amd64), "is not a 32-bit x86 executable"},
+      {"ARM64 stub", "--stub", MakeStub(arm64), "is not an x86 or x64 executable"},
       {"marked stub", "--stub", marked, "non-zero bytes at offset 124"},
       {"unstripped stub", "--stub", MakeStub() + std::string(64, 's'),
        "64 bytes after its last section"},

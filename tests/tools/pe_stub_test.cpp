@@ -9,12 +9,21 @@
 
 namespace {
 
-TEST(PeStubTest, AcceptsAStrippedPe32) {
-  const std::string stub = MakeStub();
-  StubImage image;
-  EXPECT_EQ(CheckStub(stub, image), "");
-  EXPECT_EQ(image.lfanew, 128u);
-  EXPECT_EQ(image.image_size, 0x400u);
+TEST(PeStubTest, AcceptsStrippedX86AndX64Images) {
+  StubShape x64;
+  x64.machine = 0x8664;
+  x64.magic = 0x20B;
+  const struct {
+    StubShape shape;
+    const char* architecture;
+  } cases[] = {{StubShape(), "x86"}, {x64, "x64"}};
+  for (const auto& c : cases) {
+    StubImage image;
+    EXPECT_EQ(CheckStub(MakeStub(c.shape), image), "") << c.architecture;
+    EXPECT_STREQ(image.architecture, c.architecture);
+    EXPECT_EQ(image.lfanew, 128u);
+    EXPECT_EQ(image.image_size, 0x400u);
+  }
 }
 
 std::string WithPackage(std::string stub) {
@@ -32,10 +41,13 @@ TEST(PeStubTest, RefusesWhatCannotCarryAPackage) {
     std::string bytes;
     const char* problem;  // a part of the expected message
   };
-  StubShape pe32_plus;
+  StubShape pe32_plus;  // x86 machine with the x64 optional header
   pe32_plus.magic = 0x20B;
-  StubShape amd64;
-  amd64.machine = 0x8664;
+  StubShape amd64_pe32;  // x64 machine with the x86 optional header
+  amd64_pe32.machine = 0x8664;
+  StubShape arm64;
+  arm64.machine = 0xAA64;
+  arm64.magic = 0x20B;
   StubShape tight;  // PE signature right behind the DOS header
   tight.lfanew = 64;
   StubShape truncated;
@@ -50,8 +62,9 @@ TEST(PeStubTest, RefusesWhatCannotCarryAPackage) {
       {"empty file", "", "no MZ header"},
       {"no PE signature", no_signature, "no PE signature at e_lfanew 128"},
       {"e_lfanew past the end", MakeStub().substr(0, 130), "no PE signature"},
-      {"64-bit machine", MakeStub(amd64), "not a 32-bit x86 executable (machine 0x8664)"},
-      {"PE32+ image", MakeStub(pe32_plus), "not a PE32 image"},
+      {"ARM64 machine", MakeStub(arm64), "not an x86 or x64 executable (machine 0xAA64)"},
+      {"x86 machine, PE32+ header", MakeStub(pe32_plus), "not a valid x86 image"},
+      {"x64 machine, PE32 header", MakeStub(amd64_pe32), "not a valid x64 image"},
       {"no room before the signature", MakeStub(tight), "no room for the package offset"},
       {"bytes before the signature", marked, "non-zero bytes at offset 124"},
       {"already packed", WithPackage(MakeStub()), "already carries a package"},
