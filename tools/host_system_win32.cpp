@@ -1,10 +1,12 @@
 // host_system.h on Windows: UTF-8 paths and arguments are converted to UTF-16 for the wide
 // functions, so that names in any script work whatever the ANSI code page is.
-// windows.h first: shellapi.h needs its declarations.
+// shellapi.h needs the declarations of windows.h.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
-#include <windows.h>
 
 #include <cerrno>
 #include <csignal>
