@@ -5,7 +5,9 @@
 #   1. scripts/setup.sh (system packages, dependency sources)
 #   2. host build: brindle-pack
 #   3. Windows build: Velto.exe, its payload folder and the setup program BrindleSetup.exe
-#   4. brindle-pack pack, then brindle-pack inspect
+#   4. brindle-pack pack, signed with a throwaway certificate that openssl makes in the build tree
+#      (its password handed over in an environment variable), then brindle-pack inspect, which
+#      shows the signature
 #   5. with a display (DISPLAY set and reachable): starts out/VeltoSetup.exe under Wine there;
 #      without one: the scripted walk-through (install, uninstall, leaving, failures) on a
 #      private Xvfb, which writes a screenshot of every window to out/screenshots/.
@@ -31,7 +33,16 @@ pack=$build/host/tools/brindle-pack
 stub=${STUB:-$build/win/app/BrindleSetup.exe}
 mkdir -p "$root/out"
 
-echo "== packing out/VeltoSetup.exe" >&2
+echo "== a throwaway signing certificate (build tree only)" >&2
+certs=$build/demo-certificate
+mkdir -p "$certs"
+export BRINDLE_DEMO_KEY_PASSWORD="demo-$RANDOM-$RANDOM"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certs/key.pem" -out "$certs/cert.pem" \
+  -days 7 -subj "/CN=Velto Demo Signer/O=Velto Software Ltd." -batch 2>/dev/null
+openssl pkcs12 -export -inkey "$certs/key.pem" -in "$certs/cert.pem" -out "$certs/cert.p12" \
+  -passout env:BRINDLE_DEMO_KEY_PASSWORD
+
+echo "== packing and signing out/VeltoSetup.exe" >&2
 "$pack" pack \
   --stub "$stub" \
   --payload "$build/win/examples/velto-payload" \
@@ -39,10 +50,13 @@ echo "== packing out/VeltoSetup.exe" >&2
   --lastrun Velto.exe \
   --desktop Velto=Velto.exe \
   --taskbar Velto=Velto.exe \
+  --cert "$certs/cert.p12" --password-env BRINDLE_DEMO_KEY_PASSWORD \
   --output "$root/out/VeltoSetup.exe"
 
-echo "== brindle-pack inspect out/VeltoSetup.exe" >&2
+echo "== brindle-pack inspect out/VeltoSetup.exe (the certificate is not one the system trusts)" >&2
 "$pack" inspect "$root/out/VeltoSetup.exe"
+echo "== its signature, trusting the throwaway certificate (--ca)" >&2
+"$pack" inspect --ca "$certs/cert.pem" "$root/out/VeltoSetup.exe" | sed -n '/^signature:/,$p'
 
 state=$build/win/wine
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
