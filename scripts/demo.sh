@@ -7,7 +7,9 @@
 #   3. Windows builds (x86 in build/win, x64 in build/win-x64): Velto.exe, its payload folder and
 #      the setup program BrindleSetup.exe
 #   4. brindle-pack pack into out/VeltoSetup.exe (x86) and out/VeltoSetup-x64.exe, each with the
-#      Velto of its own architecture; brindle-pack inspect of both
+#      Velto of its own architecture and signed with a throwaway certificate that openssl makes in
+#      the build tree (its password handed over in an environment variable); brindle-pack inspect
+#      of both, which shows the signature
 #   5. the setup of the first architecture this machine runs (x86 where it can; see
 #      scripts/win-arches.sh, BRINDLE_WIN_ARCHES overrides): with a display (DISPLAY set and
 #      reachable) it starts under Wine there; without one the scripted walk-through (install,
@@ -29,6 +31,16 @@ cmake --build "$build/host" -j "$jobs" --target brindle-pack
 
 pack=$build/host/tools/brindle-pack
 mkdir -p "$root/out"
+
+echo "== a throwaway signing certificate (build tree only)" >&2
+certs=$build/demo-certificate
+mkdir -p "$certs"
+export BRINDLE_DEMO_KEY_PASSWORD="demo-$RANDOM-$RANDOM"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certs/key.pem" -out "$certs/cert.pem" \
+  -days 7 -subj "/CN=Velto Demo Signer/O=Velto Software Ltd." -batch 2>/dev/null
+openssl pkcs12 -export -inkey "$certs/key.pem" -in "$certs/cert.pem" -out "$certs/cert.p12" \
+  -passout env:BRINDLE_DEMO_KEY_PASSWORD
+
 shown=
 for arch in $(win_arches); do
   tree=$build/$(win_tree "$arch")
@@ -44,7 +56,7 @@ for arch in $(win_arches); do
     output=$root/out/VeltoSetup-x64.exe
     stub=$tree/app/BrindleSetup.exe
   fi
-  echo "== packing out/$(basename "$output")" >&2
+  echo "== packing and signing out/$(basename "$output")" >&2
   "$pack" pack \
     --stub "$stub" \
     --payload "$tree/examples/velto-payload" \
@@ -52,10 +64,13 @@ for arch in $(win_arches); do
     --lastrun Velto.exe \
     --desktop Velto=Velto.exe \
     --taskbar Velto=Velto.exe \
+    --cert "$certs/cert.p12" --password-env BRINDLE_DEMO_KEY_PASSWORD \
     --output "$output"
 
-  echo "== brindle-pack inspect out/$(basename "$output")" >&2
+  echo "== brindle-pack inspect out/$(basename "$output") (the certificate is not one the system trusts)" >&2
   "$pack" inspect "$output"
+  echo "== its signature, trusting the throwaway certificate (--ca)" >&2
+  "$pack" inspect --ca "$certs/cert.pem" "$output" | sed -n '/^signature:/,$p'
 
   if [ -z "$shown" ]; then
     reason=$(win_skip_reason "$arch")

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs everything the builds and tests need on a Debian 12 machine (run as
 # root). Idempotent: a second run only checks and returns within seconds.
-#   - system packages (mingw-w64 i686 and x86-64, Wine 32- and 64-bit, Xvfb and X tools, fonts, ...)
-#   - minizip's sources from Debian's zlib source package, into the cache
+#   - system packages (mingw-w64 i686 and x86-64, Wine 32- and 64-bit, Xvfb and X tools, fonts,
+#     osslsigncode, ...)
+#   - minizip's sources (unzip for the setup program, zip too for the Windows
+#     build of brindle-pack) from Debian's zlib source package, into the cache
 #     folder $BRINDLE_CACHE (default ~/.cache/brindle); never committed.
 set -euo pipefail
 
@@ -12,7 +14,7 @@ packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   zlib1g-dev libminizip-dev googletest libgtest-dev
   wine wine32:i386 wine64 xvfb xauth xdotool xclip x11-utils xcompmgr imagemagick
-  fonts-wqy-microhei optipng unzip python3)
+  fonts-wqy-microhei optipng unzip python3 osslsigncode openssl)
 
 missing_packages() {
   local p
@@ -34,11 +36,11 @@ install_packages() {
   apt-get install -y -q --no-install-recommends "${packages[@]}"
 }
 
-# minizip (unzip part) is not packaged for mingw; its sources ship in the zlib
+# minizip is not packaged for mingw; its sources ship in the zlib
 # source package. Private apt lists keep the machine's own sources untouched.
 fetch_minizip() {
   local dest=$cache/minizip
-  [ -f "$dest/unzip.c" ] && return 0
+  [ -f "$dest/unzip.c" ] && [ -f "$dest/zip.c" ] && return 0
   echo "setup: fetching minizip sources into $dest" >&2
   local work=$cache/apt-src
   rm -rf "$work" && mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/sources" "$work/src"
@@ -54,7 +56,7 @@ fetch_minizip() {
     && dpkg-source -x --no-check ./*.dsc zlib-src >/dev/null)
   mkdir -p "$dest"
   local f
-  for f in unzip.c unzip.h ioapi.c ioapi.h iowin32.c iowin32.h crypt.h; do
+  for f in unzip.c unzip.h zip.c zip.h ioapi.c ioapi.h iowin32.c iowin32.h crypt.h; do
     cp "$work/src/zlib-src/contrib/minizip/$f" "$dest/"
   done
   rm -rf "$work"

@@ -329,7 +329,22 @@ class InstallRun {
     SetStringValue(key.get(), L"HelpLink", kProductHelpLink);
     SetStringValue(key.get(), L"UninstallString", uninstaller);
     SetStringValue(key.get(), L"Publisher", kProductPublisher);
+    WriteAppsEntryDetails(key.get(), AppsEntry(uninstaller));
     CloseUninstallKey(key);
+  }
+
+  // The version the package names (none in packages made without one), the install folder, the
+  // bytes of every file written (the uninstaller copy included) and today's date.
+  AppsEntryDetails AppsEntry(const std::wstring& uninstaller) {
+    AppsEntryDetails details;
+    const JsonValue& config = setup_config_;
+    details.version = Wide(config["version"].toCString());
+    details.install_folder = folder_;
+    std::vector<std::wstring> installed = files_;
+    installed.push_back(uninstaller);
+    details.installed_bytes = SizeOfFiles(installed);
+    GetLocalTime(&details.install_date);
+    return details;
   }
 
   std::wstring UninstallerPath() const { return folder_ + L"\\" + kUninstallerFileName; }

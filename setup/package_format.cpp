@@ -8,6 +8,7 @@
 #include "json/json_reader.h"
 #include "json/json_value.h"
 #include "json/json_writer.h"
+#include "setup/pe_image.h"
 
 namespace {
 
@@ -24,6 +25,40 @@ bool ReadU32At(ByteSource& file, uint64_t offset, uint32_t& value) {
 // True when `size` bytes at `offset` lie inside a file of `file_size` bytes.
 bool InsideFile(uint64_t offset, uint64_t size, uint64_t file_size) {
   return offset <= file_size && size <= file_size - offset;
+}
+
+struct ByteRange {
+  uint64_t offset;
+  uint64_t size;
+};
+
+// The header fields that a signed setup package's uninstaller copy carries as zeros: the
+// certificate table entry, which names the signature behind the setup's package and so would point
+// past the end of the copy (the signature covers the setup's package and cannot travel with a copy
+// that has another config), and the CheckSum computed over the signed file. Empty for an unsigned
+// image, whose copy keeps every header byte.
+std::vector<ByteRange> SignatureFields(ByteSource& setup_file, uint32_t package_offset) {
+  PeImageFields fields;
+  if (!ReadPeImageFields(setup_file, fields) ||
+      (fields.security.address == 0 && fields.security.size == 0)) {
+    return {};
+  }
+  std::vector<ByteRange> ranges;
+  for (const ByteRange& range :
+       {ByteRange{fields.security_entry_offset, 8}, ByteRange{fields.checksum_offset, 4}}) {
+    if (InsideFile(range.offset, range.size, package_offset)) ranges.push_back(range);
+  }
+  return ranges;
+}
+
+// Zeros the bytes of `ranges` that fall inside `chunk`, which holds `size` bytes from `offset`.
+void ClearRanges(const std::vector<ByteRange>& ranges, uint64_t offset, size_t size,
+                 unsigned char* chunk) {
+  for (const ByteRange& range : ranges) {
+    for (uint64_t at = range.offset; at < range.offset + range.size; ++at) {
+      if (at >= offset && at - offset < size) chunk[at - offset] = 0;
+    }
+  }
 }
 
 }  // namespace
@@ -160,13 +195,14 @@ bool WriteUninstallerCopy(ByteSource& setup_file, uint32_t package_offset, const
   const std::string text = FormatPackageConfig(config);
   if (text.size() > std::numeric_limits<uint32_t>::max()) return false;
 
+  const std::vector<ByteRange> cleared = SignatureFields(setup_file, package_offset);
   std::vector<unsigned char> chunk(std::min<size_t>(kCopyChunkSize, package_offset));
   for (uint64_t done = 0; done < package_offset;) {
     const size_t size =
         static_cast<size_t>(std::min<uint64_t>(chunk.size(), package_offset - done));
-    if (!setup_file.ReadAt(done, chunk.data(), size) || !sink.Write(chunk.data(), size)) {
-      return false;
-    }
+    if (!setup_file.ReadAt(done, chunk.data(), size)) return false;
+    ClearRanges(cleared, done, size, chunk.data());
+    if (!sink.Write(chunk.data(), size)) return false;
     done += size;
   }
   unsigned char length[4];

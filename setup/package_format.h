@@ -125,8 +125,10 @@ bool LoadPayloadArchive(std::string_view file, uint32_t package_offset, uint32_t
 // Config text as the system writes it: the writer's compact form with its final line feed.
 std::string FormatPackageConfig(const JsonValue& config);
 
-// Streams the uninstaller copy of a setup package: bytes 0..P-1 of `setup_file` unchanged (read
-// in chunks), then L' and the config text, nothing after. The copy's package offset is P too.
+// Streams the uninstaller copy of a setup package: bytes 0..P-1 of `setup_file` (read in chunks),
+// then L' and the config text, nothing after. The copy's package offset is P too. The image bytes
+// are unchanged, except that the copy of a signed setup (a PE image whose certificate table entry
+// is set) has that entry and its CheckSum zeroed: the copy is a valid unsigned image.
 // False when P is 0 or beyond the source, a read fails, the text does not fit u32, or the sink
 // fails; the sink may then hold a partial copy.
 bool WriteUninstallerCopy(ByteSource& setup_file, uint32_t package_offset, const JsonValue& config,

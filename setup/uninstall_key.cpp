@@ -1,5 +1,20 @@
 #include "setup/uninstall_key.h"
 
+#include <cwchar>
+
+namespace {
+
+void SetString(HKEY key, const wchar_t* name, const std::wstring& data) {
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetNumber(HKEY key, const wchar_t* name, DWORD data) {
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+}
+
+}  // namespace
+
 const wchar_t kUninstallKeyPath[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velto";
 
@@ -17,3 +32,29 @@ LONG OpenUninstallKey(RegKey& holder) {
 }
 
 LONG CloseUninstallKey(RegKey& holder) { return holder.Close(); }
+
+void WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details) {
+  if (!details.version.empty()) SetString(key, L"DisplayVersion", details.version);
+  SetString(key, L"InstallLocation", details.install_folder);
+  const uint64_t kilobytes = (details.installed_bytes + 1023) / 1024;
+  SetNumber(key, L"EstimatedSize",
+            static_cast<DWORD>(kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : kilobytes));
+  wchar_t date[16];
+  std::swprintf(date, 16, L"%04u%02u%02u", details.install_date.wYear, details.install_date.wMonth,
+                details.install_date.wDay);
+  SetString(key, L"InstallDate", date);
+  SetNumber(key, L"NoModify", 1);
+  SetNumber(key, L"NoRepair", 1);
+}
+
+uint64_t SizeOfFiles(const std::vector<std::wstring>& paths) {
+  uint64_t total = 0;
+  for (const std::wstring& path : paths) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      total += uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+    }
+  }
+  return total;
+}

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "setup/win_handles.h"
 
 // Path of the product's Uninstall key below HKEY_LOCAL_MACHINE.
@@ -20,3 +24,21 @@ LONG OpenUninstallKey(RegKey& holder);
 
 // Closes the key in `holder` and empties it; ERROR_SUCCESS when it was empty.
 LONG CloseUninstallKey(RegKey& holder);
+
+// What "Apps & features" (and "Programs and Features") shows of the product beside its name,
+// publisher and icon.
+struct AppsEntryDetails {
+  std::wstring version;          // "DisplayVersion"; not written when empty
+  std::wstring install_folder;   // "InstallLocation"
+  uint64_t installed_bytes = 0;  // "EstimatedSize", in kilobytes rounded up
+  SYSTEMTIME install_date = {};  // "InstallDate", as YYYYMMDD of its year, month and day
+};
+
+// Writes into the open product key `key`: "DisplayVersion" (REG_SZ, only with a version),
+// "InstallLocation" (REG_SZ), "EstimatedSize" (REG_DWORD, at most 0xFFFFFFFF), "InstallDate"
+// (REG_SZ), and "NoModify" and "NoRepair" (REG_DWORD 1: the setup offers neither). Errors are
+// ignored, as for the entry's other values.
+void WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details);
+
+// The bytes that the files at `paths` hold now; a file that is missing counts 0.
+uint64_t SizeOfFiles(const std::vector<std::wstring>& paths);

@@ -1,11 +1,13 @@
-// brindle-pack: packs and inspects setup packages. See tools/README.md.
+// brindle-pack: packs, signs and inspects setup packages. See tools/README.md.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tools/host_system.h"
 #include "tools/inspect_command.h"
 #include "tools/pack_command.h"
+#include "tools/sign_command.h"
 
 namespace {
 
@@ -13,8 +15,10 @@ constexpr char kUsage[] =
     "usage:\n"
     "  brindle-pack pack --stub FILE --payload DIR --licence FILE --lastrun PATH\n"
     "                    [--desktop NAME=PATH]... [--taskbar NAME=PATH]...\n"
+    "                    [--product-version TEXT] [SIGNING OPTIONS]\n"
     "                    [--progress auto|always|never] --output FILE\n"
-    "  brindle-pack inspect FILE\n"
+    "  brindle-pack sign SIGNING OPTIONS [--output FILE] FILE\n"
+    "  brindle-pack inspect [--ca FILE] FILE\n"
     "  brindle-pack --help\n";
 
 constexpr char kHelp[] =
@@ -31,47 +35,82 @@ constexpr char kHelp[] =
     "  --desktop NAME=PATH  a desktop and start-menu shortcut NAME.lnk to PATH; repeatable\n"
     "  --taskbar NAME=PATH  a Quick Launch shortcut and taskbar pin NAME.lnk to PATH;\n"
     "                       repeatable\n"
+    "  --product-version TEXT  the version \"Apps & features\" shows; default: the product\n"
+    "                       version of the --lastrun program's version resource, if any\n"
     "  --progress MODE      progress bar on stderr when packing takes over a second: auto\n"
     "                       (when stderr is a terminal, the default), always or never\n"
     "  -o, --output FILE    the setup package to write; replaced only when packing succeeds\n"
+    "  With --cert, the package is signed before it replaces the output.\n"
     "\n"
-    "inspect: prints the package offset, the config, the licence and the archive entries of\n"
-    "a setup package (or the recorded paths of an uninstaller copy), checks every entry's\n"
-    "CRC-32, or names the rule of the package layout that the file breaks.\n"
+    "sign: signs a setup package with an Authenticode signature (SHA-256) through osslsigncode;\n"
+    "the signature is appended behind the package. Replaces FILE, or writes --output.\n"
+    "signing options:\n"
+    "  --cert FILE          a PKCS#12 file (.p12, .pfx) with key and certificate, or the\n"
+    "                       certificates (PEM or DER) when --key is given\n"
+    "  --key FILE           the private key (PEM or DER) for certificates given by --cert\n"
+    "  --password-file FILE the key's password, on the file's first line\n"
+    "  --password-env NAME  the key's password, in the environment variable NAME\n"
+    "  --timestamp URL      an RFC 3161 time-stamp server; none by default\n"
+    "  (osslsigncode from PATH, or the program named by BRINDLE_OSSLSIGNCODE)\n"
     "\n"
-    "exit status: 0 success, 1 bad input or a broken package, 2 wrong usage\n";
+    "inspect: prints the package offset, the config, the version, the licence and the archive\n"
+    "entries of a setup package (or the recorded paths of an uninstaller copy), checks every\n"
+    "entry's CRC-32, or names the rule of the package layout that the file breaks; then the\n"
+    "signature: its signer, whether the file still matches it and whether its certificate is\n"
+    "trusted (by the system's CA certificates, or by those of --ca FILE).\n"
+    "\n"
+    "exit status: 0 success, 1 bad input, a broken package, a file changed after signing or a\n"
+    "failed signing, 2 wrong usage\n";
+
+int UsageError(const std::string& problem) {
+  std::fprintf(stderr, "brindle-pack: %s\n%s", problem.c_str(), kUsage);
+  return 2;
+}
+
+int Inspect(const std::vector<std::string>& arguments) {
+  std::string ca_file;
+  std::vector<std::string> files;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--ca" && i + 1 < arguments.size()) {
+      ca_file = arguments[++i];
+    } else if (arguments[i].rfind("--ca=", 0) == 0) {
+      ca_file = arguments[i].substr(5);
+    } else if (arguments[i].rfind("-", 0) == 0) {
+      return UsageError("unknown or incomplete option '" + arguments[i] + "'");
+    } else {
+      files.push_back(arguments[i]);
+    }
+  }
+  if (files.size() != 1) return UsageError("inspect takes exactly one file");
+  return RunInspect(files[0], ca_file, stdout, stderr);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   if (arguments.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   const std::string& command = arguments[0];
+  const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
+  std::string problem;
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     std::fputs(kHelp, stdout);
     return 0;
   }
-  if (command == "inspect") {
-    if (arguments.size() != 2) {
-      std::fputs("brindle-pack: inspect takes exactly one file\n", stderr);
-      std::fputs(kUsage, stderr);
-      return 2;
-    }
-    return RunInspect(arguments[1], stdout, stderr);
-  }
+  if (command == "inspect") return Inspect(arguments);
   if (command == "pack") {
-    PackOptions options;
-    std::string problem;
-    if (!ParsePackOptions({arguments.begin() + 1, arguments.end()}, options, problem)) {
-      std::fprintf(stderr, "brindle-pack: %s\n%s", problem.c_str(), kUsage);
-      return 2;
-    }
-    return RunPack(options, stdout, stderr);
+    PackOptions pack;
+    if (!ParsePackOptions(options, pack, problem)) return UsageError(problem);
+    return RunPack(pack, stdout, stderr);
   }
-  std::fprintf(stderr, "brindle-pack: unknown command '%s'\n%s", command.c_str(), kUsage);
-  return 2;
+  if (command == "sign") {
+    SignCommandOptions sign;
+    if (!ParseSignOptions(options, sign, problem)) return UsageError(problem);
+    return RunSign(sign, stdout, stderr);
+  }
+  return UsageError("unknown command '" + command + "'");
 }

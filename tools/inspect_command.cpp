@@ -1,9 +1,5 @@
 #include "tools/inspect_command.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
@@ -13,63 +9,33 @@
 #include "setup/base64.h"
 #include "setup/package_format.h"
 #include "tools/pe_stub.h"
+#include "setup/pe_image.h"
+#include "tools/signing.h"
 #include "tools/text_checks.h"
+#include "tools/tool_files.h"
 #include "tools/zip_listing.h"
 
 namespace {
-
-// A ByteSource over a file descriptor, read with pread.
-class PosixFileSource final : public ByteSource {
- public:
-  explicit PosixFileSource(const std::string& path) : fd_(open(path.c_str(), O_RDONLY)) {
-    struct stat info;
-    if (fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) {
-      size_ = static_cast<uint64_t>(info.st_size);
-    } else if (fd_ >= 0) {
-      close(fd_);
-      fd_ = -1;
-      errno = EISDIR;
-    }
-  }
-  ~PosixFileSource() override {
-    if (fd_ >= 0) close(fd_);
-  }
-  PosixFileSource(const PosixFileSource&) = delete;
-  PosixFileSource& operator=(const PosixFileSource&) = delete;
-
-  bool IsOpen() const { return fd_ >= 0; }
-  uint64_t Size() const override { return size_; }
-  bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
-    if (offset > size_ || size > size_ - offset) return false;
-    auto* out = static_cast<char*>(buffer);
-    while (size > 0) {
-      const ssize_t read = pread(fd_, out, size, static_cast<off_t>(offset));
-      if (read <= 0) return false;
-      out += read;
-      offset += static_cast<uint64_t>(read);
-      size -= static_cast<size_t>(read);
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-  uint64_t size_ = 0;
-};
 
 using u64 = unsigned long long;
 
 class Inspector {
  public:
-  Inspector(const std::string& path, FILE* out, FILE* err)
-      : path_(path), out_(out), err_(err), file_(path) {}
+  Inspector(const std::string& path, const std::string& ca_file, FILE* out, FILE* err)
+      : path_(path), ca_file_(ca_file), out_(out), err_(err), file_(path) {}
 
   int Run() {
     if (!file_.IsOpen()) {
       std::fprintf(err_, "brindle-pack: '%s': cannot be opened: %s\n", path_.c_str(),
-                   std::strerror(errno));
+                   file_.problem().c_str());
       return 1;
     }
+    const int status = RunPackage();
+    return status == 0 ? ReportSignature() : status;
+  }
+
+ private:
+  int RunPackage() {
     std::fprintf(out_, "file:            %s (%llu bytes)\n", path_.c_str(), u64{file_.Size()});
     std::string text;
     const PackageError error = ReadPackageConfigText(file_, location_, text);
@@ -96,7 +62,36 @@ class Inspector {
                   " is neither 1 (setup package) nor 0 (uninstaller copy)");
   }
 
- private:
+  // The Authenticode signature named by the image's certificate table entry, as osslsigncode
+  // verify sees it. 1 when the signed hash no longer matches the file.
+  int ReportSignature() {
+    PeImageFields fields;
+    if (!ReadPeImageFields(file_, fields)) return 0;
+    if (fields.security.address == 0 && fields.security.size == 0) {
+      std::fprintf(out_, "signature:       none\n");
+      return 0;
+    }
+    std::fprintf(out_, "signature:       certificate table of %u bytes at offset %u\n",
+                 fields.security.size, fields.security.address);
+    const SignatureCheck check = CheckSignature(path_, ca_file_);
+    if (!check.ran || !check.problem.empty()) {
+      std::fprintf(out_, "  not checked:   %s\n", check.problem.c_str());
+      return 0;
+    }
+    std::fprintf(out_, "  signer:        %s\n", check.signer.c_str());
+    std::fprintf(out_, "  image hash:    %s\n",
+                 check.hash_matches ? "matches the signed hash"
+                                    : "DOES NOT MATCH the signed hash (changed after signing)");
+    std::fprintf(out_, "  certificate:   %s%s\n", check.trusted ? "trusted" : "not trusted: ",
+                 check.trusted ? "" : check.trust_problem.c_str());
+    if (check.hash_matches) return 0;
+    std::fprintf(err_,
+                 "brindle-pack: '%s': the signature does not match the file: it was changed "
+                 "after it was signed\n",
+                 path_.c_str());
+    return 1;
+  }
+
   void PrintLocation(PackageError error) {
     if (error == PackageError::kNoDosHeader || location_.lfanew == 0) return;
     std::fprintf(out_, "e_lfanew:        %llu\n", u64{location_.lfanew});
@@ -152,6 +147,13 @@ class Inspector {
     return 1;
   }
 
+  void PrintVersion(const JsonValue& config) {
+    const std::string version =
+        config.hasMember("version") ? config["version"].toCString() : std::string();
+    std::fprintf(out_, "version:         %s\n",
+                 version.empty() ? "none (the Uninstall entry shows no version)" : version.c_str());
+  }
+
   void PrintLicence(const JsonValue& config) {
     const std::string licence = Base64DecodeText(config["protocol"].toCString());
     size_t lines = licence.empty() ? 0 : 1;
@@ -164,6 +166,7 @@ class Inspector {
 
   int InspectSetupPackage(const JsonValue& config) {
     std::fprintf(out_, "kind:            setup package (mode 1)\n");
+    PrintVersion(config);
     PrintLicence(config);
     ArchiveRange range;
     const PackageError error =
@@ -235,14 +238,15 @@ class Inspector {
   }
 
   std::string path_;
+  std::string ca_file_;
   FILE* out_;
   FILE* err_;
-  PosixFileSource file_;
+  StreamByteSource file_;
   PackageLocation location_;
 };
 
 }  // namespace
 
-int RunInspect(const std::string& path, FILE* out, FILE* err) {
-  return Inspector(path, out, err).Run();
+int RunInspect(const std::string& path, const std::string& ca_file, FILE* out, FILE* err) {
+  return Inspector(path, ca_file, out, err).Run();
 }

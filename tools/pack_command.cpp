@@ -1,49 +1,23 @@
 #include "tools/pack_command.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "setup/base64.h"
 #include "setup/package_format.h"
+#include "tools/host_system.h"
 #include "tools/payload_tree.h"
 #include "tools/pe_stub.h"
 #include "tools/pending_file.h"
 #include "tools/progress_bar.h"
 #include "tools/text_checks.h"
+#include "tools/tool_files.h"
+#include "tools/version_resource.h"
 #include "tools/zip_writer.h"
 
 namespace {
-
-bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& problem) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    problem = "is a folder, not a file";
-    return false;
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (file.bad()) {
-    problem = "cannot be read";
-    return false;
-  }
-  bytes = content.str();
-  return true;
-}
 
 bool ParseShortcut(const std::string& option, const std::string& value,
                    std::vector<ShortcutSpec>& list, std::string& problem) {
@@ -79,6 +53,15 @@ void CheckTextOptions(const PackOptions& options, std::vector<std::string>& prob
     }
   };
   check_path("--lastrun", options.lastrun);
+  if (!options.product_version.empty()) {
+    const std::string& version = options.product_version;
+    const bool control = std::any_of(version.begin(), version.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (!IsValidUtf8(version) || control) {
+      problems.push_back("--product-version '" + version +
+                         "' is not one line of UTF-8 text, as \"Apps & features\" shows it");
+    }
+  }
   for (const auto* list : {&options.desktop, &options.taskbar}) {
     const std::string option = list == &options.desktop ? "--desktop" : "--taskbar";
     for (const ShortcutSpec& shortcut : *list) {
@@ -140,6 +123,40 @@ void PrintAll(FILE* err, const char* kind, const std::vector<std::string>& messa
   }
 }
 
+// The product version for the config: --product-version, or else the version resource of the
+// --lastrun program when the payload holds it and it has one.
+std::string ProductVersion(const PackOptions& options, const PayloadTree& tree) {
+  if (!options.product_version.empty()) return options.product_version;
+  const PayloadEntry* lastrun = FindPayloadFile(tree, options.lastrun);
+  if (!lastrun) return std::string();
+  StreamByteSource program(lastrun->source);
+  return program.IsOpen() ? ReadProductVersion(program) : std::string();
+}
+
+// The archive's length, or -1 with `problem` set.
+int64_t FileLength(FILE* file, const std::string& path, std::string& problem) {
+  const int64_t length = SeekFile(file, 0, SEEK_END) ? TellFile(file) : -1;
+  if (length < 0) problem = "'" + path + "': " + std::strerror(errno);
+  return length;
+}
+
+// Puts the complete package in place as `output`: unchanged, or signed into another pending file
+// first, so that `output` is replaced only by a finished (and, when asked, signed) file.
+bool PutInPlace(const PackOptions& options, PendingFile& package, std::string& problem) {
+  if (!options.signing.Requested()) return package.Commit(options.output, true, problem);
+  PendingFile signed_package;
+  if (!package.Close() || !signed_package.Create(options.output, "signed", problem) ||
+      !signed_package.Vacate()) {
+    if (problem.empty()) problem = "'" + options.output + "': " + std::strerror(errno);
+    return false;
+  }
+  if (!SignFile(options.signing, package.path(), signed_package.path(), problem)) {
+    problem = "'" + options.output + "' cannot be signed: " + problem;
+    return false;
+  }
+  return signed_package.Commit(options.output, true, problem);
+}
+
 }  // namespace
 
 bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& options,
@@ -168,6 +185,10 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
       target = &options.lastrun;
     } else if (option == "-o" || option == "--output") {
       target = &options.output;
+    } else if (option == "--product-version") {
+      target = &options.product_version;
+    } else if (std::string* field = SigningOptionField(option, options.signing)) {
+      target = field;
     } else if (option != "--desktop" && option != "--taskbar" && option != "--progress") {
       problem = "unknown option '" + arguments[i] + "'";
       return false;
@@ -202,9 +223,10 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
 
 JsonValue MakeSetupConfig(const std::string& lastrun, const std::string& licence_text,
                           const std::vector<ShortcutSpec>& desktop,
-                          const std::vector<ShortcutSpec>& taskbar) {
+                          const std::vector<ShortcutSpec>& taskbar, const std::string& version) {
   JsonValue config;
   config["mode"] = 1;
+  if (!version.empty()) config["version"] = JsonValue(version);
   config["lastrun"] = JsonValue(lastrun);
   config["protocol"] = JsonValue(Base64EncodeBytes(licence_text));
   JsonValue& shortcut = config["shortcut"];
@@ -243,6 +265,7 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   }
 
   CheckTextOptions(options, problems);
+  CheckSigningOptions(options.signing, problems);
   const PayloadTree tree = ScanPayload(options.payload, problems);
   if (problems.empty()) WarnAboutMissingTargets(options, tree, warnings);
   PrintAll(err, "warning", warnings);
@@ -251,21 +274,22 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
     return 1;
   }
 
+  const std::string version = ProductVersion(options, tree);
   const std::string config = FormatPackageConfig(
-      MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar));
+      MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar, version));
   if (config.size() > std::numeric_limits<uint32_t>::max()) {
     PrintAll(err, "error", {"licence '" + options.licence + "' is too large for a package config"});
     return 1;
   }
   PendingFile archive;
   PendingFile package;
-  if (!archive.Create(options.output, "zip", problem) ||
+  if (!archive.Create(options.output, "zip", problem) || !archive.Close() ||
       !package.Create(options.output, "tmp", problem)) {
-    PrintAll(err, "error", {problem});
+    PrintAll(err, "error", {problem.empty() ? std::string(std::strerror(errno)) : problem});
     return 1;
   }
   const bool show_progress = options.progress == ProgressMode::kAlways ||
-                             (options.progress == ProgressMode::kAuto && isatty(fileno(err)));
+                             (options.progress == ProgressMode::kAuto && IsTerminal(err));
   {
     ProgressBar bar(err, show_progress, tree.file_count, tree.total_bytes);
     const bool zipped = WriteZipArchive(
@@ -277,40 +301,36 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
       return 1;
     }
   }
-  struct stat archive_info;
-  if (stat(archive.path().c_str(), &archive_info) != 0) {
-    PrintAll(err, "error", {"'" + archive.path() + "': " + std::strerror(errno)});
-    return 1;
-  }
-  const uint64_t archive_length = static_cast<uint64_t>(archive_info.st_size);
+  FILE* archive_stream = OpenFile(archive.path(), "rb");
+  const int64_t archive_length =
+      archive_stream ? FileLength(archive_stream, archive.path(), problem) : -1;
+  bool written = false;
   if (archive_length > std::numeric_limits<uint32_t>::max()) {
-    PrintAll(
-        err, "error",
-        {"payload '" + options.payload + "': its archive of " + std::to_string(archive_length) +
-         " bytes is larger than the 4294967295 bytes a setup package can hold"});
-    return 1;
+    problem = "payload '" + options.payload + "': its archive of " +
+              std::to_string(archive_length) +
+              " bytes is larger than the 4294967295 bytes a setup package can hold";
+  } else if (archive_length >= 0) {
+    written = WritePackage(package.stream(), stub, image, config, archive_stream,
+                           static_cast<uint32_t>(archive_length));
+    if (!written) problem = "'" + options.output + "': cannot be written: " + std::strerror(errno);
+  } else if (problem.empty()) {
+    problem = "'" + archive.path() + "': " + std::strerror(errno);
   }
-  FILE* archive_stream = std::fopen(archive.path().c_str(), "rb");
-  const bool written =
-      archive_stream && WritePackage(package.stream(), stub, image, config, archive_stream,
-                                     static_cast<uint32_t>(archive_length));
   if (archive_stream) std::fclose(archive_stream);
-  if (!written) {
-    PrintAll(err, "error",
-             {"'" + options.output + "': cannot be written: " + std::strerror(errno)});
-    return 1;
-  }
-  if (!package.Commit(options.output, true, problem)) {
+  if (!written || !PutInPlace(options, package, problem)) {
     PrintAll(err, "error", {problem});
     return 1;
   }
-  const uint64_t total = uint64_t{image.image_size} + 8 + config.size() + archive_length;
+  const uint64_t total =
+      uint64_t{image.image_size} + 8 + config.size() + static_cast<uint64_t>(archive_length);
   std::fprintf(out,
                "packed %llu files in %zu entries (%llu bytes) into %s: %llu bytes, package "
-               "offset %u, config %zu bytes, archive %llu bytes\n",
+               "offset %u, config %zu bytes, archive %llu bytes%s\n",
                static_cast<unsigned long long>(tree.file_count), tree.entries.size(),
                static_cast<unsigned long long>(tree.total_bytes), options.output.c_str(),
                static_cast<unsigned long long>(total), image.image_size, config.size(),
-               static_cast<unsigned long long>(archive_length));
+               static_cast<unsigned long long>(archive_length),
+               options.signing.Requested() ? ", then signed" : "");
+  if (!version.empty()) std::fprintf(out, "product version %s\n", version.c_str());
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "json/json_value.h"
+#include "tools/signing.h"
 
 struct ShortcutSpec {
   std::string name;  // the shortcut's file name without ".lnk"
@@ -24,6 +25,8 @@ struct PackOptions {
   std::string output;
   std::vector<ShortcutSpec> desktop;
   std::vector<ShortcutSpec> taskbar;
+  std::string product_version;  // empty: from the lastrun program's version resource, if any
+  SigningOptions signing;       // signs the package when a certificate is given
   ProgressMode progress = ProgressMode::kAuto;  // kAuto: when stderr is a terminal
 };
 
@@ -33,13 +36,15 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
                       std::string& problem);
 
 // The setup package's config: "mode" 1, "lastrun", "protocol" (Base64 of `licence_text`, which
-// is UTF-8 with CR LF line breaks) and "shortcut" with both lists, each entry {"file","name"}.
+// is UTF-8 with CR LF line breaks), "shortcut" with both lists, each entry {"file","name"}, and
+// "version" (the product version that the Uninstall entry shows) unless `version` is empty.
 JsonValue MakeSetupConfig(const std::string& lastrun, const std::string& licence_text,
                           const std::vector<ShortcutSpec>& desktop,
-                          const std::vector<ShortcutSpec>& taskbar);
+                          const std::vector<ShortcutSpec>& taskbar, const std::string& version);
 
-// Packs and reports on `out` (summary) and `err` (errors, warnings, progress). Returns the exit
-// code: 0 packed, 1 bad input or failed write (no output file is left behind).
+// Packs (and signs, when asked) and reports on `out` (summary) and `err` (errors, warnings,
+// progress). Returns the exit code: 0 packed, 1 bad input, failed write or failed signing (no
+// output file is left behind).
 int RunPack(const PackOptions& options, FILE* out, FILE* err);
 
 #endif  // BRINDLE_TOOLS_PACK_COMMAND_H_

@@ -1,18 +1,26 @@
 #include "tools/payload_tree.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <map>
 
+#include "tools/host_system.h"
 #include "tools/text_checks.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
+fs::path NativePath(const std::string& utf8) { return fs::u8path(utf8); }
+
+// True when the file can be opened for reading.
+bool CanRead(const std::string& path) {
+  FILE* file = OpenFile(path, "rb");
+  if (file) std::fclose(file);
+  return file != nullptr;
+}
 
 std::string Lower(std::string text) {
   for (char& c : text) {
@@ -28,17 +36,16 @@ class Scanner {
 
   // Adds the entries below the folder `path`, whose archive name is `prefix` ("" for the root).
   void ScanFolder(const std::string& path, const std::string& prefix) {
-    DIR* folder = opendir(path.c_str());
-    if (!folder) {
-      problems_.push_back("folder '" + path + "' cannot be read: " + std::strerror(errno));
+    std::error_code error;
+    fs::directory_iterator folder(NativePath(path), error);
+    std::vector<std::string> names;
+    for (; !error && folder != fs::directory_iterator(); folder.increment(error)) {
+      names.push_back(folder->path().filename().u8string());
+    }
+    if (error) {
+      problems_.push_back("folder '" + path + "' cannot be read: " + error.message());
       return;
     }
-    std::vector<std::string> names;
-    while (const dirent* item = readdir(folder)) {
-      const std::string name = item->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(folder);
     std::sort(names.begin(), names.end());
 
     std::map<std::string, std::string> folded;  // ASCII-lower-case name -> first name seen
@@ -70,20 +77,25 @@ class Scanner {
   }
 
   void AddEntry(const std::string& path, const std::string& name) {
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0) {
-      problems_.push_back("'" + path + "' cannot be read: " + std::strerror(errno));
-    } else if (S_ISLNK(info.st_mode)) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(NativePath(path), error);
+    if (error) {
+      problems_.push_back("'" + path + "' cannot be read: " + error.message());
+    } else if (fs::is_symlink(status)) {
       problems_.push_back("'" + path + "' is a symbolic link; put the file or folder itself there");
-    } else if (S_ISDIR(info.st_mode)) {
+    } else if (fs::is_directory(status)) {
       tree_.entries.push_back({name + "/", path, true, 0});
       ScanFolder(path, name + "/");
-    } else if (!S_ISREG(info.st_mode)) {
+    } else if (!fs::is_regular_file(status)) {
       problems_.push_back("'" + path + "' is neither a file nor a folder");
-    } else if (access(path.c_str(), R_OK) != 0) {
+    } else if (!CanRead(path)) {
       problems_.push_back("'" + path + "' cannot be read: " + std::strerror(errno));
     } else {
-      const uint64_t size = static_cast<uint64_t>(info.st_size);
+      const uint64_t size = fs::file_size(NativePath(path), error);
+      if (error) {
+        problems_.push_back("'" + path + "' cannot be read: " + error.message());
+        return;
+      }
       tree_.entries.push_back({name, path, false, size});
       ++tree_.file_count;
       tree_.total_bytes += size;
@@ -98,12 +110,13 @@ class Scanner {
 
 PayloadTree ScanPayload(const std::string& root, std::vector<std::string>& problems) {
   PayloadTree tree;
-  struct stat info;
-  if (stat(root.c_str(), &info) != 0) {
-    problems.push_back("payload folder '" + root + "': " + std::strerror(errno));
+  std::error_code error;
+  const fs::file_status status = fs::status(NativePath(root), error);
+  if (error) {
+    problems.push_back("payload folder '" + root + "': " + error.message());
     return tree;
   }
-  if (!S_ISDIR(info.st_mode)) {
+  if (!fs::is_directory(status)) {
     problems.push_back("payload folder '" + root + "' is not a folder");
     return tree;
   }
@@ -118,9 +131,14 @@ PayloadTree ScanPayload(const std::string& root, std::vector<std::string>& probl
 }
 
 bool PayloadHasFile(const PayloadTree& tree, const std::string& path) {
+  return FindPayloadFile(tree, path) != nullptr;
+}
+
+const PayloadEntry* FindPayloadFile(const PayloadTree& tree, const std::string& path) {
   std::string name = path;
   std::replace(name.begin(), name.end(), '\\', '/');
-  return std::any_of(tree.entries.begin(), tree.entries.end(), [&](const PayloadEntry& entry) {
-    return !entry.is_folder && entry.name == name;
-  });
+  for (const PayloadEntry& entry : tree.entries) {
+    if (!entry.is_folder && entry.name == name) return &entry;
+  }
+  return nullptr;
 }

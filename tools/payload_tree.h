@@ -29,4 +29,7 @@ PayloadTree ScanPayload(const std::string& root, std::vector<std::string>& probl
 // True when `tree` holds a file named `path` ("/" or "\" as separators, compared exactly).
 bool PayloadHasFile(const PayloadTree& tree, const std::string& path);
 
+// The file entry named `path` (as for PayloadHasFile), or null.
+const PayloadEntry* FindPayloadFile(const PayloadTree& tree, const std::string& path);
+
 #endif  // BRINDLE_TOOLS_PAYLOAD_TREE_H_

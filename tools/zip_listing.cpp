@@ -1,6 +1,6 @@
 #include "tools/zip_listing.h"
 
-#include <minizip/unzip.h>
+#include <unzip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "tools/host_system.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ uLong ZCALLBACK ReadRange(voidpf, voidpf stream, void* buffer, uLong size) {
   auto* range = static_cast<RangeStream*>(stream);
   if (range->position >= range->length) return 0;
   const uint64_t wanted = std::min<uint64_t>(size, range->length - range->position);
-  if (fseeko(range->file, static_cast<off_t>(range->base + range->position), SEEK_SET) != 0) {
+  if (!SeekFile(range->file, static_cast<int64_t>(range->base + range->position), SEEK_SET)) {
     range->failed = true;
     return 0;
   }
@@ -110,7 +112,7 @@ bool ListZipArchive(const std::string& path, uint64_t offset, uint64_t length, b
                     std::vector<ZipEntryInfo>& entries, std::string& problem) {
   entries.clear();
   problem.clear();
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<FILE, FileCloser> file(OpenFile(path, "rb"));
   if (!file) {
     problem = std::string("cannot be opened: ") + std::strerror(errno);
     return false;

@@ -1,7 +1,6 @@
 #include "tools/zip_writer.h"
 
-#include <minizip/zip.h>
-#include <unistd.h>
+#include <zip.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -10,6 +9,9 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "tools/host_system.h"
+#include "tools/pending_file.h"
 
 namespace {
 
@@ -26,11 +28,56 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
+// minizip's file functions over OpenFile, so that the archive's path is UTF-8 on every system.
+voidpf ZCALLBACK OpenUtf8(voidpf, const void* path, int mode) {
+  const char* how = (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ ? "rb"
+                    : (mode & ZLIB_FILEFUNC_MODE_EXISTING)                                 ? "r+b"
+                                                                                           : "wb";
+  return path ? OpenFile(static_cast<const char*>(path), how) : nullptr;
+}
+
+uLong ZCALLBACK ReadStream(voidpf, voidpf stream, void* buffer, uLong size) {
+  return static_cast<uLong>(std::fread(buffer, 1, size, static_cast<FILE*>(stream)));
+}
+
+uLong ZCALLBACK WriteStream(voidpf, voidpf stream, const void* buffer, uLong size) {
+  return static_cast<uLong>(std::fwrite(buffer, 1, size, static_cast<FILE*>(stream)));
+}
+
+ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf stream) {
+  return static_cast<ZPOS64_T>(TellFile(static_cast<FILE*>(stream)));
+}
+
+long ZCALLBACK SeekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  const int whence = origin == ZLIB_FILEFUNC_SEEK_SET   ? SEEK_SET
+                     : origin == ZLIB_FILEFUNC_SEEK_CUR ? SEEK_CUR
+                                                        : SEEK_END;
+  return SeekFile(static_cast<FILE*>(stream), static_cast<int64_t>(offset), whence) ? 0 : -1;
+}
+
+int ZCALLBACK CloseStream(voidpf, voidpf stream) { return std::fclose(static_cast<FILE*>(stream)); }
+
+int ZCALLBACK StreamError(voidpf, voidpf stream) { return std::ferror(static_cast<FILE*>(stream)); }
+
+zlib_filefunc64_def Utf8FileFunctions() {
+  zlib_filefunc64_def functions = {};
+  functions.zopen64_file = OpenUtf8;
+  functions.zread_file = ReadStream;
+  functions.zwrite_file = WriteStream;
+  functions.ztell64_file = TellStream;
+  functions.zseek64_file = SeekStream;
+  functions.zclose_file = CloseStream;
+  functions.zerror_file = StreamError;
+  return functions;
+}
+
 // Owns an open zipFile; Close reports whether the central directory was written.
 class ZipArchive {
  public:
-  explicit ZipArchive(const std::string& path)
-      : zip_(zipOpen64(path.c_str(), APPEND_STATUS_CREATE)) {}
+  explicit ZipArchive(const std::string& path) {
+    zlib_filefunc64_def functions = Utf8FileFunctions();
+    zip_ = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+  }
   ~ZipArchive() {
     if (zip_) zipClose(zip_, nullptr);
   }
@@ -44,7 +91,7 @@ class ZipArchive {
   }
 
  private:
-  zipFile zip_;
+  zipFile zip_ = nullptr;
 };
 
 // Owns a raw deflate stream.
@@ -81,9 +128,9 @@ class ArchiveBuilder {
                  std::string& error)
       : zip_(zip), tree_(tree), progress_(progress), error_(error), chunk_(kChunkSize) {}
 
-  bool Build() {
-    scratch_.reset(std::tmpfile());
-    if (!scratch_) return Fail("a temporary file", std::strerror(errno));
+  // `zip_path` names the folder for the scratch file of deflated data.
+  bool Build(const std::string& zip_path) {
+    if (!scratch_.Create(zip_path, "deflate", error_)) return false;
     for (const PayloadEntry& entry : tree_.entries) {
       if (!(entry.is_folder ? AddFolder(entry) : AddFile(entry))) return false;
       if (!entry.is_folder) ++files_done_;
@@ -126,7 +173,7 @@ class ArchiveBuilder {
   // Deflates the file into the scratch file while computing its CRC, then copies whichever of
   // the deflated and the plain bytes is smaller into the archive.
   bool AddFile(const PayloadEntry& entry) {
-    File source(std::fopen(entry.source.c_str(), "rb"));
+    File source(OpenFile(entry.source, "rb"));
     if (!source) return Fail("'" + entry.source + "'", std::strerror(errno));
     uint64_t size = 0;
     uint32_t crc = 0;
@@ -135,8 +182,8 @@ class ArchiveBuilder {
     if (size != entry.size) return Changed(entry);
     const bool zip64 = size >= kZip64Size;
     if (size > 0 && deflated < size) {
-      std::rewind(scratch_.get());
-      return Open(entry, Z_DEFLATED, zip64) && Copy(entry, scratch_.get(), deflated, nullptr) &&
+      std::rewind(scratch());
+      return Open(entry, Z_DEFLATED, zip64) && Copy(entry, scratch(), deflated, nullptr) &&
              Close(entry, size, crc);
     }
     std::rewind(source.get());
@@ -154,10 +201,7 @@ class ArchiveBuilder {
   // the scratch file. Progress counts the plain bytes read.
   bool Deflate(const PayloadEntry& entry, FILE* source, uint64_t& size, uint32_t& crc,
                uint64_t& deflated) {
-    if (std::fflush(scratch_.get()) != 0 || ftruncate(fileno(scratch_.get()), 0) != 0) {
-      return Fail("a temporary file", std::strerror(errno));
-    }
-    std::rewind(scratch_.get());
+    if (!EmptyFile(scratch())) return Fail("a temporary file", std::strerror(errno));
     Deflater deflater;
     if (!deflater.ok()) return Fail("'" + entry.source + "'", "zlib cannot start deflating");
     z_stream& stream = deflater.stream();
@@ -180,7 +224,7 @@ class ArchiveBuilder {
           return Fail("'" + entry.source + "'", "zlib deflate failed");
         }
         const size_t produced = out.size() - stream.avail_out;
-        if (std::fwrite(out.data(), 1, produced, scratch_.get()) != produced) {
+        if (std::fwrite(out.data(), 1, produced, scratch()) != produced) {
           return Fail("a temporary file", std::strerror(errno));
         }
         deflated += produced;
@@ -188,7 +232,7 @@ class ArchiveBuilder {
       bytes_done_ = bytes_before + size;
       Report();
     }
-    if (std::fflush(scratch_.get()) != 0) return Fail("a temporary file", std::strerror(errno));
+    if (std::fflush(scratch()) != 0) return Fail("a temporary file", std::strerror(errno));
     return true;
   }
 
@@ -207,12 +251,14 @@ class ArchiveBuilder {
     return true;
   }
 
+  FILE* scratch() const { return scratch_.stream(); }
+
   zipFile zip_;
   const PayloadTree& tree_;
   const ZipProgress& progress_;
   std::string& error_;
   std::vector<unsigned char> chunk_;
-  File scratch_;
+  PendingFile scratch_;  // never committed: removed when the archive is built
   uint64_t files_done_ = 0;
   uint64_t bytes_done_ = 0;
 };
@@ -233,13 +279,13 @@ uint32_t Get32(const unsigned char* bytes) {
 bool AddZip64EndRecords(const std::string& path, uint64_t entry_count, std::string& error) {
   constexpr long kEndSize = 22;
   constexpr long kLocatorSize = 20;
-  File zip(std::fopen(path.c_str(), "r+b"));
+  File zip(OpenFile(path, "r+b"));
   unsigned char end[kEndSize];
   unsigned char locator[kLocatorSize];
-  if (!zip || fseeko(zip.get(), -kEndSize, SEEK_END) != 0) return false;
-  const off_t end_offset = ftello(zip.get());
+  if (!zip || !SeekFile(zip.get(), -kEndSize, SEEK_END)) return false;
+  const int64_t end_offset = TellFile(zip.get());
   if (std::fread(end, 1, kEndSize, zip.get()) != kEndSize || Get32(end) != 0x06054B50 ||
-      end_offset < kLocatorSize || fseeko(zip.get(), end_offset - kLocatorSize, SEEK_SET) != 0 ||
+      end_offset < kLocatorSize || !SeekFile(zip.get(), end_offset - kLocatorSize, SEEK_SET) ||
       std::fread(locator, 1, kLocatorSize, zip.get()) != kLocatorSize) {
     error = "'" + path + "': the archive's end record cannot be found";
     return false;
@@ -270,7 +316,7 @@ bool AddZip64EndRecords(const std::string& path, uint64_t entry_count, std::stri
   Put(records, directory_size, 4);
   Put(records, directory_offset, 4);
   Put(records, 0, 2);  // comment length
-  if (fseeko(zip.get(), end_offset, SEEK_SET) != 0 ||
+  if (!SeekFile(zip.get(), end_offset, SEEK_SET) ||
       std::fwrite(records.data(), 1, records.size(), zip.get()) != records.size() ||
       std::fclose(zip.release()) != 0) {
     error = "'" + path + "': the archive's end records cannot be written";
@@ -289,7 +335,7 @@ bool WriteZipArchive(const PayloadTree& tree, const std::string& zip_path,
     error = "'" + zip_path + "': cannot be created: " + std::strerror(errno);
     return false;
   }
-  if (!ArchiveBuilder(zip.get(), tree, progress, error).Build()) return false;
+  if (!ArchiveBuilder(zip.get(), tree, progress, error).Build(zip_path)) return false;
   if (!zip.Close()) {
     error = "'" + zip_path + "': the archive cannot be finished";
     return false;

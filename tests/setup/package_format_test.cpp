@@ -7,6 +7,7 @@
 
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "tests/setup/pe_image_builder.h"
 
 namespace {
 
@@ -340,6 +341,38 @@ TEST(PackageFormatTest, CopyOfAWholeFileAsImageIsAllowed) {
   std::string copy;
   ASSERT_TRUE(BuildUninstallerCopy(image, 300, UninstallerConfig(), copy));
   EXPECT_EQ(copy.substr(0, 300), image);
+}
+
+// A signed setup: its image names the certificate table behind the package. The copy must be a
+// valid unsigned image, so that entry (and the CheckSum over the signed file) is zeroed; the rest
+// of the image is unchanged. An unsigned setup's copy keeps every byte.
+TEST(PackageFormatTest, UninstallerCopyOfASignedSetupClearsItsCertificateTableEntry) {
+  for (const bool plus : {false, true}) {
+    SCOPED_TRACE(plus ? "PE32+" : "PE32");
+    pe_test::PeShape shape;
+    shape.plus = plus;
+    std::string unsigned_setup = pe_test::MakePeImage(shape);
+    SetPackageOffset(unsigned_setup, shape.size);
+    AppendU32(sizeof kConfig - 1, unsigned_setup);
+    unsigned_setup += kConfig;
+    AppendU32(2, unsigned_setup);
+    unsigned_setup += "PK";
+    shape.security_offset = static_cast<uint32_t>(unsigned_setup.size());
+    shape.security_size = 0x50;
+    std::string signed_setup = pe_test::MakePeImage(shape);
+    signed_setup += unsigned_setup.substr(shape.size) + std::string(0x50, 'S');
+    SetPackageOffset(signed_setup, shape.size);
+
+    std::string copy;
+    ASSERT_TRUE(BuildUninstallerCopy(signed_setup, shape.size, UninstallerConfig(), copy));
+    std::string expected_image = signed_setup.substr(0, shape.size);
+    expected_image.replace(pe_test::SecurityEntry(shape), 8, 8, '\0');
+    expected_image.replace(pe_test::ChecksumField(), 4, 4, '\0');
+    EXPECT_EQ(copy.substr(0, shape.size), expected_image);
+
+    ASSERT_TRUE(BuildUninstallerCopy(unsigned_setup, shape.size, UninstallerConfig(), copy));
+    EXPECT_EQ(copy.substr(0, shape.size), unsigned_setup.substr(0, shape.size));
+  }
 }
 
 TEST(PackageFormatTest, LittleEndianIntegers) {

@@ -138,6 +138,50 @@ TEST_F(BrindlePackTest, PacksAnX64StubUnderTheSameLayout) {
       << inspect.out;
 }
 
+// The product version: --product-version, else the --lastrun program's version resource, else
+// none (the config then has no "version" member, as packages made before it).
+TEST_F(BrindlePackTest, ProductVersionFromTheOptionOrTheLastrunProgram) {
+  struct Case {
+    const char* label;
+    std::string program;
+    std::vector<std::string> extra;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"no version resource", MakeStub(), {}, ""},
+      {"version resource", MakeVersionedProgram("1.2.0", {1, 2, 0, 0}), {}, "1.2.0"},
+      {"option wins",
+       MakeVersionedProgram("1.2.0", {1, 2, 0, 0}),
+       {"--product-version", "2.0 测试版"},
+       "2.0 测试版"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    WriteFile(Payload() + "/Velto.exe", c.program);
+    std::vector<std::string> arguments = PackArguments();
+    arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+    const ToolResult pack = RunBrindlePack(arguments);
+    ASSERT_EQ(pack.exit_code, 0) << pack.err;
+    const std::string file = ReadFile(Output());
+    MemoryByteSource source(file);
+    JsonValue config;
+    PackageLocation location;
+    ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
+    EXPECT_EQ(config.hasMember("version"), !c.expected.empty());
+    EXPECT_EQ(std::string(config["version"].toCString()), c.expected);
+    const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+    EXPECT_NE(inspect.out.find("version:         " +
+                               (c.expected.empty() ? std::string("none") : c.expected)),
+              std::string::npos)
+        << inspect.out;
+  }
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(), {"--product-version", "1.0\nsecond line"});
+  const ToolResult refused = RunBrindlePack(arguments);
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_NE(refused.err.find("is not one line of UTF-8 text"), std::string::npos) << refused.err;
+}
+
 TEST_F(BrindlePackTest, SameInputsGiveTheSameBytes) {
   ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
   const std::string first = ReadFile(Output());

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "setup/package_format.h"
 
@@ -96,6 +97,7 @@ std::string MakeStub(const StubShape& shape) {
   const size_t optional = pe + 24;
   Put16(bytes, optional, shape.magic);
   Put32(bytes, optional + 60, 0x200);  // SizeOfHeaders
+  Put32(bytes, optional + 92, 16);     // NumberOfRvaAndSizes
   const size_t section = optional + 224;
   bytes.replace(section, 5, ".text");
   Put32(bytes, section + 16, shape.section_raw_size);
@@ -104,15 +106,96 @@ std::string MakeStub(const StubShape& shape) {
   return bytes;
 }
 
-ToolResult RunBrindlePack(const std::vector<std::string>& arguments) {
+namespace {
+
+std::string Utf16(const std::string& ascii) {
+  std::string out;
+  for (char c : ascii) out += std::string{c, '\0'};
+  return out;
+}
+
+void PadTo4(std::string& bytes) { bytes.resize((bytes.size() + 3) & ~size_t{3}, '\0'); }
+
+// One block of a version resource: wLength, wValueLength, wType, key, value, children.
+std::string VersionBlock(const std::string& key, const std::string& value, uint16_t value_length,
+                         bool text, const std::string& children) {
+  std::string block(6, '\0');
+  block += Utf16(key) + std::string(2, '\0');
+  PadTo4(block);
+  block += value;
+  PadTo4(block);
+  block += children;
+  Put16(block, 0, static_cast<uint16_t>(block.size()));
+  Put16(block, 2, value_length);
+  Put16(block, 4, text ? 1 : 0);
+  return block;
+}
+
+}  // namespace
+
+std::string MakeVersionedProgram(const std::string& product_version,
+                                 const std::array<uint16_t, 4>& fixed_version) {
+  std::string fixed(52, '\0');
+  Put32(fixed, 0, 0xFEEF04BD);
+  Put32(fixed, 4, 0x10000);
+  Put32(fixed, 16, uint32_t{fixed_version[0]} << 16 | fixed_version[1]);
+  Put32(fixed, 20, uint32_t{fixed_version[2]} << 16 | fixed_version[3]);
+  std::string strings;
+  if (!product_version.empty()) {
+    const std::string value = Utf16(product_version) + std::string(2, '\0');
+    const std::string entries =
+        VersionBlock("CompanyName", Utf16("Velto") + std::string(2, '\0'), 6, true, "") +
+        VersionBlock("ProductVersion", value, static_cast<uint16_t>(product_version.size() + 1),
+                     true, "");
+    strings =
+        VersionBlock("StringFileInfo", "", 0, true, VersionBlock("040904B0", "", 0, true, entries));
+  }
+  const std::string info = VersionBlock("VS_VERSION_INFO", fixed, 52, false, strings);
+
+  // Resource directory: type 16 -> name 1 -> language 0x409 -> data entry -> the block.
+  std::string resources(0x58, '\0');
+  const uint32_t kSubdirectory = 0x80000000u;
+  for (const auto& [directory, id, target] :
+       {std::tuple<size_t, uint32_t, uint32_t>{0x00, 16, kSubdirectory | 0x18},
+        {0x18, 1, kSubdirectory | 0x30},
+        {0x30, 0x409, 0x48}}) {
+    Put16(resources, directory + 14, 1);
+    Put32(resources, directory + 16, id);
+    Put32(resources, directory + 20, target);
+  }
+  Put32(resources, 0x48, 0x1000 + 0x58);
+  Put32(resources, 0x4C, static_cast<uint32_t>(info.size()));
+  resources += info;
+  PadTo4(resources);
+
+  StubShape shape;
+  shape.section_raw_size = static_cast<uint32_t>((resources.size() + 0x1FF) & ~size_t{0x1FF});
+  shape.file_size = 0x200 + shape.section_raw_size;
+  std::string bytes = MakeStub(shape);
+  const size_t optional = shape.lfanew + 24;
+  Put32(bytes, optional + 96 + 16, 0x1000);  // resource directory entry: RVA, size
+  Put32(bytes, optional + 96 + 20, static_cast<uint32_t>(resources.size()));
+  const size_t section = optional + 224;
+  Put32(bytes, section + 8, shape.section_raw_size);  // VirtualSize
+  Put32(bytes, section + 12, 0x1000);                 // VirtualAddress
+  bytes.replace(0x200, resources.size(), resources);
+  return bytes;
+}
+
+ToolResult RunProgramForTest(const std::string& program,
+                             const std::vector<std::string>& arguments) {
   TempFolder capture;
-  std::string command = Quote(BRINDLE_PACK_PATH);
+  std::string command = Quote(program);
   for (const std::string& argument : arguments) command += " " + Quote(argument);
-  command += " >" + Quote(capture.Join("out")) + " 2>" + Quote(capture.Join("err"));
+  command += " </dev/null >" + Quote(capture.Join("out")) + " 2>" + Quote(capture.Join("err"));
   ToolResult result;
   const int status = std::system(command.c_str());
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.out = ReadFile(capture.Join("out"));
   result.err = ReadFile(capture.Join("err"));
   return result;
+}
+
+ToolResult RunBrindlePack(const std::vector<std::string>& arguments) {
+  return RunProgramForTest(BRINDLE_PACK_PATH, arguments);
 }

@@ -3,6 +3,7 @@
 #ifndef BRINDLE_TESTS_TOOLS_TOOL_TEST_SUPPORT_H_
 #define BRINDLE_TESTS_TOOLS_TOOL_TEST_SUPPORT_H_
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,11 +46,21 @@ struct StubShape {
 // SizeOfHeaders is 0x200, one section; a byte pattern in the section's data.
 std::string MakeStub(const StubShape& shape = StubShape());
 
+// A PE image like MakeStub's whose section holds a version resource: VS_FIXEDFILEINFO with the
+// product version `fixed_version` and, unless `product_version` is empty, a string table with
+// "CompanyName" and "ProductVersion" = `product_version` (ASCII).
+std::string MakeVersionedProgram(const std::string& product_version,
+                                 const std::array<uint16_t, 4>& fixed_version);
+
 struct ToolResult {
   int exit_code = -1;
   std::string out;
   std::string err;
 };
+
+// Runs `program` (a path or a name in PATH) with `arguments` and no input, capturing stdout and
+// stderr.
+ToolResult RunProgramForTest(const std::string& program, const std::vector<std::string>& arguments);
 
 // Runs the brindle-pack program with `arguments`, capturing stdout and stderr.
 ToolResult RunBrindlePack(const std::vector<std::string>& arguments);

@@ -328,6 +328,11 @@ check "registry UninstallString" grep -qixF "UninstallString=$folder\\unins000.e
 check "registry DisplayIcon" grep -qi '^DisplayIcon=.*Velto' "$work/values.txt"
 check "registry HelpLink" grep -q '^HelpLink=.' "$work/values.txt"
 check "registry Publisher" grep -q '^Publisher=.' "$work/values.txt"
+check "registry DisplayVersion (Velto.exe's version resource)" grep -qx 'DisplayVersion=1.2.0' "$work/values.txt"
+check "registry InstallLocation" grep -qixF "InstallLocation=$folder" "$work/values.txt"
+check "registry InstallDate" grep -qE '^InstallDate=[0-9]{8}$' "$work/values.txt"
+check "registry EstimatedSize, NoModify, NoRepair" \
+  [ "$(iconv -f UTF-16LE -t UTF-8 "$work/product.reg" | tr -d '\r' | grep -cE '^"(EstimatedSize|NoModify|NoRepair)"=dword:')" = 3 ]
 
 # ==== Uninstall: the uninstaller relaunches from the temporary folder; "取消" leaves ====
 echo "== uninstall, cancelled"
