@@ -21,6 +21,7 @@
 #include "setup/file_utils.h"
 #include "setup/paths.h"
 #include "setup/product.h"
+#include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "ui/controls/cx_edit.h"
