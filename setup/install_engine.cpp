@@ -30,8 +30,8 @@ namespace {
 constexpr unsigned kEntryNameBufferSize = 1024;
 // Decompressed data goes through one buffer of this size per file entry.
 constexpr unsigned kCopyBufferSize = 524288;
-// Time given to processes that were ended to release their files.
-constexpr DWORD kWaitAfterEndingMs = 1000;
+// Longest time given to ended processes to go away and release their files.
+constexpr DWORD kWaitAfterEndingMs = 5000;
 
 constexpr wchar_t kCopyingStep[] = L"正在复制文件: %ld%%";
 constexpr wchar_t kDesktopStep[] = L"正在创建桌面快捷方式: %ld%%";
@@ -207,8 +207,7 @@ class InstallRun {
     if (file) return file;
     if (IsProcessRunning(target)) {
       if (AskToEnd(target) == IDYES) {
-        TerminateProcessesByName(target);
-        Sleep(kWaitAfterEndingMs);
+        TerminateProcessesByPath(target, kWaitAfterEndingMs);
         file = OpenForWriting(target);
       }
       return file;

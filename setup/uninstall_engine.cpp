@@ -21,8 +21,8 @@
 
 namespace {
 
-// Time given to processes that were ended to release their files.
-constexpr DWORD kWaitAfterEndingMs = 1000;
+// Longest time given to ended processes to go away and release their files.
+constexpr DWORD kWaitAfterEndingMs = 5000;
 constexpr wchar_t kDeletingStep[] = L"正在删除快捷方式: %ld%%";
 constexpr long kDeletingStepPercent = 90;
 
@@ -70,15 +70,16 @@ class UninstallRun {
     }
   }
 
-  // Deletes each recorded file; one that cannot be deleted is retried once
-  // after every process of its name has been ended.
+  // Deletes each recorded file. One that is in use is deleted after the
+  // programs running from that very file have been ended, without asking; a
+  // file that is already gone is passed over.
   void DeleteFiles(const JsonValue& files) {
     for (size_t i = 0; i < files.size(); ++i) {
       std::wstring path = DecodePath(files[i]);
       if (path.empty() || DeleteFileW(path.c_str())) continue;
-      TerminateProcessesByName(path);
-      Sleep(kWaitAfterEndingMs);
-      DeleteFileW(path.c_str());
+      const DWORD error = GetLastError();
+      if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) continue;
+      if (TerminateProcessesByPath(path, kWaitAfterEndingMs) > 0) DeleteFileW(path.c_str());
     }
   }
 
