@@ -11,6 +11,7 @@
 
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/config_lists.h"
 #include "setup/file_utils.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
@@ -271,7 +272,8 @@ class InstallRun {
   // Calls `create(name, target)` for each entry of a shortcut list whose name
   // is not empty and whose target exists.
   template <typename Create>
-  void ForEachShortcut(const JsonValue& list, Create create) {
+  void ForEachShortcut(const JsonValue& value, Create create) {
+    const JsonValue& list = ConfigList(value);
     for (size_t i = 0; i < list.size(); ++i) {
       const JsonValue& entry = list[i];
       std::wstring name = Wide(entry["name"].toCString());
@@ -285,7 +287,8 @@ class InstallRun {
   }
 
   // The start-menu link points to the file of the desktop list's last entry.
-  void CreateStartMenuShortcut(const JsonValue& desktop) {
+  void CreateStartMenuShortcut(const JsonValue& desktop_value) {
+    const JsonValue& desktop = ConfigList(desktop_value);
     const std::wstring programs = GetStartMenuProgramsFolder();
     if (programs.empty()) return;
     std::wstring target = ReplaceSlashes(folder_ + L"\\");

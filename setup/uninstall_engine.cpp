@@ -4,10 +4,13 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/config_lists.h"
 #include "setup/file_utils.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
@@ -48,7 +51,7 @@ class UninstallRun {
     DeleteSettingsFile();
     ShellDeleteFile(folder_ + L"\\" + kUninstallerFileName);
     RemoveFolders(config_["folders"]);
-    if (PathIsDirectoryEmptyW(folder_.c_str())) ShellDeletePath(folder_);
+    RemoveDirectoryW(folder_.c_str());
     DeleteUninstallEntry();
     sink_.FinishWork();
     return true;
@@ -56,12 +59,12 @@ class UninstallRun {
 
  private:
   void DeleteShortcuts(const JsonValue& shortcuts) {
-    const JsonValue& desktop = shortcuts["desktop"];
+    const JsonValue& desktop = ConfigList(shortcuts["desktop"]);
     for (size_t i = 0; i < desktop.size(); ++i) {
       std::wstring name = Wide(desktop[i]["name"].toCString());
       if (!name.empty()) DeleteDesktopShortcut(name);
     }
-    const JsonValue& taskbar = shortcuts["taskbar"];
+    const JsonValue& taskbar = ConfigList(shortcuts["taskbar"]);
     for (size_t i = 0; i < taskbar.size(); ++i) {
       std::wstring name = Wide(taskbar[i]["name"].toCString());
       if (name.empty()) continue;
@@ -73,7 +76,8 @@ class UninstallRun {
   // Deletes each recorded file. One that is in use is deleted after the
   // programs running from that very file have been ended, without asking; a
   // file that is already gone is passed over.
-  void DeleteFiles(const JsonValue& files) {
+  void DeleteFiles(const JsonValue& value) {
+    const JsonValue& files = ConfigList(value);
     for (size_t i = 0; i < files.size(); ++i) {
       std::wstring path = DecodePath(files[i]);
       if (path.empty() || DeleteFileW(path.c_str())) continue;
@@ -96,12 +100,20 @@ class UninstallRun {
     DeleteFileW(settings.c_str());
   }
 
-  // Removes the recorded folders in order; only empty ones go.
-  void RemoveFolders(const JsonValue& folders) {
-    for (size_t i = 0; i < folders.size(); ++i) {
-      std::wstring path = DecodePath(folders[i]);
-      if (!path.empty()) RemoveDirectoryW(path.c_str());
+  // Removes the recorded folders, the deepest first, so that a folder whose
+  // subfolders go is empty at its turn; only empty ones go.
+  void RemoveFolders(const JsonValue& value) {
+    const JsonValue& list = ConfigList(value);
+    std::vector<std::wstring> folders;
+    for (size_t i = 0; i < list.size(); ++i) {
+      std::wstring path = DecodePath(list[i]);
+      if (!path.empty()) folders.push_back(path);
     }
+    // An inner folder's path is longer than that of any folder containing it.
+    std::stable_sort(
+        folders.begin(), folders.end(),
+        [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const std::wstring& folder : folders) RemoveDirectoryW(folder.c_str());
   }
 
   void DeleteUninstallEntry() {
