@@ -55,6 +55,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void SetStepText(const std::wstring& text) override;
   void SetProgressPosition(int percent) override;
   std::wstring InstallFolder() const override { return install_folder_; }
+  std::wstring CreatedFolderRoot() const override { return created_folder_root_; }
   bool DesktopOption() const override { return desktop_option_ != 0; }
   bool TaskbarOption() const override { return taskbar_option_ != 0; }
   bool StartMenuOption() const override { return start_menu_option_ != 0; }
@@ -64,10 +65,12 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void FinishWork() override;
 
   // Set by the main window: the run mode before the window is created, the
-  // folder and the options (0 or 1) when the work starts.
+  // folder (with the outermost folder its check created, or empty) and the
+  // options (0 or 1) when the work starts.
   int run_mode() const { return run_mode_; }
   void set_run_mode(int mode) { run_mode_ = mode; }
   void set_install_folder(const std::wstring& folder) { install_folder_ = folder; }
+  void set_created_folder_root(const std::wstring& root) { created_folder_root_ = root; }
   void set_desktop_option(int value) { desktop_option_ = value; }
   void set_taskbar_option(int value) { taskbar_option_ = value; }
   void set_start_menu_option(int value) { start_menu_option_ = value; }
@@ -96,6 +99,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   int taskbar_option_ = 1;
   int start_menu_option_ = 1;
   std::wstring install_folder_;
+  std::wstring created_folder_root_;
   std::wstring launch_path_;
   std::wstring package_path_;
   CHSuccessWnd success_window_;

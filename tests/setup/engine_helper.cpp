@@ -31,6 +31,7 @@ class PrintingSink final : public ProgressSink {
   void SetStepText(const std::wstring&) override { std::puts("step"); }
   void SetProgressPosition(int percent) override { std::printf("position %d\n", percent); }
   std::wstring InstallFolder() const override { return std::wstring(); }
+  std::wstring CreatedFolderRoot() const override { return std::wstring(); }
   bool DesktopOption() const override { return false; }
   bool TaskbarOption() const override { return false; }
   bool StartMenuOption() const override { return false; }
