@@ -11,7 +11,8 @@ inline constexpr wchar_t kMainWindowTitle[] = L"Brindle";
 inline constexpr wchar_t kPackageDamagedText[] = L"安装包校验失败, 操作终止.";
 // Error box (no caption) when the uninstall engine fails.
 inline constexpr wchar_t kUninstallFailedText[] = L"卸载出现错误, 操作中止.";
-// Warning box when the install folder neither exists nor can be created.
+// Warning box when the install folder neither exists nor can be created, or
+// when a file takes its place.
 inline constexpr wchar_t kFolderWarningText[] = L"输入路径有误, 无法安装在此路径下";
 inline constexpr wchar_t kFolderWarningCaption[] = L"提示";
 
