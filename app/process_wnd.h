@@ -46,8 +46,9 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
 
   // The work driver: runs the engine of the run mode. Returns only on
-  // success; a failed engine shows its error box owned by this window and
-  // ends the process with exit code 1.
+  // success; a failed engine shows its error box owned by this window (for
+  // an installation, the text of its cause) and ends the process with exit
+  // code 1.
   void StartWork();
 
   // ProgressSink, for the engines.
