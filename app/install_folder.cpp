@@ -6,6 +6,8 @@
 #include <shlwapi.h>
 // clang-format on
 
+#include <vector>
+
 #include "setup/file_utils.h"
 #include "setup/product.h"
 
@@ -15,6 +17,19 @@ namespace {
 constexpr size_t kDriveRootLength = 3;
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// `path` and those of its parents that do not exist, innermost first; empty
+// when something exists at `path`.
+std::vector<std::wstring> MissingFolders(const std::wstring& path) {
+  std::vector<std::wstring> missing;
+  std::wstring folder = path;
+  while (!folder.empty() && !::PathFileExistsW(folder.c_str())) {
+    missing.push_back(folder);
+    const size_t slash = folder.find_last_of(L'\\');
+    folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
+  }
+  return missing;
+}
 
 }  // namespace
 
@@ -33,8 +48,20 @@ bool IsFullPath(const std::wstring& path) {
   return path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
 }
 
-bool PrepareInstallFolder(const std::wstring& folder) {
-  if (!IsFullPath(folder)) return false;
-  if (!::PathFileExistsW(folder.c_str())) EnsureDirectory(folder);
-  return ::PathFileExistsW(folder.c_str()) != FALSE;
+bool PrepareInstallFolder(const std::wstring& typed, PreparedFolder& folder) {
+  std::wstring path = typed;
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  if (!IsFullPath(path)) return false;
+  const std::vector<std::wstring> missing = MissingFolders(path);
+  if (!missing.empty()) EnsureDirectory(path);
+  if (!::PathIsDirectoryW(path.c_str())) {
+    // Only folders this check made and that are still empty go.
+    for (const std::wstring& made : missing) ::RemoveDirectoryW(made.c_str());
+    return false;
+  }
+  folder.path = path;
+  folder.created_root = missing.empty() ? std::wstring() : missing.back();
+  return true;
 }

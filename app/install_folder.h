@@ -20,9 +20,21 @@ std::wstring ChosenInstallFolder(const std::wstring& chosen);
 // remove files by that same relative path.
 bool IsFullPath(const std::wstring& path);
 
-// Makes sure that something exists at `folder`, exactly as typed: when
-// nothing does, creates the folder with every missing parent. True when it
-// exists afterwards (an existing file counts) and is a full path.
-bool PrepareInstallFolder(const std::wstring& folder);
+// The install folder as the folder check hands it on.
+struct PreparedFolder {
+  // The typed folder with every "/" turned into "\".
+  std::wstring path;
+  // The outermost folder that the check created: `path` itself or one of its
+  // parents; empty when `path` existed before.
+  std::wstring created_root;
+};
+
+// The folder check of the install button. Takes the folder exactly as typed,
+// except that every "/" becomes "\"; it must be a full path. When nothing
+// exists there, creates the folder with every missing parent. True, with
+// `folder` filled in, when a folder exists at the path afterwards; false when
+// the path is not a full path, cannot be created, or is taken by a file (the
+// folders it made on the way are removed again).
+bool PrepareInstallFolder(const std::wstring& typed, PreparedFolder& folder);
 
 #endif  // BRINDLE_APP_INSTALL_FOLDER_H_

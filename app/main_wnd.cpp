@@ -21,6 +21,7 @@
 #include "setup/file_utils.h"
 #include "setup/paths.h"
 #include "setup/product.h"
+#include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "ui/controls/cx_edit.h"
@@ -224,11 +225,13 @@ LRESULT CHMainWnd::HandleDestroy(WPARAM wparam, LPARAM lparam) {
 std::wstring CHMainWnd::FolderText() const { return folder_box_->text(); }
 
 void CHMainWnd::CheckFolderAndStart() {
-  const std::wstring folder = FolderText();
-  if (!PrepareInstallFolder(folder)) {
+  PreparedFolder folder;
+  if (!PrepareInstallFolder(FolderText(), folder)) {
     ::MessageBoxW(hwnd(), kFolderWarningText, kFolderWarningCaption, MB_ICONWARNING);
     return;
   }
+  progress_window_.set_install_folder(folder.path);
+  progress_window_.set_created_folder_root(folder.created_root);
   StartWork();
 }
 
@@ -236,7 +239,6 @@ void CHMainWnd::StartWork() {
   FadeOut(this);
   ShowTopmost(progress_window_.hwnd());
   if (run_mode_ != kRunModeUninstall) {
-    progress_window_.set_install_folder(FolderText());
     progress_window_.set_desktop_option(desktop_box_->checked() ? 1 : 0);
     progress_window_.set_taskbar_option(taskbar_box_->checked() ? 1 : 0);
     progress_window_.set_start_menu_option(start_menu_box_->checked() ? 1 : 0);

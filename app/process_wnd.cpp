@@ -4,6 +4,7 @@
 #include "app/command_ids.h"
 #include "app/exit_code.h"
 #include "app/fade_out.h"
+#include "app/install_failure_text.h"
 #include "app/process_end.h"
 #include "app/texts.h"
 #include "setup/install_engine.h"
@@ -88,8 +89,9 @@ bool CHProcessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
 
 void CHProcessWnd::StartWork() {
   if (run_mode_) {
-    if (RunInstallFromPackage(package_path_, *this)) return;
-    ::MessageBoxW(hwnd(), kPackageDamagedText, nullptr, MB_ICONERROR);
+    const InstallResult result = RunInstallFromPackage(package_path_, *this);
+    if (result) return;
+    ::MessageBoxW(hwnd(), InstallFailureText(result).c_str(), nullptr, MB_ICONERROR);
   } else {
     if (RunUninstallFromPackage(package_path_, *this)) return;
     ::MessageBoxW(hwnd(), kUninstallFailedText, nullptr, MB_ICONERROR);

@@ -46,8 +46,9 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
 
   // The work driver: runs the engine of the run mode. Returns only on
-  // success; a failed engine shows its error box owned by this window and
-  // ends the process with exit code 1.
+  // success; a failed engine shows its error box owned by this window (for
+  // an installation, the text of its cause) and ends the process with exit
+  // code 1.
   void StartWork();
 
   // ProgressSink, for the engines.
@@ -55,6 +56,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void SetStepText(const std::wstring& text) override;
   void SetProgressPosition(int percent) override;
   std::wstring InstallFolder() const override { return install_folder_; }
+  std::wstring CreatedFolderRoot() const override { return created_folder_root_; }
   bool DesktopOption() const override { return desktop_option_ != 0; }
   bool TaskbarOption() const override { return taskbar_option_ != 0; }
   bool StartMenuOption() const override { return start_menu_option_ != 0; }
@@ -64,10 +66,12 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void FinishWork() override;
 
   // Set by the main window: the run mode before the window is created, the
-  // folder and the options (0 or 1) when the work starts.
+  // folder (with the outermost folder its check created, or empty) and the
+  // options (0 or 1) when the work starts.
   int run_mode() const { return run_mode_; }
   void set_run_mode(int mode) { run_mode_ = mode; }
   void set_install_folder(const std::wstring& folder) { install_folder_ = folder; }
+  void set_created_folder_root(const std::wstring& root) { created_folder_root_ = root; }
   void set_desktop_option(int value) { desktop_option_ = value; }
   void set_taskbar_option(int value) { taskbar_option_ = value; }
   void set_start_menu_option(int value) { start_menu_option_ = value; }
@@ -96,6 +100,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   int taskbar_option_ = 1;
   int start_menu_option_ = 1;
   std::wstring install_folder_;
+  std::wstring created_folder_root_;
   std::wstring launch_path_;
   std::wstring package_path_;
   CHSuccessWnd success_window_;

@@ -7,11 +7,21 @@
 inline constexpr wchar_t kMainWindowTitle[] = L"Brindle";
 
 // Error box (no caption) when the running file carries no valid package
-// config, and when the install engine fails.
+// config, and when the install engine fails because the package cannot be
+// read or fails its checks.
 inline constexpr wchar_t kPackageDamagedText[] = L"安装包校验失败, 操作终止.";
+// Error boxes (no caption) when the install engine fails for another reason
+// than the package; "%s" stands for the full path concerned.
+inline constexpr wchar_t kDiskFullText[] = L"磁盘空间不足, 无法写入“%s”, 操作终止.";
+inline constexpr wchar_t kCannotWriteText[] = L"无法写入“%s”, 操作终止.";
+inline constexpr wchar_t kFileInUseText[] = L"文件“%s”正被其他程序使用, 无法替换, 操作终止.";
+inline constexpr wchar_t kFolderInTheWayText[] = L"“%s”是一个文件夹, 无法写入同名文件, 操作终止.";
+inline constexpr wchar_t kFileInTheWayText[] = L"“%s”是一个文件, 无法创建同名文件夹, 操作终止.";
+inline constexpr wchar_t kProgramNotClosedText[] = L"您选择不结束正在运行的程序“%s”, 操作终止.";
 // Error box (no caption) when the uninstall engine fails.
 inline constexpr wchar_t kUninstallFailedText[] = L"卸载出现错误, 操作中止.";
-// Warning box when the install folder neither exists nor can be created.
+// Warning box when the install folder neither exists nor can be created, or
+// when a file takes its place.
 inline constexpr wchar_t kFolderWarningText[] = L"输入路径有误, 无法安装在此路径下";
 inline constexpr wchar_t kFolderWarningCaption[] = L"提示";
 

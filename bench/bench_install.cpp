@@ -81,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
   LARGE_INTEGER start;
   LARGE_INTEGER end;
   QueryPerformanceCounter(&start);
-  const bool installed = RunInstallFromPackage(package, sink);
+  const bool installed = static_cast<bool>(RunInstallFromPackage(package, sink));
   QueryPerformanceCounter(&end);
   const PROCESS_MEMORY_COUNTERS after = MemoryCounters();
 

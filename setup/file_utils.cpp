@@ -91,7 +91,10 @@ bool ShellRename(const std::wstring& destination, const std::wstring& source) {
 }
 
 bool ShellDeleteFile(const std::wstring& path) {
-  if (!PathFileExistsW(path.c_str())) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
   return RunShellOperation(FO_DELETE, path, nullptr);
 }
 

@@ -37,7 +37,7 @@ bool ShellCopy(const std::wstring& destination, const std::wstring& source);
 bool ShellRename(const std::wstring& destination, const std::wstring& source);
 
 // Deletes the file at `path`. False, without asking the shell, if nothing
-// exists at `path`.
+// exists at `path` or a folder does: a folder is never removed this way.
 bool ShellDeleteFile(const std::wstring& path);
 
 // Deletes the file or folder `path` with everything below it. Refuses, with

@@ -11,7 +11,9 @@
 
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/config_lists.h"
 #include "setup/file_utils.h"
+#include "setup/install_journal.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
 #include "setup/paths.h"
@@ -30,8 +32,8 @@ namespace {
 constexpr unsigned kEntryNameBufferSize = 1024;
 // Decompressed data goes through one buffer of this size per file entry.
 constexpr unsigned kCopyBufferSize = 524288;
-// Time given to processes that were ended to release their files.
-constexpr DWORD kWaitAfterEndingMs = 1000;
+// Longest time given to ended processes to go away and release their files.
+constexpr DWORD kWaitAfterEndingMs = 5000;
 
 constexpr wchar_t kCopyingStep[] = L"正在复制文件: %ld%%";
 constexpr wchar_t kDesktopStep[] = L"正在创建桌面快捷方式: %ld%%";
@@ -70,15 +72,50 @@ std::wstring TrimWhiteSpace(const std::wstring& text) {
   return text.substr(begin, end - begin);
 }
 
-// Opens `path` for binary writing, creating or truncating it.
-UniqueHandle OpenForWriting(const std::wstring& path) {
-  return UniqueHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+InstallResult Failure(InstallError error, const std::wstring& path = std::wstring()) {
+  return {error, path};
 }
 
-bool WriteAll(HANDLE file, const char* data, DWORD size) {
-  DWORD written = 0;
-  return WriteFile(file, data, size, &written, nullptr) && written == size;
+// The failure of creating, writing or moving `path` with the Win32 `error`.
+InstallResult WriteFailure(DWORD error, const std::wstring& path) {
+  switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return Failure(InstallError::kDiskFull, path);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return Failure(InstallError::kFileInUse, path);
+    default:
+      return Failure(InstallError::kCannotWrite, path);
+  }
+}
+
+// True when the existing file `path` cannot be opened for writing because
+// another program holds it (a running program's own file, for one). Opening
+// changes nothing: the file is neither created nor truncated.
+bool IsHeldForWriting(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+// Writes all `size` bytes of `data` to `file`; ERROR_SUCCESS or the error of
+// the write that failed (a short write is retried, so that a full disk is
+// reported as such).
+DWORD WriteAll(HANDLE file, const char* data, DWORD size) {
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    data += written;
+    size -= written;
+  }
+  return ERROR_SUCCESS;
 }
 
 void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
@@ -92,21 +129,34 @@ class InstallRun {
   InstallRun(const std::wstring& package_path, ProgressSink& sink)
       : package_path_(package_path), sink_(sink), folder_(sink.InstallFolder()) {}
 
-  bool Run() {
-    if (!ReadPackage()) return false;
-    Report(10, kCopyingStep);
-    if (!Extract()) return false;
+  InstallResult Run() {
+    journal_.AddCreatedFolders(folder_, sink_.CreatedFolderRoot());
+    InstallResult result = WriteFiles();
+    if (!result) {
+      journal_.RollBack();
+      return result;
+    }
+    // Nothing below can fail the installation any more.
+    journal_.Commit();
     sink_.SetProgressPosition(70);
     CreateShortcuts();
-    WriteUninstaller();
     sink_.SetLaunchPath(folder_ + L"\\" + Wide(setup_config_["lastrun"].toCString()));
     Register();
     SendMessageTimeoutW(sink_.WindowHandle(), kInstallFinishedMessage, 0, 0, SMTO_BLOCK, 0,
                         nullptr);
-    return true;
+    return result;
   }
 
  private:
+  // Everything that can fail: the payload's files and the uninstaller copy.
+  InstallResult WriteFiles() {
+    if (!ReadPackage()) return Failure(InstallError::kPackageDamaged);
+    Report(10, kCopyingStep);
+    InstallResult result = Extract();
+    if (result) result = WriteUninstaller();
+    return result;
+  }
+
   // A. The package config and where the payload archive lies in the package.
   bool ReadPackage() {
     return LoadPackageConfig(package_path_, setup_config_, &location_) &&
@@ -114,42 +164,38 @@ class InstallRun {
                                 archive_);
   }
 
-  // C. Extracts every entry; on failure rolls back what it recorded.
-  bool Extract() {
-    bool success = false;
-    {
-      UnzipArchive zip = OpenArchiveInFile(package_path_, archive_.offset, archive_.length);
-      if (!zip) return false;
-      success = ExtractEntries(zip.get());
-    }
-    CompleteReplacements();
-    if (!success) RollBack();
-    return success;
+  // C. Extracts every entry.
+  InstallResult Extract() {
+    UnzipArchive zip = OpenArchiveInFile(package_path_, archive_.offset, archive_.length);
+    if (!zip) return Failure(InstallError::kPackageDamaged);
+    return ExtractEntries(zip.get());
   }
 
-  bool ExtractEntries(unzFile zip) {
+  InstallResult ExtractEntries(unzFile zip) {
     unz_global_info64 global = {};
-    if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return false;
-    if (global.number_entry == 0) return true;
+    if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return Failure(InstallError::kPackageDamaged);
+    if (global.number_entry == 0) return InstallResult();
     int status = unzGoToFirstFile(zip);
     while (status == UNZ_OK) {
-      if (!ExtractEntry(zip)) return false;
+      InstallResult result = ExtractEntry(zip);
+      if (!result) return result;
       status = unzGoToNextFile(zip);
     }
     // Anything but the end of the list means entries that were never reached.
-    return status == UNZ_END_OF_LIST_OF_FILE;
+    if (status != UNZ_END_OF_LIST_OF_FILE) return Failure(InstallError::kPackageDamaged);
+    return InstallResult();
   }
 
-  bool ExtractEntry(unzFile zip) {
+  InstallResult ExtractEntry(unzFile zip) {
     char name_buffer[kEntryNameBufferSize] = {};
     unz_file_info64 info = {};
     if (unzGetCurrentFileInfo64(zip, &info, name_buffer, kEntryNameBufferSize, nullptr, 0, nullptr,
                                 0) != UNZ_OK ||
         info.size_filename >= kEntryNameBufferSize) {
-      return false;
+      return Failure(InstallError::kPackageDamaged);
     }
     std::wstring name = TrimWhiteSpace(ToWide(pool_, name_buffer, CP_UTF8));
-    if (!IsSafeEntryName(name)) return false;
+    if (!IsSafeEntryName(name)) return Failure(InstallError::kPackageDamaged);
     if (name.back() == L'/') {
       name.pop_back();
       return ExtractFolder(name);
@@ -157,71 +203,96 @@ class InstallRun {
     return ExtractFile(zip, name, info.uncompressed_size);
   }
 
-  bool ExtractFolder(const std::wstring& name) {
+  InstallResult ExtractFolder(const std::wstring& name) {
     std::wstring folder = folder_ + L"\\" + ReplaceSlashes(name);
-    if (!EnsureDirectory(folder)) return false;
-    folders_.push_back(folder);
-    return true;
+    InstallResult result = CreateFolders(folder);
+    if (result) folders_.push_back(folder);
+    return result;
   }
 
-  bool ExtractFile(unzFile zip, const std::wstring& name, uint64_t size) {
+  InstallResult ExtractFile(unzFile zip, const std::wstring& name, uint64_t size) {
     std::wstring target = folder_ + L"\\" + ReplaceSlashes(name);
     std::wstring parent = target;
     PathRemoveFileSpecW(&parent[0]);
     parent.resize(wcslen(parent.c_str()));
     if (parent.size() != target.size()) {
-      if (!EnsureDirectory(parent)) return false;
+      InstallResult result = CreateFolders(parent);
+      if (!result) return result;
       folders_.push_back(parent);
     }
-    if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
-    UniqueHandle file = OpenTarget(target);
-    if (!file) {
+    if (unzOpenCurrentFile(zip) != UNZ_OK) return Failure(InstallError::kPackageDamaged);
+    UniqueHandle file;
+    InstallResult result = OpenTarget(target, file);
+    if (!result) {
       unzCloseCurrentFile(zip);
-      return false;
+      return result;
     }
-    // Recorded as soon as it exists, so that a failure below removes it again.
     files_.push_back(target);
-    bool copied = CopyEntryData(zip, file.get(), size);
-    bool closed = CloseHandle(file.release()) != 0;
-    bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
-    return copied && closed && intact;
+    result = CopyEntryData(zip, file.get(), size, target);
+    const bool closed = CloseHandle(file.release()) != 0;
+    const DWORD close_error = closed ? ERROR_SUCCESS : GetLastError();
+    // The CRC of the whole entry is checked here.
+    const bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
+    if (!result) return result;
+    if (!closed) return WriteFailure(close_error, target);
+    if (!intact) return Failure(InstallError::kPackageDamaged);
+    return result;
   }
 
-  // Copies the current entry's decompressed data to `file`. False on a data
-  // error, a short write, or when the data is not the size the entry states.
-  static bool CopyEntryData(unzFile zip, HANDLE file, uint64_t size) {
+  // Copies the current entry's decompressed data to `file`, the new `target`.
+  // A data error, or data that is not the size the entry states, means a
+  // damaged package.
+  static InstallResult CopyEntryData(unzFile zip, HANDLE file, uint64_t size,
+                                     const std::wstring& target) {
     std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
     uint64_t total = 0;
     int read;
     while ((read = unzReadCurrentFile(zip, buffer.get(), kCopyBufferSize)) > 0) {
-      if (!WriteAll(file, buffer.get(), static_cast<DWORD>(read))) return false;
+      const DWORD error = WriteAll(file, buffer.get(), static_cast<DWORD>(read));
+      if (error != ERROR_SUCCESS) return WriteFailure(error, target);
       total += static_cast<unsigned>(read);
     }
-    return read == 0 && total == size;
+    if (read != 0 || total != size) return Failure(InstallError::kPackageDamaged);
+    return InstallResult();
   }
 
-  // Opens `target` for writing; when it is in use, ends the program that holds
-  // it (after asking) or writes to target + ".new" instead.
-  UniqueHandle OpenTarget(const std::wstring& target) {
-    UniqueHandle file = OpenForWriting(target);
-    if (file) return file;
-    if (IsProcessRunning(target)) {
-      if (AskToEnd(target) == IDYES) {
-        TerminateProcessesByName(target);
-        Sleep(kWaitAfterEndingMs);
-        file = OpenForWriting(target);
-      }
-      return file;
+  // Creates `folder` with its missing parents, recording them for a rollback.
+  InstallResult CreateFolders(const std::wstring& folder) {
+    std::wstring failed;
+    const DWORD error = journal_.CreateFolders(folder, failed);
+    if (error == ERROR_SUCCESS) return InstallResult();
+    if (error == ERROR_FILE_EXISTS) return Failure(InstallError::kFileInTheWay, failed);
+    return WriteFailure(error, failed);
+  }
+
+  // Creates `target` anew for writing, after FreeTarget.
+  InstallResult OpenTarget(const std::wstring& target, UniqueHandle& file) {
+    InstallResult result = FreeTarget(target);
+    if (!result) return result;
+    file.reset(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return WriteFailure(GetLastError(), target);
+    journal_.AddWrittenFile(target);
+    return result;
+  }
+
+  // Makes the place of the file `target` free for new content. An existing
+  // file is moved aside, to be deleted when the installation has succeeded
+  // or put back when it fails; when the program running from `target` holds
+  // it, the user is first asked to let the setup end that program. A folder
+  // in the way fails the installation: it is never moved or deleted.
+  InstallResult FreeTarget(const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return InstallResult();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      return Failure(InstallError::kFolderInTheWay, target);
     }
-    const std::wstring old_file = target + L".old";
-    if (!ShellRename(old_file, target)) return file;
-    file = OpenForWriting(target + L".new");
-    if (file) {
-      pending_.push_back(target);
-    } else {
-      ShellRename(target, old_file);
+    if (IsHeldForWriting(target) && IsProcessRunning(target)) {
+      if (AskToEnd(target) != IDYES) return Failure(InstallError::kProgramNotClosed, target);
+      TerminateProcessesByPath(target, kWaitAfterEndingMs);
     }
-    return file;
+    const DWORD error = journal_.MoveAside(target);
+    return error == ERROR_SUCCESS ? InstallResult() : WriteFailure(error, target);
   }
 
   int AskToEnd(const std::wstring& target) {
@@ -230,17 +301,26 @@ class InstallRun {
                        MB_YESNO | MB_ICONQUESTION);
   }
 
-  void CompleteReplacements() {
-    for (const std::wstring& target : pending_) {
-      ShellDeleteFile(target + L".old");
-      ShellRename(target, target + L".new");
+  // E. The uninstaller copy with the record of this run; it replaces an
+  // older copy as the payload's files replace theirs.
+  InstallResult WriteUninstaller() {
+    JsonValue config(JsonKind::Object);
+    if (!files_.empty()) config["files"] = EncodedPaths(files_);
+    if (!folders_.empty()) config["folders"] = EncodedPaths(folders_);
+    config["mode"] = 0;
+    config["setup"]["shortcut"] = setup_config_["shortcut"];
+    config["setup"]["root"] = JsonValue(EncodePath(folder_));
+    const std::wstring target = UninstallerPath();
+    InstallResult result = FreeTarget(target);
+    if (!result) return result;
+    // Recorded first, so that a partly written copy goes with a rollback.
+    journal_.AddWrittenFile(target);
+    DWORD error = ERROR_SUCCESS;
+    if (WriteUninstallerCopyFile(package_path_, location_.package_offset, config, target, &error)) {
+      return result;
     }
-  }
-
-  // Removes the recorded files, then the recorded folders that became empty.
-  void RollBack() {
-    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
-    for (const std::wstring& folder : folders_) RemoveDirectoryW(folder.c_str());
+    if (error == ERROR_SUCCESS) return Failure(InstallError::kPackageDamaged);
+    return WriteFailure(error, target);
   }
 
   // D. Desktop, Quick Launch (with taskbar pin) and start-menu shortcuts.
@@ -272,7 +352,8 @@ class InstallRun {
   // Calls `create(name, target)` for each entry of a shortcut list whose name
   // is not empty and whose target exists.
   template <typename Create>
-  void ForEachShortcut(const JsonValue& list, Create create) {
+  void ForEachShortcut(const JsonValue& value, Create create) {
+    const JsonValue& list = ConfigList(value);
     for (size_t i = 0; i < list.size(); ++i) {
       const JsonValue& entry = list[i];
       std::wstring name = Wide(entry["name"].toCString());
@@ -286,7 +367,8 @@ class InstallRun {
   }
 
   // The start-menu link points to the file of the desktop list's last entry.
-  void CreateStartMenuShortcut(const JsonValue& desktop) {
+  void CreateStartMenuShortcut(const JsonValue& desktop_value) {
+    const JsonValue& desktop = ConfigList(desktop_value);
     const std::wstring programs = GetStartMenuProgramsFolder();
     if (programs.empty()) return;
     std::wstring target = ReplaceSlashes(folder_ + L"\\");
@@ -295,17 +377,6 @@ class InstallRun {
     EnsureDirectory(product_folder);
     ScopedComInit com;
     CreateDescribedShortcut(target, kProductName, product_folder + L"\\" + kProductName + L".lnk");
-  }
-
-  // E. The uninstaller copy with the record of this run.
-  void WriteUninstaller() {
-    JsonValue config(JsonKind::Object);
-    if (!files_.empty()) config["files"] = EncodedPaths(files_);
-    if (!folders_.empty()) config["folders"] = EncodedPaths(folders_);
-    config["mode"] = 0;
-    config["setup"]["shortcut"] = setup_config_["shortcut"];
-    config["setup"]["root"] = JsonValue(EncodePath(folder_));
-    WriteUninstallerCopyFile(package_path_, location_.package_offset, config, UninstallerPath());
   }
 
   JsonValue EncodedPaths(const std::vector<std::wstring>& paths) {
@@ -365,13 +436,15 @@ class InstallRun {
   ArchiveRange archive_;
   std::vector<std::wstring> files_;    // targets written, in archive order
   std::vector<std::wstring> folders_;  // folders made or used, in archive order
-  std::vector<std::wstring> pending_;  // targets whose content went to ".new"
+  InstallJournal journal_;
 };
 
 }  // namespace
 
-bool RunInstall(ProgressSink& sink) { return RunInstallFromPackage(GetModulePath(), sink); }
+InstallResult RunInstall(ProgressSink& sink) {
+  return RunInstallFromPackage(GetModulePath(), sink);
+}
 
-bool RunInstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
+InstallResult RunInstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
   return InstallRun(package_path, sink).Run();
 }

@@ -1,20 +1,46 @@
 // The installation: extracts the payload archive of the running setup package
-// into the install folder, creates the chosen shortcuts, writes the
-// uninstaller copy with a record of what it put on disk, registers the product
-// under the system's Uninstall key and sends kInstallFinishedMessage to the
+// into the install folder, writes the uninstaller copy with a record of what
+// it put on disk, creates the chosen shortcuts, registers the product under
+// the system's Uninstall key and sends kInstallFinishedMessage to the
 // progress window.
+//
+// Until the uninstaller copy is written the run can be undone completely:
+// every file it replaces is first moved aside beside its target
+// (setup/install_journal.h). A failed run deletes what it wrote, puts every
+// replaced file back, removes the folders it made as far as they are empty
+// and leaves no shortcut, uninstaller copy or registration behind; an install
+// that was there before is left as it was.
 #pragma once
 
 #include <string>
 
 #include "setup/progress_sink.h"
 
+// Why an installation failed.
+enum class InstallError {
+  kNone,
+  kPackageDamaged,    // the package cannot be read or fails its checks
+  kDiskFull,          // the disk ran out of space while writing `path`
+  kCannotWrite,       // `path` cannot be created, written or moved aside
+  kFileInUse,         // another program holds `path` so that it cannot be replaced
+  kFolderInTheWay,    // a folder occupies `path`, where a file goes
+  kFileInTheWay,      // a file occupies `path`, where a folder goes
+  kProgramNotClosed,  // the user chose not to end the program running from `path`
+};
+
+// The outcome of one run: kNone on success; otherwise the cause and the full
+// path of the file or folder concerned (empty for kPackageDamaged).
+struct InstallResult {
+  InstallError error = InstallError::kNone;
+  std::wstring path;
+
+  explicit operator bool() const { return error == InstallError::kNone; }
+};
+
 // Installs from the running executable (GetModulePath). Runs to the end on the
-// calling (user-interface) thread, which must own the sink's window. True on
-// success. On false no shortcut, uninstaller copy or registration was made and
-// the extracted files and the folders that became empty were removed again.
-bool RunInstall(ProgressSink& sink);
+// calling (user-interface) thread, which must own the sink's window.
+InstallResult RunInstall(ProgressSink& sink);
 
 // RunInstall with the setup package read from `package_path` instead of the
 // running executable.
-bool RunInstallFromPackage(const std::wstring& package_path, ProgressSink& sink);
+InstallResult RunInstallFromPackage(const std::wstring& package_path, ProgressSink& sink);

@@ -42,7 +42,9 @@ bool FileByteSource::ReadAt(uint64_t offset, void* buffer, size_t size) {
 
 FileByteSink::FileByteSink(const std::wstring& path)
     : file_(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  if (!file_) error_ = GetLastError();
+}
 
 bool FileByteSink::Write(const void* data, size_t size) {
   if (!file_) return false;
@@ -50,7 +52,14 @@ bool FileByteSink::Write(const void* data, size_t size) {
   while (size > 0) {
     const DWORD request = static_cast<DWORD>(std::min(size, kMaxIoSize));
     DWORD done = 0;
-    if (!WriteFile(file_.get(), in, request, &done, nullptr) || done == 0) return false;
+    if (!WriteFile(file_.get(), in, request, &done, nullptr)) {
+      if (error_ == ERROR_SUCCESS) error_ = GetLastError();
+      return false;
+    }
+    if (done == 0) {
+      if (error_ == ERROR_SUCCESS) error_ = ERROR_WRITE_FAULT;
+      return false;
+    }
     in += done;
     size -= done;
   }
@@ -59,7 +68,10 @@ bool FileByteSink::Write(const void* data, size_t size) {
 
 bool FileByteSink::Close() {
   HANDLE file = file_.release();
-  return file && file != INVALID_HANDLE_VALUE && CloseHandle(file);
+  if (!file || file == INVALID_HANDLE_VALUE) return false;
+  if (CloseHandle(file)) return true;
+  if (error_ == ERROR_SUCCESS) error_ = GetLastError();
+  return false;
 }
 
 bool LocatePackage(const std::wstring& path, PackageLocation& location) {
@@ -114,13 +126,20 @@ bool BuildUninstallerCopy(const std::wstring& setup_path, uint32_t package_offse
 }
 
 bool WriteUninstallerCopyFile(const std::wstring& setup_path, uint32_t package_offset,
-                              const JsonValue& config, const std::wstring& copy_path) {
+                              const JsonValue& config, const std::wstring& copy_path,
+                              DWORD* write_error) {
+  if (write_error) *write_error = ERROR_SUCCESS;
   FileByteSource file(setup_path);
   if (!file.IsOpen()) return false;
   FileByteSink sink(copy_path);
-  if (!sink.IsOpen()) return false;
+  if (!sink.IsOpen()) {
+    if (write_error) *write_error = sink.error();
+    return false;
+  }
   const bool written = WriteUninstallerCopy(file, package_offset, config, sink);
-  if (sink.Close() && written) return true;
+  const bool closed = sink.Close();
+  if (write_error) *write_error = sink.error();
+  if (written && closed) return true;
   DeleteFileW(copy_path.c_str());
   return false;
 }

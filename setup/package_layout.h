@@ -40,9 +40,12 @@ class FileByteSink final : public ByteSink {
   bool Write(const void* data, size_t size) override;
   // Closes the file; false when it was not open or closing failed.
   bool Close();
+  // The Win32 error of the first failed create, write or close; ERROR_SUCCESS when none failed.
+  DWORD error() const { return error_; }
 
  private:
   UniqueHandle file_;
+  DWORD error_ = ERROR_SUCCESS;
 };
 
 // Steps 1 to 3 of reading: the package offset P and the file size of the executable at `path`.
@@ -68,8 +71,11 @@ bool BuildUninstallerCopy(const std::wstring& setup_path, uint32_t package_offse
 
 // Writes the uninstaller copy of the setup package at `setup_path` to `copy_path`, copying the
 // program image in chunks. False when the setup package cannot be read or the copy not be
-// written completely; a partial copy is then deleted.
+// written completely; a partial copy is then deleted. `write_error`, when given, receives the
+// Win32 error of creating or writing the copy (ERROR_DISK_FULL, for one), or ERROR_SUCCESS when
+// the copy was written or only the setup package failed.
 bool WriteUninstallerCopyFile(const std::wstring& setup_path, uint32_t package_offset,
-                              const JsonValue& config, const std::wstring& copy_path);
+                              const JsonValue& config, const std::wstring& copy_path,
+                              DWORD* write_error = nullptr);
 
 #endif  // BRINDLE_SETUP_PACKAGE_LAYOUT_H_

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <new>
+#include <string_view>
 
+#include "setup/device_names.h"
 #include "setup/win_handles.h"
 
 namespace {
@@ -186,8 +189,18 @@ int ZCALLBACK CloseRange(voidpf, voidpf handle) {
 
 int ZCALLBACK RangeError(voidpf, voidpf handle) { return StreamOf(handle)->failed ? 1 : 0; }
 
-bool IsDotsAndBlanks(const std::wstring& component) {
-  return !component.empty() && component.find_first_not_of(L". ") == std::wstring::npos;
+// A component between separators that Windows would not take as written: one
+// ending with a dot or a blank (it strips them, and resolves ".." and its
+// like to a parent), one holding a wildcard, a quote, a pipe or a control
+// character (the shell would expand or refuse them), or a device name. An
+// empty component (a doubled or final separator) is harmless.
+bool IsUnsafeComponent(std::wstring_view component) {
+  if (component.empty()) return false;
+  if (component.back() == L'.' || component.back() == L' ') return true;
+  for (wchar_t c : component) {
+    if (c < 0x20 || c == 0x7F || wcschr(L"*?\"<>|", c)) return true;
+  }
+  return IsReservedDeviceName(component);
 }
 
 }  // namespace
@@ -199,7 +212,7 @@ bool IsSafeEntryName(const std::wstring& name) {
   while (begin <= name.size()) {
     size_t end = name.find_first_of(L"/\\", begin);
     if (end == std::wstring::npos) end = name.size();
-    if (IsDotsAndBlanks(name.substr(begin, end - begin))) return false;
+    if (IsUnsafeComponent(std::wstring_view(name).substr(begin, end - begin))) return false;
     begin = end + 1;
   }
   return true;

@@ -41,10 +41,12 @@ class UnzipArchive {
 };
 
 // True when the entry name `name` (UTF-16, trimmed of white space; a trailing
-// "/" marks a folder) stays inside the folder it is extracted to: not empty,
-// not starting with "/" or "\", no ":" (drive letters, stream names), and no
-// component between separators ("/" or "\") made only of dots and blanks,
-// such as "..", which the platform would resolve to a parent.
+// "/" marks a folder) names a place inside the folder it is extracted to, as
+// written: not empty, not starting with "/" or "\", no ":" (drive letters,
+// stream names), and no component between separators ("/" or "\") that ends
+// with a dot or a blank (such as "..", which the platform would resolve to a
+// parent), holds one of * ? " < > | or a control character, or is a device
+// name such as "NUL" or "com1.txt" (setup/device_names.h).
 bool IsSafeEntryName(const std::wstring& name);
 
 // Opens the ZIP archive that occupies the `length` bytes at byte `offset` of

@@ -1,57 +1,71 @@
 #include "setup/processes.h"
 
-#include <shlwapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
+#include <vector>
+
+#include "setup/same_path.h"
 #include "setup/win_handles.h"
 
 namespace {
 
-// Access mask for ending a process: PROCESS_ALL_ACCESS as Windows XP defines
-// it, which later systems accept as well.
-constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
+// Longest image path the system reports, in characters.
+constexpr DWORD kImagePathChars = 32768;
 
-// Calls `visit(entry)` for each process of a fresh snapshot until it returns
-// false. False when no snapshot could be taken.
+// The full path of the executable that `process` runs; empty when it cannot be
+// read.
+std::wstring ImagePath(HANDLE process) {
+  std::wstring buffer(kImagePathChars, L'\0');
+  DWORD size = kImagePathChars;
+  if (!QueryFullProcessImageNameW(process, 0, &buffer[0], &size)) return std::wstring();
+  buffer.resize(size);
+  return buffer;
+}
+
+// Calls `visit(process)` with an open handle (`access` plus the right to read
+// its image path) for each process that runs the file at `path`, until it
+// returns false. False when no snapshot could be taken.
 template <typename Visitor>
-bool ForEachProcess(Visitor visit) {
+bool ForEachProcessOf(const std::wstring& path, DWORD access, Visitor visit) {
   UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return false;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
        more = Process32NextW(snapshot.get(), &entry)) {
-    if (!visit(entry)) break;
+    UniqueHandle process(
+        OpenProcess(access | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    const std::wstring image = ImagePath(process.get());
+    if (image.empty() || !IsSamePath(image, path)) continue;
+    if (!visit(std::move(process))) break;
   }
   return true;
-}
-
-bool NameMatches(const PROCESSENTRY32W& entry, const wchar_t* name) {
-  return _wcsicmp(entry.szExeFile, name) == 0;
 }
 
 }  // namespace
 
 bool IsProcessRunning(const std::wstring& path) {
-  const wchar_t* name = PathFindFileNameW(path.c_str());
-  if (*name == L'\0') return false;
+  if (path.empty()) return false;
   bool found = false;
-  ForEachProcess([&](const PROCESSENTRY32W& entry) {
-    found = NameMatches(entry, name);
-    return !found;
+  ForEachProcessOf(path, 0, [&found](UniqueHandle) {
+    found = true;
+    return false;
   });
   return found;
 }
 
-void TerminateProcessesByName(const std::wstring& path) {
-  const wchar_t* name = PathFindFileNameW(path.c_str());
-  if (*name == L'\0') return;
-  ForEachProcess([&](const PROCESSENTRY32W& entry) {
-    if (NameMatches(entry, name)) {
-      UniqueHandle process(OpenProcess(kProcessAllAccessXp, FALSE, entry.th32ProcessID));
-      if (process) TerminateProcess(process.get(), 0);
-    }
+int TerminateProcessesByPath(const std::wstring& path, DWORD timeout_ms) {
+  if (path.empty()) return 0;
+  std::vector<UniqueHandle> ended;
+  ForEachProcessOf(path, PROCESS_TERMINATE | SYNCHRONIZE, [&ended](UniqueHandle process) {
+    if (TerminateProcess(process.get(), 0)) ended.push_back(std::move(process));
     return true;
   });
+  const DWORD start = GetTickCount();
+  for (const UniqueHandle& process : ended) {
+    const DWORD spent = GetTickCount() - start;
+    WaitForSingleObject(process.get(), spent < timeout_ms ? timeout_ms - spent : 0);
+  }
+  return static_cast<int>(ended.size());
 }

@@ -27,6 +27,12 @@ class ProgressSink {
 
   // Full path of the folder to install into, as the user chose it.
   virtual std::wstring InstallFolder() const = 0;
+  // The outermost folder that was created for this installation before the
+  // engine ran: the install folder itself or one of its parents, in the same
+  // spelling as InstallFolder(). Empty when the install folder already
+  // existed. A failed installation removes the install folder and its parents
+  // up to this one again, as far as they are empty.
+  virtual std::wstring CreatedFolderRoot() const = 0;
   // The three shortcut options of the main window.
   virtual bool DesktopOption() const = 0;
   virtual bool TaskbarOption() const = 0;

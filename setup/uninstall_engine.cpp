@@ -4,10 +4,13 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/config_lists.h"
 #include "setup/file_utils.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
@@ -21,8 +24,8 @@
 
 namespace {
 
-// Time given to processes that were ended to release their files.
-constexpr DWORD kWaitAfterEndingMs = 1000;
+// Longest time given to ended processes to go away and release their files.
+constexpr DWORD kWaitAfterEndingMs = 5000;
 constexpr wchar_t kDeletingStep[] = L"正在删除快捷方式: %ld%%";
 constexpr long kDeletingStepPercent = 90;
 
@@ -48,7 +51,7 @@ class UninstallRun {
     DeleteSettingsFile();
     ShellDeleteFile(folder_ + L"\\" + kUninstallerFileName);
     RemoveFolders(config_["folders"]);
-    if (PathIsDirectoryEmptyW(folder_.c_str())) ShellDeletePath(folder_);
+    RemoveDirectoryW(folder_.c_str());
     DeleteUninstallEntry();
     sink_.FinishWork();
     return true;
@@ -56,12 +59,12 @@ class UninstallRun {
 
  private:
   void DeleteShortcuts(const JsonValue& shortcuts) {
-    const JsonValue& desktop = shortcuts["desktop"];
+    const JsonValue& desktop = ConfigList(shortcuts["desktop"]);
     for (size_t i = 0; i < desktop.size(); ++i) {
       std::wstring name = Wide(desktop[i]["name"].toCString());
       if (!name.empty()) DeleteDesktopShortcut(name);
     }
-    const JsonValue& taskbar = shortcuts["taskbar"];
+    const JsonValue& taskbar = ConfigList(shortcuts["taskbar"]);
     for (size_t i = 0; i < taskbar.size(); ++i) {
       std::wstring name = Wide(taskbar[i]["name"].toCString());
       if (name.empty()) continue;
@@ -70,15 +73,17 @@ class UninstallRun {
     }
   }
 
-  // Deletes each recorded file; one that cannot be deleted is retried once
-  // after every process of its name has been ended.
-  void DeleteFiles(const JsonValue& files) {
+  // Deletes each recorded file. One that is in use is deleted after the
+  // programs running from that very file have been ended, without asking; a
+  // file that is already gone is passed over.
+  void DeleteFiles(const JsonValue& value) {
+    const JsonValue& files = ConfigList(value);
     for (size_t i = 0; i < files.size(); ++i) {
       std::wstring path = DecodePath(files[i]);
       if (path.empty() || DeleteFileW(path.c_str())) continue;
-      TerminateProcessesByName(path);
-      Sleep(kWaitAfterEndingMs);
-      DeleteFileW(path.c_str());
+      const DWORD error = GetLastError();
+      if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) continue;
+      if (TerminateProcessesByPath(path, kWaitAfterEndingMs) > 0) DeleteFileW(path.c_str());
     }
   }
 
@@ -95,12 +100,20 @@ class UninstallRun {
     DeleteFileW(settings.c_str());
   }
 
-  // Removes the recorded folders in order; only empty ones go.
-  void RemoveFolders(const JsonValue& folders) {
-    for (size_t i = 0; i < folders.size(); ++i) {
-      std::wstring path = DecodePath(folders[i]);
-      if (!path.empty()) RemoveDirectoryW(path.c_str());
+  // Removes the recorded folders, the deepest first, so that a folder whose
+  // subfolders go is empty at its turn; only empty ones go.
+  void RemoveFolders(const JsonValue& value) {
+    const JsonValue& list = ConfigList(value);
+    std::vector<std::wstring> folders;
+    for (size_t i = 0; i < list.size(); ++i) {
+      std::wstring path = DecodePath(list[i]);
+      if (!path.empty()) folders.push_back(path);
     }
+    // An inner folder's path is longer than that of any folder containing it.
+    std::stable_sort(
+        folders.begin(), folders.end(),
+        [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const std::wstring& folder : folders) RemoveDirectoryW(folder.c_str());
   }
 
   void DeleteUninstallEntry() {

@@ -1,8 +1,9 @@
 #include "tools/text_checks.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstring>
+
+#include "setup/device_names.h"
 
 namespace {
 
@@ -10,22 +11,6 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
-bool IsReservedDeviceName(std::string_view name) {
-  // The part before the first dot counts ("con.txt" is reserved too); trailing spaces of that
-  // part are ignored by Windows as well.
-  std::string stem = AsciiUpper(name.substr(0, name.find('.')));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
-  return stem.size() == 4 && (StartsWith(stem, "COM") || StartsWith(stem, "LPT")) &&
-         stem[3] >= '1' && stem[3] <= '9';
 }
 
 }  // namespace

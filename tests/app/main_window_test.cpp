@@ -240,6 +240,21 @@ TEST_F(MainWindowTest, FolderOnAMissingDriveShowsTheWarningAndTheWindowStays) {
   EXPECT_TRUE(ends.calls().empty());
 }
 
+TEST_F(MainWindowTest, FolderTakenByAFileShowsTheWarning) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
+  const std::wstring file = scratch_.Join(L"Velto");
+  ASSERT_TRUE(test_package::WriteFileBytes(file, "a file"));
+  window_->folder_box()->SetText(file.c_str());
+  MessageBoxAnswerer answerer(IDOK);
+  SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text, L"输入路径有误, 无法安装在此路径下");
+  EXPECT_EQ(answerer.seen()[0].caption, L"提示");
+  EXPECT_FALSE(IsWindowVisible(window_->progress_window().hwnd()));
+  EXPECT_TRUE(ends.calls().empty());
+}
+
 TEST_F(MainWindowTest, RelativeFolderShowsTheWarning) {
   ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
   window_->folder_box()->SetText(L"Velto");
@@ -249,14 +264,17 @@ TEST_F(MainWindowTest, RelativeFolderShowsTheWarning) {
   EXPECT_EQ(answerer.seen()[0].caption, L"提示");
 }
 
-// The install package has no payload archive, so the engine fails at once
-// without touching anything: the work start up to the engine's failure.
+// The install package has no payload archive, so the engine fails at once:
+// the work start up to the engine's failure, which removes the folders that
+// the folder check made for it. The folder is typed with "/" separators.
 TEST_F(MainWindowTest, StartCreatesTheFolderHandsOverAndReportsAFailedEngine) {
   ProcessEndRecorder ends;
   ASSERT_TRUE(CreateInstallPage(app_test::InstallConfigText(kLicence)));
   ShowWindow(hwnd(), SW_SHOW);
   const std::wstring folder = scratch_.Join(L"new\\nested\\Velto");
-  window_->folder_box()->SetText(folder.c_str());
+  std::wstring typed = folder;
+  for (wchar_t& c : typed) c = c == L'\\' ? L'/' : c;
+  window_->folder_box()->SetText(typed.c_str());
   ClickElement(hwnd(), window_->taskbar_box());
   ASSERT_FALSE(window_->taskbar_box()->checked());
 
@@ -265,12 +283,13 @@ TEST_F(MainWindowTest, StartCreatesTheFolderHandsOverAndReportsAFailedEngine) {
   SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
   EXPECT_GE(GetTickCount() - start, 250u) << "the main window fades out";
 
-  EXPECT_TRUE(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesW(scratch_.Join(L"new").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(WindowSize(hwnd()).cx, 1);
   EXPECT_EQ(WindowSize(hwnd()).cy, 1);
   EXPECT_TRUE(IsWindowVisible(hwnd()));
   CHProcessWnd& progress = window_->progress_window();
   EXPECT_EQ(progress.install_folder(), folder);
+  EXPECT_EQ(progress.CreatedFolderRoot(), scratch_.Join(L"new"));
   EXPECT_EQ(progress.desktop_option(), 1);
   EXPECT_EQ(progress.taskbar_option(), 0);
   EXPECT_EQ(progress.start_menu_option(), 1);

@@ -161,6 +161,30 @@ TEST_F(ProcessWindowTest, FailedInstallShowsTheErrorAndEndsWithOne) {
   EXPECT_FALSE(IsWindowVisible(window_.success_window().hwnd()));
 }
 
+// A failure that is not the package's names its cause and path; the box
+// and the exit code are those of every failed install.
+TEST_F(ProcessWindowTest, FailedInstallNamesItsCause) {
+  ProcessEndRecorder ends;
+  ScratchFolder scratch;
+  const std::wstring folder = scratch.Join(L"Velto");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((folder + L"\\Velto.exe").c_str(), nullptr));
+  const std::string archive = test_package::BuildZip({{"Velto.exe", "program"}});
+  const std::wstring package = scratch.Join(L"setup.exe");
+  ASSERT_TRUE(
+      test_package::WriteFileBytes(package, app_test::Package("{\"mode\":1}", &archive)));
+  Build(1);
+  window_.set_package_path(package);
+  window_.set_install_folder(folder);
+  MessageBoxAnswerer answerer(IDOK);
+  window_.StartWork();
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text,
+            L"“" + folder + L"\\Velto.exe”是一个文件夹, 无法写入同名文件, 操作终止.");
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{1});
+  EXPECT_TRUE(PathIsDirectoryW((folder + L"\\Velto.exe").c_str()));
+}
+
 TEST_F(ProcessWindowTest, FailedUninstallShowsTheErrorAndEndsWithOne) {
   ProcessEndRecorder ends;
   ScratchFolder scratch;

@@ -11,6 +11,7 @@
 #include "app/package_config.h"
 #include "app/temporary_uninstaller.h"
 #include "json/json_value.h"
+#include "setup/same_path.h"
 #include "setup/win_handles.h"
 #include "tests/app/app_test_support.h"
 
@@ -238,15 +239,41 @@ TEST(InstallFolderTest, OnlyFullPathsAreAccepted) {
   for (const auto& c : cases) EXPECT_EQ(IsFullPath(c.path), c.full) << c.path;
 }
 
-TEST(InstallFolderTest, PrepareCreatesMissingFoldersAndAcceptsExistingFiles) {
+TEST(InstallFolderTest, PrepareCreatesMissingFoldersAndReportsTheOutermost) {
   ScratchFolder scratch;
   const std::wstring nested = scratch.Join(L"a\\b\\Velto");
-  EXPECT_TRUE(PrepareInstallFolder(nested));
+  PreparedFolder folder;
+  ASSERT_TRUE(PrepareInstallFolder(nested, folder));
   EXPECT_TRUE(GetFileAttributesW(nested.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_TRUE(PrepareInstallFolder(nested));
+  EXPECT_EQ(folder.path, nested);
+  EXPECT_EQ(folder.created_root, scratch.Join(L"a"));
+  ASSERT_TRUE(PrepareInstallFolder(nested, folder));
+  EXPECT_EQ(folder.created_root, L"");
+}
+
+TEST(InstallFolderTest, PrepareTurnsSlashesIntoBackslashes) {
+  ScratchFolder scratch;
+  std::wstring typed = scratch.Join(L"slashed\\Velto");
+  for (wchar_t& c : typed) c = c == L'\\' ? L'/' : c;
+  PreparedFolder folder;
+  ASSERT_TRUE(PrepareInstallFolder(typed, folder));
+  EXPECT_EQ(folder.path, scratch.Join(L"slashed\\Velto"));
+  EXPECT_EQ(folder.created_root, scratch.Join(L"slashed"));
+}
+
+// A file where the folder or one of its parents belongs: refused, and the
+// file kept.
+TEST(InstallFolderTest, PrepareRefusesAPathTakenByAFile) {
+  ScratchFolder scratch;
   const std::wstring file = scratch.Join(L"file.txt");
   ASSERT_TRUE(test_package::WriteFileBytes(file, "x"));
-  EXPECT_TRUE(PrepareInstallFolder(file));
+  for (const std::wstring& typed : {file, file + L"\\Velto"}) {
+    PreparedFolder folder;
+    EXPECT_FALSE(PrepareInstallFolder(typed, folder));
+    std::string content;
+    EXPECT_TRUE(test_package::ReadFileBytes(file, content));
+    EXPECT_EQ(content, "x");
+  }
 }
 
 TEST(InstallFolderTest, PrepareRefusesMissingDrivesAndRelativeFolders) {
@@ -257,13 +284,14 @@ TEST(InstallFolderTest, PrepareRefusesMissingDrivesAndRelativeFolders) {
   }
   ASSERT_NE(missing, 0) << "every drive letter is in use";
   const std::wstring on_missing_drive = std::wstring(1, missing) + L":\\Velto";
-  EXPECT_FALSE(PrepareInstallFolder(on_missing_drive));
+  PreparedFolder folder;
+  EXPECT_FALSE(PrepareInstallFolder(on_missing_drive, folder));
 
   ScratchFolder scratch;
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(scratch.path().c_str()));
-  EXPECT_FALSE(PrepareInstallFolder(L"Relative"));
+  EXPECT_FALSE(PrepareInstallFolder(L"Relative", folder));
   EXPECT_EQ(GetFileAttributesW(scratch.Join(L"Relative").c_str()), INVALID_FILE_ATTRIBUTES);
   SetCurrentDirectoryW(previous);
 }

@@ -3,8 +3,8 @@
 //   hold FILE READY QUIT  keeps FILE open (read, sharing read and delete, so
 //                         it cannot be written but can be renamed), sets the
 //                         event READY and exits when the event QUIT is set
-//   end-own-name          ends every process of its own executable name,
-//                         itself included; exit code 3 if it survives
+//   end-own-file          ends every process that runs its own executable
+//                         file, itself included; exit code 3 if it survives
 // Without arguments it is the program image of the tests' setup packages:
 // an uninstaller copy made from one runs RunUninstall on its own package and
 // exits with 0 on success, 1 on failure and 2 when it carries no package.
@@ -31,6 +31,7 @@ class PrintingSink final : public ProgressSink {
   void SetStepText(const std::wstring&) override { std::puts("step"); }
   void SetProgressPosition(int percent) override { std::printf("position %d\n", percent); }
   std::wstring InstallFolder() const override { return std::wstring(); }
+  std::wstring CreatedFolderRoot() const override { return std::wstring(); }
   bool DesktopOption() const override { return false; }
   bool TaskbarOption() const override { return false; }
   bool StartMenuOption() const override { return false; }
@@ -74,8 +75,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"wait" && argc == 3) return Wait(argv[2]);
   if (mode == L"hold" && argc == 5) return Hold(argv[2], argv[3], argv[4]);
-  if (mode == L"end-own-name") {
-    TerminateProcessesByName(GetModulePath());
+  if (mode == L"end-own-file") {
+    TerminateProcessesByPath(GetModulePath(), 0);
     return 3;
   }
   return RunOwnPackage();

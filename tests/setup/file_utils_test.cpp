@@ -266,6 +266,12 @@ TEST_F(FileUtilsTest, ShellDeleteFileDeletesExistingFileOnly) {
   EXPECT_FALSE(ShellDeleteFile(path));
 }
 
+TEST_F(FileUtilsTest, ShellDeleteFileNeverRemovesAFolder) {
+  const std::wstring tree = MakeTree(L"kept tree");
+  EXPECT_FALSE(ShellDeleteFile(tree));
+  EXPECT_EQ(GetFile(tree + L"\\sub\\deep.bin"), Pattern(300));
+}
+
 TEST_F(FileUtilsTest, ShellDeletePathRemovesWholeTree) {
   const std::wstring tree = MakeTree(L"doomed tree");
   EXPECT_TRUE(ShellDeletePath(tree));

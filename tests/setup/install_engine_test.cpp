@@ -52,9 +52,9 @@ class InstallEngineTest : public ::testing::Test {
     WritePackage(entries, SetupConfigText(L"Velto.exe", ShortcutLists({}, {})));
   }
 
-  bool Install(RecordingSink& sink) { return RunInstallFromPackage(package_, sink); }
+  InstallResult Install(RecordingSink& sink) { return RunInstallFromPackage(package_, sink); }
 
-  bool Install() {
+  InstallResult Install() {
     RecordingSink sink(folder_, false, false, false);
     return Install(sink);
   }
@@ -234,7 +234,7 @@ TEST_F(InstallEngineTest, WithoutWriteAccessToTheMachineKeyTheInstallStillSuccee
     UnwritableMachineKey read_only;
     ASSERT_TRUE(read_only.Active());
     RecordingSink sink(folder_, false, false, false);
-    installed = Install(sink);
+    installed = static_cast<bool>(Install(sink));
     EXPECT_EQ(L"finished message", sink.events.back());
     EXPECT_EQ(0u, read_only.UninstallSubkeys());
   }
@@ -379,7 +379,7 @@ class LockedLibraryTest : public InstallEngineTest {
   std::unique_ptr<ChildProcess> holder_;
 };
 
-TEST_F(LockedLibraryTest, NewContentGoesThroughDotNewAndTakesTheNameAfterExtraction) {
+TEST_F(LockedLibraryTest, LibraryIsMovedAsideReplacedAndItsOriginalDeletedAtTheEnd) {
   WritePackage({File("lib.dll", "new library"), File("other.txt", "other")});
   ASSERT_TRUE(Install());
   EXPECT_EQ("new library", Content(library_));
@@ -390,19 +390,24 @@ TEST_F(LockedLibraryTest, NewContentGoesThroughDotNewAndTakesTheNameAfterExtract
             DecodePaths(UninstallerConfig()["files"]));
 }
 
-TEST_F(LockedLibraryTest, FailureAfterTheSwapRemovesTheReplacedLibraryToo) {
+TEST_F(LockedLibraryTest, FailureAfterTheSwapPutsTheOriginalLibraryBack) {
   WritePackage({File("lib.dll", "new library"), Damaged("bad.bin", true, 0, false)});
-  EXPECT_FALSE(Install());
-  EXPECT_FALSE(Exists(library_ + L".new"));
-  EXPECT_FALSE(Exists(library_));
-}
-
-TEST_F(LockedLibraryTest, DotNewThatCannotBeOpenedMovesTheLibraryBack) {
-  ASSERT_TRUE(CreateDirectoryW((library_ + L".new").c_str(), nullptr));
-  WritePackage({File("lib.dll", "new library")});
   EXPECT_FALSE(Install());
   EXPECT_EQ("old library", Content(library_));
   EXPECT_FALSE(Exists(library_ + L".old"));
+}
+
+// Whatever already has the backup name stays; the original goes to the next
+// free name and is deleted from there.
+TEST_F(LockedLibraryTest, TakenBackupNameIsLeftAlone) {
+  ASSERT_TRUE(CreateDirectoryW((library_ + L".old").c_str(), nullptr));
+  ASSERT_TRUE(test_package::WriteFileBytes(library_ + L".old\\mine.txt", "mine"));
+  WritePackage({File("lib.dll", "new library")});
+  ASSERT_TRUE(Install());
+  EXPECT_EQ("new library", Content(library_));
+  EXPECT_EQ("mine", Content(library_ + L".old\\mine.txt"));
+  ReleaseLibrary();
+  EXPECT_FALSE(Exists(library_ + L".1.old"));
 }
 
 }  // namespace

@@ -39,53 +39,67 @@ std::wstring UniqueExeName(const wchar_t* stem) {
   return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L".exe";
 }
 
-TEST(IsProcessRunningTest, MatchesFileNameIgnoringCaseAndFolder) {
-  std::wstring own = GetModulePath();
-  std::wstring name = own.substr(own.find_last_of(L'\\') + 1);
-  for (wchar_t& c : name) c = towupper(c);
-  EXPECT_TRUE(IsProcessRunning(L"Z:\\elsewhere\\" + name));
-  EXPECT_TRUE(IsProcessRunning(name));
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) c = towupper(c);
+  return text;
 }
 
-TEST(IsProcessRunningTest, FalseForNoMatchAndEmptyName) {
+TEST(IsProcessRunningTest, MatchesTheExecutableFileInAnySpelling) {
+  const std::wstring own = GetModulePath();
+  EXPECT_TRUE(IsProcessRunning(own));
+  EXPECT_TRUE(IsProcessRunning(Upper(own)));
+  std::wstring slashes = own;
+  for (wchar_t& c : slashes) c = c == L'\\' ? L'/' : c;
+  EXPECT_TRUE(IsProcessRunning(slashes));
+}
+
+TEST(IsProcessRunningTest, FalseForTheSameNameElsewhereForNoMatchAndEmptyPath) {
+  const std::wstring own = GetModulePath();
+  ScratchFolder scratch;
+  EXPECT_FALSE(IsProcessRunning(scratch.Join(own.substr(own.find_last_of(L'\\') + 1))));
   EXPECT_FALSE(IsProcessRunning(L"C:\\nowhere\\" + UniqueExeName(L"no-such-program-")));
   EXPECT_FALSE(IsProcessRunning(L""));
   EXPECT_FALSE(IsProcessRunning(L"C:\\folder\\"));
 }
 
-TEST(IsProcessRunningTest, SeesAnotherProcessByItsExecutableName) {
+TEST(IsProcessRunningTest, SeesAnotherProcessByItsExecutableFile) {
   ScratchFolder scratch;
   const std::wstring name = UniqueExeName(L"Velto-");
-  EXPECT_FALSE(IsProcessRunning(name));
+  EXPECT_FALSE(IsProcessRunning(scratch.Join(name)));
   WaitingHelper helper(scratch.path(), name);
   ASSERT_TRUE(helper.Ready());
-  std::wstring lower = name;
-  for (wchar_t& c : lower) c = towlower(c);
-  EXPECT_TRUE(IsProcessRunning(L"C:\\Program Files\\Other\\" + lower));
+  EXPECT_TRUE(IsProcessRunning(Upper(scratch.Join(name))));
+  EXPECT_FALSE(IsProcessRunning(L"C:\\Program Files\\Other\\" + name));
 }
 
-TEST(TerminateProcessesByNameTest, EndsEveryMatchAndNothingElse) {
+// Processes of the same file name in another folder, and of another name in
+// the same folder, are left alone; the ended one is gone when the call
+// returns.
+TEST(TerminateProcessesByPathTest, EndsThatFileAndNothingElse) {
   ScratchFolder scratch;
   ASSERT_TRUE(CreateDirectoryW(scratch.Join(L"second").c_str(), nullptr));
   const std::wstring name = UniqueExeName(L"target-");
   const std::wstring other = UniqueExeName(L"bystander-");
-  WaitingHelper first(scratch.path(), name);
-  WaitingHelper second(scratch.Join(L"second"), name);
+  WaitingHelper target(scratch.path(), name);
+  WaitingHelper same_name(scratch.Join(L"second"), name);
   WaitingHelper bystander(scratch.path(), other);
-  ASSERT_TRUE(first.Ready() && second.Ready() && bystander.Ready());
+  ASSERT_TRUE(target.Ready() && same_name.Ready() && bystander.Ready());
 
-  TerminateProcessesByName(L"D:\\unrelated\\" + name);
+  EXPECT_EQ(1, TerminateProcessesByPath(scratch.Join(name), 10000));
 
-  EXPECT_EQ(0, first.child().WaitExit());
-  EXPECT_EQ(0, second.child().WaitExit());
+  EXPECT_FALSE(target.child().Running());
+  EXPECT_EQ(0, target.child().WaitExit());
+  EXPECT_TRUE(same_name.child().Running());
   EXPECT_TRUE(bystander.child().Running());
+  EXPECT_EQ(0, TerminateProcessesByPath(scratch.Join(L"missing.exe"), 10000));
+  EXPECT_EQ(0, TerminateProcessesByPath(L"", 10000));
 }
 
-TEST(TerminateProcessesByNameTest, EndsTheCallingProcessWhenItsNameMatches) {
+TEST(TerminateProcessesByPathTest, EndsTheCallingProcessWhenItRunsThatFile) {
   ScratchFolder scratch;
   const std::wstring path = scratch.Join(UniqueExeName(L"self-"));
   ASSERT_TRUE(CopyFileW(SiblingProgram(L"setup_engine_helper.exe").c_str(), path.c_str(), FALSE));
-  ChildProcess child(path, L"end-own-name");
+  ChildProcess child(path, L"end-own-file");
   ASSERT_TRUE(child.Started());
   EXPECT_EQ(0, child.WaitExit());
 }

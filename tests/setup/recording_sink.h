@@ -32,6 +32,7 @@ class RecordingSink final : public ProgressSink {
     events.push_back(L"position " + std::to_wstring(percent));
   }
   std::wstring InstallFolder() const override { return folder_; }
+  std::wstring CreatedFolderRoot() const override { return created_folder_root; }
   bool DesktopOption() const override { return desktop_; }
   bool TaskbarOption() const override { return taskbar_; }
   bool StartMenuOption() const override { return start_menu_; }
@@ -42,6 +43,8 @@ class RecordingSink final : public ProgressSink {
   // "finished message".
   std::vector<std::wstring> events;
   std::wstring launch_path;
+  // What CreatedFolderRoot reports; empty unless a test sets it.
+  std::wstring created_folder_root;
 
  private:
   static constexpr wchar_t kClassName[] = L"BrindleRecordingSink";

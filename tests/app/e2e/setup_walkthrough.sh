@@ -388,9 +388,7 @@ done
 check "removed the desktop shortcut" [ ! -e "$desktop/Velto.lnk" ]
 check "removed the start-menu folder" [ ! -e "$start_menu" ]
 check "removed the registration" [ -z "$(product_values)" ]
-if [ -d "$folder_unix" ]; then
-  echo "note: folders left in the install folder: $(cd "$folder_unix" && find . -mindepth 1 | tr '\n' ' ')"
-fi
+check "removed the install folder" [ ! -e "$folder_unix" ]
 kill "$uninstall_pid" 2>/dev/null
 
 # ==== Leaving the install page by its close button ====
