@@ -64,7 +64,7 @@ class WindowsPackTest : public ::testing::Test {
 
   bool Install(const std::wstring& package) {
     RecordingSink sink(folder_, false, false, false);
-    return RunInstallFromPackage(package, sink);
+    return static_cast<bool>(RunInstallFromPackage(package, sink));
   }
 
   ScratchFolder scratch_;
