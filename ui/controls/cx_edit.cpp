@@ -143,27 +143,31 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
   const RECT area = TextArea();
   const int height = area.bottom - area.top;
   const TextStyle& style = styles_[0];
-  if (!HasSelection()) {
+  // Every edit keeps these inside the text; they are cut to it here as well,
+  // because a read past the end would throw inside the window procedure.
+  const int start = std::min(selection_start_, Length());
+  const int end = std::min(selection_end_, Length());
+  if (start == end) {
     DrawRun(dc, style, kTextColor, area, area.left, text_);
     if (caret_visible_) {
-      const int x = area.left + TextWidth(dc, text_.substr(0, caret_)) + kCaretGap;
+      const int caret = std::min(caret_, Length());
+      const int x = area.left + TextWidth(dc, text_.substr(0, caret)) + kCaretGap;
       DrawCaret(dc, area, x, area.top + (height - kCaretBox) / 2);
     }
     return;
   }
   int x = area.left;
-  if (selection_start_ > 0) {
-    const std::wstring before = text_.substr(0, selection_start_);
+  if (start > 0) {
+    const std::wstring before = text_.substr(0, start);
     DrawRun(dc, style, kTextColor, area, x, before);
     x = area.left + TextWidth(dc, before);
   }
-  const std::wstring selected = text_.substr(selection_start_, selection_end_ - selection_start_);
+  const std::wstring selected = text_.substr(start, end - start);
   const int selected_width = TextWidth(dc, selected);
   FillSelection(dc, area, x + kCaretGap, area.top + (height - kSelectionBox) / 2, selected_width);
   DrawRun(dc, style, kSelectedTextColor, area, x, selected);
   x += selected_width;
-  if (selection_end_ != Length())
-    DrawRun(dc, style, kTextColor, area, x, text_.substr(selection_end_));
+  if (end != Length()) DrawRun(dc, style, kTextColor, area, x, text_.substr(end));
 }
 
 int CXEdit::HitTest(HDC dc, POINT point) const {
@@ -193,6 +197,9 @@ bool CXEdit::OnLButtonDown(UINT, POINT point) {
   const int anchor = HitTest(dc, point);
   CollapseTo(anchor);
   int last = anchor;
+  // A key dispatched below may edit the text; the anchor would then no
+  // longer fit it, so such an edit ends the selection.
+  const std::wstring text_at_press = text_;
   while (::GetCapture() == host) {
     MSG msg;
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -216,7 +223,7 @@ bool CXEdit::OnLButtonDown(UINT, POINT point) {
       continue;
     }
     ::DispatchMessageW(&msg);
-    if (msg.message == WM_LBUTTONUP) break;
+    if (msg.message == WM_LBUTTONUP || text_ != text_at_press) break;
   }
   if (::GetCapture() == host) ::ReleaseCapture();
   caret_visible_ = true;

@@ -40,7 +40,8 @@ class CXEdit : public UIEditBox {
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
   // Places the caret at the point and runs the selection loop with the mouse
   // captured for the host window until the button is released, Escape is
-  // pressed or the capture is lost. The caret stays where the press was.
+  // pressed, the capture is lost or a key dispatched meanwhile changes the
+  // text. The caret stays where the press was (or where that edit left it).
   bool OnLButtonDown(UINT keys, POINT point) override;
   // Selects everything, caret at the end.
   bool OnLButtonDblClk(UINT keys, POINT point) override;

@@ -392,6 +392,24 @@ TEST_F(CXEditTest, EscapeEndsTheSelectionLoop) {
   EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+TEST_F(CXEditTest, BackspaceWhileDraggingEndsTheSelectionInsideTheShorterText) {
+  edit_->SetText(L"abcdef");
+  const int old_two = BoundaryX(2);
+  // Dragged from the end of "abcde" back to "a": the anchor (5) lies beyond
+  // the text that Backspace leaves ("af").
+  ASSERT_TRUE(RunInput({Press(BoundaryX(5)),
+                        Move(BoundaryX(1)),
+                        {{InputAction::Key(VK_BACK)}, KeyDownOf(VK_BACK)},
+                        Move(old_two),
+                        Move(450),
+                        Release()}));
+  EXPECT_EQ(edit_->text(), L"af");
+  EXPECT_EQ(edit_->caret(), 1);
+  EXPECT_FALSE(edit_->HasSelection());
+  EXPECT_EQ(::GetCapture(), nullptr);
+  host_.Invalidate(nullptr, true);  // Paints without reading past the end.
+}
+
 TEST_F(CXEditTest, DoubleClickAndCtrlASelectEverything) {
   edit_->SetText(L"abcdef");
   ASSERT_TRUE(RunInput({{{InputAction::Focus(window()), At(BoundaryX(2)), InputAction::Down(),
