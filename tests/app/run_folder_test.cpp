@@ -100,18 +100,17 @@ TEST_F(RunFolderTest, AProtectedFolderLetsOnlyAdministratorsAndTheSystemWrite) {
   ASSERT_TRUE(test_package::WriteFileBytes(file, "MZ"));
   const app_test::AccessList folder_list = app_test::ReadAccessList(folder);
   const app_test::AccessList file_list = app_test::ReadAccessList(file);
-  ASSERT_TRUE(folder_list.read);
-  ASSERT_TRUE(file_list.read);
+  ASSERT_FALSE(folder_list.entries.empty());
   if (app_test::RunsUnderWine()) {
-    EXPECT_FALSE(app_test::GrantsEveryone(folder_list)) << app_test::Describe(folder_list);
+    EXPECT_FALSE(app_test::GrantsEveryone(folder_list)) << folder_list.entries;
     UniqueHandle plain_held;
     const std::wstring plain = CreateRunFolder(temp_, false, plain_held);
     EXPECT_TRUE(app_test::GrantsEveryone(app_test::ReadAccessList(plain)));
     return;
   }
-  EXPECT_TRUE(folder_list.is_protected) << "inherits the temporary folder's list";
-  EXPECT_EQ(app_test::Describe(folder_list), L"BA:1f01ff/3;SY:1f01ff/3;");
-  EXPECT_EQ(app_test::Describe(file_list), L"BA:1f01ff/0;SY:1f01ff/0;");
+  EXPECT_NE(folder_list.flags.find(L'P'), std::wstring::npos) << "inherits the temporary folder's";
+  EXPECT_EQ(folder_list.entries, L"(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)");
+  EXPECT_EQ(file_list.entries, L"(A;ID;FA;;;BA)(A;ID;FA;;;SY)");
 }
 
 TEST_F(RunFolderTest, RemovesWhatEarlierRunsLeftAndNothingElse) {
