@@ -43,6 +43,14 @@ bool NeedsElevation() {
   return type == TokenElevationTypeLimited && IsLinkedTokenAdmin(token.get());
 }
 
+bool RunsAsAdministrator() {
+  BYTE sid[SECURITY_MAX_SID_SIZE] = {};
+  DWORD sid_size = sizeof(sid);
+  if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sid_size)) return false;
+  BOOL member = FALSE;
+  return ::CheckTokenMembership(nullptr, sid, &member) && member;
+}
+
 std::wstring ElevationParameters(const wchar_t* command_line) {
   int count = 0;
   const std::unique_ptr<wchar_t*, ArgvDeleter> argv(::CommandLineToArgvW(command_line, &count));

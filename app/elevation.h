@@ -19,6 +19,12 @@ bool IsLinkedTokenAdmin(HANDLE token);
 // for a standard user, an elevated process and a system without UAC.
 bool NeedsElevation();
 
+// True when the process token has the built-in Administrators group enabled:
+// an elevated process on Windows Vista and later (not one with the filtered
+// token of User Account Control, where the group is for denying only), an
+// administrator's process before. False when the check fails.
+bool RunsAsAdministrator();
+
 // The parameters of the elevated relaunch for `command_line` (the whole
 // command line, program first): with three or more arguments, the first three
 // as "\"arg1\" arg2 arg3"; with fewer, empty. Arguments split as

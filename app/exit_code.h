@@ -10,6 +10,9 @@ enum ExitCode : UINT {
   kExitSuccess = 0,
   // The install or the uninstall engine returned failure.
   kExitEngineFailed = 1,
+  // The uninstaller could not make or start its temporary copy (unknown
+  // temporary folder, no run folder, a failed copy) and so did not uninstall.
+  kExitTemporaryUninstallerFailed = 1,
 };
 
 #endif  // BRINDLE_APP_EXIT_CODE_H_

@@ -90,13 +90,15 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     EndProcess(kExitSuccess);
     return false;
   }
-  if (run_mode_ == kRunModeUninstall) {
-    const std::wstring target = TemporaryUninstallerPath(temp_folder_);
-    if (!IsSamePath(package_path_, target)) {
-      StartTemporaryUninstaller(package_path_, target);
+  if (run_mode_ == kRunModeUninstall && !IsTemporaryUninstaller(package_path_, temp_folder_)) {
+    // Never run from the install folder that the uninstall removes.
+    if (StartTemporaryUninstaller(package_path_, temp_folder_)) {
       EndProcess(kExitSuccess);
-      return false;
+    } else {
+      ::MessageBoxW(hwnd(), kUninstallFailedText, nullptr, MB_ICONERROR);
+      EndProcess(kExitTemporaryUninstallerFailed);
     }
+    return false;
   }
   return true;
 }

@@ -34,6 +34,11 @@ LRESULT CHSuccessWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
   return CallPreviousProc(WM_CREATE, wparam, lparam);
 }
 
+LRESULT CHSuccessWnd::HandleClose(WPARAM, LPARAM) {
+  EndProcess(kExitSuccess);
+  return 0;
+}
+
 void CHSuccessWnd::OnPaint(HDC dc, const RECT& rect, const RECT&) {
   DrawStateEntry(rect, background_, dc);
 }

@@ -2,7 +2,8 @@
 // whole 670 x 320 window (no frame pieces), a button that starts the
 // installed program and a close button. Every command that reaches it ends
 // the process with exit code 0, after starting the program for the start
-// button. A press on the background drags the window.
+// button; so does closing the window. A press on the background drags the
+// window.
 #ifndef BRINDLE_APP_SUCCESS_WND_H_
 #define BRINDLE_APP_SUCCESS_WND_H_
 
@@ -27,6 +28,10 @@ class CHSuccessWnd : public UIObject {
   LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
   // Sizes (670 x 320), centres and layers the window.
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
+  // Closing the window (Alt+F4, any WM_CLOSE) ends the process as the close
+  // button does: exit code 0, nothing started. The window is not destroyed,
+  // so no process without a visible window is left behind.
+  LRESULT HandleClose(WPARAM wparam, LPARAM lparam) override;
   // Draws the background over the whole window.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
   // Reads "id", "size" and "bkgnd" of `path` below `base`, then makes the

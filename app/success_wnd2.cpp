@@ -32,6 +32,11 @@ LRESULT CHSuccessWnd2::HandleCreate(WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT CHSuccessWnd2::HandleClose(WPARAM, LPARAM) {
+  EndProcess(kExitSuccess);
+  return 0;
+}
+
 bool CHSuccessWnd2::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   UIFrameWindow::LoadSkin(resource, path, base);
   AddLoadedChild<UILabel>(this, resource, "SuccessWindow2/Label1")->SetText(kUninstallFinishedText);

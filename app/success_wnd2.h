@@ -1,6 +1,7 @@
 // CHSuccessWnd2: the uninstall-finished window, a 670 x 400 skinned frame
-// with a thank-you text, an icon and the button "完成". "完成" and the
-// frame's close button end the process with exit code 0.
+// with a thank-you text, an icon and the button "完成". "完成", the
+// frame's close button and closing the window end the process with exit code
+// 0.
 #ifndef BRINDLE_APP_SUCCESS_WND2_H_
 #define BRINDLE_APP_SUCCESS_WND2_H_
 
@@ -20,6 +21,9 @@ class CHSuccessWnd2 : public UIFrameWindow {
   // Strips the caption bits, layers the window, sizes it (670 x 400) and
   // centres it.
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
+  // Closing the window (Alt+F4, any WM_CLOSE) ends the process as the close
+  // button does, exit code 0; the window is not destroyed.
+  LRESULT HandleClose(WPARAM wparam, LPARAM lparam) override;
   // The frame's skin, then the text "SuccessWindow2/Label1", the button
   // "SuccessWindow2/ButtonOK" and the icon "SuccessWindow2/Icon". Returns
   // true.

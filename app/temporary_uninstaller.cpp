@@ -6,28 +6,88 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <cwchar>
+#include <utility>
+
+#include "app/elevation.h"
+#include "app/run_folder.h"
 #include "setup/file_utils.h"
 #include "setup/os_version.h"
 #include "setup/product.h"
+#include "setup/same_path.h"
+#include "setup/win_handles.h"
 
-std::wstring TemporaryUninstallerPath(const std::wstring& temp_folder) {
-  return temp_folder + kUninstallerFileName;
+namespace {
+
+// `path` split at its last backslash: the part before it (empty when there
+// is none) and the name after it.
+std::pair<std::wstring, std::wstring> SplitLast(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return {std::wstring(), path};
+  return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
-void StartTemporaryUninstaller(const std::wstring& self, const std::wstring& target) {
-  ShellCopy(target, self);
+// Copies `source` to `copy`, which must not exist yet, and opens the copy
+// into `held` sharing reading only: while `held` stays open nobody writes,
+// renames or removes it. True when the copy holds exactly the bytes of
+// `source`.
+bool CopyAndCheck(const std::wstring& source, const std::wstring& copy, UniqueHandle& held) {
+  if (!::CopyFileW(source.c_str(), copy.c_str(), TRUE)) return false;
+  // A read-only source would make a copy that nothing can remove later.
+  ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+  held.reset(::CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string original;
+  std::string copied;
+  return held && ReadWholeFile(source, original) && ReadWholeFile(copy, copied) &&
+         original == copied;
+}
+
+void Start(const std::wstring& program) {
   if (IsVistaOrLater()) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = 0;
     info.hwnd = nullptr;
     info.lpVerb = L"runas";
-    info.lpFile = target.c_str();
+    info.lpFile = program.c_str();
     info.lpParameters = L"";
     info.lpDirectory = L"";
     info.nShow = SW_SHOWNORMAL;
     ::ShellExecuteExW(&info);
   } else {
-    ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
+    ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, nullptr, SW_SHOW);
   }
+}
+
+}  // namespace
+
+bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder) {
+  if (temp_folder.empty()) return false;
+  const auto [folder, file] = SplitLast(NormalizePath(self));
+  const auto [parent, folder_name] = SplitLast(folder);
+  return _wcsicmp(file.c_str(), kUninstallerFileName) == 0 && IsRunFolderName(folder_name) &&
+         IsSamePath(parent + L"\\", temp_folder);
+}
+
+bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder) {
+  if (temp_folder.empty()) return false;
+  RemoveEarlierRunFolders(temp_folder);
+  UniqueHandle held_folder;
+  const std::wstring folder = CreateRunFolder(temp_folder, RunsAsAdministrator(), held_folder);
+  if (folder.empty()) return false;
+  const std::wstring copy = folder + L"\\" + kUninstallerFileName;
+  UniqueHandle held_copy;
+  if (!CopyAndCheck(self, copy, held_copy)) {
+    held_copy.reset();
+    ::DeleteFileW(copy.c_str());
+    held_folder.reset();
+    ::RemoveDirectoryW(folder.c_str());
+    return false;
+  }
+  // The file first: the system removes a folder at restart only when empty.
+  ::MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  Start(copy);
+  return true;
 }

@@ -5,12 +5,19 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/elevation.h"
 #include "app/main_wnd.h"
+#include "app/run_folder.h"
 #include "app/texts.h"
 #include "setup/paths.h"
+#include "setup/win_handles.h"
+#include "tests/app/access_list.h"
 #include "tests/app/app_test_support.h"
 #include "ui/controls/cx_edit.h"
 #include "ui/controls/ui_button.h"
@@ -33,6 +40,82 @@ using app_test::WindowSize;
 // ends; the licence box keeps its line ends as LF.
 constexpr char kLicence[] = "Velto \xe8\xae\xb8\xe5\x8f\xaf\xe5\x8d\x8f\xe8\xae\xae\r\nLine 2\r\n";
 constexpr wchar_t kLicenceShown[] = L"Velto 许可协议\nLine 2\n";
+
+// A run folder of the temporary uninstaller.
+constexpr wchar_t kRunName[] = L"unins-0123456789abcdef0123456789abcdef";
+
+// The system's list of files to remove or rename at the next restart, as
+// (source, target) pairs; an empty target means removal.
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
+
+std::vector<std::pair<std::wstring, std::wstring>> PendingRenames() {
+  std::vector<std::pair<std::wstring, std::wstring>> pairs;
+  RegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, key.put()) != 0) {
+    return pairs;
+  }
+  DWORD bytes = 0;
+  if (RegQueryValueExW(key.get(), kPendingRenames, nullptr, nullptr, nullptr, &bytes) != 0) {
+    return pairs;
+  }
+  std::wstring data(bytes / sizeof(wchar_t) + 2, L'\0');
+  if (RegQueryValueExW(key.get(), kPendingRenames, nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(&data[0]), &bytes) != 0) {
+    return pairs;
+  }
+  std::vector<std::wstring> strings;
+  for (size_t at = 0; at < bytes / sizeof(wchar_t);) {
+    const std::wstring item = data.c_str() + at;
+    strings.push_back(item);
+    at += item.size() + 1;
+  }
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) pairs.push_back({strings[i], strings[i + 1]});
+  return pairs;
+}
+
+// Takes the pairs whose source lies under `folder` out of the list again, so
+// that the test leaves the system's list as it found it.
+void ForgetPendingRenamesUnder(const std::wstring& folder) {
+  std::wstring kept;
+  for (const auto& [source, target] : PendingRenames()) {
+    if (source.find(folder) == std::wstring::npos) kept += source + L'\0' + target + L'\0';
+  }
+  RegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.put()) != 0) return;
+  if (kept.empty()) {
+    RegDeleteValueW(key.get(), kPendingRenames);
+    return;
+  }
+  kept += L'\0';
+  RegSetValueExW(key.get(), kPendingRenames, 0, REG_MULTI_SZ,
+                 reinterpret_cast<const BYTE*>(kept.c_str()),
+                 static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+}
+
+// The run folders in `temp_folder`, as full paths.
+std::vector<std::wstring> RunFolders(const std::wstring& temp_folder) {
+  std::vector<std::wstring> folders;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((temp_folder + L"unins-*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return folders;
+  do {
+    if (IsRunFolderName(entry.cFileName)) folders.push_back(temp_folder + entry.cFileName);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return folders;
+}
+
+// Waits (at most 5 s) until the started copy `path` has ended, that is until
+// the file can be opened for removal, as a running program cannot.
+void WaitUntilNotRunning(const std::wstring& path) {
+  for (int i = 0; i < 100; ++i) {
+    const UniqueHandle file(
+        CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file) return;
+    Sleep(50);
+  }
+}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -61,8 +144,10 @@ class MainWindowTest : public ::testing::Test {
     return CreateOn(scratch_.Join(L"setup.exe"), Package(config_text));
   }
 
+  // The uninstall page, as the temporary uninstaller copy shows it.
   bool CreateUninstallPage() {
-    return CreateOn(temp_folder_ + L"unins000.exe", Package("{\"mode\":0}"));
+    EXPECT_TRUE(CreateDirectoryW((temp_folder_ + kRunName).c_str(), nullptr));
+    return CreateOn(temp_folder_ + kRunName + L"\\unins000.exe", Package("{\"mode\":0}"));
   }
 
   HWND hwnd() const { return window_->hwnd(); }
@@ -362,9 +447,10 @@ TEST_F(MainWindowTest, TemporaryCopyRecognisesItselfInShortAndUpperCaseForms) {
   ASSERT_NE(GetShortPathNameW(temp_folder_.c_str(), short_temp, MAX_PATH), 0u);
   std::wstring upper = temp_folder_;
   CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  ASSERT_TRUE(CreateDirectoryW((temp_folder_ + kRunName).c_str(), nullptr));
+  const std::wstring copy = temp_folder_ + kRunName + L"\\unins000.exe";
   for (const std::wstring& form : {std::wstring(short_temp), upper}) {
     ProcessEndRecorder ends;
-    const std::wstring copy = temp_folder_ + L"unins000.exe";
     ASSERT_TRUE(test_package::WriteFileBytes(copy, Package("{\"mode\":0}")));
     window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
     window_->SetStartupPaths(copy, form);
@@ -374,21 +460,66 @@ TEST_F(MainWindowTest, TemporaryCopyRecognisesItselfInShortAndUpperCaseForms) {
   }
 }
 
-TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyThere) {
-  ProcessEndRecorder ends;
-  app_test::StubRanEvent ran(L"unins000.exe");
+// Each start from outside the temporary folder makes a new run folder there,
+// protected when running as administrator (always under Wine), copies itself
+// into it, schedules copy and folder for removal at restart and starts the
+// copy; the next start removes the folder the ended copy left.
+TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyInANewRunFolder) {
   const std::wstring installed = scratch_.Join(L"unins000.exe");
   const std::string package = Package("{\"mode\":0,\"setup\":{}}");
-  EXPECT_FALSE(CreateOn(installed, package));
-  ASSERT_EQ(ends.calls().size(), 1u);
-  EXPECT_EQ(ends.calls()[0], 0u);
-  std::string copied;
-  EXPECT_TRUE(test_package::ReadFileBytes(temp_folder_ + L"unins000.exe", copied));
-  EXPECT_EQ(copied, package);
-  EXPECT_TRUE(ran.Wait()) << "the copy was not started";
-  // Let the started copy end before the scratch folder goes.
-  const std::wstring copy = temp_folder_ + L"unins000.exe";
-  for (int i = 0; i < 100 && !DeleteFileW(copy.c_str()); ++i) Sleep(50);
+  std::wstring previous;
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    ProcessEndRecorder ends;
+    app_test::StubRanEvent ran(L"unins000.exe");
+    EXPECT_FALSE(CreateOn(installed, package));
+    ASSERT_EQ(ends.calls().size(), 1u);
+    EXPECT_EQ(ends.calls()[0], 0u);
+    const std::vector<std::wstring> folders = RunFolders(temp_folder_);
+    ASSERT_EQ(folders.size(), 1u) << "earlier runs' folders are removed";
+    const std::wstring folder = folders[0];
+    EXPECT_NE(folder, previous);
+    const std::wstring copy = folder + L"\\unins000.exe";
+    std::string copied;
+    EXPECT_TRUE(test_package::ReadFileBytes(copy, copied));
+    EXPECT_EQ(copied, package);
+    EXPECT_TRUE(ran.Wait()) << "the copy was not started";
+    if (RunsAsAdministrator()) {
+      // The whole list is read back in run_folder_test.cpp.
+      EXPECT_FALSE(app_test::GrantsEveryone(app_test::ReadAccessList(folder)));
+      const auto pending = PendingRenames();
+      const auto file_at = std::find(pending.begin(), pending.end(),
+                                     std::make_pair(L"\\??\\" + copy, std::wstring()));
+      const auto folder_at = std::find(pending.begin(), pending.end(),
+                                       std::make_pair(L"\\??\\" + folder, std::wstring()));
+      EXPECT_NE(file_at, pending.end()) << "the copy is not scheduled for removal";
+      EXPECT_NE(folder_at, pending.end()) << "the folder is not scheduled for removal";
+      EXPECT_LT(file_at, folder_at) << "the folder goes before the file in it";
+    }
+    ForgetPendingRenamesUnder(temp_folder_);
+    WaitUntilNotRunning(copy);
+    previous = folder;
+  }
+}
+
+// An unknown temporary folder, or one where no run folder can be made: the
+// uninstaller does not run from its install folder but reports the failure.
+TEST_F(MainWindowTest, NoTemporaryCopyShowsTheUninstallErrorAndEndsWithOne) {
+  const std::wstring installed = scratch_.Join(L"unins000.exe");
+  ASSERT_TRUE(test_package::WriteFileBytes(installed, Package("{\"mode\":0}")));
+  for (const std::wstring& temp : {std::wstring(), temp_folder_ + L"missing\\"}) {
+    SCOPED_TRACE(temp);
+    ProcessEndRecorder ends;
+    MessageBoxAnswerer answerer(IDOK);
+    window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
+    window_->SetStartupPaths(installed, temp);
+    EXPECT_FALSE(window_->CreateMainWindow());
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].text, L"卸载出现错误, 操作中止.");
+    EXPECT_NE(answerer.seen()[0].caption, L"提示");
+    EXPECT_EQ(ends.calls(), std::vector<UINT>{1});
+    EXPECT_TRUE(RunFolders(temp_folder_).empty());
+  }
 }
 
 }  // namespace

@@ -188,7 +188,7 @@ TEST_F(SamePathTest, OneFileInEveryForm) {
   EXPECT_TRUE(IsSamePath(file_, file_));
   EXPECT_TRUE(IsSamePath(file_, Upper(file_)));
   EXPECT_TRUE(IsSamePath(file_, ShortForm(file_)));
-  EXPECT_TRUE(IsSamePath(file_, TemporaryUninstallerPath(short_folder + L"\\")));
+  EXPECT_TRUE(IsSamePath(file_, short_folder + L"\\unins000.exe"));
   EXPECT_TRUE(IsSamePath(file_, folder_ + L"\\.\\sub\\..\\unins000.exe"));
   std::wstring slashes = file_;
   for (wchar_t& c : slashes) c = c == L'\\' ? L'/' : c;
@@ -205,10 +205,6 @@ TEST_F(SamePathTest, AMissingFileIsComparedByItsFolder) {
   const std::wstring missing = folder_ + L"\\Not Yet There.exe";
   EXPECT_TRUE(IsSamePath(missing, ShortForm(folder_) + L"\\not yet there.EXE"));
   EXPECT_EQ(NormalizePath(ShortForm(folder_) + L"\\Not Yet There.exe"), missing);
-}
-
-TEST(TemporaryUninstallerPathTest, IsTheFixedNameInTheTemporaryFolder) {
-  EXPECT_EQ(TemporaryUninstallerPath(L"C:\\Temp\\"), L"C:\\Temp\\unins000.exe");
 }
 
 TEST(InstallFolderTest, DefaultAndChosenFolders) {

@@ -1,6 +1,6 @@
 // The two finish windows under Wine: their elements from the shipped skin,
-// the commands that end the process (recorded here), the start of the
-// installed program and the background drag.
+// the commands and the real Alt+F4 that end the process (recorded here), the
+// start of the installed program and the background drag.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include "app/success_wnd.h"
 #include "app/success_wnd2.h"
 #include "tests/app/app_test_support.h"
+#include "tests/ui/controls/real_input.h"
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_label.h"
 #include "ui/controls/ui_pane.h"
@@ -18,6 +19,23 @@ namespace {
 
 using app_test::ProcessEndRecorder;
 using app_test::WindowSize;
+using brindle::test::InputAction;
+using brindle::test::RealInput;
+
+// Alt+F4 pressed on `window`, shown and given the keyboard focus, as a user
+// presses it; then the messages are pumped until the process end was
+// recorded (at most 5 s). True when the keys arrived.
+bool PressAltF4(HWND window, const ProcessEndRecorder& ends) {
+  ::ShowWindow(window, SW_SHOW);
+  RealInput input;
+  const bool arrived = input.Run(
+      {{{InputAction::Focus(window), InputAction::AltKey(VK_F4)}, [window](const MSG& msg) {
+          return msg.message == WM_SYSKEYDOWN && msg.hwnd == window && msg.wParam == VK_F4;
+        }}});
+  if (!arrived) ADD_FAILURE() << "Alt+F4 did not arrive; seen:" << input.trace();
+  brindle::test::PumpUntil([&ends] { return !ends.calls().empty(); });
+  return arrived;
+}
 
 class SuccessWindowTest : public ::testing::Test {
  protected:
@@ -81,6 +99,19 @@ TEST_F(SuccessWindowTest, StartButtonOpensTheLaunchPathThenEndsWithZero) {
   for (int i = 0; i < 100 && !DeleteFileW(program.c_str()); ++i) Sleep(50);
 }
 
+TEST_F(SuccessWindowTest, AltF4EndsWithZeroLikeTheCloseButtonAndStartsNothing) {
+  ProcessEndRecorder ends;
+  ScratchFolder scratch;
+  const std::wstring program = scratch.Join(L"altf4check.exe");
+  ASSERT_TRUE(CopyFileW(test_package::SiblingProgram(L"app_test_stub.exe").c_str(), program.c_str(),
+                        FALSE));
+  app_test::StubRanEvent ran(L"altf4check.exe");
+  window_.set_launch_path(program);
+  ASSERT_TRUE(PressAltF4(window_.hwnd(), ends));
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{0});
+  EXPECT_FALSE(ran.Wait(500));
+}
+
 TEST_F(SuccessWindowTest, EveryCommandEndsTheProcessEvenWithoutLaunchPath) {
   for (WPARAM id : {2001, 3001, 7}) {
     ProcessEndRecorder ends;
@@ -141,6 +172,12 @@ TEST_F(SuccessWindow2Test, ThanksWithTheDoneButtonAndTheIcon) {
   ASSERT_NE(icon, nullptr);
   const RECT icon_rect = {85, 273, 85 + 18, 273 + 18};
   EXPECT_TRUE(EqualRect(&icon->rect(), &icon_rect));
+}
+
+TEST_F(SuccessWindow2Test, AltF4EndsWithZero) {
+  ProcessEndRecorder ends;
+  ASSERT_TRUE(PressAltF4(window_.hwnd(), ends));
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{0});
 }
 
 TEST_F(SuccessWindow2Test, DoneAndCloseEndWithZeroOtherCommandsDoNothing) {

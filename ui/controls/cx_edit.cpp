@@ -28,6 +28,17 @@ constexpr int kSelectionBox = 18;
 // Extra layout width for a run that overflows the text area, pixels.
 constexpr int kNoWrapSlack = 64;
 
+// Characters the editor takes from WM_CHAR: everything from the space up but
+// the control characters DEL and U+0080 to U+009F. Backspace, Tab, Return
+// and the Ctrl letters stay below the space.
+bool IsTypable(WPARAM ch) {
+  constexpr WPARAM kSpace = 0x20;
+  constexpr WPARAM kDelete = 0x7F;
+  constexpr WPARAM kLastControl = 0x9F;
+  constexpr WPARAM kLastUnit = 0xFFFF;
+  return ch >= kSpace && ch <= kLastUnit && (ch < kDelete || ch > kLastControl);
+}
+
 // The clipboard, open for the lifetime of the object.
 class ClipboardSession {
  public:
@@ -132,27 +143,31 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
   const RECT area = TextArea();
   const int height = area.bottom - area.top;
   const TextStyle& style = styles_[0];
-  if (!HasSelection()) {
+  // Every edit keeps these inside the text; they are cut to it here as well,
+  // because a read past the end would throw inside the window procedure.
+  const int start = std::min(selection_start_, Length());
+  const int end = std::min(selection_end_, Length());
+  if (start == end) {
     DrawRun(dc, style, kTextColor, area, area.left, text_);
     if (caret_visible_) {
-      const int x = area.left + TextWidth(dc, text_.substr(0, caret_)) + kCaretGap;
+      const int caret = std::min(caret_, Length());
+      const int x = area.left + TextWidth(dc, text_.substr(0, caret)) + kCaretGap;
       DrawCaret(dc, area, x, area.top + (height - kCaretBox) / 2);
     }
     return;
   }
   int x = area.left;
-  if (selection_start_ > 0) {
-    const std::wstring before = text_.substr(0, selection_start_);
+  if (start > 0) {
+    const std::wstring before = text_.substr(0, start);
     DrawRun(dc, style, kTextColor, area, x, before);
     x = area.left + TextWidth(dc, before);
   }
-  const std::wstring selected = text_.substr(selection_start_, selection_end_ - selection_start_);
+  const std::wstring selected = text_.substr(start, end - start);
   const int selected_width = TextWidth(dc, selected);
   FillSelection(dc, area, x + kCaretGap, area.top + (height - kSelectionBox) / 2, selected_width);
   DrawRun(dc, style, kSelectedTextColor, area, x, selected);
   x += selected_width;
-  if (selection_end_ != Length())
-    DrawRun(dc, style, kTextColor, area, x, text_.substr(selection_end_));
+  if (end != Length()) DrawRun(dc, style, kTextColor, area, x, text_.substr(end));
 }
 
 int CXEdit::HitTest(HDC dc, POINT point) const {
@@ -160,13 +175,16 @@ int CXEdit::HitTest(HDC dc, POINT point) const {
   const RECT text = {left, rect_.top, left + TextWidth(dc, text_), rect_.bottom};
   if (!::PtInRect(&text, point)) return point.x >= text.right ? Length() : 0;
   int previous = 0;
+  int previous_width = 0;
   for (int i = 1; i <= Length(); ++i) {
+    if (SplitsPair(i)) continue;
     const int width = TextWidth(dc, text_.substr(0, i));
     if (point.x < left + width) {
       // The nearer boundary; a tie goes to the one before.
-      return (left + width - point.x) < (point.x - left - previous) ? i : i - 1;
+      return (left + width - point.x) < (point.x - left - previous_width) ? i : previous;
     }
-    previous = width;
+    previous = i;
+    previous_width = width;
   }
   return Length();
 }
@@ -179,6 +197,9 @@ bool CXEdit::OnLButtonDown(UINT, POINT point) {
   const int anchor = HitTest(dc, point);
   CollapseTo(anchor);
   int last = anchor;
+  // A key dispatched below may edit the text; the anchor would then no
+  // longer fit it, so such an edit ends the selection.
+  const std::wstring text_at_press = text_;
   while (::GetCapture() == host) {
     MSG msg;
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -202,7 +223,7 @@ bool CXEdit::OnLButtonDown(UINT, POINT point) {
       continue;
     }
     ::DispatchMessageW(&msg);
-    if (msg.message == WM_LBUTTONUP) break;
+    if (msg.message == WM_LBUTTONUP || text_ != text_at_press) break;
   }
   if (::GetCapture() == host) ::ReleaseCapture();
   caret_visible_ = true;
@@ -232,8 +253,9 @@ bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
       if (HasSelection()) {
         DeleteSelection();
       } else {
-        --caret_;
-        text_.erase(caret_, 1);
+        const int previous = PreviousBoundary(caret_);
+        text_.erase(previous, caret_ - previous);
+        caret_ = previous;
       }
       NotifyChange();
       break;
@@ -241,7 +263,7 @@ bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
       if (HasSelection()) {
         DeleteSelection();
       } else if (caret_ < Length()) {
-        text_.erase(caret_, 1);
+        text_.erase(caret_, NextBoundary(caret_) - caret_);
       }
       NotifyChange();
       break;
@@ -255,7 +277,7 @@ bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
       break;
     case VK_LEFT:
       if (HasSelection()) CollapseTo(Length());
-      caret_ = std::max(caret_ - 1, 0);
+      caret_ = PreviousBoundary(caret_);
       Invalidate(nullptr, true);
       break;
     case VK_RIGHT:
@@ -263,7 +285,7 @@ bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
         selection_end_ = selection_start_;
         caret_ = selection_start_;
       }
-      caret_ = std::min(caret_ + 1, Length());
+      caret_ = NextBoundary(caret_);
       Invalidate(nullptr, true);
       break;
     default:
@@ -292,11 +314,21 @@ bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
 }
 
 bool CXEdit::OnChar(WPARAM wparam, LPARAM) {
-  if (wparam < kFirstTypable || wparam > kLastTypable) return false;
-  if (HasSelection()) DeleteSelection();
-  text_.insert(static_cast<size_t>(caret_), 1, static_cast<wchar_t>(wparam));
-  ++caret_;
-  NotifyChange();
+  const wchar_t held = pending_high_surrogate_;
+  pending_high_surrogate_ = 0;
+  if (!IsTypable(wparam)) return false;
+  const auto unit = static_cast<wchar_t>(wparam);
+  if (IS_HIGH_SURROGATE(unit)) {
+    pending_high_surrogate_ = unit;
+    return true;
+  }
+  if (!IS_LOW_SURROGATE(unit)) {
+    Insert(std::wstring(1, unit));
+  } else if (held) {
+    Insert(std::wstring{held, unit});
+  } else {
+    return false;
+  }
   return true;
 }
 
@@ -347,6 +379,28 @@ void CXEdit::NotifyChange() {
 void CXEdit::DeleteSelection() {
   text_.erase(selection_start_, selection_end_ - selection_start_);
   caret_ = selection_end_ = selection_start_;
+}
+
+bool CXEdit::SplitsPair(int index) const {
+  return index > 0 && index < Length() && IS_HIGH_SURROGATE(text_[index - 1]) &&
+         IS_LOW_SURROGATE(text_[index]);
+}
+
+int CXEdit::PreviousBoundary(int index) const {
+  if (index <= 0) return 0;
+  return SplitsPair(index - 1) ? index - 2 : index - 1;
+}
+
+int CXEdit::NextBoundary(int index) const {
+  if (index >= Length()) return Length();
+  return SplitsPair(index + 1) ? index + 2 : index + 1;
+}
+
+void CXEdit::Insert(const std::wstring& typed) {
+  if (HasSelection()) DeleteSelection();
+  text_.insert(static_cast<size_t>(caret_), typed);
+  caret_ += static_cast<int>(typed.size());
+  NotifyChange();
 }
 
 void CXEdit::CollapseTo(int index) { caret_ = selection_start_ = selection_end_ = index; }

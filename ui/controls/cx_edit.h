@@ -7,8 +7,10 @@
 //
 // Indices count UTF-16 units of the text: the caret is the number of units
 // before it; the selection is [selection_start, selection_end), empty when
-// both are equal. Widths are measured with GetTextExtentPoint32W in the
-// host's back buffer and its current font. User-interface thread only.
+// both are equal. The caret, clicks and the editing keys never come to rest
+// between the two halves of a surrogate pair. Widths are measured with
+// GetTextExtentPoint32W in the host's back buffer and its current font.
+// User-interface thread only.
 #ifndef BRINDLE_UI_CONTROLS_CX_EDIT_H_
 #define BRINDLE_UI_CONTROLS_CX_EDIT_H_
 
@@ -27,9 +29,6 @@ class CXEdit : public UIEditBox {
   static constexpr WPARAM kChangeNotification = 0x04000000;
   // Selection background, ARGB.
   static constexpr DWORD kSelectionColor = 0xFF3399FF;
-  // Typed characters accepted: '!' to '}' (no space, nothing beyond ASCII).
-  static constexpr WPARAM kFirstTypable = 33;
-  static constexpr WPARAM kLastTypable = 125;
   // No blink timer.
   static constexpr int kNoTimer = -1;
 
@@ -41,7 +40,8 @@ class CXEdit : public UIEditBox {
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
   // Places the caret at the point and runs the selection loop with the mouse
   // captured for the host window until the button is released, Escape is
-  // pressed or the capture is lost. The caret stays where the press was.
+  // pressed, the capture is lost or a key dispatched meanwhile changes the
+  // text. The caret stays where the press was (or where that edit left it).
   bool OnLButtonDown(UINT keys, POINT point) override;
   // Selects everything, caret at the end.
   bool OnLButtonDblClk(UINT keys, POINT point) override;
@@ -51,8 +51,12 @@ class CXEdit : public UIEditBox {
   // Escape, Backspace, Delete, Home, End, Left, Right; Ctrl+A, C, X, V.
   // Shift is not examined: there is no keyboard selection.
   bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
-  // Inserts a typable character at the caret, replacing a selection; false
-  // (nothing changes) for every other character.
+  // Inserts a typed character (a UTF-16 unit, as a keyboard or an input
+  // method delivers it) at the caret, replacing a selection: every character
+  // from the space up except the control characters DEL and U+0080 to
+  // U+009F. The high half of a surrogate pair is held until its low half
+  // arrives and both go in together; a half without its partner is dropped.
+  // False (nothing changes) for a refused character.
   bool OnChar(WPARAM wparam, LPARAM lparam) override;
   // Focus shows the caret and starts the blink timer; losing it stops both.
   void OnSetFocus(UIObject* previous) override;
@@ -82,6 +86,13 @@ class CXEdit : public UIEditBox {
 
  private:
   int Length() const { return static_cast<int>(text_.size()); }
+  // True when `index` lies between the halves of a surrogate pair.
+  bool SplitsPair(int index) const;
+  // The character boundary before / after `index` (a pair is one step).
+  int PreviousBoundary(int index) const;
+  int NextBoundary(int index) const;
+  // Inserts `typed` at the caret, replacing a selection, and notifies.
+  void Insert(const std::wstring& typed);
   // Parent notification (EN_UPDATE), then Invalidate.
   void NotifyChange();
   // Removes the selected characters; caret := end := start.
@@ -99,6 +110,9 @@ class CXEdit : public UIEditBox {
   int selection_start_ = 0;
   int selection_end_ = 0;
   int blink_timer_ = kNoTimer;
+  // The high half of a surrogate pair typed last, waiting for its low half;
+  // 0 when none.
+  wchar_t pending_high_surrogate_ = 0;
 };
 
 #endif  // BRINDLE_UI_CONTROLS_CX_EDIT_H_

@@ -27,8 +27,11 @@ bool UIDropButton::OnLButtonUp(UINT keys, POINT) {
   POINT cursor = {};
   ::GetCursorPos(&cursor);
   ::ScreenToClient(GetHostWindow(), &cursor);
-  // Entering and leaving set exactly the lighted and the normal look.
-  if (::PtInRect(&rect_, cursor)) {
+  // Entering and leaving set exactly the lighted and the normal look. A
+  // button that its drop command disabled or hid takes the normal look, as
+  // UIButton does when the pointer leaves it: otherwise it would show pressed
+  // again once enabled.
+  if (enabled() && visible() && ::PtInRect(&rect_, cursor)) {
     UIButton::OnMouseEnter(keys, cursor);
   } else {
     UIButton::OnMouseLeave(keys, cursor);

@@ -4,7 +4,8 @@
 // ellipsis and does not shift when pressed; the click runs DropAction (by
 // default a WM_COMMAND with the button's id to the host, lParam 0, which the
 // host may answer by running a pop-up menu) while the button keeps its pressed
-// look; afterwards it is lighted when the pointer is over it, else normal.
+// look; afterwards it is lighted when the pointer is over it and it is still
+// enabled and visible, else normal.
 // No parent notification is sent. User-interface thread only.
 #ifndef BRINDLE_UI_CONTROLS_UI_DROP_BUTTON_H_
 #define BRINDLE_UI_CONTROLS_UI_DROP_BUTTON_H_
@@ -27,7 +28,8 @@ class UIDropButton : public UIButton {
   // Ignored while the drop action runs; otherwise as UIButton.
   bool OnMouseLeave(UINT keys, POINT point) override;
   // Runs DropAction, then takes the lighted look when the cursor is over the
-  // button and the normal look otherwise.
+  // button and the button is still enabled and visible, and the normal look
+  // otherwise.
   bool OnLButtonUp(UINT keys, POINT point) override;
 
   // Sends WM_COMMAND (command id, lParam 0) to the host and returns when the

@@ -188,7 +188,7 @@ HBITMAP CHBitmap::UnselectDC() {
 
 BOOL CHBitmap::DrawBitmap(HDC target, int x, int y, int width, int height, int source_x,
                           int source_y, int source_width, int source_height) {
-  if (!bitmap_) return FALSE;
+  if (!bitmap_ || !ContainsSource(source_x, source_y, source_width, source_height)) return FALSE;
   const ScopedBitmapDC source(this);
   if (bits_per_pixel_ == 32) {
     return ::GdiAlphaBlend(target, x, y, width, height, source.get(), source_x, source_y,
@@ -202,6 +202,13 @@ BOOL CHBitmap::DrawBitmap(HDC target, int x, int y, int width, int height, int s
   return brindle::DrawDibApi().DrawDibDraw(DrawDibHandle(), target, x, y, width, height,
                                            &info_.bmiHeader, bits_, source_x, source_y,
                                            source_width, source_height, 0);
+}
+
+bool CHBitmap::ContainsSource(int x, int y, int width, int height) const {
+  // Written so that nothing overflows: x and y are at least 0 when the sizes
+  // are compared with what is left of the image.
+  return width > 0 && height > 0 && x >= 0 && y >= 0 && width <= width_ - x &&
+         height <= height_ - y;
 }
 
 HRGN CHBitmap::KeyColorRegion() const {

@@ -59,9 +59,16 @@ class CHBitmap {
   // Copies the source rectangle (pixels, from the top-left of the image) to
   // the target rectangle of `target`: AlphaBlend for 32 bits, else BitBlt for
   // equal sizes or DrawDibDraw when stretching. Returns the drawing call's
-  // result, FALSE without a bitmap.
+  // result; FALSE, drawing nothing, without a bitmap or when the source
+  // rectangle is not wholly inside the image (ContainsSource).
   BOOL DrawBitmap(HDC target, int x, int y, int width, int height, int source_x, int source_y,
                   int source_width, int source_height);
+
+  // True when the source rectangle (pixels, from the top-left of the image)
+  // has a positive width and height and lies wholly inside the image. Every
+  // drawing path refuses other rectangles: DrawDibDraw reads the bits
+  // directly and would read past them.
+  bool ContainsSource(int x, int y, int width, int height) const;
 
   // A region made of every pixel whose colour is magenta (255, 0, 255), in
   // image coordinates from the top-left. The caller owns the region. An image

@@ -299,8 +299,12 @@ bool CHWindow::Attach(HWND window) {
   if (!::IsWindow(window) || FromHandle(window)) return false;
   hwnd_ = window;
   ::SetPropW(window, kCHWindowProperty, this);
-  previous_proc_ = reinterpret_cast<WNDPROC>(
+  const auto replaced = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(window, GWLP_WNDPROC, ProcAsLong(CHWindowProc)));
+  // A window of class "CHWindow" made without an object already runs
+  // CHWindowProc: calling on to it would come back here without end. Its
+  // default processing is DefWindowProcW.
+  previous_proc_ = replaced == CHWindowProc ? ::DefWindowProcW : replaced;
   OnAttached();
   return true;
 }

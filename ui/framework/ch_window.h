@@ -113,7 +113,9 @@ class CHWindow {
   // Returns true when a window exists.
   bool Create(HWND parent, int x, int y, DWORD style, DWORD ex_style, const wchar_t* title);
   // Makes this object drive an existing window by installing CHWindowProc on
-  // it. Returns false, changing nothing, when `window` is not a window or
+  // it; the procedure it replaces becomes the previous window procedure, or
+  // DefWindowProcW for a window of class "CHWindow" made without an object.
+  // Returns false, changing nothing, when `window` is not a window or
   // already has an object.
   bool Attach(HWND window);
   // Stops driving the window: removes the property, ends a recorded modal

@@ -30,8 +30,12 @@ struct Cell {
   int source_x, source_y, source_width, source_height;
 };
 
-bool AnySizeNotPositive(int width, int height, int source_width, int source_height) {
-  return width <= 0 || height <= 0 || source_width <= 0 || source_height <= 0;
+// True when a cell of `bitmap` can be copied: a bitmap and its DC, positive
+// target sizes and a source cell inside the image.
+bool CanCopy(const CHBitmap* bitmap, HDC source, int width, int height, int source_x, int source_y,
+             int source_width, int source_height) {
+  return bitmap && source && width > 0 && height > 0 &&
+         bitmap->ContainsSource(source_x, source_y, source_width, source_height);
 }
 
 BOOL StretchHalftone(HDC target, int x, int y, int width, int height, const CHBitmap& bitmap,
@@ -145,7 +149,7 @@ Gdiplus::ARGB TextColor(COLORREF color) {
 void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int source_x,
               int source_y, int source_width, int source_height, COLORREF key_color,
               CHBitmap* bitmap) {
-  if (!bitmap || !source || AnySizeNotPositive(width, height, source_width, source_height)) {
+  if (!CanCopy(bitmap, source, width, height, source_x, source_y, source_width, source_height)) {
     return;
   }
   if (bitmap->bits_per_pixel() == 32) {
@@ -165,7 +169,7 @@ void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int s
 void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, int source_x,
                   int source_y, int source_width, int source_height, COLORREF key_color,
                   CHBitmap* bitmap) {
-  if (!bitmap || !source || AnySizeNotPositive(width, height, source_width, source_height)) {
+  if (!CanCopy(bitmap, source, width, height, source_x, source_y, source_width, source_height)) {
     return;
   }
   if (bitmap->bits_per_pixel() == 32) {

@@ -26,6 +26,8 @@ void DrawStateEntry(const RECT& target, const StateEntry& entry, HDC dc);
 // Copies one source cell of `bitmap` (selected into `source`) to a target
 // cell: AlphaBlend for a 32-bit bitmap, else the key-colour copy when
 // `key_color` is not 0, else BitBlt (equal sizes) or a halftone DrawDibDraw.
+// Nothing is drawn for a source cell not wholly inside the image: a skin
+// rectangle outside its image draws nothing on every path.
 void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int source_x,
               int source_y, int source_width, int source_height, COLORREF key_color,
               CHBitmap* bitmap);
@@ -33,6 +35,7 @@ void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int s
 // Copies a cell of `bitmap` (selected into `source`) leaving pixels of
 // `key_color` out: TransparentBlt, after a halftone stretch into a temporary
 // bitmap when the sizes differ. A 32-bit bitmap goes through AlphaBlend.
+// Nothing is drawn for a source cell not wholly inside the image.
 void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, int source_x,
                   int source_y, int source_width, int source_height, COLORREF key_color,
                   CHBitmap* bitmap);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end walk-through of the real setup program under Wine, driven with xdotool as a user
 # would, on setup packages that brindle-pack builds from the sample product:
-#   install (agreement box, typed folder, one shortcut option off, progress, install-finished
-#   window starting Velto), the uninstaller copy and the temporary uninstaller, uninstall, leaving
-#   by the close button and by "取消", a damaged package, a folder on a missing drive, and an
-#   install that fails because the user keeps the running product.
+#   install (agreement box, a typed folder with a space and Chinese characters, one shortcut
+#   option off, progress, install-finished window starting Velto), the uninstaller copy and the
+#   temporary uninstaller in its own run folder, uninstall, leaving by the close button and by
+#   "取消", a damaged package, a folder on a missing drive, and an install that fails because the
+#   user keeps the running product.
 # Screenshots of every window are taken with a compositor running, so that alpha shows.
 #
 #   setup_walkthrough.sh --build WIN_BUILD_DIR --pack BRINDLE_PACK --setup BrindleSetup.exe
@@ -38,6 +39,9 @@ for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
 done
 [ -d "$payload" ] || { echo "missing payload folder: $payload" >&2; exit 1; }
 
+# Wine names Unix files in the locale's character set: a UTF-8 locale lets it make the install
+# folder with Chinese characters (Windows has no such limit).
+export LC_ALL=C.UTF-8
 wine_run=$build/wine-run
 prefix=$build/wine/prefix
 desktop=$build/wine/home
@@ -67,7 +71,8 @@ product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
 appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
 start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
 quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
-temp_copy=$(cpath 'C:\users')/$(id -un)/Temp/unins000.exe
+temp_dir=$(cpath 'C:\users')/$(id -un)/Temp
+session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
 
 # Prints the product's Uninstall values as NAME=VALUE lines (empty when the key is missing).
 product_values() {
@@ -81,7 +86,9 @@ product_values() {
 clear_product_places() {
   win reg delete "$product_key" /f
   win taskkill /F /IM Velto.exe
-  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_copy"
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-*
+  # The temporary uninstaller copies' removal at the next restart (this prefix has no others).
+  win reg delete "$session_manager" /v PendingFileRenameOperations /f
   rm -rf "$(cpath 'C:\BrindleE2E')" "$(cpath 'C:\Program Files\Velto')"
 }
 
@@ -137,12 +144,17 @@ click() {
   sleep 0.3
 }
 
+# The xdotool key names that type the UTF-8 text $1: the Unicode key symbol of each character
+# ("U43", "U7EF4"), for which xdotool binds a spare key code when the keyboard lacks it.
+key_names() { python3 -c 'import sys; print(" ".join("U%X" % ord(c) for c in sys.argv[1]))' "$1"; }
+
 # Replaces the install folder of main window $1 by typing $2 into the path box, as a user does.
+# The delay keeps each spare key code bound until the program has translated its key.
 type_folder() {
   click "$1" 300 537
   xdotool windowfocus --sync "$1" 2>/dev/null
   xdotool key ctrl+a
-  xdotool type --delay 15 "$2"
+  xdotool key --delay 40 $(key_names "$2")
 }
 
 # Answers the message box $1 with key $2 (Return, n). The keyboard focus is taken again and the
@@ -263,7 +275,7 @@ mkdir -p "$quick_launch"
 setsid xcompmgr </dev/null >/dev/null 2>&1 &
 compositor=$!
 
-folder='C:\BrindleE2E\Apps\Velto'
+folder='C:\BrindleE2E\My Apps\维尔托 Velto'
 folder_unix=$(cpath "$folder")
 
 # ==== Install ====
@@ -339,7 +351,14 @@ echo "== uninstall, cancelled"
 start "$folder_unix/unins000.exe"
 wait_exit "$started"
 check "the installed uninstaller exits 0 at once (status $status)" [ "$status" = 0 ]
-check "it copied itself to the temporary folder" cmp -s "$folder_unix/unins000.exe" "$temp_copy"
+run_folders=$(cd "$temp_dir" && ls -d unins-* 2>/dev/null)
+check "it made one run folder in the temporary folder ($run_folders)" \
+  grep -qxE 'unins-[0-9a-f]{32}' <<<"$run_folders"
+temp_copy=$temp_dir/$run_folders/unins000.exe
+check "it copied itself into the run folder" cmp -s "$folder_unix/unins000.exe" "$temp_copy"
+pending=$("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
+check "the copy is to be removed at the next restart" \
+  grep -qiF "Temp\\$run_folders\\unins000.exe" <<<"$pending"
 page=$(wait_for "windows_of unins000.exe 670x330") || fail "the temporary copy shows the uninstall page"
 if [ -n "$page" ]; then
   sleep 0.5

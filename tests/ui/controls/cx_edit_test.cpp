@@ -249,20 +249,67 @@ TEST_F(CXEditTest, ArrowsWithASelection) {
   EXPECT_FALSE(edit_->HasSelection());
 }
 
-TEST_F(CXEditTest, OnlyPrintableAsciiWithoutSpaceIsTyped) {
+TEST_F(CXEditTest, EveryCharacterFromTheSpaceUpIsTypedButControlCharacters) {
+  const struct {
+    wchar_t ch;
+    bool typed;
+  } cases[] = {
+      {L' ', true},      {L'!', true},       {L'~', true},       {L'\x00E9', true},
+      {L'\x4E2D', true}, {L'\xFF01', true},  {L'\xFFFD', true},  {L'\x00A0', true},
+      {L'\x1F', false},  {L'\t', false},     {L'\r', false},     {L'\x08', false},
+      {L'\x7F', false},  {L'\x0080', false}, {L'\x009F', false}, {L'\x0001', false},
+  };
+  Focus();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.ch));
+    edit_->SetText(L"ab");
+    const int changes = Changes();
+    Char(c.ch);
+    EXPECT_EQ(edit_->text(), c.typed ? std::wstring(L"ab") + c.ch : std::wstring(L"ab"));
+    EXPECT_EQ(edit_->caret(), c.typed ? 3 : 2);
+    EXPECT_EQ(Changes(), changes + (c.typed ? 1 : 0));
+  }
+}
+
+TEST_F(CXEditTest, ASurrogatePairGoesInWholeAndStaysWhole) {
   Focus();
   edit_->SetText(L"ab");
+  Key(VK_LEFT);
   const int changes = Changes();
-  for (const wchar_t refused : {L' ', L'~', L'\t', L'\x7F', L'\xE9', L'\x4E2D', L'\x1F'}) {
-    Char(refused);
-  }
+  Char(L'\xD842');  // U+20BB7 as its pair: nothing yet.
   EXPECT_EQ(edit_->text(), L"ab");
   EXPECT_EQ(Changes(), changes);
-  Char(L'!');
-  Char(L'}');
-  EXPECT_EQ(edit_->text(), L"ab!}");
-  EXPECT_EQ(edit_->caret(), 4);
-  EXPECT_EQ(Changes(), changes + 2);
+  Char(L'\xDFB7');
+  EXPECT_EQ(edit_->text(),
+            L"a\xD842\xDFB7"
+            L"b");
+  EXPECT_EQ(edit_->caret(), 3);
+  EXPECT_EQ(Changes(), changes + 1);
+  // Halves without their partner are dropped.
+  Char(L'\xDFB7');
+  Char(L'\xD842');
+  Char(L'x');
+  EXPECT_EQ(edit_->text(), L"a\xD842\xDFB7xb");
+  // The caret steps over the pair; Backspace and Delete take it whole.
+  Key(VK_LEFT);
+  Key(VK_LEFT);
+  EXPECT_EQ(edit_->caret(), 1);
+  Key(VK_RIGHT);
+  EXPECT_EQ(edit_->caret(), 3);
+  Key(VK_BACK);
+  EXPECT_EQ(edit_->text(), L"axb");
+  EXPECT_EQ(edit_->caret(), 1);
+  edit_->SetText(L"a\xD842\xDFB7");
+  Key(VK_HOME);
+  Key(VK_RIGHT);
+  Key(VK_DELETE);
+  EXPECT_EQ(edit_->text(), L"a");
+  // No click lands between the halves.
+  edit_->SetText(L"\xD842\xDFB7\xD842\xDFB7");
+  const HDC dc = edit_->GetHostDC();
+  for (int x = kTextLeft; x < BoundaryX(4) + 3; ++x) {
+    EXPECT_EQ(edit_->HitTest(dc, {x, kRowY}) % 2, 0) << x;
+  }
 }
 
 TEST_F(CXEditTest, TypingReplacesTheSelection) {
@@ -273,14 +320,20 @@ TEST_F(CXEditTest, TypingReplacesTheSelection) {
   EXPECT_FALSE(edit_->HasSelection());
 }
 
-TEST_F(CXEditTest, RealTypingSkipsTheSpace) {
-  edit_->SetText(L"");
-  ASSERT_TRUE(RunInput({Click(300),
-                        {{InputAction::Text("a1")}, CharOf(L'1')},
-                        {{InputAction::Key(VK_SPACE)}, KeyDownOf(VK_SPACE)},
-                        {{InputAction::Text("b")}, CharOf(L'b')}}));
-  EXPECT_EQ(edit_->text(), L"a1b");
-  EXPECT_EQ(edit_->caret(), 3);
+TEST_F(CXEditTest, RealTypingTakesSpacesAndChineseFolderNames) {
+  const wchar_t* const folders[] = {L"C:\\Program Files\\Velto", L"D:\\软件\\维尔托 Velto"};
+  for (const wchar_t* folder : folders) {
+    edit_->SetText(L"");
+    const std::wstring text = folder;
+    // Arrived with the last character, typed after all the others.
+    auto last_typed = [this, text](const MSG& msg) {
+      return msg.message == WM_CHAR && msg.wParam == text.back() &&
+             edit_->text() == text.substr(0, text.size() - 1);
+    };
+    ASSERT_TRUE(RunInput({Click(300), {{InputAction::Text(text)}, last_typed}}));
+    EXPECT_EQ(edit_->text(), text);
+    EXPECT_EQ(edit_->caret(), static_cast<int>(text.size()));
+  }
 }
 
 TEST_F(CXEditTest, HitTestPicksTheNearestBoundary) {
@@ -337,6 +390,24 @@ TEST_F(CXEditTest, EscapeEndsTheSelectionLoop) {
   EXPECT_EQ(edit_->selection_end(), 3);
   EXPECT_EQ(edit_->text(), L"abcdef");
   EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(CXEditTest, BackspaceWhileDraggingEndsTheSelectionInsideTheShorterText) {
+  edit_->SetText(L"abcdef");
+  const int old_two = BoundaryX(2);
+  // Dragged from the end of "abcde" back to "a": the anchor (5) lies beyond
+  // the text that Backspace leaves ("af").
+  ASSERT_TRUE(RunInput({Press(BoundaryX(5)),
+                        Move(BoundaryX(1)),
+                        {{InputAction::Key(VK_BACK)}, KeyDownOf(VK_BACK)},
+                        Move(old_two),
+                        Move(450),
+                        Release()}));
+  EXPECT_EQ(edit_->text(), L"af");
+  EXPECT_EQ(edit_->caret(), 1);
+  EXPECT_FALSE(edit_->HasSelection());
+  EXPECT_EQ(::GetCapture(), nullptr);
+  host_.Invalidate(nullptr, true);  // Paints without reading past the end.
 }
 
 TEST_F(CXEditTest, DoubleClickAndCtrlASelectEverything) {

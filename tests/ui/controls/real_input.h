@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
@@ -31,11 +32,15 @@ struct InputAction {
   Kind kind;
   int x = 0;
   int y = 0;
-  // kKey: the virtual key; with `ctrl`, pressed while Control is held.
+  // kKey: the virtual key; with `ctrl` or `alt`, pressed while Control or
+  // Alt is held.
   WORD key = 0;
   bool ctrl = false;
-  // kText: printable ASCII typed key by key.
-  std::string text;
+  bool alt = false;
+  // kText: typed character by character: under Wine each through its
+  // Unicode key symbol, on Windows ASCII through its keys and the rest as
+  // KEYEVENTF_UNICODE input (a pair for characters beyond the BMP).
+  std::wstring text;
   // kFocus: the window to activate and give the keyboard focus when the
   // step is sent (under Wine also the X input focus, before the step's
   // other actions). Put it in the same step as the input that needs it.
@@ -55,7 +60,13 @@ struct InputAction {
     action.ctrl = ctrl;
     return action;
   }
-  static InputAction Text(std::string text) {
+  static InputAction AltKey(WORD key) {
+    InputAction action(kKey);
+    action.key = key;
+    action.alt = true;
+    return action;
+  }
+  static InputAction Text(std::wstring text) {
     InputAction action(kText);
     action.text = std::move(text);
     return action;
@@ -225,6 +236,8 @@ class RealInput {
         return "End";
       case VK_SPACE:
         return "space";
+      case VK_F4:
+        return "F4";
       default:
         return std::string(1, static_cast<char>(::tolower(key)));
     }
@@ -244,11 +257,11 @@ class RealInput {
           command += " mouseup 1";
           break;
         case InputAction::kKey:
-          command += " key " + std::string(action.ctrl ? "ctrl+" : "") + KeyName(action.key);
+          command += " key " + std::string(action.ctrl ? "ctrl+" : "") +
+                     std::string(action.alt ? "alt+" : "") + KeyName(action.key);
           break;
         case InputAction::kText:
-          // Wine splits the command line by Windows rules: double quotes.
-          command += " type --delay 1 \"" + action.text + "\"";
+          command += XdotoolText(action.text);
           break;
         case InputAction::kFocus: {
           // Wine keeps the X window of each top-level window in this
@@ -273,12 +286,55 @@ class RealInput {
     }
   }
 
+  // xdotool words that type `text`: "key" with the Unicode key symbol of
+  // every character ("U3A", "U4E2D"; xdotool binds a spare key code to a
+  // symbol the keyboard lacks and adds Shift where the layout needs it). The
+  // command line stays ASCII whatever Wine's Unix code page, and "key",
+  // unlike "type", lets later commands follow. Wine looks the character of a
+  // key up when the program translates the key message, and xdotool takes a
+  // spare key code back after the key: the delay keeps the binding while
+  // this thread's pump translates it.
+  static std::string XdotoolText(const std::wstring& text) {
+    std::string words = " key --delay 40";
+    for (size_t i = 0; i < text.size(); ++i) {
+      unsigned code = text[i];
+      if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1])) {
+        code = 0x10000 + ((code - 0xD800u) << 10) + (text[++i] - 0xDC00u);
+      }
+      char name[16];
+      std::snprintf(name, sizeof(name), " U%X", code);
+      words += name;
+    }
+    return words;
+  }
+
   static void AddKey(std::vector<INPUT>& inputs, WORD key, bool up) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     inputs.push_back(input);
+  }
+
+  // ASCII through its key (with Shift where the layout needs it), any other
+  // UTF-16 unit as a Unicode packet.
+  static void AddCharacter(std::vector<INPUT>& inputs, wchar_t ch) {
+    const SHORT scan = ch < 0x80 ? ::VkKeyScanW(ch) : -1;
+    if (scan == -1) {
+      for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = ch;
+        input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+        inputs.push_back(input);
+      }
+      return;
+    }
+    const bool shift = (scan >> 8) & 1;
+    if (shift) AddKey(inputs, VK_SHIFT, false);
+    AddKey(inputs, LOBYTE(scan), false);
+    AddKey(inputs, LOBYTE(scan), true);
+    if (shift) AddKey(inputs, VK_SHIFT, true);
   }
 
   static void SendWithSendInput(const std::vector<InputAction>& actions) {
@@ -303,21 +359,16 @@ class RealInput {
           input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
           inputs.push_back(input);
           break;
-        case InputAction::kKey:
-          if (action.ctrl) AddKey(inputs, VK_CONTROL, false);
+        case InputAction::kKey: {
+          const WORD modifier = action.ctrl ? VK_CONTROL : action.alt ? VK_MENU : 0;
+          if (modifier) AddKey(inputs, modifier, false);
           AddKey(inputs, action.key, false);
           AddKey(inputs, action.key, true);
-          if (action.ctrl) AddKey(inputs, VK_CONTROL, true);
+          if (modifier) AddKey(inputs, modifier, true);
           break;
+        }
         case InputAction::kText:
-          for (char ch : action.text) {
-            const SHORT scan = ::VkKeyScanW(static_cast<wchar_t>(ch));
-            const bool shift = (scan >> 8) & 1;
-            if (shift) AddKey(inputs, VK_SHIFT, false);
-            AddKey(inputs, LOBYTE(scan), false);
-            AddKey(inputs, LOBYTE(scan), true);
-            if (shift) AddKey(inputs, VK_SHIFT, true);
-          }
+          for (wchar_t ch : action.text) AddCharacter(inputs, ch);
           break;
         case InputAction::kFocus:
           break;  // Done in Send.

@@ -125,6 +125,21 @@ TEST_F(UIDropButtonTest, APointerThatEndsOutsideLeavesTheNormalLook) {
   EXPECT_EQ(host_.CentrePixel(button_), color::kNormal);
 }
 
+TEST_F(UIDropButtonTest, ADropThatDisablesTheButtonLeavesItNormalNotPressed) {
+  // The "menu" closes with the pointer over the button.
+  host_.on_command = [this] {
+    button_->set_enabled(false);
+    const POINT inside = Screen(60, 35);
+    ::SetCursorPos(inside.x, inside.y);
+  };
+  host_.Click(button_);
+  EXPECT_EQ(button_->interaction_state(), kInteractionNormal);
+  EXPECT_EQ(host_.CentrePixel(button_), color::kGrayed);
+  button_->set_enabled(true);
+  button_->Invalidate(nullptr, true);
+  EXPECT_EQ(host_.CentrePixel(button_), color::kNormal);
+}
+
 TEST_F(UIDropButtonTest, OutsideTheDropLeavingIsAsForAButton) {
   host_.MoveTo(60, 35);
   EXPECT_EQ(button_->interaction_state(), kInteractionLighted);

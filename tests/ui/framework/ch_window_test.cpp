@@ -366,6 +366,25 @@ TEST_F(CHWindowTest, AttachSubclassesAnExistingWindowAndDetachRestoresIt) {
   ::DestroyWindow(plain);
 }
 
+// A window of our own class created without an object runs CHWindowProc
+// already; the object calls on to the default processing, not to itself.
+TEST_F(CHWindowTest, AttachToAnObjectlessWindowOfOurClassCallsOnToTheDefault) {
+  const HWND own = ::CreateWindowExW(0, kCHWindowClassName, L"own", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                     nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(nullptr, own);
+  AttachWindow window;
+  ASSERT_TRUE(window.Attach(own));
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(::DefWindowProcW), window.previous_proc());
+  EXPECT_TRUE(::SetWindowTextW(own, L"renamed"));
+  wchar_t title[16] = {};
+  ::GetWindowTextW(own, title, 16);
+  EXPECT_STREQ(L"renamed", title);
+  EXPECT_TRUE(window.Called("OnMessage"));
+  EXPECT_EQ(own, window.Detach());
+  EXPECT_EQ(0, ::SendMessageW(own, WM_APP, 0, 0));
+  ::DestroyWindow(own);
+}
+
 TEST_F(CHWindowTest, AttachRefusesWhatIsNotAWindow) {
   CHWindow window;
   EXPECT_FALSE(window.Attach(nullptr));

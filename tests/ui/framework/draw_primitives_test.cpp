@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "tests/ui/framework/framework_test_support.h"
 #include "ui/framework/ch_bitmap.h"
@@ -193,6 +194,71 @@ TEST(DrawStateEntryTest, NothingWithoutTargetAreaImageOrSource) {
     DrawStateEntry(c.target, c.entry, canvas.dc());
     for (int y = 0; y < 40; ++y) {
       for (int x = 0; x < 40; ++x) ASSERT_EQ(kBackground, canvas.Rgb(x, y)) << x << "," << y;
+    }
+  }
+}
+
+// A skin rectangle that is not wholly inside its image draws nothing on any
+// path (the 24-bit ones read the bits through DrawDib, which would read past
+// them); one inside draws.
+TEST(DrawCellTest, SourceCellsOutsideTheImageDrawNothingOnEveryPath) {
+  constexpr uint32_t kPixel = 0x123456;
+  using Draw = std::function<void(CHBitmap*, HDC, const RECT&)>;
+  const struct {
+    const char* name;
+    int depth;
+    Draw draw;
+  } paths[] = {
+      {"copy", 24,
+       [](CHBitmap* b, HDC dc, const RECT& s) {
+         const ScopedBitmapDC source(b);
+         DrawCell(source.get(), dc, 0, 0, s.right, s.bottom, s.left, s.top, s.right, s.bottom, 0,
+                  b);
+       }},
+      {"stretch", 24,
+       [](CHBitmap* b, HDC dc, const RECT& s) {
+         const ScopedBitmapDC source(b);
+         DrawCell(source.get(), dc, 0, 0, 12, 12, s.left, s.top, s.right, s.bottom, 0, b);
+       }},
+      {"key colour stretch", 24,
+       [](CHBitmap* b, HDC dc, const RECT& s) {
+         const ScopedBitmapDC source(b);
+         KeyColorCopy(source.get(), dc, 0, 0, 12, 12, s.left, s.top, s.right, s.bottom, 0xFF00FF,
+                      b);
+       }},
+      {"bitmap stretch", 24,
+       [](CHBitmap* b, HDC dc, const RECT& s) {
+         b->DrawBitmap(dc, 0, 0, 12, 12, s.left, s.top, s.right, s.bottom);
+       }},
+      {"alpha stretch", 32,
+       [](CHBitmap* b, HDC dc, const RECT& s) {
+         const ScopedBitmapDC source(b);
+         DrawCell(source.get(), dc, 0, 0, 12, 12, s.left, s.top, s.right, s.bottom, 0, b);
+       }},
+  };
+  // Source cells as (x, y, width, height) of a 4 x 4 image.
+  const struct {
+    RECT source;
+    bool drawn;
+  } cells[] = {
+      {{0, 0, 4, 4}, true},   {{1, 1, 3, 3}, true},  {{2, 2, 4, 4}, false},
+      {{0, 0, 5, 4}, false},  {{0, 1, 4, 4}, false}, {{-1, 0, 2, 2}, false},
+      {{0, -1, 2, 2}, false}, {{4, 0, 1, 1}, false}, {{0, 0x7FFFFFFF, 1, 1}, false},
+  };
+  for (const auto& path : paths) {
+    CHBitmap image;
+    ASSERT_TRUE(image.Create(4, 4, path.depth));
+    Paint(&image, [](int, int) { return kPixel; });
+    for (const auto& cell : cells) {
+      SCOPED_TRACE(std::string(path.name) + " " + std::to_string(cell.source.left) + "," +
+                   std::to_string(cell.source.top) + " " + std::to_string(cell.source.right) + "x" +
+                   std::to_string(cell.source.bottom));
+      Canvas canvas(12, 12, 0xFF000000 | kBackground);
+      path.draw(&image, canvas.dc(), cell.source);
+      EXPECT_EQ(canvas.Rgb(0, 0), cell.drawn ? kPixel : kBackground);
+      if (!cell.drawn) {
+        EXPECT_EQ(canvas.Rgb(11, 11), kBackground);
+      }
     }
   }
 }

@@ -1,0 +1,140 @@
+#include "app/run_folder.h"
+
+// windows.h first.
+// clang-format off
+#include <windows.h>
+#include <ntsecapi.h>
+#include <sddl.h>
+#include <winternl.h>
+// clang-format on
+
+#include <cwchar>
+#include <cwctype>
+#include <memory>
+
+#include "setup/product.h"
+
+namespace {
+
+// Names tried before giving up: with 128 random bits a clash means that the
+// names are not random after all.
+constexpr int kNameAttempts = 4;
+constexpr size_t kRandomBytes = kRunFolderDigits / 2;
+// STATUS_OBJECT_NAME_COLLISION.
+constexpr NTSTATUS kNameTaken = static_cast<NTSTATUS>(0xC0000035);
+
+// Owns memory the security functions return for LocalFree.
+struct LocalFreeDeleter {
+  void operator()(void* memory) const { ::LocalFree(memory); }
+};
+using LocalMemory = std::unique_ptr<void, LocalFreeDeleter>;
+
+// Owns a FindFirstFileW search.
+struct FindCloser {
+  void operator()(HANDLE find) const { ::FindClose(find); }
+};
+using FindHandle = std::unique_ptr<void, FindCloser>;
+
+// kRunFolderPrefix and 32 hexadecimal digits from the system's random number
+// generator; empty if it fails.
+std::wstring RandomRunFolderName() {
+  unsigned char bytes[kRandomBytes] = {};
+  if (!RtlGenRandom(bytes, sizeof(bytes))) return std::wstring();
+  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+  std::wstring name = kRunFolderPrefix;
+  for (const unsigned char byte : bytes) {
+    name += kDigits[byte >> 4];
+    name += kDigits[byte & 0xF];
+  }
+  return name;
+}
+
+// The native path of the full path `path`: "\\??\\C:\\..." or, for a network
+// path, "\\??\\UNC\\server\\...".
+std::wstring NativePath(const std::wstring& path) {
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + path.substr(2);
+  return L"\\??\\" + path;
+}
+
+// Creates the folder `path` (a full path), which must not exist yet, with
+// `descriptor` (null: what its parent passes on), and returns it open for
+// listing and reading its security, sharing everything but deletion. One call
+// creates and opens it (NtCreateFile; CreateDirectoryW returns no handle), so
+// that no other folder can be put in its place between the two: the user's
+// temporary folder lets any of the user's programs rename what lies in it.
+// An empty handle on failure; `taken` tells whether the name existed.
+UniqueHandle CreateHeldFolder(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor,
+                              bool& taken) {
+  taken = false;
+  using NtCreateFileFunction = decltype(&NtCreateFile);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const FARPROC found = ntdll ? ::GetProcAddress(ntdll, "NtCreateFile") : nullptr;
+  if (!found) return UniqueHandle();
+  const auto nt_create_file =
+      reinterpret_cast<NtCreateFileFunction>(reinterpret_cast<void*>(found));
+  std::wstring native = NativePath(path);
+  UNICODE_STRING name;
+  name.Buffer = &native[0];
+  name.Length = static_cast<USHORT>(native.size() * sizeof(wchar_t));
+  name.MaximumLength = name.Length;
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, descriptor);
+  IO_STATUS_BLOCK status = {};
+  HANDLE folder = nullptr;
+  const NTSTATUS result =
+      nt_create_file(&folder, FILE_LIST_DIRECTORY | READ_CONTROL | SYNCHRONIZE, &attributes,
+                     &status, nullptr, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     FILE_CREATE, FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  taken = result == kNameTaken;
+  return UniqueHandle(result >= 0 ? folder : nullptr);
+}
+
+}  // namespace
+
+bool IsRunFolderName(const std::wstring& name) {
+  const size_t prefix = std::wstring(kRunFolderPrefix).size();
+  if (name.size() != prefix + kRunFolderDigits) return false;
+  if (_wcsnicmp(name.c_str(), kRunFolderPrefix, prefix) != 0) return false;
+  for (size_t i = prefix; i < name.size(); ++i) {
+    if (!std::iswxdigit(name[i])) return false;
+  }
+  return true;
+}
+
+std::wstring CreateRunFolder(const std::wstring& temp_folder, bool protect, UniqueHandle& held) {
+  held.reset();
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (protect && !::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                     kProtectedRunFolderAccess, SDDL_REVISION_1, &descriptor, nullptr)) {
+    return std::wstring();
+  }
+  const LocalMemory owned(descriptor);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::wstring name = RandomRunFolderName();
+    if (name.empty()) return std::wstring();
+    const std::wstring path = temp_folder + name;
+    bool taken = false;
+    held = CreateHeldFolder(path, descriptor, taken);
+    if (held) return path;
+    if (!taken) return std::wstring();
+  }
+  return std::wstring();
+}
+
+void RemoveEarlierRunFolders(const std::wstring& temp_folder) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring pattern = temp_folder + kRunFolderPrefix + L"*";
+  const HANDLE first = ::FindFirstFileW(pattern.c_str(), &entry);
+  if (first == INVALID_HANDLE_VALUE) return;
+  const FindHandle find(first);
+  do {
+    const DWORD attributes = entry.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !IsRunFolderName(entry.cFileName)) {
+      continue;
+    }
+    const std::wstring folder = temp_folder + entry.cFileName;
+    ::DeleteFileW((folder + L"\\" + kUninstallerFileName).c_str());
+    ::RemoveDirectoryW(folder.c_str());
+  } while (::FindNextFileW(find.get(), &entry));
+}

@@ -1,0 +1,98 @@
+// The temporary uninstaller: which running file is the copy in a run folder
+// of the temporary folder, and a copy that cannot be made. (The copy made,
+// checked, scheduled for removal and started is tested through the main
+// window, main_window_test.cpp.)
+#include "app/temporary_uninstaller.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_package.h"
+
+namespace {
+
+constexpr wchar_t kRunName[] = L"unins-0123456789abcdef0123456789ABCDEF";
+
+std::wstring ShortForm(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+  return length && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+class TemporaryUninstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(scratch_.path().empty());
+    temp_ = scratch_.Join(L"Temporary Folder") + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(temp_.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((temp_ + kRunName).c_str(), nullptr));
+    copy_ = temp_ + kRunName + L"\\unins000.exe";
+    ASSERT_TRUE(test_package::WriteFileBytes(copy_, "MZ"));
+  }
+
+  // The names of the entries in the temporary folder.
+  std::wstring Entries() const {
+    std::wstring names;
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((temp_ + L"*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name != L"." && name != L"..") names += name + L";";
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return names;
+  }
+
+  ScratchFolder scratch_;
+  std::wstring temp_;
+  std::wstring copy_;
+};
+
+TEST_F(TemporaryUninstallerTest, OnlyTheCopyInARunFolderOfTheTemporaryFolderIsIt) {
+  const std::wstring short_temp = ShortForm(temp_);
+  ASSERT_FALSE(short_temp.empty());
+  std::wstring upper = copy_;
+  CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  std::wstring slashes = copy_;
+  for (wchar_t& c : slashes) c = c == L'\\' ? L'/' : c;
+  const std::wstring nested = temp_ + L"sub\\" + kRunName + L"\\unins000.exe";
+  const struct {
+    std::wstring self;
+    std::wstring temp;
+    bool copy;
+  } cases[] = {
+      {copy_, temp_, true},
+      {upper, temp_, true},
+      {slashes, temp_, true},
+      {copy_, short_temp, true},
+      {ShortForm(copy_), temp_, true},
+      {temp_ + L"unins000.exe", temp_, false},
+      {temp_ + kRunName + L"\\unins001.exe", temp_, false},
+      {temp_ + L"unins-0123\\unins000.exe", temp_, false},
+      {nested, temp_, false},
+      {copy_, temp_ + L"sub\\", false},
+      {copy_, L"", false},
+      {scratch_.Join(L"unins000.exe"), temp_, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsTemporaryUninstaller(c.self, c.temp), c.copy) << c.self << " in " << c.temp;
+  }
+}
+
+// The run folder of SetUp stands for an earlier run's leftovers: they go
+// first, then the new run folder goes with the failed copy.
+TEST_F(TemporaryUninstallerTest, ACopyThatFailsStartsNothingAndLeavesNothing) {
+  EXPECT_FALSE(StartTemporaryUninstaller(scratch_.Join(L"missing.exe"), temp_));
+  EXPECT_EQ(Entries(), L"");
+  const std::wstring self = scratch_.Join(L"unins000.exe");
+  ASSERT_TRUE(test_package::WriteFileBytes(self, "MZ"));
+  EXPECT_FALSE(StartTemporaryUninstaller(self, L""));
+  EXPECT_FALSE(StartTemporaryUninstaller(self, temp_ + L"missing\\"));
+  EXPECT_EQ(Entries(), L"");
+}
+
+}  // namespace
