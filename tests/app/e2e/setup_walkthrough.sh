@@ -149,12 +149,13 @@ click() {
 key_names() { python3 -c 'import sys; print(" ".join("U%X" % ord(c) for c in sys.argv[1]))' "$1"; }
 
 # Replaces the install folder of main window $1 by typing $2 into the path box, as a user does.
-# The delay keeps each spare key code bound until the program has translated its key.
+# The delay keeps each spare key code bound until the program has translated its key (40 ms let
+# a neighbour's character through on a loaded machine).
 type_folder() {
   click "$1" 300 537
   xdotool windowfocus --sync "$1" 2>/dev/null
   xdotool key ctrl+a
-  xdotool key --delay 40 $(key_names "$2")
+  xdotool key --delay 150 $(key_names "$2")
 }
 
 # Answers the message box $1 with key $2 (Return, n). The keyboard focus is taken again and the

@@ -293,9 +293,10 @@ class RealInput {
   // unlike "type", lets later commands follow. Wine looks the character of a
   // key up when the program translates the key message, and xdotool takes a
   // spare key code back after the key: the delay keeps the binding while
-  // this thread's pump translates it.
+  // this thread's pump translates it. 40 ms was too short on a loaded machine
+  // (a neighbour's character came through), so it is generous.
   static std::string XdotoolText(const std::wstring& text) {
-    std::string words = " key --delay 40";
+    std::string words = " key --delay 150";
     for (size_t i = 0; i < text.size(); ++i) {
       unsigned code = text[i];
       if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1])) {
