@@ -50,6 +50,15 @@ class SuccessWindowTest : public ::testing::Test {
     return dynamic_cast<UIButton*>(window_.children().at(index).get());
   }
 
+  // Copies the test stub into `scratch` as `name` and makes that copy the window's launch path.
+  std::wstring SetLaunchCopy(const ScratchFolder& scratch, const wchar_t* name) {
+    const std::wstring program = scratch.Join(name);
+    EXPECT_TRUE(CopyFileW(test_package::SiblingProgram(L"app_test_stub.exe").c_str(),
+                          program.c_str(), FALSE));
+    window_.set_launch_path(program);
+    return program;
+  }
+
   UIResource skin_;
   CHSuccessWnd window_;
 };
@@ -74,11 +83,8 @@ TEST_F(SuccessWindowTest, IsTheSkinsBackgroundWithTwoButtons) {
 TEST_F(SuccessWindowTest, CloseEndsWithZeroAndStartsNothing) {
   ProcessEndRecorder ends;
   ScratchFolder scratch;
-  const std::wstring program = scratch.Join(L"closecheck.exe");
-  ASSERT_TRUE(CopyFileW(test_package::SiblingProgram(L"app_test_stub.exe").c_str(), program.c_str(),
-                        FALSE));
   app_test::StubRanEvent ran(L"closecheck.exe");
-  window_.set_launch_path(program);
+  SetLaunchCopy(scratch, L"closecheck.exe");
   app_test::ClickElement(window_.hwnd(), Button(1));
   EXPECT_EQ(ends.calls(), std::vector<UINT>{0});
   EXPECT_FALSE(ran.Wait(500));
@@ -87,11 +93,8 @@ TEST_F(SuccessWindowTest, CloseEndsWithZeroAndStartsNothing) {
 TEST_F(SuccessWindowTest, StartButtonOpensTheLaunchPathThenEndsWithZero) {
   ProcessEndRecorder ends;
   ScratchFolder scratch;
-  const std::wstring program = scratch.Join(L"Launched Velto.exe");
-  ASSERT_TRUE(CopyFileW(test_package::SiblingProgram(L"app_test_stub.exe").c_str(), program.c_str(),
-                        FALSE));
   app_test::StubRanEvent ran(L"Launched Velto.exe");
-  window_.set_launch_path(program);
+  const std::wstring program = SetLaunchCopy(scratch, L"Launched Velto.exe");
   app_test::ClickElement(window_.hwnd(), Button(0));
   EXPECT_EQ(ends.calls(), std::vector<UINT>{0});
   EXPECT_TRUE(ran.Wait());
@@ -102,11 +105,8 @@ TEST_F(SuccessWindowTest, StartButtonOpensTheLaunchPathThenEndsWithZero) {
 TEST_F(SuccessWindowTest, AltF4EndsWithZeroLikeTheCloseButtonAndStartsNothing) {
   ProcessEndRecorder ends;
   ScratchFolder scratch;
-  const std::wstring program = scratch.Join(L"altf4check.exe");
-  ASSERT_TRUE(CopyFileW(test_package::SiblingProgram(L"app_test_stub.exe").c_str(), program.c_str(),
-                        FALSE));
   app_test::StubRanEvent ran(L"altf4check.exe");
-  window_.set_launch_path(program);
+  SetLaunchCopy(scratch, L"altf4check.exe");
   ASSERT_TRUE(PressAltF4(window_.hwnd(), ends));
   EXPECT_EQ(ends.calls(), std::vector<UINT>{0});
   EXPECT_FALSE(ran.Wait(500));
