@@ -5,13 +5,13 @@
 #include <unzip.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/file_utils.h"
+#include "setup/number_text.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
 #include "setup/paths.h"
@@ -41,11 +41,7 @@ constexpr wchar_t kInUseCaption[] = L"关闭占用";
 constexpr wchar_t kInUseQuestion[] =
     L"检测到程序”%s“正在运行, 您必须结束该程序才能继续安装, 是否继续?";
 
-std::wstring FormatText(const wchar_t* format, long value) {
-  wchar_t text[256];
-  std::swprintf(text, 256, format, value);
-  return text;
-}
+std::wstring FormatText(const wchar_t* format, long value) { return FormatLong(format, value); }
 
 // `format` with its one "%s" replaced by `value`.
 std::wstring FormatText(const wchar_t* format, const std::wstring& value) {
