@@ -28,7 +28,7 @@ namespace {
 
 // Room for an entry name of up to 1023 bytes and its terminating zero.
 constexpr unsigned kEntryNameBufferSize = 1024;
-// Decompressed data goes through one buffer of this size per file entry.
+// Decompressed data goes through one buffer of this size, made once per install.
 constexpr unsigned kCopyBufferSize = 524288;
 // Time given to processes that were ended to release their files.
 constexpr DWORD kWaitAfterEndingMs = 1000;
@@ -166,7 +166,9 @@ class InstallRun {
     PathRemoveFileSpecW(&parent[0]);
     parent.resize(wcslen(parent.c_str()));
     if (parent.size() != target.size()) {
-      if (!EnsureDirectory(parent)) return false;
+      // Entries of one folder come together: its creation is checked once for all of them.
+      if (parent != last_parent_ && !EnsureDirectory(parent)) return false;
+      last_parent_ = parent;
       folders_.push_back(parent);
     }
     if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
@@ -185,12 +187,15 @@ class InstallRun {
 
   // Copies the current entry's decompressed data to `file`. False on a data
   // error, a short write, or when the data is not the size the entry states.
-  static bool CopyEntryData(unzFile zip, HANDLE file, uint64_t size) {
-    std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
+  bool CopyEntryData(unzFile zip, HANDLE file, uint64_t size) {
+    // One buffer for every entry: a block this large is mapped and unmapped anew for each
+    // allocation.
+    if (!copy_buffer_) copy_buffer_.reset(new char[kCopyBufferSize]);
+    char* buffer = copy_buffer_.get();
     uint64_t total = 0;
     int read;
-    while ((read = unzReadCurrentFile(zip, buffer.get(), kCopyBufferSize)) > 0) {
-      if (!WriteAll(file, buffer.get(), static_cast<DWORD>(read))) return false;
+    while ((read = unzReadCurrentFile(zip, buffer, kCopyBufferSize)) > 0) {
+      if (!WriteAll(file, buffer, static_cast<DWORD>(read))) return false;
       total += static_cast<unsigned>(read);
     }
     return read == 0 && total == size;
@@ -346,6 +351,8 @@ class InstallRun {
   ArchiveRange archive_;
   std::vector<std::wstring> files_;    // targets written, in archive order
   std::vector<std::wstring> folders_;  // folders made or used, in archive order
+  std::wstring last_parent_;           // the folder of the last file, known to exist
+  std::unique_ptr<char[]> copy_buffer_;
   std::vector<std::wstring> pending_;  // targets whose content went to ".new"
 };
 
