@@ -406,7 +406,8 @@ def machine_description(wine_env, loader):
         distro = fields.get("PRETTY_NAME", distro).strip('"')
     wine = subprocess.run([loader, "--version"], env=wine_env, capture_output=True,
                           text=True).stdout.strip()
-    nsis = subprocess.run(["makensis", "-VERSION"], capture_output=True, text=True).stdout.strip()
+    nsis = subprocess.run(["makensis", "-VERSION"], capture_output=True,
+                          text=True).stdout.strip() if shutil.which("makensis") else "not installed"
     return ("%s, %d logical CPUs, %.1f GiB RAM; %s, kernel %s; %s; NSIS %s; host %s" %
             (cpu, os.cpu_count(), memory / 1024 / MIB, distro, platform.release(), wine, nsis,
              platform.node()))
