@@ -115,7 +115,7 @@ for arch in "${runs[@]:-}"; do
     arch_args+=(--wine-loader /usr/lib/wine/wine64)
   fi
   if [ "$x86_runs" != yes ]; then
-    arch_args+=(--no-nsis "this machine does not run 32-bit x86 code: ${skip_x86:-}")
+    arch_args+=(--no-nsis "32-bit programs are not run: ${skip_x86:-}")
   fi
 
   # Private Wine session: timings do not share a wineserver with tests running in the trees.
