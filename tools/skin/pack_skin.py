@@ -5,7 +5,7 @@
 
 Packed form (ui/framework/packed_skin.h), integers unsigned 32-bit little-endian:
     ".uiz", the container's length, the container as one raw deflate stream (RFC 1951).
-The program unpacks it before parsing; the JSON text shrinks to about a quarter, the sheet (a
+The program unpacks it before parsing; the JSON text shrinks to about an eighth, the sheet (a
 PNG, deflated already) stays as it is.
 """
 

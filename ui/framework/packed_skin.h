@@ -1,5 +1,5 @@
 // The skin container as the setup program stores it in its resources: deflated behind a magic
-// of its own, since its JSON text shrinks to a quarter (every byte of the resource is part of
+// of its own, since its JSON text shrinks to an eighth (every byte of the resource is part of
 // the program image that users download). Layout, integers unsigned 32-bit little-endian:
 //   offset 0   magic, the four bytes ".uiz"
 //   offset 4   length of the container
