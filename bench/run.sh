@@ -69,7 +69,7 @@ done
 {
   echo "# Install benchmark, $(date '+%Y-%m-%d %H:%M %Z')"
   echo
-  echo "Command: \`bench/run.sh $*\`. Architectures measured: ${runs[*]:-none}."
+  echo "Command: \`bench/run.sh${*:+ $*}\`. Architectures measured: ${runs[*]:-none}."
   for arch in $(win_arches); do
     reason_var=skip_$arch
     if [ -n "${!reason_var:-}" ]; then
