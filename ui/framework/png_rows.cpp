@@ -148,6 +148,8 @@ class RowInflater {
       }
       const int result = inflate(&stream_, Z_NO_FLUSH);
       if (result == Z_STREAM_END) return stream_.avail_out == 0;
+      // No progress with input and room left would loop for ever.
+      if (result == Z_BUF_ERROR && stream_.avail_in > 0) return false;
       if (result != Z_OK && result != Z_BUF_ERROR) return false;
     }
     return true;
