@@ -23,9 +23,13 @@ import subprocess
 import sys
 import time
 
+import image_size
+import memory_profile
+
 MIB = 1024 * 1024
 SAMPLE_INTERVAL = 0.01  # seconds between VmHWM samples
 DRIVE = "t:"  # the work folder as a Wine drive
+WINE32 = "wine"  # NSIS installers are 32-bit programs: Debian's wine picks the 32-bit loader
 
 
 def log(message):
@@ -293,7 +297,9 @@ class GuiInstaller(Installer):
             shutil.rmtree(self.folder_link)
         os.symlink(self.out_dir, self.folder_link)
 
-    def drive(self, env):
+    def drive(self, env, tracker=None):
+        """One run through the windows; `tracker` (memory_profile.PeakTracker), when given,
+        samples the process's mappings beside VmHWM."""
         result = Measurement()
         start = time.perf_counter()
         process = subprocess.Popen(self.command, env=env, stdin=subprocess.DEVNULL,
@@ -306,6 +312,8 @@ class GuiInstaller(Installer):
             if pid:
                 break
             peak = max(peak, read_vm_hwm(process.pid) or 0)
+            if tracker:
+                tracker.update(process.pid, phase)
             now = time.perf_counter()
             if now - start > self.TIMEOUT:
                 process.kill()
@@ -366,12 +374,23 @@ class GuiInstaller(Installer):
     def install_times(self):
         return [r.install_seconds for r in self.runs]
 
+    def profile_memory(self, env):
+        """One more run, not timed, with the mappings sampled: what the program holds at its
+        peak (memory_profile.PeakTracker), or None when the run did not reach its finish
+        window."""
+        self.prepare_folder()
+        tracker = memory_profile.PeakTracker(self.package)
+        measured = self.drive(env, tracker)
+        shutil.rmtree(self.out_dir, ignore_errors=True)
+        os.makedirs(self.out_dir)
+        return tracker if measured.install_seconds is not None else None
+
 
 # ---------------------------------------------------------------------------------------------
 # Machine and report
 
 
-def machine_description(wine_env):
+def machine_description(wine_env, loader):
     cpu = "unknown CPU"
     with open("/proc/cpuinfo") as info:
         for line in info:
@@ -385,9 +404,10 @@ def machine_description(wine_env):
         with open("/etc/os-release") as release:
             fields = dict(line.rstrip().split("=", 1) for line in release if "=" in line)
         distro = fields.get("PRETTY_NAME", distro).strip('"')
-    wine = subprocess.run(["wine", "--version"], env=wine_env, capture_output=True,
+    wine = subprocess.run([loader, "--version"], env=wine_env, capture_output=True,
                           text=True).stdout.strip()
-    nsis = subprocess.run(["makensis", "-VERSION"], capture_output=True, text=True).stdout.strip()
+    nsis = subprocess.run(["makensis", "-VERSION"], capture_output=True,
+                          text=True).stdout.strip() if shutil.which("makensis") else "not installed"
     return ("%s, %d logical CPUs, %.1f GiB RAM; %s, kernel %s; %s; NSIS %s; host %s" %
             (cpu, os.cpu_count(), memory / 1024 / MIB, distro, platform.release(), wine, nsis,
              platform.node()))
@@ -418,13 +438,16 @@ def median(values):
 
 
 def summary_rows(installers, gui_note):
-    base = next(i for i in installers if i.name == "NSIS zlib")
-    base_time = median(base.install_times())
-    base_hwm = max(r.vm_hwm for r in base.runs)
+    """The main table. Ratios are against NSIS zlib (when it ran) and native unzip."""
+    base = next((i for i in installers if i.name == "NSIS zlib"), None)
+    unzip = next((i for i in installers if not i.wine), None)
+    base_time = median(base.install_times()) if base else None
+    base_hwm = max(r.vm_hwm for r in base.runs) if base else None
+    unzip_time = median(unzip.install_times()) if unzip else None
     rows = []
-    header = ["installer", "install s (median)", "min–max s", "× NSIS zlib", "package bytes",
-              "× NSIS zlib", "stub bytes", "× NSIS zlib", "peak VmHWM MiB", "× NSIS zlib",
-              "GetProcessMemoryInfo peak MiB", "first window s", "trees checked"]
+    header = ["installer", "install s (median)", "min–max s", "× NSIS zlib", "× unzip",
+              "package bytes", "× NSIS zlib", "stub bytes", "× NSIS zlib", "peak VmHWM MiB",
+              "× NSIS zlib", "GetProcessMemoryInfo peak MiB", "first window s", "trees checked"]
     for installer in installers:
         times = installer.install_times()
         hwm = max(r.vm_hwm for r in installer.runs)
@@ -433,21 +456,22 @@ def summary_rows(installers, gui_note):
         windows = [r.first_window for r in installer.runs if r.first_window is not None]
         checked = len(installer.runs) + 1
         if None in times:
-            time_cells = ["n/a", "n/a", "n/a"]
+            time_cells = ["n/a"] * 4
         else:
             time_cells = ["%.2f" % median(times), "%.2f–%.2f" % (min(times), max(times)),
-                          ratio(median(times), base_time)]
+                          ratio(median(times), base_time), ratio(median(times), unzip_time)]
         rows.append([installer.name] + time_cells + [
             "%d" % package if package else "n/a",
-            ratio(package, base.package_size) if package else "n/a",
+            ratio(package, base.package_size if base else None) if package else "n/a",
             "%d" % installer.stub_size if installer.stub_size else "n/a",
-            ratio(installer.stub_size, base.stub_size) if installer.stub_size else "n/a",
+            ratio(installer.stub_size, base.stub_size if base else None)
+            if installer.stub_size else "n/a",
             mib(hwm), ratio(hwm, base_hwm), mib(max(peaks)) if peaks else "n/a",
             "%.2f" % median(windows) if windows else "none",
             "%d ok" % checked if not installer.failures else "FAILED: " + installer.failures[0]
         ])
     if gui_note:
-        rows.append(["Brindle setup program (GUI, install button)"] + ["n/a"] * 11 + [gui_note])
+        rows.append(["Brindle setup program (GUI, install button)"] + ["n/a"] * 12 + [gui_note])
     return header, rows
 
 
@@ -477,6 +501,8 @@ def diagnostics_rows(installers):
 class Bench:
     def __init__(self, args):
         self.args = args
+        self.loader = args.wine_loader
+        self.memory = None
         self.work = args.work
         self.env = dict(os.environ)
         state = args.wine_state
@@ -552,17 +578,19 @@ class Bench:
         subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
 
     def installers(self, packages, out_root, with_lzma=True, with_unzip=True):
+        """The installers of one run; NSIS only when its 32-bit programs can run here."""
         driver = os.path.join(self.work, "bin", "brindle_bench_install.exe")
         brindle_out = os.path.join(out_root, "brindle")
         result = [Installer("Brindle engine (bench driver)", packages["brindle"],
-                            ["wine", self.win_path(driver), self.win_path(packages["brindle"]),
+                            [self.loader, self.win_path(driver), self.win_path(packages["brindle"]),
                              self.win_path(brindle_out)], brindle_out, "unins000.exe",
                             image_size(packages["brindle"]), driver=True)]
-        for compressor in ("zlib", "lzma") if with_lzma else ("zlib",):
+        compressors = ("zlib", "lzma") if with_lzma else ("zlib",)
+        for compressor in compressors if not self.args.no_nsis else ():
             package = packages["nsis-" + compressor]
             out_dir = os.path.join(out_root, "nsis-" + compressor)
             result.append(Installer("NSIS " + ("zlib" if compressor == "zlib" else "LZMA"),
-                                    package, ["wine", self.win_path(package), "/S",
+                                    package, [WINE32, self.win_path(package), "/S",
                                               "/D=" + self.win_path(out_dir)], out_dir,
                                     "uninstall.exe", image_size(package)))
         if self.args.gui:
@@ -570,7 +598,7 @@ class Bench:
             folder_link = os.path.join(self.env["WINEPREFIX"], "drive_c", "Program Files",
                                        "Velto")
             result.insert(1, GuiInstaller(packages["brindle"],
-                                          ["wine", self.win_path(packages["brindle"])], out_dir,
+                                          [self.loader, self.win_path(packages["brindle"])], out_dir,
                                           image_size(packages["brindle"]),
                                           SkinGeometry(self.args.skin), folder_link))
         if with_unzip:
@@ -585,14 +613,14 @@ class Bench:
         Without it, a GUI program started right after another Wine program's last window went
         can fail to create any window (Wine's desktop process is then shutting down)."""
         driver = self.win_path(os.path.join(self.work, "bin", "brindle_bench_install.exe"))
-        return subprocess.Popen(["wine", driver, "--hold-desktop"], env=self.env,
+        return subprocess.Popen([self.loader, driver, "--hold-desktop"], env=self.env,
                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
     def wine_startup(self):
         """Median wall time of a Wine program that does nothing (the driver's usage message)."""
         driver = self.win_path(os.path.join(self.work, "bin", "brindle_bench_install.exe"))
-        times = [run_measured(["wine", driver], self.env).seconds for _ in range(5)]
+        times = [run_measured([self.loader, driver], self.env).seconds for _ in range(5)]
         return median(times)
 
     def standard_run(self):
@@ -604,11 +632,13 @@ class Bench:
                     "nsis-zlib": os.path.join(pkg, "nsis-zlib.exe"),
                     "nsis-lzma": os.path.join(pkg, "nsis-lzma.exe"),
                     "zip": os.path.join(pkg, "payload.zip")}
-        log("packing with brindle-pack and makensis (zlib, LZMA)")
+        log("packing with brindle-pack%s" % ("" if self.args.no_nsis else
+                                              " and makensis (zlib, LZMA)"))
         self.pack_brindle(payload, packages["brindle"])
         extract_payload_archive(packages["brindle"], packages["zip"])
-        self.make_nsis(payload, "zlib", packages["nsis-zlib"])
-        self.make_nsis(payload, "lzma", packages["nsis-lzma"])
+        if not self.args.no_nsis:
+            self.make_nsis(payload, "zlib", packages["nsis-zlib"])
+            self.make_nsis(payload, "lzma", packages["nsis-lzma"])
         installers = self.installers(packages, os.path.join(self.work, "out"))
         for installer in installers:
             log("warm-up: " + installer.name)
@@ -621,6 +651,8 @@ class Bench:
                 log("run %d/%d %s: %.2f s, VmHWM %s MiB%s" %
                     (round_index + 1, self.args.runs, installer.name, measured.seconds,
                      mib(measured.vm_hwm), ", " + problem if problem else ""))
+        gui = next((i for i in installers if isinstance(i, GuiInstaller)), None)
+        self.memory = gui.profile_memory(self.env) if gui else None
         shutil.rmtree(payload, ignore_errors=True)
         shutil.rmtree(pkg, ignore_errors=True)
         return summary, installers
@@ -642,7 +674,8 @@ class Bench:
                         "nsis-zlib": os.path.join(large, "nsis-zlib.exe")}
             log("large run: packing with brindle-pack and makensis (zlib)")
             self.pack_brindle(payload, packages["brindle"])
-            self.make_nsis(payload, "zlib", packages["nsis-zlib"])
+            if not self.args.no_nsis:
+                self.make_nsis(payload, "zlib", packages["nsis-zlib"])
             installers = self.installers(packages, os.path.join(self.work, "out"),
                                          with_lzma=False, with_unzip=False)
             for installer in installers:
@@ -686,6 +719,13 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--no-large", action="store_true")
     parser.add_argument("--results", required=True)
+    parser.add_argument("--append", action="store_true",
+                        help="append this architecture's section to the results file")
+    parser.add_argument("--arch", default="x86", help="architecture of the Brindle programs")
+    parser.add_argument("--wine-loader", default="wine",
+                        help="Wine loader of the Brindle programs (wine64's path for x64)")
+    parser.add_argument("--no-nsis", metavar="REASON",
+                        help="leave out the NSIS installers (32-bit programs), saying why")
     args = parser.parse_args()
 
     # Ended from outside (Ctrl-C, kill): still remove the drive and the folder link.
@@ -700,7 +740,7 @@ def main():
     try:
         started = datetime.datetime.now().astimezone()
         load_before = os.getloadavg()
-        machine = machine_description(bench.env)
+        machine = machine_description(bench.env, args.wine_loader)
         source = source_state(args.root)
         startup = bench.wine_startup()
         summary, installers = bench.standard_run()
@@ -718,21 +758,26 @@ def main():
     gui_note = None if args.gui else "not run: no setup program to pack (placeholder stub)"
     header, rows = summary_rows(installers, gui_note)
     diag_header, diag_rows = diagnostics_rows(installers)
+    nsis_text = ("NSIS: not run (%s), so there are no NSIS rows and no ratios against NSIS"
+                 % args.no_nsis if args.no_nsis else
+                 "NSIS: Debian's makensis, bench/bench_installer.nsi, non-solid, each writing an "
+                 "uninstaller and an Uninstall registry entry, run as `setup.exe /S /D=T:\\...` "
+                 "(32-bit programs)")
     report = [
-        "# Install benchmark, %s" % started.strftime("%Y-%m-%d %H:%M %Z"),
+        "## %s programs, %s" % (args.arch, started.strftime("%Y-%m-%d %H:%M %Z")),
         "",
         "Machine: %s." % machine,
         "Source: commit %s." % source,
         "Load average (1 min) before and after the main run: %.2f, %.2f (the machine is shared: "
-        "other jobs ran beside the benchmark)." % (load_before[0], load_after[0]),
+        "other jobs ran beside the benchmark, so times are compared only with peers run in the "
+        "same rounds)." % (load_before[0], load_after[0]),
         "",
-        "Command: `bench/run.sh`. Payload: %s." % summary.split(": ", 1)[1],
-        "Brindle package: brindle-pack with the %s; NSIS: Debian's makensis, "
-        "bench/bench_installer.nsi, non-solid, each writing an uninstaller and an Uninstall "
-        "registry entry, run as `setup.exe /S /D=T:\\...`. Output folder on a tmpfs mapped as "
-        "drive T: of one warm Wine prefix with one wineserver. One warm-up run per installer, "
-        "then %d rounds (every installer once per round); every installed tree is compared "
-        "with the payload (the installer's uninstaller file aside)." % (args.stub_kind, args.runs),
+        "Payload: %s." % summary.split(": ", 1)[1],
+        "Brindle package: brindle-pack with the %s (%s, Wine loader `%s`); %s. Output folder on "
+        "a tmpfs mapped as drive T: of one warm Wine prefix with one wineserver. One warm-up run "
+        "per installer, then %d rounds (every installer once per round); every installed tree "
+        "is compared with the payload (the installer's uninstaller file aside)." % (
+            args.stub_kind, args.arch, args.wine_loader, nsis_text, args.runs),
         "",
         markdown_table(header, rows),
         "",
@@ -754,7 +799,26 @@ def main():
         "",
         markdown_table(diag_header, diag_rows),
         "",
-        "## Large package (about 1.5 GiB, mostly incompressible), one run each",
+    ]
+    if bench.memory:
+        report += [
+            "Resident memory of the setup program at its peak (one more run through the install "
+            "button, not timed; /proc/PID/smaps sampled every %d ms, the sample with the largest "
+            "resident total, taken while %s):" % (int(SAMPLE_INTERVAL * 1000),
+                                                   "the main window was up (start-up)"
+                                                   if bench.memory.phase == "start" else
+                                                   "installing" if bench.memory.phase ==
+                                                   "installing" else "closing"),
+            "",
+            markdown_table(["mapping", "resident MiB"], bench.memory.rows()),
+            "",
+            "Largest mappings then:",
+            "",
+            markdown_table(["mapping", "resident MiB"], bench.memory.largest_files(12)),
+            "",
+        ]
+    report += [
+        "### Large package (about 1.5 GiB, mostly incompressible), one run each",
         "",
     ]
     if isinstance(large, str):
@@ -762,7 +826,7 @@ def main():
     else:
         report += ["Payload: %s." % large_summary.split(": ", 1)[1], "", large_table(large)]
     text = "\n".join(report) + "\n"
-    with open(args.results, "w") as results:
+    with open(args.results, "a" if args.append else "w") as results:
         results.write(text)
     print(text)
     failed = any(i.failures for i in installers) or (

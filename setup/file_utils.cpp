@@ -76,6 +76,11 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 bool EnsureDirectory(const std::wstring& path) {
+  // A new folder whose parent exists is made directly: SHCreateDirectoryExW also announces each
+  // folder to the shell, which costs about 1.5 ms a folder under Wine (a fifth of the engine's
+  // time for a payload of 120 folders). Everything else (missing parents, a folder or a file
+  // already there, a relative path, which it refuses) goes to the shell as before.
+  if (!PathIsRelativeW(path.c_str()) && CreateDirectoryW(path.c_str(), nullptr)) return true;
   const int result = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
   if (result == ERROR_SUCCESS) return true;
   // Both codes mean "something exists there"; only a folder will do.

@@ -19,9 +19,9 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes);
 // part of the content.
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 
-// Creates the folder `path` with every missing parent. True if the folder was
-// created or already existed; false if anything else, such as a file, occupies
-// the path.
+// Creates the folder `path` (a full path) with every missing parent. True if
+// the folder was created or already existed; false if anything else, such as
+// a file, occupies the path, or for a relative path.
 bool EnsureDirectory(const std::wstring& path);
 
 // The shell operations below share one behaviour: silent, no confirmation, no

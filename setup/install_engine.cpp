@@ -5,7 +5,6 @@
 #include <unzip.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "setup/config_lists.h"
 #include "setup/file_utils.h"
 #include "setup/install_journal.h"
+#include "setup/number_text.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
 #include "setup/paths.h"
@@ -30,7 +30,7 @@ namespace {
 
 // Room for an entry name of up to 1023 bytes and its terminating zero.
 constexpr unsigned kEntryNameBufferSize = 1024;
-// Decompressed data goes through one buffer of this size per file entry.
+// Decompressed data goes through one buffer of this size, made once per install.
 constexpr unsigned kCopyBufferSize = 524288;
 // Longest time given to ended processes to go away and release their files.
 constexpr DWORD kWaitAfterEndingMs = 5000;
@@ -43,11 +43,7 @@ constexpr wchar_t kInUseCaption[] = L"关闭占用";
 constexpr wchar_t kInUseQuestion[] =
     L"检测到程序”%s“正在运行, 您必须结束该程序才能继续安装, 是否继续?";
 
-std::wstring FormatText(const wchar_t* format, long value) {
-  wchar_t text[256];
-  std::swprintf(text, 256, format, value);
-  return text;
-}
+std::wstring FormatText(const wchar_t* format, long value) { return FormatLong(format, value); }
 
 // `format` with its one "%s" replaced by `value`.
 std::wstring FormatText(const wchar_t* format, const std::wstring& value) {
@@ -216,8 +212,12 @@ class InstallRun {
     PathRemoveFileSpecW(&parent[0]);
     parent.resize(wcslen(parent.c_str()));
     if (parent.size() != target.size()) {
-      InstallResult result = CreateFolders(parent);
-      if (!result) return result;
+      // Entries of one folder come together: its creation is checked once for all of them.
+      if (parent != last_parent_) {
+        InstallResult result = CreateFolders(parent);
+        if (!result) return result;
+        last_parent_ = parent;
+      }
       folders_.push_back(parent);
     }
     if (unzOpenCurrentFile(zip) != UNZ_OK) return Failure(InstallError::kPackageDamaged);
@@ -242,13 +242,15 @@ class InstallRun {
   // Copies the current entry's decompressed data to `file`, the new `target`.
   // A data error, or data that is not the size the entry states, means a
   // damaged package.
-  static InstallResult CopyEntryData(unzFile zip, HANDLE file, uint64_t size,
-                                     const std::wstring& target) {
-    std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
+  InstallResult CopyEntryData(unzFile zip, HANDLE file, uint64_t size, const std::wstring& target) {
+    // One buffer for every entry: a block this large is mapped and unmapped anew for each
+    // allocation.
+    if (!copy_buffer_) copy_buffer_.reset(new char[kCopyBufferSize]);
+    char* buffer = copy_buffer_.get();
     uint64_t total = 0;
     int read;
-    while ((read = unzReadCurrentFile(zip, buffer.get(), kCopyBufferSize)) > 0) {
-      const DWORD error = WriteAll(file, buffer.get(), static_cast<DWORD>(read));
+    while ((read = unzReadCurrentFile(zip, buffer, kCopyBufferSize)) > 0) {
+      const DWORD error = WriteAll(file, buffer, static_cast<DWORD>(read));
       if (error != ERROR_SUCCESS) return WriteFailure(error, target);
       total += static_cast<unsigned>(read);
     }
@@ -437,6 +439,8 @@ class InstallRun {
   std::vector<std::wstring> files_;    // targets written, in archive order
   std::vector<std::wstring> folders_;  // folders made or used, in archive order
   InstallJournal journal_;
+  std::wstring last_parent_;  // the folder of the last file, known to exist
+  std::unique_ptr<char[]> copy_buffer_;
 };
 
 }  // namespace

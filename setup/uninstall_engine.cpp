@@ -12,6 +12,7 @@
 #include "setup/base64.h"
 #include "setup/config_lists.h"
 #include "setup/file_utils.h"
+#include "setup/number_text.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
 #include "setup/paths.h"
@@ -42,9 +43,7 @@ class UninstallRun {
     const JsonValue& setup = config_["setup"];
     folder_ = DecodePath(setup["root"]);
     if (folder_.empty()) return false;
-    wchar_t step[64];
-    std::swprintf(step, 64, kDeletingStep, kDeletingStepPercent);
-    sink_.SetStepText(step);
+    sink_.SetStepText(FormatLong(kDeletingStep, kDeletingStepPercent));
     DeleteShortcuts(setup["shortcut"]);
     DeleteStartMenuFolder();
     DeleteFiles(config_["files"]);

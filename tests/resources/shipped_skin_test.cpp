@@ -15,6 +15,7 @@
 #include "tools/skin/png_header.h"
 #include "tools/skin/skin_check.h"
 #include "tools/skin/skin_container.h"
+#include "ui/framework/packed_skin.h"
 
 namespace {
 
@@ -415,6 +416,18 @@ TEST(ShippedSkin, ElementsLieInsideTheirWindows) {
       EXPECT_LT((*top)[3].toInt64() + (*bottom)[3].toInt64(), window.height);
     }
   }
+}
+
+// The setup program embeds the packed form (tools/skin/pack_skin.py); unpacked it is the
+// container byte for byte, in a quarter of the container's size or less beside the sheet.
+TEST(ShippedSkin, PackedFormUnpacksToTheContainer) {
+  const std::string packed = ReadFile(BRINDLE_SKIN_PACKED);
+  ASSERT_EQ(packed.substr(0, 4), ".uiz");
+  std::string bytes = packed;
+  ASSERT_TRUE(UnpackSkinContainer(bytes));
+  EXPECT_EQ(bytes, ShippedSkin().bytes);
+  const size_t sheet = ShippedSkin().skin.records.at(100).size();
+  EXPECT_LT(packed.size() - sheet, (ShippedSkin().bytes.size() - sheet) / 4);
 }
 
 }  // namespace

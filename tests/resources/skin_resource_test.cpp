@@ -1,5 +1,6 @@
 // The skin container embedded by brindle_skin_resource: the program finds it as resource type
-// "UIR", id 129, and its bytes have the container's layout with the four shipped records.
+// "UIR", id 129, packed, and unpacked its bytes have the container's layout with the four
+// shipped records.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,6 +8,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "ui/framework/packed_skin.h"
 
 namespace {
 
@@ -32,8 +35,10 @@ std::string EmbeddedSkin() {
 }
 
 TEST(SkinResource, IsEmbeddedAsUir129) {
-  const std::string bytes = EmbeddedSkin();
+  std::string bytes = EmbeddedSkin();
   ASSERT_GE(bytes.size(), 12u) << "resource UIR 129 missing or empty";
+  EXPECT_EQ(bytes.substr(0, 4), ".uiz");
+  ASSERT_TRUE(UnpackSkinContainer(bytes));
   EXPECT_EQ(bytes.substr(0, 4), ".uir");
 
   const uint32_t text_length = ReadU32(bytes, 4);

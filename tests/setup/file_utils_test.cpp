@@ -208,6 +208,31 @@ TEST_F(FileUtilsTest, EnsureDirectoryCreatesParentsAndAcceptsExistingFolder) {
   EXPECT_TRUE(EnsureDirectory(scratch_.path()));
 }
 
+// One level below an existing folder (the common case, made without the shell) and several.
+TEST_F(FileUtilsTest, EnsureDirectoryMakesChildrenOfExistingFoldersAndDeeperOnes) {
+  const std::wstring child = scratch_.Join(L"child");
+  EXPECT_TRUE(EnsureDirectory(child));
+  EXPECT_TRUE(IsFolder(child));
+  EXPECT_TRUE(EnsureDirectory(child + L"\\说明"));
+  EXPECT_TRUE(IsFolder(child + L"\\说明"));
+  EXPECT_TRUE(EnsureDirectory(child + L"\\x\\y"));
+  EXPECT_TRUE(IsFolder(child + L"\\x\\y"));
+  EXPECT_TRUE(EnsureDirectory(child + L"\\"));
+}
+
+// A relative path is refused, not made below the current folder.
+TEST_F(FileUtilsTest, EnsureDirectoryRefusesRelativePaths) {
+  wchar_t previous[MAX_PATH] = {};
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(scratch_.path().c_str()));
+  const bool made = EnsureDirectory(L"relative");
+  const bool nested = EnsureDirectory(L"relative\\deeper");
+  SetCurrentDirectoryW(previous);
+  EXPECT_FALSE(made);
+  EXPECT_FALSE(nested);
+  EXPECT_FALSE(IsFolder(scratch_.Join(L"relative")));
+}
+
 TEST_F(FileUtilsTest, EnsureDirectoryRefusesPathHeldByFile) {
   const std::wstring path = scratch_.Join(L"occupied");
   ASSERT_TRUE(PutFile(path, "file"));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/framework/graphics_runtime.h"
+#include "ui/framework/png_rows.h"
 #include "ui/framework/system_libraries.h"
 
 namespace {
@@ -131,8 +132,21 @@ bool CHBitmap::CopyFrom(const BITMAPINFOHEADER* header, const void* bits, size_t
 bool CHBitmap::LoadFromMemory(const void* data, size_t length) {
   Release();
   if (!data || length == 0) return false;
+  if (LoadSimplePng(static_cast<const uint8_t*>(data), length)) return true;
   const StreamPtr stream = MakeMemoryStream(data, length);
   return stream && LoadFromStream(stream.get());
+}
+
+// The PNG forms of skins, decoded straight into the bitmap (ui/framework/png_rows.h); false,
+// empty, for anything else. Like every decode it starts GDI+, which the bitmap's users draw
+// text and lines with.
+bool CHBitmap::LoadSimplePng(const uint8_t* data, size_t length) {
+  PngRowsInfo info;
+  if (!ReadPngRowsInfo(data, length, info) || !StartGdiplus()) return false;
+  if (!Create(info.width, info.height, info.alpha ? 32 : 24)) return false;
+  if (DecodePngRows(data, length, info, bits_, static_cast<size_t>(stride_))) return true;
+  Release();
+  return false;
 }
 
 bool CHBitmap::LoadFromStream(IStream* stream) {

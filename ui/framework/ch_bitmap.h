@@ -16,6 +16,7 @@
 // clang-format on
 
 #include <cstddef>
+#include <cstdint>
 
 #include "ui/framework/gdi_handles.h"
 
@@ -40,10 +41,11 @@ class CHBitmap {
   // (top-down rows), and a length that is not exactly stride x height bytes.
   bool CopyFrom(const BITMAPINFOHEADER* header, const void* bits, size_t length);
 
-  // Decodes an encoded image (PNG, BMP, JPEG, ...) of `length` bytes through
-  // GDI+, starting GDI+ if needed. The result has 32 bits per pixel when the
-  // image has an alpha channel, else 24. False (empty) when the image cannot
-  // be decoded.
+  // Decodes an encoded image (PNG, BMP, JPEG, ...) of `length` bytes: the
+  // 8-bit RGBA and RGB PNGs of skins directly (ui/framework/png_rows.h),
+  // everything else through GDI+, starting GDI+ if needed. The result has 32
+  // bits per pixel when the image has an alpha channel, else 24. False
+  // (empty) when the image cannot be decoded.
   bool LoadFromMemory(const void* data, size_t length);
   // As LoadFromMemory, from the stream's current position. The stream stays
   // the caller's.
@@ -90,6 +92,7 @@ class CHBitmap {
 
  private:
   bool MakeSection();
+  bool LoadSimplePng(const uint8_t* data, size_t length);
 
   brindle::gdi::MemoryDC dc_;
   int bits_per_pixel_ = 0;

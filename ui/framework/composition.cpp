@@ -46,11 +46,20 @@ void UIObject::Invalidate(const RECT* rect, bool erase) {
 }
 
 HDC UIObject::GetHostDC() {
-  if (hwnd()) {
-    EnsureBackBuffer(this);
-    return memory_dc_.get();
-  }
+  if (hwnd()) return EnsureMemoryDC() ? memory_dc_.get() : nullptr;
   return parent_ ? parent_->GetHostDC() : nullptr;
+}
+
+bool UIObject::EnsureMemoryDC() {
+  if (memory_dc_) return true;
+  brindle::gdi::WindowDC window_dc(hwnd());
+  memory_dc_.reset(::CreateCompatibleDC(window_dc.get()));
+  if (!memory_dc_) return false;
+  ::SetBkMode(memory_dc_.get(), TRANSPARENT);
+  ::SelectObject(memory_dc_.get(), ElementDefaultFont());
+  // The background brush is selected only while it fills (FillWithBrush),
+  // so it can be replaced or deleted at any time.
+  return true;
 }
 
 void UIObject::ReleaseBufferBitmap() {
@@ -71,17 +80,9 @@ bool EnsureBackBuffer(UIObject* host) {
       kind_matches) {
     return false;
   }
+  host->ReleaseBufferBitmap();
+  if (!host->EnsureMemoryDC()) return false;
   brindle::gdi::WindowDC window_dc(host->hwnd());
-  if (host->memory_dc_) {
-    host->ReleaseBufferBitmap();
-  } else {
-    host->memory_dc_.reset(::CreateCompatibleDC(window_dc.get()));
-    if (!host->memory_dc_) return false;
-    ::SetBkMode(host->memory_dc_.get(), TRANSPARENT);
-    ::SelectObject(host->memory_dc_.get(), ElementDefaultFont());
-    // The background brush is selected only while it fills (FillWithBrush),
-    // so it can be replaced or deleted at any time.
-  }
   host->buffer_width_ = width;
   host->buffer_height_ = height;
   if (width <= 0 || height <= 0) return false;

@@ -16,16 +16,20 @@ Hsl ToHsl(uint8_t red, uint8_t green, uint8_t blue) {
   const double r = red / 255.0;
   const double g = green / 255.0;
   const double b = blue / 255.0;
-  const double max = std::max({r, g, b});
-  const double min = std::min({r, g, b});
+  // The largest and smallest channel are picked on the bytes: compared as doubles, a value the
+  // x87 unit still holds at extended precision need not equal the same value stored (i686 -Os).
+  const uint8_t max_byte = std::max({red, green, blue});
+  const uint8_t min_byte = std::min({red, green, blue});
+  const double max = max_byte / 255.0;
+  const double min = min_byte / 255.0;
   const double l = (max + min) / 2;
+  if (max_byte == min_byte) return {0, 0, l};
   const double d = max - min;
-  if (d == 0) return {0, 0, l};
   const double s = d / (1 - std::fabs(2 * l - 1));
   double h;
-  if (max == r) {
+  if (max_byte == red) {
     h = 60 * std::fmod((g - b) / d + 6, 6);
-  } else if (max == g) {
+  } else if (max_byte == green) {
     h = 60 * ((b - r) / d + 2);
   } else {
     h = 60 * ((r - g) / d + 4);

@@ -109,8 +109,11 @@ class UIObject : public CHWindow {
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   // ---- Element operations, in slot order. ----
-  // The host's memory DC (back buffer made valid first); null when no host or
-  // no buffer can be made. Borrowed: valid until the host's size changes.
+  // The host's memory DC, for measuring and hit testing (the element font is
+  // selected); null when there is no host or no DC can be made. No back
+  // buffer is made for it: a hidden window's elements measure text without
+  // one (the buffer comes with the first composition or paint). Borrowed:
+  // valid until the host's size changes.
   virtual HDC GetHostDC();
   // Computes rect_ from size_* and the parent's rectangle, then lays out the
   // children with a positive size.
@@ -279,6 +282,8 @@ class UIObject : public CHWindow {
 
   // Drops the buffer bitmap, keeping the memory DC.
   void ReleaseBufferBitmap();
+  // Makes the memory DC if there is none yet; false when it cannot be made.
+  bool EnsureMemoryDC();
   // Clears the hovered flags and hover links from this element down, calling
   // OnMouseLeave(keys, point) on each element that was hovered.
   void LeaveHoverChain(UINT keys, POINT point);

@@ -11,6 +11,7 @@
 #include "setup/resource_bytes.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
+#include "ui/framework/packed_skin.h"
 #include "ui/framework/recolor.h"
 #include "ui/framework/skin_container.h"
 
@@ -132,13 +133,13 @@ UIResource::~UIResource() = default;
 bool UIResource::LoadFromResource(HINSTANCE instance, const std::wstring& type, int id) {
   std::string bytes;
   if (!LoadResourceBytes(instance, type.c_str(), id, bytes)) return false;
-  return Parse(bytes);
+  return UnpackSkinContainer(bytes) && Parse(bytes);
 }
 
 bool UIResource::LoadFromFile(const std::wstring& path) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return false;
-  return Parse(bytes);
+  return UnpackSkinContainer(bytes) && Parse(bytes);
 }
 
 bool UIResource::Parse(const std::string& bytes) {

@@ -60,11 +60,12 @@ class IResource {
   virtual ~IResource() = default;
 
   // Loads the container stored as resource `id` of `type` in `instance`
-  // (null: the executable). False when there is no such resource, it is
-  // empty, or Parse refuses it.
+  // (null: the executable), as it is or packed (ui/framework/packed_skin.h).
+  // False when there is no such resource, it is empty, its packed form is
+  // broken, or Parse refuses it.
   virtual bool LoadFromResource(HINSTANCE instance, const std::wstring& type, int id) = 0;
-  // Loads the container file at `path`. False when it cannot be read or
-  // Parse refuses it.
+  // Loads the container file at `path`, as it is or packed. False when it
+  // cannot be read, its packed form is broken, or Parse refuses it.
   virtual bool LoadFromFile(const std::wstring& path) = 0;
   // Replaces the document and the data sections with the container `bytes`.
   // False, changing nothing, when the bytes are not a whole container (wrong

@@ -183,6 +183,34 @@ TEST_F(LayeredHostTest, ResizeLaysEverythingOutBeforeOneFullComposition) {
   EXPECT_EQ(AlphaAt(host_, 150, 70), 0);  // Where b was.
 }
 
+// Elements of a hidden window measure text through the host's DC, with the element font, and
+// no back buffer is made for it: the buffer comes with the first composition.
+TEST_F(LayeredHostTest, HiddenHostLendsItsDCWithoutABackBuffer) {
+  const HDC dc = a_->GetHostDC();
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(host_.GetHostDC(), dc);
+  EXPECT_EQ(host_.buffer_bitmap(), nullptr);
+  EXPECT_EQ(host_.buffer_bits(), nullptr);
+  EXPECT_EQ(::GetCurrentObject(dc, OBJ_FONT), ElementDefaultFont());
+  SIZE through_host = {};
+  ASSERT_TRUE(::GetTextExtentPoint32W(dc, L"立即体验 Velto", 10, &through_host));
+  const HDC screen = ::GetDC(nullptr);
+  const HGDIOBJ previous = ::SelectObject(screen, ElementDefaultFont());
+  SIZE on_screen = {};
+  ::GetTextExtentPoint32W(screen, L"立即体验 Velto", 10, &on_screen);
+  ::SelectObject(screen, previous);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(through_host.cx, on_screen.cx);
+  EXPECT_EQ(through_host.cy, on_screen.cy);
+  EXPECT_TRUE(host_.paint_clips.empty());
+
+  Show();
+  EXPECT_EQ(host_.memory_dc(), dc);
+  ASSERT_NE(host_.buffer_bits(), nullptr);
+  EXPECT_EQ(host_.buffer_width(), 200);
+  EXPECT_EQ(AlphaAt(host_, 20, 20), 255);
+}
+
 TEST_F(LayeredHostTest, BufferIsKeptWhileTheSizeStays) {
   Show();
   const HDC dc = host_.memory_dc();

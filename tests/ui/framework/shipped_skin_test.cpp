@@ -1,6 +1,7 @@
 // The shipped skin as the setup program loads it: resource "UIR" 129 of this
 // executable (the container the build makes from resources/skin).
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <string>
 
@@ -33,6 +34,33 @@ TEST_F(ShippedSkinTest, SheetDecodesWithAlphaAtItsStoredSize) {
   EXPECT_EQ(sheet->bits_per_pixel(), 32);
   EXPECT_EQ(sheet->width(), BigEndian32(png, 16));
   EXPECT_EQ(sheet->height(), BigEndian32(png, 20));
+}
+
+// The sheet is decoded without GDI+ (ui/framework/png_rows.h); GDI+ decoding the same bytes
+// gives the same premultiplied pixels, give or take the rounding of one step.
+TEST_F(ShippedSkinTest, SheetDecodesAsGdiplusDecodesIt) {
+  std::string png;
+  ASSERT_TRUE(skin_.GetData("images", 100, png));
+  CHBitmap direct;
+  ASSERT_TRUE(direct.LoadFromMemory(png.data(), png.size()));
+  IStream* stream =
+      SHCreateMemStream(reinterpret_cast<const BYTE*>(png.data()), static_cast<UINT>(png.size()));
+  ASSERT_NE(stream, nullptr);
+  CHBitmap through_gdiplus;
+  const bool decoded = through_gdiplus.LoadFromStream(stream);
+  stream->Release();
+  ASSERT_TRUE(decoded);
+  ASSERT_EQ(direct.bits_per_pixel(), through_gdiplus.bits_per_pixel());
+  ASSERT_EQ(direct.width(), through_gdiplus.width());
+  ASSERT_EQ(direct.height(), through_gdiplus.height());
+  const BYTE* a = direct.bits();
+  const BYTE* b = through_gdiplus.bits();
+  int differing = 0;
+  for (int i = 0; i < direct.bytes(); ++i) {
+    const int difference = a[i] > b[i] ? a[i] - b[i] : b[i] - a[i];
+    if (difference > 1) ++differing;
+  }
+  EXPECT_EQ(differing, 0) << "bytes more than one step apart";
 }
 
 TEST_F(ShippedSkinTest, ElementsResolveToEntriesStylesAndFonts) {

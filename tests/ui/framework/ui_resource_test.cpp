@@ -13,6 +13,7 @@
 
 #include "setup/file_utils.h"
 #include "tests/setup/scratch_folder.h"
+#include "tests/ui/framework/packed_bytes.h"
 
 namespace {
 
@@ -440,6 +441,26 @@ TEST(UIResource, LoadFromFileAndMissingSources) {
   const std::wstring bad = folder.Join(L"bad.uir");
   ASSERT_TRUE(WriteWholeFile(bad, "RIFF" + SkinContainerBytes().substr(4)));
   EXPECT_FALSE(skin.LoadFromFile(bad));
+}
+
+// The setup program stores its skin packed; both loaders take either form.
+TEST(UIResource, LoadFromFileTakesPackedContainers) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::wstring path = folder.Join(L"skin.uiz");
+  ASSERT_TRUE(WriteWholeFile(path, packed_bytes::Packed(SkinContainerBytes())));
+
+  UIResource skin;
+  ASSERT_TRUE(skin.LoadFromFile(path));
+  EXPECT_EQ(skin.GetInt("MainWindow/InstallButton/id"), 1001);
+  std::string data;
+  EXPECT_TRUE(skin.GetData("images", 100, data));
+
+  std::string broken = packed_bytes::Packed(SkinContainerBytes());
+  broken.resize(broken.size() - 1);
+  ASSERT_TRUE(WriteWholeFile(path, broken));
+  EXPECT_FALSE(skin.LoadFromFile(path));
+  EXPECT_EQ(skin.GetInt("MainWindow/InstallButton/id"), 1001) << "failed loads change nothing";
 }
 
 TEST(UIResource, DefaultFontsAreSharedAndCreatedOnce) {

@@ -1,0 +1,34 @@
+// A decoder for the PNG images skins are made of (8-bit RGBA or RGB, not interlaced, no colour
+// management), straight into the pixel rows of a bottom-up DIB. It needs no more memory than two
+// rows: decoding the image sheet through GDI+ held the compressed stream, the decoder's image
+// and GDI+'s copy besides the bitmap (about 7 MB more at start-up for the shipped sheet).
+// Every other image (other PNG forms, other formats, damaged data) is left to GDI+.
+// Portable: byte-level only (zlib), no Win32.
+#ifndef BRINDLE_UI_FRAMEWORK_PNG_ROWS_H_
+#define BRINDLE_UI_FRAMEWORK_PNG_ROWS_H_
+
+#include <cstddef>
+#include <cstdint>
+
+struct PngRowsInfo {
+  int width = 0;
+  int height = 0;
+  bool alpha = false;  // RGBA (colour type 6); false: RGB (colour type 2)
+};
+
+// True when `data` begins like a PNG this decoder takes: signature, an intact IHDR with bit depth
+// 8, colour type 6 or 2, no interlacing, and a width whose rows fit in an int; `info` is set
+// then. Chunks after IHDR are checked by DecodePngRows.
+bool ReadPngRowsInfo(const uint8_t* data, size_t size, PngRowsInfo& info);
+
+// Decodes `data` (of which ReadPngRowsInfo gave `info`) into `bits`: `info.height` rows of
+// `stride` bytes, the image's last row first (a bottom-up DIB), pixels blue, green, red and, for
+// RGBA, alpha, with the colours premultiplied by alpha (rounded to nearest), as AlphaBlend takes
+// them. False when the file holds anything this decoder does not take or is damaged: a chunk
+// that colour-manages or adds transparency (gAMA, cHRM, sRGB, iCCP, tRNS), an unknown critical
+// chunk, a CRC or length error, a broken or short image stream, an unknown row filter, no IEND.
+// The rows are undefined then.
+bool DecodePngRows(const uint8_t* data, size_t size, const PngRowsInfo& info, uint8_t* bits,
+                   size_t stride);
+
+#endif  // BRINDLE_UI_FRAMEWORK_PNG_ROWS_H_
