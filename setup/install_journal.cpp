@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "setup/number_text.h"
+
 namespace {
 
 // Backup names tried for one original before MoveAside gives up.
@@ -25,7 +27,7 @@ bool IsSameOrBelow(const std::wstring& path, const std::wstring& root) {
 }
 
 std::wstring BackupName(const std::wstring& target, int attempt) {
-  return attempt == 0 ? target + L".old" : target + L"." + std::to_wstring(attempt) + L".old";
+  return attempt == 0 ? target + L".old" : target + FormatLong(L".%ld.old", attempt);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "setup/uninstall_key.h"
 
-#include <cwchar>
+#include "setup/number_text.h"
 
 namespace {
 
@@ -39,9 +39,10 @@ void WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details) {
   const uint64_t kilobytes = (details.installed_bytes + 1023) / 1024;
   SetNumber(key, L"EstimatedSize",
             static_cast<DWORD>(kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : kilobytes));
-  wchar_t date[16];
-  std::swprintf(date, 16, L"%04u%02u%02u", details.install_date.wYear, details.install_date.wMonth,
-                details.install_date.wDay);
+  // YYYYMMDD, zero-padded to eight digits.
+  const SYSTEMTIME& day = details.install_date;
+  std::wstring date = FormatLong(L"%ld", day.wYear * 10000L + day.wMonth * 100L + day.wDay);
+  if (date.size() < 8) date.insert(0, 8 - date.size(), L'0');
   SetString(key, L"InstallDate", date);
   SetNumber(key, L"NoModify", 1);
   SetNumber(key, L"NoRepair", 1);
