@@ -9,9 +9,28 @@ namespace {
 constexpr const char kEscapedChars[] = "\"\\\b\f\n\r\t";
 
 void WriteInteger(int64_t value, std::string& out) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
-  out += text;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char digits[20];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) out += '-';
+  while (count > 0) out += digits[--count];
+}
+
+// C99 writes at least two exponent digits ("1e+20"); Microsoft's C library writes three
+// ("1e+020"). Drops the extra leading zeros, so that every build writes the same text.
+void TrimExponentZeros(char* text) {
+  char* exponent = std::strchr(text, 'e');
+  if (exponent == nullptr || exponent[1] == '\0') return;
+  char* digits = exponent + 2;  // after the sign
+  size_t length = std::strlen(digits);
+  while (length > 2 && digits[0] == '0') {
+    std::memmove(digits, digits + 1, length);  // the terminating zero moves too
+    --length;
+  }
 }
 
 void WriteReal(double value, std::string& out) {
@@ -23,7 +42,15 @@ void WriteReal(double value, std::string& out) {
     out += "-0.0";
   } else {
     char text[32];
+    // "%g" writes at most 13 characters ("-1.23457e-308"), so neither call truncates. On Windows
+    // the system C library's own formatting: mingw's C99 printf family would add about 11 KB to
+    // the setup program.
+#ifdef _WIN32
+    _snprintf(text, sizeof text, "%g", value);
+#else
     std::snprintf(text, sizeof text, "%g", value);
+#endif
+    TrimExponentZeros(text);
     out += text;
   }
 }

@@ -159,6 +159,28 @@ class CXEditTest : public ::testing::Test {
     return done;
   }
 
+  // Types `text` into the emptied editor through the X server. A character the keyboard lacks
+  // is bound to a spare key code only for a moment, and Wine reads the binding when the program
+  // translates the key (the first such key also makes Wine read the whole keyboard again), so a
+  // loaded machine can garble one: a try whose text differs is typed again. A fault of the
+  // editor fails every try.
+  bool TypeThroughTheKeyboard(const std::wstring& text) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      edit_->SetText(L"");
+      // Arrived with the last character, when everything before it has arrived too.
+      auto last_typed = [this, text](const MSG& msg) {
+        return msg.message == WM_CHAR && msg.wParam == text.back() &&
+               edit_->text().size() + 1 >= text.size();
+      };
+      RealInput input;
+      if (input.Run({Click(300), {{InputAction::Text(text)}, last_typed}}) &&
+          edit_->text() == text) {
+        return true;
+      }
+    }
+    return false;
+  }
+
   UIResource skin_;
   ControlHost host_;
   ProbeElement* background_ = nullptr;
@@ -323,14 +345,8 @@ TEST_F(CXEditTest, TypingReplacesTheSelection) {
 TEST_F(CXEditTest, RealTypingTakesSpacesAndChineseFolderNames) {
   const wchar_t* const folders[] = {L"C:\\Program Files\\Velto", L"D:\\软件\\维尔托 Velto"};
   for (const wchar_t* folder : folders) {
-    edit_->SetText(L"");
     const std::wstring text = folder;
-    // Arrived with the last character, typed after all the others.
-    auto last_typed = [this, text](const MSG& msg) {
-      return msg.message == WM_CHAR && msg.wParam == text.back() &&
-             edit_->text() == text.substr(0, text.size() - 1);
-    };
-    ASSERT_TRUE(RunInput({Click(300), {{InputAction::Text(text)}, last_typed}}));
+    ASSERT_TRUE(TypeThroughTheKeyboard(text));
     EXPECT_EQ(edit_->text(), text);
     EXPECT_EQ(edit_->caret(), static_cast<int>(text.size()));
   }
