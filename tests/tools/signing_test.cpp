@@ -77,6 +77,21 @@ class SigningTest : public ::testing::Test {
   TempFolder folder_;
 };
 
+// Reads the package of `file` as the setup program does: its config (`location`) and archive.
+::testing::AssertionResult LocatePackage(const std::string& file, PackageLocation& location,
+                                         ArchiveRange& range) {
+  MemoryByteSource source(file);
+  JsonValue config;
+  if (LoadPackageConfig(source, config, location) != PackageError::kNone) {
+    return ::testing::AssertionFailure() << "the package config does not read";
+  }
+  if (LocatePayloadArchive(source, location.package_offset, location.config_length, range) !=
+      PackageError::kNone) {
+    return ::testing::AssertionFailure() << "the archive is not where P, L and Z say";
+  }
+  return ::testing::AssertionSuccess();
+}
+
 TEST_F(SigningTest, PackSignsBehindAPackageThatStillReads) {
   const std::string output = Path("VeltoSetup.exe");
   const ToolResult pack = RunBrindlePack(SignedPack(output));
@@ -90,13 +105,9 @@ TEST_F(SigningTest, PackSignsBehindAPackageThatStillReads) {
 
   // The package readers take the config and archive where P, L and Z say.
   const std::string file = ReadFile(output);
-  MemoryByteSource source(file);
-  JsonValue config;
   PackageLocation location;
-  ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
   ArchiveRange range;
-  ASSERT_EQ(LocatePayloadArchive(source, location.package_offset, location.config_length, range),
-            PackageError::kNone);
+  ASSERT_TRUE(LocatePackage(file, location, range));
   EXPECT_GT(file.size(), range.offset + range.length) << "the signature follows the archive";
   std::vector<ZipEntryInfo> entries;
   std::string problem;
@@ -124,13 +135,9 @@ TEST_F(SigningTest, AChangedByteBreaksTheSignature) {
   const std::string output = Path("VeltoSetup.exe");
   ASSERT_EQ(RunBrindlePack(SignedPack(output)).exit_code, 0);
   const std::string file = ReadFile(output);
-  MemoryByteSource source(file);
-  JsonValue config;
   PackageLocation location;
-  ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
   ArchiveRange range;
-  ASSERT_EQ(LocatePayloadArchive(source, location.package_offset, location.config_length, range),
-            PackageError::kNone);
+  ASSERT_TRUE(LocatePackage(file, location, range));
 
   std::string tampered = file;
   tampered[range.offset + range.length / 2] ^= 0x01;
