@@ -159,6 +159,16 @@ class Measurement:
         self.install_seconds = None  # seconds from the install click to the finish window
 
 
+def finish_measurement(result, process, start, status, usage, peak):
+    """Fills `result` from a measured process that has ended (os.wait4's status and usage)."""
+    result.seconds = time.perf_counter() - start
+    result.exit_code = os.waitstatus_to_exitcode(status)
+    process.returncode = result.exit_code
+    result.vm_hwm = peak
+    result.cpu = usage.ru_utime + usage.ru_stime
+    result.stderr = process.stderr.read().decode("utf-8", "replace")
+
+
 def run_measured(command, env, server_pid=None):
     """Runs `command` to its end; wall time from start to reaped exit, VmHWM sampled every
     SAMPLE_INTERVAL (a high-water mark: its last sample is the peak up to that moment). The
@@ -176,14 +186,9 @@ def run_measured(command, env, server_pid=None):
             break
         peak = max(peak, read_vm_hwm(process.pid) or 0)
         time.sleep(SAMPLE_INTERVAL)
-    result.seconds = time.perf_counter() - start
-    process.returncode = os.waitstatus_to_exitcode(status)
-    result.exit_code = process.returncode
-    result.vm_hwm = peak
-    result.cpu = usage.ru_utime + usage.ru_stime
+    finish_measurement(result, process, start, status, usage, peak)
     result.server_cpu = (cpu_seconds(server_pid) - server_before) if server_pid else 0.0
     result.stdout = process.stdout.read().decode("utf-8", "replace")
-    result.stderr = process.stderr.read().decode("utf-8", "replace")
     return result
 
 
@@ -343,12 +348,7 @@ class GuiInstaller(Installer):
                                                           windows[0][1], windows[0][2]), env)
                     clicked = time.perf_counter()
             time.sleep(SAMPLE_INTERVAL)
-        result.seconds = time.perf_counter() - start
-        result.exit_code = os.waitstatus_to_exitcode(status)
-        process.returncode = result.exit_code
-        result.vm_hwm = peak
-        result.cpu = usage.ru_utime + usage.ru_stime
-        result.stderr = process.stderr.read().decode("utf-8", "replace")
+        finish_measurement(result, process, start, status, usage, peak)
         return result
 
     def run_once(self, env, server_pid, payload, record):
