@@ -1,36 +1,30 @@
 #include "app/install_failure_text.h"
 
-#include "app/texts.h"
-
 namespace {
 
-const wchar_t* FormatOf(InstallError error) {
+const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
   switch (error) {
     case InstallError::kDiskFull:
-      return kDiskFullText;
+      return texts.disk_full;
     case InstallError::kCannotWrite:
-      return kCannotWriteText;
+      return texts.cannot_write;
     case InstallError::kFileInUse:
-      return kFileInUseText;
+      return texts.file_in_use;
     case InstallError::kFolderInTheWay:
-      return kFolderInTheWayText;
+      return texts.folder_in_the_way;
     case InstallError::kFileInTheWay:
-      return kFileInTheWayText;
+      return texts.file_in_the_way;
     case InstallError::kProgramNotClosed:
-      return kProgramNotClosedText;
+      return texts.program_not_closed;
     case InstallError::kNone:
     case InstallError::kPackageDamaged:
       break;
   }
-  return kPackageDamagedText;
+  return texts.package_damaged;
 }
 
 }  // namespace
 
-std::wstring InstallFailureText(const InstallResult& result) {
-  std::wstring text = FormatOf(result.error);
-  // Replaced, not printed: a path may hold "%" itself.
-  const size_t at = text.find(L"%s");
-  if (at != std::wstring::npos) text.replace(at, 2, result.path);
-  return text;
+std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts) {
+  return FillText(FormatOf(result.error, texts), result.path);
 }

@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "app/texts.h"
 #include "setup/install_engine.h"
 
-// The text (app/texts.h) that names the cause of `result`, with the path
+// The text of `texts` that names the cause of `result`, with the path
 // concerned in place of its "%s": the damaged-package text for a package that
 // cannot be read or fails its checks (and for a result that is no failure).
-std::wstring InstallFailureText(const InstallResult& result);
+std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts);
 
 #endif  // BRINDLE_APP_INSTALL_FAILURE_TEXT_H_

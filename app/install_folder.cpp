@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "setup/file_utils.h"
-#include "setup/product.h"
 
 namespace {
 
@@ -33,12 +32,13 @@ std::vector<std::wstring> MissingFolders(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring DefaultInstallFolder(const std::wstring& program_files) {
-  return program_files + L"\\" + kProductName;
+std::wstring DefaultInstallFolder(const std::wstring& program_files,
+                                  const std::wstring& product_name) {
+  return program_files + L"\\" + product_name;
 }
 
-std::wstring ChosenInstallFolder(const std::wstring& chosen) {
-  return chosen.size() <= kDriveRootLength ? chosen + kProductName : chosen;
+std::wstring ChosenInstallFolder(const std::wstring& chosen, const std::wstring& product_name) {
+  return chosen.size() <= kDriveRootLength ? chosen + product_name : chosen;
 }
 
 bool IsFullPath(const std::wstring& path) {

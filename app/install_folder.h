@@ -4,14 +4,16 @@
 
 #include <string>
 
-// The folder offered first: `program_files` + "\Velto" ("\Velto" when the
-// Program Files folder is unknown and `program_files` is empty).
-std::wstring DefaultInstallFolder(const std::wstring& program_files);
+// The folder offered first: `program_files` + "\" + `product_name`
+// ("\Velto" when the Program Files folder is unknown and `program_files` is
+// empty).
+std::wstring DefaultInstallFolder(const std::wstring& program_files,
+                                  const std::wstring& product_name);
 
 // The folder to offer after `chosen` was picked in the folder dialog: a drive
-// root ("D:\", 3 characters or fewer) gets "Velto" appended without a
+// root ("D:\", 3 characters or fewer) gets `product_name` appended without a
 // separator ("D:\Velto"); any other folder is used unchanged.
-std::wstring ChosenInstallFolder(const std::wstring& chosen);
+std::wstring ChosenInstallFolder(const std::wstring& chosen, const std::wstring& product_name);
 
 // True for a full path: a drive letter, a colon and a backslash ("C:\..."), or
 // a UNC path ("\\server\share..."). A relative or drive-relative folder

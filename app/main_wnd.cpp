@@ -20,7 +20,6 @@
 #include "setup/base64.h"
 #include "setup/file_utils.h"
 #include "setup/paths.h"
-#include "setup/product.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
@@ -65,9 +64,9 @@ LRESULT CHMainWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
   JsonValue config;
   if (page_preset_) {
     config = std::move(preset_config_);
+    if (!ReadProduct(config, product_)) product_ = DefaultProduct();
   } else {
     if (!SettleStartup(config)) return -1;
-    skin_.LoadFromResource(instance_, kSkinResourceType, kSkinResourceId);
   }
   if (run_mode_ != kRunModeUninstall) {
     BuildInstallPage(config);
@@ -85,9 +84,8 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     EndProcess(kExitSuccess);
     return false;
   }
-  if (!ReadPackageConfig(package_path_, config, run_mode_)) {
-    ::MessageBoxW(hwnd(), kPackageDamagedText, nullptr, MB_ICONERROR);
-    EndProcess(kExitSuccess);
+  if (!ReadPackageConfig(package_path_, config, run_mode_) || !ReadProductAndSkin(config)) {
+    EndWithDamagedPackage();
     return false;
   }
   if (run_mode_ == kRunModeUninstall && !IsTemporaryUninstaller(package_path_, temp_folder_)) {
@@ -95,7 +93,8 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     if (StartTemporaryUninstaller(package_path_, temp_folder_)) {
       EndProcess(kExitSuccess);
     } else {
-      ::MessageBoxW(hwnd(), kUninstallFailedText, nullptr, MB_ICONERROR);
+      ::MessageBoxW(hwnd(), AppTextsFor(product_.language).uninstall_failed, nullptr,
+                    MB_ICONERROR);
       EndProcess(kExitTemporaryUninstallerFailed);
     }
     return false;
@@ -103,7 +102,21 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   return true;
 }
 
+bool CHMainWnd::ReadProductAndSkin(const JsonValue& config) {
+  if (!ReadProduct(config, product_)) return false;
+  if (HasPackageSkin(config)) return LoadPackageSkin(config, skin_);
+  // A program without the embedded skin draws nothing, as a skin without a key does.
+  skin_.LoadFromResource(instance_, kSkinResourceType, kSkinResourceId);
+  return true;
+}
+
+void CHMainWnd::EndWithDamagedPackage() {
+  ::MessageBoxW(hwnd(), AppTextsFor(product_.language).package_damaged, nullptr, MB_ICONERROR);
+  EndProcess(kExitSuccess);
+}
+
 void CHMainWnd::BuildInstallPage(JsonValue& config) {
+  const AppTexts& texts = AppTextsFor(product_.language);
   LoadSkin(&skin_, "MainWindow", nullptr);
   install_button_ =
       CreateElementAs<UIButton>("MainWindow/InstallButton2", &skin_, kElementButton, this);
@@ -115,12 +128,12 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
       CreateElementAs<UICheckBox>("MainWindow/CheckBoxStartMenu", &skin_, kElementCheckBox, this);
   agreement_box_ =
       CreateElementAs<UICheckBox>("MainWindow/CheckBoxAgree", &skin_, kElementCheckBox, this);
-  install_button_->SetText(kInstallButtonCaption);
+  install_button_->SetText(texts.install_button);
   const std::pair<UICheckBox*, const wchar_t*> boxes[] = {
-      {desktop_box_, kDesktopBoxCaption},
-      {taskbar_box_, kTaskbarBoxCaption},
-      {start_menu_box_, kStartMenuBoxCaption},
-      {agreement_box_, kAgreementBoxCaption},
+      {desktop_box_, texts.desktop_box},
+      {taskbar_box_, texts.taskbar_box},
+      {start_menu_box_, texts.start_menu_box},
+      {agreement_box_, texts.agreement_box},
   };
   for (const auto& [box, caption] : boxes) {
     box->SetText(caption);
@@ -132,12 +145,12 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   AppendChild(this, std::move(folder_box));
   LayoutTree(folder_box_);
   folder_box_->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr);
-  offered_folder_ = DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES));
+  offered_folder_ = DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES), product_.name);
   folder_box_->SetText(offered_folder_.c_str());
 
   browse_button_ =
       CreateElementAs<UIButton>("MainWindow/ButtonBrowser", &skin_, kElementButton, this);
-  browse_button_->SetText(kBrowseButtonCaption);
+  browse_button_->SetText(texts.browse_button);
 
   CreateProgressWindow();
 
@@ -153,14 +166,15 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
 }
 
 void CHMainWnd::BuildUninstallPage() {
+  const AppTexts& texts = AppTextsFor(product_.language);
   LoadSkin(&skin_, "MainWindow2", nullptr);
   auto* question = CreateElementAs<UILabel>("MainWindow2/Label1", &skin_, kElementLabel, this);
   auto* uninstall = CreateElementAs<UIButton>("MainWindow2/ButtonOK", &skin_, kElementButton, this);
   auto* cancel =
       CreateElementAs<UIButton>("MainWindow2/ButtonCancel", &skin_, kElementButton, this);
-  question->SetText(kUninstallQuestion);
-  uninstall->SetText(kUninstallButtonCaption);
-  cancel->SetText(kCancelCaption);
+  question->SetText(FillText(texts.uninstall_question, product_.name).c_str());
+  uninstall->SetText(texts.uninstall_button);
+  cancel->SetText(texts.cancel);
   CreateProgressWindow();
   ResizeWindow(kMainWindowWidth, kUninstallPageHeight);
 }
@@ -168,6 +182,7 @@ void CHMainWnd::BuildUninstallPage() {
 void CHMainWnd::CreateProgressWindow() {
   progress_window_.set_run_mode(run_mode_);
   progress_window_.set_package_path(package_path_);
+  progress_window_.set_language(product_.language);
   progress_window_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");
   progress_window_.LoadSkin(&skin_, "ProcessWindow", nullptr);
 }
@@ -229,7 +244,8 @@ std::wstring CHMainWnd::FolderText() const { return folder_box_->text(); }
 void CHMainWnd::CheckFolderAndStart() {
   PreparedFolder folder;
   if (!PrepareInstallFolder(FolderText(), folder)) {
-    ::MessageBoxW(hwnd(), kFolderWarningText, kFolderWarningCaption, MB_ICONWARNING);
+    const AppTexts& texts = AppTextsFor(product_.language);
+    ::MessageBoxW(hwnd(), texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
     return;
   }
   progress_window_.set_install_folder(folder.path);
@@ -255,7 +271,7 @@ void CHMainWnd::Browse() {
     offered_folder_ = kept;
     return;
   }
-  offered_folder_ = ChosenInstallFolder(offered_folder_);
+  offered_folder_ = ChosenInstallFolder(offered_folder_, product_.name);
   folder_box_->SetText(offered_folder_.c_str());
 }
 

@@ -18,6 +18,7 @@
 
 #include "app/process_wnd.h"
 #include "json/json_value.h"
+#include "setup/product.h"
 #include "ui/framework/ui_frame_window.h"
 #include "ui/framework/ui_resource.h"
 
@@ -72,6 +73,8 @@ class CHMainWnd : public UIFrameWindow {
   void PresetPage(int run_mode, JsonValue config);
 
   int run_mode() const { return run_mode_; }
+  // The product the package describes; Velto until the start-up read it.
+  const Product& product() const { return product_; }
   UIResource& skin() { return skin_; }
   CHProcessWnd& progress_window() { return progress_window_; }
   const std::wstring& offered_folder() const { return offered_folder_; }
@@ -88,6 +91,12 @@ class CHMainWnd : public UIFrameWindow {
  private:
   // False when the process ends here (relaunch or no package).
   bool SettleStartup(JsonValue& config);
+  // The package's product and its skin (the package's own, or the one built
+  // into the program). False when the product or the package's own skin is
+  // damaged.
+  bool ReadProductAndSkin(const JsonValue& config);
+  // Shows the damaged-package box and ends the process.
+  void EndWithDamagedPackage();
   void BuildInstallPage(JsonValue& config);
   void BuildUninstallPage();
   void CreateProgressWindow();
@@ -104,6 +113,7 @@ class CHMainWnd : public UIFrameWindow {
   CHProcessWnd progress_window_;
   std::wstring offered_folder_;
   int run_mode_ = 1;
+  Product product_ = DefaultProduct();
   HINSTANCE instance_;
   std::wstring package_path_;
   std::wstring temp_folder_;

@@ -5,6 +5,7 @@
 #include <string>
 
 class JsonValue;
+class UIResource;
 
 // Run modes named by the package config's "mode".
 enum RunMode : int {
@@ -22,5 +23,12 @@ enum RunMode : int {
 // integer reading: an integer as is, a boolean 0 or 1, a real truncated, a
 // string by its leading digits, anything else 0.
 bool ReadPackageConfig(const std::wstring& path, JsonValue& config, int& run_mode);
+
+// True when `config` carries the product's own skin ("skin").
+bool HasPackageSkin(const JsonValue& config);
+
+// Loads the skin that `config` carries into `skin`. False when there is none,
+// or when it is no Base64 text of a skin container (plain or packed).
+bool LoadPackageSkin(const JsonValue& config, UIResource& skin);
 
 #endif  // BRINDLE_APP_PACKAGE_CONFIG_H_

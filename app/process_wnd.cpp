@@ -30,6 +30,11 @@ CHProcessWnd::CHProcessWnd() : package_path_(GetModulePath()) {}
 
 CHProcessWnd::~CHProcessWnd() = default;
 
+void CHProcessWnd::set_language(Language language) {
+  language_ = language;
+  success_window2_.set_language(language);
+}
+
 LRESULT CHProcessWnd::HandleCommand(WPARAM wparam, LPARAM lparam) {
   if (LOWORD(wparam) == kCommandCancelWork) {
     if (cancel_button_) {
@@ -61,7 +66,7 @@ LRESULT CHProcessWnd::HandleClose(WPARAM, LPARAM) { return 0; }
 
 LRESULT CHProcessWnd::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message != kInstallFinishedMessage) return UIFrameWindow::OnMessage(message, wparam, lparam);
-  SetStepText(kInstallFinishedStep);
+  SetStepText(AppTextsFor(language_).install_finished);
   SetProgressPosition(kProgressUpper);
   FinishWork();
   return 0;
@@ -79,22 +84,24 @@ bool CHProcessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
   progress_bar_->set_upper(kProgressUpper);
   progress_bar_->Invalidate(nullptr, true);
   cancel_button_ = AddLoadedChild<UIButton>(this, resource, "ProcessWindow/ButtonCancel");
-  cancel_button_->SetText(kCancelCaption);
+  const AppTexts& texts = AppTextsFor(language_);
+  cancel_button_->SetText(texts.cancel);
   // The engines consult no cancel request, so the button never shows.
   if (cancel_button_->visible()) SetVisible(cancel_button_, false);
-  step_label_->SetText(run_mode_ ? kPreparingInstallStep : kPreparingUninstallStep);
+  step_label_->SetText(run_mode_ ? texts.preparing_install : texts.preparing_uninstall);
   UIFrameWindow::LoadSkin(resource, path, base);
   return true;
 }
 
 void CHProcessWnd::StartWork() {
+  const AppTexts& texts = AppTextsFor(language_);
   if (run_mode_) {
     const InstallResult result = RunInstallFromPackage(package_path_, *this);
     if (result) return;
-    ::MessageBoxW(hwnd(), InstallFailureText(result).c_str(), nullptr, MB_ICONERROR);
+    ::MessageBoxW(hwnd(), InstallFailureText(result, texts).c_str(), nullptr, MB_ICONERROR);
   } else {
     if (RunUninstallFromPackage(package_path_, *this)) return;
-    ::MessageBoxW(hwnd(), kUninstallFailedText, nullptr, MB_ICONERROR);
+    ::MessageBoxW(hwnd(), texts.uninstall_failed, nullptr, MB_ICONERROR);
   }
   EndProcess(kExitEngineFailed);
 }

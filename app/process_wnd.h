@@ -12,6 +12,7 @@
 
 #include "app/success_wnd.h"
 #include "app/success_wnd2.h"
+#include "setup/product.h"
 #include "setup/progress_sink.h"
 #include "ui/framework/ui_frame_window.h"
 
@@ -84,6 +85,9 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   // reads; by default the running executable.
   const std::wstring& package_path() const { return package_path_; }
   void set_package_path(const std::wstring& path) { package_path_ = path; }
+  // The language of the texts of this window, its error boxes and its finish
+  // windows; set before the window is created (default Chinese).
+  void set_language(Language language);
 
   UILabel* step_label() const { return step_label_; }
   UIProgress* progress_bar() const { return progress_bar_; }
@@ -96,6 +100,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   UIProgress* progress_bar_ = nullptr;
   UIButton* cancel_button_ = nullptr;
   int run_mode_ = 0;
+  Language language_ = Language::kChinese;
   int desktop_option_ = 1;
   int taskbar_option_ = 1;
   int start_menu_option_ = 1;

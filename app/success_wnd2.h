@@ -5,6 +5,7 @@
 #ifndef BRINDLE_APP_SUCCESS_WND2_H_
 #define BRINDLE_APP_SUCCESS_WND2_H_
 
+#include "setup/product.h"
 #include "ui/framework/ui_frame_window.h"
 
 inline constexpr int kSuccessWindow2Width = 670;
@@ -28,6 +29,12 @@ class CHSuccessWnd2 : public UIFrameWindow {
   // "SuccessWindow2/ButtonOK" and the icon "SuccessWindow2/Icon". Returns
   // true.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
+
+  // The language of the texts; set before LoadSkin (default Chinese).
+  void set_language(Language language) { language_ = language; }
+
+ private:
+  Language language_ = Language::kChinese;
 };
 
 #endif  // BRINDLE_APP_SUCCESS_WND2_H_

@@ -1,52 +1,117 @@
-// Every text the setup program shows, defined once. The windows, the work
-// driver and the start-up use these; nothing else spells them out.
+// Every text the setup program's windows show, defined once in each language
+// the setup speaks. The windows, the work driver and the start-up take them
+// from AppTextsFor(product language); nothing else spells them out. The step
+// texts and the question of the engines are in setup/engine_texts.h.
 #ifndef BRINDLE_APP_TEXTS_H_
 #define BRINDLE_APP_TEXTS_H_
+
+#include "setup/engine_texts.h"
+#include "setup/product.h"
 
 // Title of the main window (the title bar itself is never drawn).
 inline constexpr wchar_t kMainWindowTitle[] = L"Brindle";
 
-// Error box (no caption) when the running file carries no valid package
-// config, and when the install engine fails because the package cannot be
-// read or fails its checks.
-inline constexpr wchar_t kPackageDamagedText[] = L"安装包校验失败, 操作终止.";
-// Error boxes (no caption) when the install engine fails for another reason
-// than the package; "%s" stands for the full path concerned.
-inline constexpr wchar_t kDiskFullText[] = L"磁盘空间不足, 无法写入“%s”, 操作终止.";
-inline constexpr wchar_t kCannotWriteText[] = L"无法写入“%s”, 操作终止.";
-inline constexpr wchar_t kFileInUseText[] = L"文件“%s”正被其他程序使用, 无法替换, 操作终止.";
-inline constexpr wchar_t kFolderInTheWayText[] = L"“%s”是一个文件夹, 无法写入同名文件, 操作终止.";
-inline constexpr wchar_t kFileInTheWayText[] = L"“%s”是一个文件, 无法创建同名文件夹, 操作终止.";
-inline constexpr wchar_t kProgramNotClosedText[] = L"您选择不结束正在运行的程序“%s”, 操作终止.";
-// Error box (no caption) when the uninstall engine fails.
-inline constexpr wchar_t kUninstallFailedText[] = L"卸载出现错误, 操作中止.";
-// Warning box when the install folder neither exists nor can be created, or
-// when a file takes its place.
-inline constexpr wchar_t kFolderWarningText[] = L"输入路径有误, 无法安装在此路径下";
-inline constexpr wchar_t kFolderWarningCaption[] = L"提示";
+struct AppTexts {
+  // Error box (no caption) when the running file carries no valid package
+  // config, and when the install engine fails because the package cannot be
+  // read or fails its checks.
+  const wchar_t* package_damaged;
+  // Error boxes (no caption) when the install engine fails for another reason
+  // than the package; "%s" stands for the full path concerned.
+  const wchar_t* disk_full;
+  const wchar_t* cannot_write;
+  const wchar_t* file_in_use;
+  const wchar_t* folder_in_the_way;
+  const wchar_t* file_in_the_way;
+  const wchar_t* program_not_closed;
+  // Error box (no caption) when the uninstall engine fails.
+  const wchar_t* uninstall_failed;
+  // Warning box when the install folder neither exists nor can be created,
+  // or when a file takes its place.
+  const wchar_t* folder_warning;
+  const wchar_t* folder_warning_caption;
 
-// Install page.
-inline constexpr wchar_t kInstallButtonCaption[] = L"立即安装";
-inline constexpr wchar_t kDesktopBoxCaption[] = L"建立桌面快捷方式";
-inline constexpr wchar_t kTaskbarBoxCaption[] = L"建立任务栏快捷方式";
-inline constexpr wchar_t kStartMenuBoxCaption[] = L"建立开始菜单快捷方式";
-inline constexpr wchar_t kAgreementBoxCaption[] = L"我同意用户协议";
-inline constexpr wchar_t kBrowseButtonCaption[] = L"更换目录";
+  // Install page.
+  const wchar_t* install_button;
+  const wchar_t* desktop_box;
+  const wchar_t* taskbar_box;
+  const wchar_t* start_menu_box;
+  const wchar_t* agreement_box;
+  const wchar_t* browse_button;
 
-// Uninstall page.
-inline constexpr wchar_t kUninstallQuestion[] = L"您确认卸载Velto吗？";
-inline constexpr wchar_t kUninstallButtonCaption[] = L"卸载";
-// The uninstall page's and the progress window's cancel buttons.
-inline constexpr wchar_t kCancelCaption[] = L"取消";
+  // Uninstall page: the question ("%s" stands for the product's name), its
+  // button, and the cancel button of this page and of the progress window.
+  const wchar_t* uninstall_question;
+  const wchar_t* uninstall_button;
+  const wchar_t* cancel;
 
-// Step texts of the progress window.
-inline constexpr wchar_t kPreparingInstallStep[] = L"准备安装...";
-inline constexpr wchar_t kPreparingUninstallStep[] = L"准备卸载...";
-inline constexpr wchar_t kInstallFinishedStep[] = L"安装完毕: 100%";
+  // Step texts of the progress window.
+  const wchar_t* preparing_install;
+  const wchar_t* preparing_uninstall;
+  const wchar_t* install_finished;
 
-// Uninstall-finished window.
-inline constexpr wchar_t kUninstallFinishedText[] =
-    L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。";
-inline constexpr wchar_t kDoneCaption[] = L"完成";
+  // Uninstall-finished window.
+  const wchar_t* uninstall_finished;
+  const wchar_t* done;
+};
+
+inline constexpr AppTexts kChineseTexts = {
+    L"安装包校验失败, 操作终止.",
+    L"磁盘空间不足, 无法写入“%s”, 操作终止.",
+    L"无法写入“%s”, 操作终止.",
+    L"文件“%s”正被其他程序使用, 无法替换, 操作终止.",
+    L"“%s”是一个文件夹, 无法写入同名文件, 操作终止.",
+    L"“%s”是一个文件, 无法创建同名文件夹, 操作终止.",
+    L"您选择不结束正在运行的程序“%s”, 操作终止.",
+    L"卸载出现错误, 操作中止.",
+    L"输入路径有误, 无法安装在此路径下",
+    L"提示",
+    L"立即安装",
+    L"建立桌面快捷方式",
+    L"建立任务栏快捷方式",
+    L"建立开始菜单快捷方式",
+    L"我同意用户协议",
+    L"更换目录",
+    L"您确认卸载%s吗？",
+    L"卸载",
+    L"取消",
+    L"准备安装...",
+    L"准备卸载...",
+    L"安装完毕: 100%",
+    L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。",
+    L"完成",
+};
+
+inline constexpr AppTexts kEnglishTexts = {
+    L"The setup package failed its check. Setup stopped.",
+    L"There is not enough disk space to write \u201c%s\u201d. Setup stopped.",
+    L"\u201c%s\u201d cannot be written. Setup stopped.",
+    L"The file \u201c%s\u201d is in use by another program and cannot be replaced. Setup stopped.",
+    L"\u201c%s\u201d is a folder, so a file of that name cannot be written. Setup stopped.",
+    L"\u201c%s\u201d is a file, so a folder of that name cannot be created. Setup stopped.",
+    L"You chose not to close the running program \u201c%s\u201d. Setup stopped.",
+    L"An error occurred while uninstalling. Uninstall stopped.",
+    L"The folder is not valid; setup cannot install there.",
+    L"Notice",
+    L"Install now",
+    L"Create a desktop shortcut",
+    L"Create a taskbar shortcut",
+    L"Create a start menu shortcut",
+    L"I accept the licence agreement",
+    L"Browse",
+    L"Do you want to uninstall %s?",
+    L"Uninstall",
+    L"Cancel",
+    L"Preparing to install...",
+    L"Preparing to uninstall...",
+    L"Installation complete: 100%",
+    L"Uninstall complete. We want to give you the best experience we can, and we would be glad "
+    L"of your suggestions and feedback.",
+    L"Done",
+};
+
+inline const AppTexts& AppTextsFor(Language language) {
+  return language == Language::kEnglish ? kEnglishTexts : kChineseTexts;
+}
 
 #endif  // BRINDLE_APP_TEXTS_H_

@@ -14,7 +14,7 @@ packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   zlib1g-dev libminizip-dev googletest libgtest-dev
   wine wine32:i386 wine64 xvfb xauth xdotool xclip x11-utils xcompmgr imagemagick
-  fonts-wqy-microhei optipng unzip python3 osslsigncode openssl)
+  fonts-wqy-microhei optipng unzip python3 osslsigncode openssl librsvg2-bin)
 
 missing_packages() {
   local p

@@ -11,6 +11,7 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/config_lists.h"
+#include "setup/engine_texts.h"
 #include "setup/file_utils.h"
 #include "setup/install_journal.h"
 #include "setup/number_text.h"
@@ -20,6 +21,7 @@
 #include "setup/payload_reader.h"
 #include "setup/processes.h"
 #include "setup/product.h"
+#include "setup/product_identity.h"
 #include "setup/scratch_pool.h"
 #include "setup/shell_links.h"
 #include "setup/text_convert.h"
@@ -35,23 +37,6 @@ constexpr unsigned kCopyBufferSize = 524288;
 // Longest time given to ended processes to go away and release their files.
 constexpr DWORD kWaitAfterEndingMs = 5000;
 
-constexpr wchar_t kCopyingStep[] = L"正在复制文件: %ld%%";
-constexpr wchar_t kDesktopStep[] = L"正在创建桌面快捷方式: %ld%%";
-constexpr wchar_t kTaskbarStep[] = L"正在创建任务栏快捷方式: %ld%%";
-constexpr wchar_t kStartMenuStep[] = L"正在创建开始菜单快捷方式: %ld%%";
-constexpr wchar_t kInUseCaption[] = L"关闭占用";
-constexpr wchar_t kInUseQuestion[] =
-    L"检测到程序”%s“正在运行, 您必须结束该程序才能继续安装, 是否继续?";
-
-std::wstring FormatText(const wchar_t* format, long value) { return FormatLong(format, value); }
-
-// `format` with its one "%s" replaced by `value`.
-std::wstring FormatText(const wchar_t* format, const std::wstring& value) {
-  std::wstring text = format;
-  const size_t at = text.find(L"%s");
-  if (at != std::wstring::npos) text.replace(at, 2, value);
-  return text;
-}
 
 std::wstring ReplaceSlashes(std::wstring path) {
   for (wchar_t& c : path) {
@@ -147,15 +132,17 @@ class InstallRun {
   // Everything that can fail: the payload's files and the uninstaller copy.
   InstallResult WriteFiles() {
     if (!ReadPackage()) return Failure(InstallError::kPackageDamaged);
-    Report(10, kCopyingStep);
+    Report(10, Texts().copying_step);
     InstallResult result = Extract();
     if (result) result = WriteUninstaller();
     return result;
   }
 
-  // A. The package config and where the payload archive lies in the package.
+  // A. The package config with the product it describes, and where the
+  // payload archive lies in the package.
   bool ReadPackage() {
     return LoadPackageConfig(package_path_, setup_config_, &location_) &&
+           ReadProduct(setup_config_, product_) &&
            LocatePayloadArchive(package_path_, location_.package_offset, location_.config_length,
                                 archive_);
   }
@@ -298,8 +285,8 @@ class InstallRun {
   }
 
   int AskToEnd(const std::wstring& target) {
-    std::wstring text = FormatText(kInUseQuestion, PathFindFileNameW(target.c_str()));
-    return MessageBoxW(sink_.WindowHandle(), text.c_str(), kInUseCaption,
+    std::wstring text = FillText(Texts().in_use_question, PathFindFileNameW(target.c_str()));
+    return MessageBoxW(sink_.WindowHandle(), text.c_str(), Texts().in_use_caption,
                        MB_YESNO | MB_ICONQUESTION);
   }
 
@@ -311,6 +298,10 @@ class InstallRun {
     if (!folders_.empty()) config["folders"] = EncodedPaths(folders_);
     config["mode"] = 0;
     config["setup"]["shortcut"] = setup_config_["shortcut"];
+    // The uninstaller speaks of the same product, in the same skin.
+    for (const char* member : {kProductMember, kSkinMember}) {
+      if (setup_config_.hasMember(member)) config[member] = setup_config_[member];
+    }
     config["setup"]["root"] = JsonValue(EncodePath(folder_));
     const std::wstring target = UninstallerPath();
     InstallResult result = FreeTarget(target);
@@ -329,7 +320,7 @@ class InstallRun {
   void CreateShortcuts() {
     const JsonValue& shortcuts = setup_config_["shortcut"];
     if (sink_.DesktopOption()) {
-      Report(70, kDesktopStep);
+      Report(70, Texts().desktop_step);
       ForEachShortcut(shortcuts["desktop"],
                       [](const std::wstring& name, const std::wstring& target) {
                         CreateDesktopShortcut(name, target);
@@ -337,7 +328,7 @@ class InstallRun {
     }
     sink_.SetProgressPosition(80);
     if (sink_.TaskbarOption()) {
-      sink_.SetStepText(FormatText(kTaskbarStep, 80));
+      sink_.SetStepText(FormatLong(Texts().taskbar_step, 80));
       ForEachShortcut(shortcuts["taskbar"],
                       [](const std::wstring& name, const std::wstring& target) {
                         CreateQuickLaunchShortcut(name, target);
@@ -346,7 +337,7 @@ class InstallRun {
     }
     sink_.SetProgressPosition(90);
     if (sink_.StartMenuOption()) {
-      sink_.SetStepText(FormatText(kStartMenuStep, 90));
+      sink_.SetStepText(FormatLong(Texts().start_menu_step, 90));
       CreateStartMenuShortcut(shortcuts["desktop"]);
     }
   }
@@ -375,10 +366,11 @@ class InstallRun {
     if (programs.empty()) return;
     std::wstring target = ReplaceSlashes(folder_ + L"\\");
     if (desktop.size() > 0) target = ShortcutTarget(desktop[desktop.size() - 1]);
-    const std::wstring product_folder = programs + L"\\" + kProductName;
+    const std::wstring product_folder = programs + L"\\" + product_.name;
     EnsureDirectory(product_folder);
     ScopedComInit com;
-    CreateDescribedShortcut(target, kProductName, product_folder + L"\\" + kProductName + L".lnk");
+    CreateDescribedShortcut(target, product_.name,
+                            product_folder + L"\\" + product_.name + L".lnk");
   }
 
   JsonValue EncodedPaths(const std::vector<std::wstring>& paths) {
@@ -395,13 +387,13 @@ class InstallRun {
   // F. The product's entry under the Uninstall key; skipped without rights.
   void Register() {
     RegKey key;
-    if (OpenUninstallKey(key) != ERROR_SUCCESS) return;
+    if (OpenUninstallKey(product_.id, key) != ERROR_SUCCESS) return;
     const std::wstring uninstaller = UninstallerPath();
-    SetStringValue(key.get(), L"DisplayName", kProductName);
+    SetStringValue(key.get(), L"DisplayName", product_.name);
     SetStringValue(key.get(), L"DisplayIcon", uninstaller);
-    SetStringValue(key.get(), L"HelpLink", kProductHelpLink);
+    if (!product_.help_link.empty()) SetStringValue(key.get(), L"HelpLink", product_.help_link);
     SetStringValue(key.get(), L"UninstallString", uninstaller);
-    SetStringValue(key.get(), L"Publisher", kProductPublisher);
+    if (!product_.publisher.empty()) SetStringValue(key.get(), L"Publisher", product_.publisher);
     WriteAppsEntryDetails(key.get(), AppsEntry(uninstaller));
     CloseUninstallKey(key);
   }
@@ -424,8 +416,10 @@ class InstallRun {
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 
+  const EngineTexts& Texts() const { return EngineTextsFor(product_.language); }
+
   void Report(int position, const wchar_t* format) {
-    sink_.SetStepText(FormatText(format, position));
+    sink_.SetStepText(FormatLong(format, position));
     sink_.SetProgressPosition(position);
   }
 
@@ -434,6 +428,7 @@ class InstallRun {
   const std::wstring folder_;
   ScratchPool pool_;
   JsonValue setup_config_;
+  Product product_ = DefaultProduct();
   PackageLocation location_;
   ArchiveRange archive_;
   std::vector<std::wstring> files_;    // targets written, in archive order

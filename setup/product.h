@@ -1,18 +1,48 @@
-// The product that this setup installs: its names, its entry under the
-// system's Uninstall key and the files it leaves beside its own.
+// The product that a package installs, as the setup program uses it: its key,
+// its names, its Uninstall entry's values, the language of every text shown
+// and the files of the user's that its uninstall removes. Read once from a
+// package config (the setup package's, or the uninstaller copy's, which
+// carries the same "product" member) and passed down as one value.
 #pragma once
 
-// Name of the product: its registry subkey, its "DisplayName", its start-menu
-// folder and link, and its settings folder in the application data folder.
-constexpr wchar_t kProductName[] = L"Velto";
+#include <string>
+#include <vector>
 
-// "HelpLink" and "Publisher" of the Uninstall entry.
-constexpr wchar_t kProductHelpLink[] = L"https://www.velto.app/";
-constexpr wchar_t kProductPublisher[] = L"Velto Software Ltd.";
+class JsonValue;
 
-// The Uninstall key of all products under HKEY_LOCAL_MACHINE; the product's
-// own entry is its subkey kProductName.
+// The language every text of the setup is shown in.
+enum class Language { kChinese, kEnglish };
+
+struct Product {
+  // Subkey under the Uninstall key; letters, digits, ".", "_" and "-".
+  std::wstring id;
+  // "DisplayName", the start-menu folder and link, the folder under Program
+  // Files, and the name in every text; one valid file name.
+  std::wstring name;
+  // "Publisher" and "HelpLink"; empty: not written.
+  std::wstring publisher;
+  std::wstring help_link;
+  Language language = Language::kChinese;
+  // Files the uninstall removes, relative to the user's application data
+  // folder ("\" between names, never leaving that folder).
+  std::vector<std::wstring> remove_on_uninstall;
+};
+
+// The product described by `config` ("product", or Velto without it), with
+// "auto" resolved to Chinese when the user's UI language is Chinese and to
+// English otherwise. False when the member breaks its rules
+// (setup/product_identity.h): a package handled as damaged.
+bool ReadProduct(const JsonValue& config, Product& product);
+
+// Velto, the product of a package without "product".
+Product DefaultProduct();
+
+// The Uninstall key of all products under HKEY_LOCAL_MACHINE; a product's own
+// entry is its subkey Product::id.
 constexpr wchar_t kUninstallRootKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// `kUninstallRootKey` + "\" + `product_id`.
+std::wstring UninstallKeyPath(const std::wstring& product_id);
 
 // File name of the uninstaller copy in the install folder.
 constexpr wchar_t kUninstallerFileName[] = L"unins000.exe";

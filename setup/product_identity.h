@@ -22,6 +22,9 @@ class JsonValue;
 
 // The config member that holds the identity, and the languages it may name.
 inline constexpr char kProductMember[] = "product";
+// The config member that holds the product's own skin: Base64 of a skin container, plain or
+// packed. Without it the setup draws with the skin built into the program.
+inline constexpr char kSkinMember[] = "skin";
 inline constexpr char kLanguageChinese[] = "zh";
 inline constexpr char kLanguageEnglish[] = "en";
 inline constexpr char kLanguageAuto[] = "auto";

@@ -11,6 +11,7 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/config_lists.h"
+#include "setup/engine_texts.h"
 #include "setup/file_utils.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -18,16 +19,17 @@
 #include "setup/paths.h"
 #include "setup/processes.h"
 #include "setup/product.h"
+#include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/shell_links.h"
 #include "setup/text_convert.h"
+#include "setup/uninstall_key.h"
 #include "setup/win_handles.h"
 
 namespace {
 
 // Longest time given to ended processes to go away and release their files.
 constexpr DWORD kWaitAfterEndingMs = 5000;
-constexpr wchar_t kDeletingStep[] = L"正在删除快捷方式: %ld%%";
 constexpr long kDeletingStepPercent = 90;
 
 // Access to the Uninstall key: KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE.
@@ -39,19 +41,26 @@ class UninstallRun {
       : package_path_(package_path), sink_(sink) {}
 
   bool Run() {
-    if (!LoadPackageConfig(package_path_, config_)) return false;
+    if (!LoadPackageConfig(package_path_, config_) || !ReadProduct(config_, product_)) return false;
     const JsonValue& setup = config_["setup"];
     folder_ = DecodePath(setup["root"]);
     if (folder_.empty()) return false;
-    sink_.SetStepText(FormatLong(kDeletingStep, kDeletingStepPercent));
-    DeleteShortcuts(setup["shortcut"]);
-    DeleteStartMenuFolder();
+    sink_.SetStepText(
+        FormatLong(EngineTextsFor(product_.language).deleting_step, kDeletingStepPercent));
+    // What is registered for the whole product (entry, shortcuts, start-menu
+    // folder) belongs to the install the entry names; an uninstaller of an
+    // earlier install elsewhere leaves it to the live one.
+    const bool registered_here = IsRegisteredHere();
+    if (registered_here) {
+      DeleteShortcuts(setup["shortcut"]);
+      DeleteStartMenuFolder();
+    }
     DeleteFiles(config_["files"]);
-    DeleteSettingsFile();
+    DeleteSettingsFiles();
     ShellDeleteFile(folder_ + L"\\" + kUninstallerFileName);
     RemoveFolders(config_["folders"]);
     RemoveDirectoryW(folder_.c_str());
-    DeleteUninstallEntry();
+    if (registered_here) DeleteUninstallEntry();
     sink_.FinishWork();
     return true;
   }
@@ -86,17 +95,30 @@ class UninstallRun {
     }
   }
 
+  // True when the product's Uninstall entry names this install folder, or
+  // there is no entry (or one without "InstallLocation", as older installs
+  // wrote it) that could name another.
+  bool IsRegisteredHere() {
+    std::wstring location;
+    const LONG result = ReadInstallLocation(product_.id, location);
+    if (result == ERROR_FILE_NOT_FOUND) return true;
+    return result == ERROR_SUCCESS && IsSamePath(location, folder_);
+  }
+
   // The product's start-menu folder with everything in it, whoever made it.
   void DeleteStartMenuFolder() {
     const std::wstring programs = GetStartMenuProgramsFolder();
-    if (!programs.empty()) ShellDeletePath(programs + L"\\" + kProductName);
+    if (!programs.empty()) ShellDeletePath(programs + L"\\" + product_.name);
   }
 
-  void DeleteSettingsFile() {
+  // The files the product names in the user's application data folder (its
+  // settings); their folders stay.
+  void DeleteSettingsFiles() {
     const std::wstring app_data = GetSpecialFolder(CSIDL_APPDATA);
     if (app_data.empty()) return;
-    const std::wstring settings = app_data + L"\\" + kProductName + L"\\" + kProductName + L".cfg";
-    DeleteFileW(settings.c_str());
+    for (const std::wstring& file : product_.remove_on_uninstall) {
+      DeleteFileW((app_data + L"\\" + file).c_str());
+    }
   }
 
   // Removes the recorded folders, the deepest first, so that a folder whose
@@ -119,7 +141,7 @@ class UninstallRun {
     RegKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRootKey, 0, kUninstallKeyAccess, key.put()) ==
         ERROR_SUCCESS) {
-      RegDeleteKeyW(key.get(), kProductName);
+      RegDeleteKeyW(key.get(), product_.id.c_str());
     }
   }
 
@@ -134,6 +156,7 @@ class UninstallRun {
   ProgressSink& sink_;
   ScratchPool pool_;
   JsonValue config_;
+  Product product_ = DefaultProduct();
   std::wstring folder_;
 };
 

@@ -1,8 +1,13 @@
 // The uninstallation: removes what the installation recorded in the running
 // uninstaller copy's package config (shortcuts and taskbar pins, the
-// start-menu folder, the installed files, the product's settings file, the
-// uninstaller copy, the folders that became empty and the product's Uninstall
-// entry), then calls the sink's FinishWork.
+// start-menu folder, the installed files, the files the product names in the
+// user's application data folder, the uninstaller copy, the folders that
+// became empty and the product's Uninstall entry), then calls the sink's
+// FinishWork. The entry, the shortcuts and the start-menu folder are the
+// product's, not the install's: they go only when the entry's
+// "InstallLocation" is this install folder (or there is no entry to say
+// otherwise), so that an uninstaller left from an earlier install elsewhere
+// does not unregister the live one.
 #pragma once
 
 #include <string>

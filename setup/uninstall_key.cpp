@@ -1,6 +1,9 @@
 #include "setup/uninstall_key.h"
 
+#include <cwchar>
+
 #include "setup/number_text.h"
+#include "setup/product.h"
 
 namespace {
 
@@ -15,9 +18,6 @@ void SetNumber(HKEY key, const wchar_t* name, DWORD data) {
 
 }  // namespace
 
-const wchar_t kUninstallKeyPath[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velto";
-
 LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder) {
   HKEY key = nullptr;
   const LONG result =
@@ -27,8 +27,27 @@ LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder) {
   return result;
 }
 
-LONG OpenUninstallKey(RegKey& holder) {
-  return OpenKeyInto(HKEY_LOCAL_MACHINE, kUninstallKeyPath, holder);
+LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder) {
+  return OpenKeyInto(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), holder);
+}
+
+LONG ReadInstallLocation(const std::wstring& product_id, std::wstring& location) {
+  RegKey key;
+  LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), 0,
+                              KEY_QUERY_VALUE, key.put());
+  if (result != ERROR_SUCCESS) return result;
+  DWORD type = 0;
+  DWORD size = 0;
+  result = RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type, nullptr, &size);
+  if (result != ERROR_SUCCESS) return result;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
+  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+  result = RegQueryValueExW(key.get(), L"InstallLocation", nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(&value[0]), &size);
+  if (result != ERROR_SUCCESS) return result;
+  value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+  location = value;
+  return ERROR_SUCCESS;
 }
 
 LONG CloseUninstallKey(RegKey& holder) { return holder.Close(); }

@@ -1,4 +1,4 @@
-// The product's key under the system's Uninstall key (HKEY_LOCAL_MACHINE).
+// A product's key under the system's Uninstall key (HKEY_LOCAL_MACHINE).
 #pragma once
 
 #include <windows.h>
@@ -9,18 +9,21 @@
 
 #include "setup/win_handles.h"
 
-// Path of the product's Uninstall key below HKEY_LOCAL_MACHINE.
-extern const wchar_t kUninstallKeyPath[];
-
 // Creates or opens `subKey` below `root` (non-volatile, access KEY_READ |
 // KEY_CREATE_SUB_KEY | KEY_SET_VALUE). On success closes a key already held
 // by `holder`, stores the new key there and returns ERROR_SUCCESS; on failure
 // returns the platform's error code and leaves `holder` unchanged.
 LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder);
 
-// OpenKeyInto for kUninstallKeyPath below HKEY_LOCAL_MACHINE (needs
-// administrator rights).
-LONG OpenUninstallKey(RegKey& holder);
+// OpenKeyInto for the product's key UninstallKeyPath(`product_id`) below
+// HKEY_LOCAL_MACHINE (needs administrator rights).
+LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder);
+
+// The "InstallLocation" of the product's Uninstall entry. ERROR_SUCCESS with
+// the value; ERROR_FILE_NOT_FOUND when there is no entry, or an entry without
+// the value (an entry written before the value existed); another error when
+// the entry cannot be read.
+LONG ReadInstallLocation(const std::wstring& product_id, std::wstring& location);
 
 // Closes the key in `holder` and empties it; ERROR_SUCCESS when it was empty.
 LONG CloseUninstallKey(RegKey& holder);

@@ -23,13 +23,41 @@ TEST(InstallFailureTextTest, NamesTheCauseAndThePath) {
       {InstallError::kProgramNotClosed, L"您选择不结束正在运行的程序“" + path + L"”, 操作终止."},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.text, InstallFailureText({c.error, path})) << static_cast<int>(c.error);
+    EXPECT_EQ(c.text, InstallFailureText({c.error, path}, kChineseTexts)) << static_cast<int>(c.error);
   }
 }
 
 TEST(InstallFailureTextTest, APathWithPercentSignsIsShownAsItIs) {
   EXPECT_EQ(L"无法写入“D:\\100%s\\%d”, 操作终止.",
-            InstallFailureText({InstallError::kCannotWrite, L"D:\\100%s\\%d"}));
+            InstallFailureText({InstallError::kCannotWrite, L"D:\\100%s\\%d"}, kChineseTexts));
+}
+
+TEST(InstallFailureTextTest, EnglishTextsNameTheSameCauses) {
+  const std::wstring path = L"C:\\Mossbank\\a.txt";
+  EXPECT_EQ(InstallFailureText({InstallError::kDiskFull, path}, kEnglishTexts),
+            L"There is not enough disk space to write \u201c" + path + L"\u201d. Setup stopped.");
+  EXPECT_EQ(InstallFailureText({InstallError::kPackageDamaged, path}, kEnglishTexts),
+            L"The setup package failed its check. Setup stopped.");
+}
+
+// Every text of both languages is there, and each one that names a path or a product has
+// exactly one "%s".
+TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
+  for (const AppTexts* texts : {&kChineseTexts, &kEnglishTexts}) {
+    const wchar_t* const with_placeholder[] = {
+        texts->disk_full,         texts->cannot_write,    texts->file_in_use,
+        texts->folder_in_the_way, texts->file_in_the_way, texts->program_not_closed,
+        texts->uninstall_question,
+    };
+    for (const wchar_t* text : with_placeholder) {
+      const std::wstring value = text;
+      EXPECT_NE(value.find(L"%s"), std::wstring::npos) << value;
+      EXPECT_EQ(value.find(L"%s"), value.rfind(L"%s")) << value;
+    }
+    EXPECT_NE(std::wstring(texts->done), L"");
+  }
+  EXPECT_EQ(&AppTextsFor(Language::kEnglish), &kEnglishTexts);
+  EXPECT_EQ(&AppTextsFor(Language::kChinese), &kChineseTexts);
 }
 
 }  // namespace

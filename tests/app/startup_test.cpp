@@ -208,11 +208,13 @@ TEST_F(SamePathTest, AMissingFileIsComparedByItsFolder) {
 }
 
 TEST(InstallFolderTest, DefaultAndChosenFolders) {
-  EXPECT_EQ(DefaultInstallFolder(L"C:\\Program Files"), L"C:\\Program Files\\Velto");
-  EXPECT_EQ(DefaultInstallFolder(L""), L"\\Velto");
-  EXPECT_EQ(ChosenInstallFolder(L"D:\\"), L"D:\\Velto");
-  EXPECT_EQ(ChosenInstallFolder(L"D:\\Apps"), L"D:\\Apps");
-  EXPECT_EQ(ChosenInstallFolder(L"D:\\A"), L"D:\\A");
+  EXPECT_EQ(DefaultInstallFolder(L"C:\\Program Files", L"Velto"), L"C:\\Program Files\\Velto");
+  EXPECT_EQ(DefaultInstallFolder(L"", L"Velto"), L"\\Velto");
+  EXPECT_EQ(DefaultInstallFolder(L"C:\\Program Files", L"苔岸 Moss"), L"C:\\Program Files\\苔岸 Moss");
+  EXPECT_EQ(ChosenInstallFolder(L"D:\\", L"Velto"), L"D:\\Velto");
+  EXPECT_EQ(ChosenInstallFolder(L"D:\\", L"Mossbank"), L"D:\\Mossbank");
+  EXPECT_EQ(ChosenInstallFolder(L"D:\\Apps", L"Velto"), L"D:\\Apps");
+  EXPECT_EQ(ChosenInstallFolder(L"D:\\A", L"Velto"), L"D:\\A");
 }
 
 TEST(InstallFolderTest, OnlyFullPathsAreAccepted) {

@@ -37,7 +37,7 @@ class UninstallKeyTest : public ::testing::Test {
 
 TEST_F(UninstallKeyTest, CreatesProductKeyWithReadAndWriteAccess) {
   RegKey holder;
-  ASSERT_EQ(OpenUninstallKey(holder), ERROR_SUCCESS);
+  ASSERT_EQ(OpenUninstallKey(L"Velto", holder), ERROR_SUCCESS);
   ASSERT_TRUE(holder);
   EXPECT_TRUE(KeyExists());
 
@@ -57,9 +57,9 @@ TEST_F(UninstallKeyTest, CreatesProductKeyWithReadAndWriteAccess) {
 
 TEST_F(UninstallKeyTest, ReopeningClosesTheKeyHeldBefore) {
   RegKey holder;
-  ASSERT_EQ(OpenUninstallKey(holder), ERROR_SUCCESS);
+  ASSERT_EQ(OpenUninstallKey(L"Velto", holder), ERROR_SUCCESS);
   const HKEY first = holder.get();
-  ASSERT_EQ(OpenUninstallKey(holder), ERROR_SUCCESS);
+  ASSERT_EQ(OpenUninstallKey(L"Velto", holder), ERROR_SUCCESS);
   EXPECT_NE(holder.get(), first);
   EXPECT_TRUE(IsOpenKey(holder.get()));
   EXPECT_FALSE(IsOpenKey(first));
@@ -67,7 +67,7 @@ TEST_F(UninstallKeyTest, ReopeningClosesTheKeyHeldBefore) {
 
 TEST_F(UninstallKeyTest, CloseEmptiesHolderAndIsHarmlessWhenEmpty) {
   RegKey holder;
-  ASSERT_EQ(OpenUninstallKey(holder), ERROR_SUCCESS);
+  ASSERT_EQ(OpenUninstallKey(L"Velto", holder), ERROR_SUCCESS);
   const HKEY key = holder.get();
   EXPECT_EQ(CloseUninstallKey(holder), ERROR_SUCCESS);
   EXPECT_FALSE(holder);
@@ -77,7 +77,7 @@ TEST_F(UninstallKeyTest, CloseEmptiesHolderAndIsHarmlessWhenEmpty) {
 
 TEST_F(UninstallKeyTest, FailedOpenLeavesHolderUnchanged) {
   RegKey holder;
-  ASSERT_EQ(OpenUninstallKey(holder), ERROR_SUCCESS);
+  ASSERT_EQ(OpenUninstallKey(L"Velto", holder), ERROR_SUCCESS);
   const HKEY key = holder.get();
   EXPECT_NE(OpenKeyInto(nullptr, L"Software\\Brindle", holder), ERROR_SUCCESS);
   EXPECT_EQ(holder.get(), key);

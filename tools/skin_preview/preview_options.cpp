@@ -10,6 +10,8 @@ bool ParsePreviewOptions(const std::vector<std::wstring>& arguments, PreviewOpti
       value = &parsed.skin_path;
     } else if (argument == L"--licence") {
       value = &parsed.licence_path;
+    } else if (argument == L"--package") {
+      value = &parsed.package_path;
     }
     if (value) {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
@@ -42,5 +44,6 @@ bool ParsePreviewOptions(const std::vector<std::wstring>& arguments, PreviewOpti
 }
 
 const wchar_t* PreviewUsage() {
-  return L"usage: brindle-skin-preview OUTPUT_FOLDER [--skin SKIN.uir] [--licence LICENCE.txt]\n";
+  return L"usage: brindle-skin-preview OUTPUT_FOLDER [--skin SKIN.uir] [--licence LICENCE.txt]\n"
+         L"                            [--package SETUP.exe]\n";
 }

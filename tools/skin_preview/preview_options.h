@@ -1,11 +1,14 @@
 // The command line of the skin preview:
 //
 //   brindle-skin-preview OUTPUT_FOLDER [--skin SKIN.uir] [--licence LICENCE.txt]
+//                        [--package SETUP.exe]
 //
 // OUTPUT_FOLDER receives the pictures (created with its parents when
 // missing); --skin names a skin container file (default: the skin embedded
 // in the program); --licence a UTF-8 text shown in the install page's
-// licence box (default: a short sample text).
+// licence box (default: a short sample text); --package a setup package
+// whose product (name, language), licence and skin the windows show, as its
+// setup would (its skin and licence before --skin and --licence).
 #ifndef BRINDLE_TOOLS_SKIN_PREVIEW_PREVIEW_OPTIONS_H_
 #define BRINDLE_TOOLS_SKIN_PREVIEW_PREVIEW_OPTIONS_H_
 
@@ -18,6 +21,8 @@ struct PreviewOptions {
   std::wstring skin_path;
   // Empty: the sample licence.
   std::wstring licence_path;
+  // Empty: Velto's product and texts.
+  std::wstring package_path;
 };
 
 // Reads the arguments after the program name. False, with a message in

@@ -10,6 +10,8 @@
 #include "app/package_config.h"
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/engine_texts.h"
+#include "setup/number_text.h"
 #include "tools/skin_preview/host_snapshot.h"
 #include "tools/skin_preview/png_file.h"
 #include "ui/controls/ui_check_box.h"
@@ -18,8 +20,7 @@
 
 namespace {
 
-// A step of the install engine's file copy, as the progress window shows it.
-constexpr wchar_t kSampleStep[] = L"正在复制文件: 45%";
+// The progress window's position part way through the file copy.
 constexpr int kSamplePosition = 45;
 
 // Only registers the window class; the preview runs no message loop.
@@ -30,9 +31,12 @@ class ClassRegistrar : public CHApp {
   CHWindow* GetMainWindow() override { return nullptr; }
 };
 
-bool LoadSkin(UIResource& skin, const std::wstring& path) {
-  if (path.empty()) return skin.LoadFromResource(nullptr, kSkinResourceType, kSkinResourceId);
-  return skin.LoadFromFile(path);
+bool LoadSkin(UIResource& skin, const PreviewSource& source) {
+  if (HasPackageSkin(source.package_config)) return LoadPackageSkin(source.package_config, skin);
+  if (source.skin_path.empty()) {
+    return skin.LoadFromResource(nullptr, kSkinResourceType, kSkinResourceId);
+  }
+  return skin.LoadFromFile(source.skin_path);
 }
 
 // A press and release of the left button on the centre of `element`, then
@@ -77,14 +81,17 @@ class PictureWriter {
 std::unique_ptr<CHMainWnd> MakeMainWindow(const PreviewSource& source, int run_mode,
                                           std::wstring& error) {
   auto window = std::make_unique<CHMainWnd>(::GetModuleHandleW(nullptr));
-  if (!LoadSkin(window->skin(), source.skin_path)) {
-    error = source.skin_path.empty() ? L"the program has no embedded skin"
-                                     : L"cannot load the skin " + source.skin_path;
+  if (!LoadSkin(window->skin(), source)) {
+    error = HasPackageSkin(source.package_config) ? L"the package's skin is damaged"
+            : source.skin_path.empty()             ? L"the program has no embedded skin"
+                                                   : L"cannot load the skin " + source.skin_path;
     return nullptr;
   }
-  JsonValue config(JsonKind::Object);
+  JsonValue config = source.package_config;
   config["mode"] = run_mode;
-  config["protocol"] = JsonValue(Base64EncodeBytes(source.licence_utf8));
+  if (!config.hasMember("protocol")) {
+    config["protocol"] = JsonValue(Base64EncodeBytes(source.licence_utf8));
+  }
   window->PresetPage(run_mode, std::move(config));
   if (!window->CreateMainWindow()) {
     error = L"cannot create the main window";
@@ -101,7 +108,8 @@ bool WriteInstallPictures(const PreviewSource& source, PictureWriter& writer, st
   if (!writer.Write(window.get(), L"main-install-unticked.png")) return false;
 
   CHProcessWnd& progress = window->progress_window();
-  progress.SetStepText(kSampleStep);
+  const Language language = window->product().language;
+  progress.SetStepText(FormatLong(EngineTextsFor(language).copying_step, kSamplePosition));
   progress.SetProgressPosition(kSamplePosition);
   return writer.Write(&progress, L"progress.png") &&
          writer.Write(&progress.success_window(), L"success-install.png");

@@ -15,6 +15,8 @@
 
 #include <string>
 
+#include "json/json_value.h"
+
 // Registers the window class "CHWindow" for the program's instance (unless it
 // is registered) and the element kinds of the setup windows. False when the
 // class cannot be registered. User-interface thread.
@@ -27,6 +29,10 @@ struct PreviewSource {
   std::wstring skin_path;
   // The install page's licence text, UTF-8.
   std::string licence_utf8;
+  // A setup package's config, whose "product", "protocol" and "skin" take
+  // the place of Velto's, of `licence_utf8` and of `skin_path`; an empty
+  // object: none.
+  JsonValue package_config = JsonValue(JsonKind::Object);
 };
 
 // Builds the windows from `source` and writes every picture into the existing

@@ -6,9 +6,13 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "json/json_value.h"
 #include "setup/file_utils.h"
+#include "setup/package_layout.h"
+#include "setup/product.h"
 #include "tools/skin_preview/preview_options.h"
 #include "tools/skin_preview/preview_pictures.h"
 
@@ -55,6 +59,15 @@ int wmain(int argc, wchar_t** argv) {
   source.licence_utf8 = kSampleLicence;
   if (!options.licence_path.empty() && !ReadWholeFile(options.licence_path, source.licence_utf8)) {
     return Fail(L"cannot read the licence " + options.licence_path);
+  }
+  if (!options.package_path.empty()) {
+    JsonValue config;
+    Product product;
+    if (!LoadPackageConfig(options.package_path, config) ||
+        config.kind() != JsonKind::Object || !ReadProduct(config, product)) {
+      return Fail(L"no valid package in " + options.package_path);
+    }
+    source.package_config = std::move(config);
   }
   const std::wstring folder = FullPath(options.output_folder);
   if (folder.empty() || !EnsureDirectory(folder)) {

@@ -14,11 +14,12 @@ TEST(ParsePreviewOptions, AcceptsTheFolderAndOptionsInAnyOrder) {
     PreviewOptions expected;
   };
   const Case cases[] = {
-      {{L"out"}, {L"out", L"", L""}},
-      {{L"out", L"--skin", L"a.uir"}, {L"out", L"a.uir", L""}},
-      {{L"--licence", L"l.txt", L"out", L"--skin", L"a.uir"}, {L"out", L"a.uir", L"l.txt"}},
+      {{L"out"}, {L"out", L"", L"", L""}},
+      {{L"out", L"--skin", L"a.uir"}, {L"out", L"a.uir", L"", L""}},
+      {{L"--licence", L"l.txt", L"out", L"--skin", L"a.uir"}, {L"out", L"a.uir", L"l.txt", L""}},
+      {{L"--package", L"s.exe", L"out"}, {L"out", L"", L"", L"s.exe"}},
       // A value is taken as it is, even when it looks like an option.
-      {{L"--skin", L"--licence", L"C:\\pictures"}, {L"C:\\pictures", L"--licence", L""}},
+      {{L"--skin", L"--licence", L"C:\\pictures"}, {L"C:\\pictures", L"--licence", L"", L""}},
   };
   for (const Case& c : cases) {
     PreviewOptions options;
@@ -27,6 +28,7 @@ TEST(ParsePreviewOptions, AcceptsTheFolderAndOptionsInAnyOrder) {
     EXPECT_EQ(options.output_folder, c.expected.output_folder);
     EXPECT_EQ(options.skin_path, c.expected.skin_path);
     EXPECT_EQ(options.licence_path, c.expected.licence_path);
+    EXPECT_EQ(options.package_path, c.expected.package_path);
   }
 }
 

@@ -1,0 +1,11 @@
+// Mossbank's name and version, shared by the program and its resources.
+#ifndef BRINDLE_EXAMPLES_MOSSBANK_VERSION_H_
+#define BRINDLE_EXAMPLES_MOSSBANK_VERSION_H_
+
+#define MOSSBANK_VERSION_MAJOR 2
+#define MOSSBANK_VERSION_MINOR 0
+#define MOSSBANK_VERSION_PATCH 1
+#define MOSSBANK_VERSION_TEXT "2.0.1"
+#define MOSSBANK_PRODUCT_NAME "Mossbank"
+
+#endif  // BRINDLE_EXAMPLES_MOSSBANK_VERSION_H_

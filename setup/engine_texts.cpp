@@ -1,0 +1,8 @@
+#include "setup/engine_texts.h"
+
+std::wstring FillText(const wchar_t* format, const std::wstring& value) {
+  std::wstring text = format;
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, value);
+  return text;
+}

@@ -1,0 +1,183 @@
+// Two products on one machine: each package's "product" names its own Uninstall entry, start-menu
+// folder and settings files, and uninstalling one leaves the other installed, listed and intact.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+#include "json/json_value.h"
+#include "json/json_writer.h"
+#include "setup/install_engine.h"
+#include "setup/product.h"
+#include "setup/uninstall_engine.h"
+#include "setup/uninstall_key.h"
+#include "setup/win_handles.h"
+#include "tests/setup/engine_test_support.h"
+#include "tests/setup/recording_sink.h"
+#include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_package.h"
+
+namespace {
+
+using namespace engine_test;
+
+constexpr wchar_t kOtherId[] = L"com.example.Mossbank";
+constexpr wchar_t kOtherName[] = L"苔岸 Mossbank";
+
+bool Touch(const std::wstring& path) { return test_package::WriteFileBytes(path, "x"); }
+
+// The value `name` of the product `id`'s Uninstall entry; "<missing>" when absent.
+std::wstring EntryValue(const std::wstring& id, const wchar_t* name) {
+  RegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(id).c_str(), 0, KEY_READ, key.put()) !=
+      ERROR_SUCCESS) {
+    return L"<no entry>";
+  }
+  wchar_t data[512] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
+      ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return data;
+}
+
+class ProductEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(scratch_.path().empty()); }
+  void TearDown() override {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, UninstallKeyPath(kOtherId).c_str());
+    ShellDeletePath(GetStartMenuProgramsFolder() + L"\\" + kOtherName);
+    ShellDeletePath(AppData(L"Mossbank"));
+    ShellDeletePath(AppData(L"Velto"));
+  }
+
+  static std::wstring AppData(const std::wstring& name) {
+    return GetSpecialFolder(CSIDL_APPDATA) + L"\\" + name;
+  }
+
+  // A package of one program file; with `product` (an object) as its "product".
+  std::wstring Package(const std::wstring& name, const JsonValue* product) {
+    test_package::ZipEntry program;
+    program.name = "app.exe";
+    program.data = Utf8(name);
+    const std::string archive = test_package::BuildZip({program});
+    JsonValue config;
+    config["lastrun"] = JsonValue("app.exe");
+    config["mode"] = 1;
+    config["shortcut"] = ShortcutLists({Shortcut(L"ignored", L"missing.exe")}, {});
+    if (product) config["product"] = *product;
+    const std::wstring path = scratch_.Join(name + L"-setup.exe");
+    EXPECT_TRUE(test_package::WriteFileBytes(
+        path, test_package::BuildPackage(JsonWriter().write(config), &archive)));
+    return path;
+  }
+
+  std::wstring OtherPackage() {
+    JsonValue product(JsonKind::Object);
+    product["id"] = JsonValue(Utf8(kOtherId));
+    product["name"] = JsonValue(Utf8(kOtherName));
+    product["publisher"] = JsonValue("Moss & Bank");
+    product["language"] = JsonValue("en");
+    product["remove"][0] = JsonValue("Mossbank\\moss.ini");
+    return Package(L"moss", &product);
+  }
+
+  // Installs `package` into the new folder `name` of the scratch area, with a start-menu link.
+  std::wstring Install(const std::wstring& package, const std::wstring& name) {
+    const std::wstring folder = scratch_.Join(name);
+    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    RecordingSink sink(folder, false, false, true);
+    const InstallResult result = RunInstallFromPackage(package, sink);
+    EXPECT_TRUE(result) << static_cast<int>(result.error);
+    return folder;
+  }
+
+  bool Uninstall(const std::wstring& folder) {
+    // The engine reads the record of a copy, as the temporary uninstaller is one.
+    const std::wstring copy = scratch_.Join(L"unins-copy.exe");
+    DeleteFileW(copy.c_str());
+    EXPECT_TRUE(CopyFileW((folder + L"\\unins000.exe").c_str(), copy.c_str(), FALSE));
+    RecordingSink sink(std::wstring(), false, false, false);
+    return RunUninstallFromPackage(copy, sink);
+  }
+
+  ScratchFolder scratch_;
+  ProductPlaces places_;
+};
+
+TEST_F(ProductEngineTest, EachProductRegistersUnderItsOwnIdWithItsOwnValues) {
+  const std::wstring velto = Install(Package(L"velto", nullptr), L"Velto");
+  const std::wstring other = Install(OtherPackage(), L"Other");
+
+  EXPECT_EQ(EntryValue(L"Velto", L"DisplayName"), L"Velto");
+  EXPECT_EQ(EntryValue(L"Velto", L"Publisher"), L"Velto Software Ltd.");
+  EXPECT_EQ(EntryValue(L"Velto", L"HelpLink"), L"https://www.velto.app/");
+  EXPECT_EQ(EntryValue(L"Velto", L"InstallLocation"), velto);
+  EXPECT_EQ(EntryValue(kOtherId, L"DisplayName"), kOtherName);
+  EXPECT_EQ(EntryValue(kOtherId, L"Publisher"), L"Moss & Bank");
+  EXPECT_EQ(EntryValue(kOtherId, L"HelpLink"), L"<missing>");
+  EXPECT_EQ(EntryValue(kOtherId, L"InstallLocation"), other);
+  const std::wstring programs = GetStartMenuProgramsFolder();
+  EXPECT_TRUE(Exists(programs + L"\\Velto\\Velto.lnk"));
+  EXPECT_TRUE(Exists(programs + L"\\" + kOtherName + L"\\" + kOtherName + L".lnk"));
+}
+
+TEST_F(ProductEngineTest, UninstallingOneProductLeavesTheOtherInstalledListedAndIntact) {
+  ASSERT_TRUE(EnsureDirectory(AppData(L"Velto")));
+  ASSERT_TRUE(EnsureDirectory(AppData(L"Mossbank")));
+  ASSERT_TRUE(Touch(AppData(L"Velto\\Velto.cfg")));
+  ASSERT_TRUE(Touch(AppData(L"Mossbank\\moss.ini")));
+  const std::wstring velto = Install(Package(L"velto", nullptr), L"Velto");
+  const std::wstring other = Install(OtherPackage(), L"Other");
+
+  ASSERT_TRUE(Uninstall(other));
+
+  EXPECT_FALSE(Exists(other));
+  EXPECT_EQ(EntryValue(kOtherId, L"DisplayName"), L"<no entry>");
+  EXPECT_FALSE(Exists(AppData(L"Mossbank\\moss.ini")));
+  EXPECT_FALSE(Exists(GetStartMenuProgramsFolder() + L"\\" + kOtherName));
+  // Velto: entry, settings, start-menu folder and files as they were.
+  EXPECT_EQ(EntryValue(L"Velto", L"InstallLocation"), velto);
+  EXPECT_TRUE(Exists(AppData(L"Velto\\Velto.cfg")));
+  EXPECT_TRUE(Exists(GetStartMenuProgramsFolder() + L"\\Velto\\Velto.lnk"));
+  EXPECT_EQ(Content(velto + L"\\app.exe"), "velto");
+  EXPECT_TRUE(Exists(velto + L"\\unins000.exe"));
+
+  // And Velto's own uninstaller still removes Velto with its settings file.
+  ASSERT_TRUE(Uninstall(velto));
+  EXPECT_EQ(EntryValue(L"Velto", L"DisplayName"), L"<no entry>");
+  EXPECT_FALSE(Exists(AppData(L"Velto\\Velto.cfg")));
+  EXPECT_FALSE(Exists(velto));
+}
+
+TEST_F(ProductEngineTest, AnUninstallerOfAnEarlierInstallElsewhereLeavesTheLiveOneRegistered) {
+  const std::wstring package = OtherPackage();
+  const std::wstring first = Install(package, L"First");
+  const std::wstring second = Install(package, L"Second");
+  ASSERT_EQ(EntryValue(kOtherId, L"InstallLocation"), second);
+
+  ASSERT_TRUE(Uninstall(first));
+
+  EXPECT_FALSE(Exists(first));
+  EXPECT_EQ(EntryValue(kOtherId, L"InstallLocation"), second);
+  EXPECT_TRUE(Exists(GetStartMenuProgramsFolder() + L"\\" + kOtherName + L"\\" + kOtherName +
+                     L".lnk"));
+  EXPECT_TRUE(Exists(second + L"\\unins000.exe"));
+}
+
+TEST_F(ProductEngineTest, AProductThatBreaksItsRulesIsADamagedPackageAndWritesNothing) {
+  JsonValue product(JsonKind::Object);
+  product["name"] = JsonValue("..");
+  const std::wstring package = Package(L"bad", &product);
+  const std::wstring folder = scratch_.Join(L"Bad");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  RecordingSink sink(folder, true, true, true);
+  const InstallResult result = RunInstallFromPackage(package, sink);
+  EXPECT_EQ(result.error, InstallError::kPackageDamaged);
+  EXPECT_FALSE(Exists(folder + L"\\app.exe"));
+  EXPECT_FALSE(Exists(folder + L"\\unins000.exe"));
+}
+
+}  // namespace

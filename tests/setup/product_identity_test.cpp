@@ -1,0 +1,107 @@
+#include "setup/product_identity.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "json/json_reader.h"
+#include "json/json_value.h"
+#include "json/json_writer.h"
+
+namespace {
+
+JsonValue Parse(const std::string& text) {
+  JsonValue value;
+  EXPECT_TRUE(JsonReader().parse(text.c_str(), value)) << text;
+  return value;
+}
+
+TEST(ProductIdentityTest, ConfigWithoutProductIsVelto) {
+  ProductIdentity identity;
+  std::string problem;
+  ASSERT_TRUE(ReadProductIdentity(Parse(R"({"mode":1})"), identity, problem)) << problem;
+  EXPECT_EQ(identity, DefaultProductIdentity());
+  EXPECT_EQ(identity.id, "Velto");
+  EXPECT_EQ(identity.publisher, "Velto Software Ltd.");
+  EXPECT_EQ(identity.help_link, "https://www.velto.app/");
+  EXPECT_EQ(identity.language, "zh");
+  EXPECT_EQ(identity.remove_on_uninstall, std::vector<std::string>{"Velto\\Velto.cfg"});
+}
+
+TEST(ProductIdentityTest, AbsentMembersTakeTheirDefaults) {
+  ProductIdentity identity;
+  std::string problem;
+  ASSERT_TRUE(ReadProductIdentity(Parse(R"({"product":{"name":"Mossbank"}})"), identity, problem));
+  EXPECT_EQ(identity.id, "Mossbank");
+  EXPECT_EQ(identity.name, "Mossbank");
+  EXPECT_EQ(identity.publisher, "");
+  EXPECT_EQ(identity.help_link, "");
+  EXPECT_EQ(identity.language, "zh");
+  EXPECT_TRUE(identity.remove_on_uninstall.empty());
+}
+
+TEST(ProductIdentityTest, WrittenIdentityReadsBackAndLeavesOutDefaults) {
+  ProductIdentity identity;
+  identity.id = "com.example.moss-bank_2";
+  identity.name = "苔岸 Mossbank";
+  identity.publisher = "Moss & Bank Ltd.";
+  identity.help_link = "https://mossbank.example/help";
+  identity.language = "en";
+  identity.remove_on_uninstall = {"Mossbank/settings.ini", "Mossbank\\cache\\state.bin"};
+  JsonValue config(JsonKind::Object);
+  WriteProductIdentity(identity, config);
+
+  ProductIdentity read;
+  std::string problem;
+  ASSERT_TRUE(ReadProductIdentity(config, read, problem)) << problem;
+  identity.remove_on_uninstall[0] = "Mossbank\\settings.ini";
+  EXPECT_EQ(read, identity);
+
+  ProductIdentity minimal;
+  minimal.id = "Tern";
+  minimal.name = "Tern";
+  JsonValue small(JsonKind::Object);
+  WriteProductIdentity(minimal, small);
+  EXPECT_EQ(JsonWriter().write(small), "{\"product\":{\"id\":\"Tern\",\"name\":\"Tern\"}}\n");
+}
+
+TEST(ProductIdentityTest, BrokenMembersAreRefused) {
+  const struct {
+    const char* config;
+    const char* problem;  // a part of the problem text
+  } cases[] = {
+      {R"({"product":"Velto"})", "not an object"},
+      {R"({"product":{"name":7}})", "\"name\""},
+      {R"({"product":{"name":"A","id":"with blank"}})", "the id"},
+      {R"({"product":{"name":"A","id":"..\\\\x"}})", "the id"},
+      {R"({"product":{"name":"A","id":""}})", "the id"},
+      {R"({"product":{"name":"苔岸"}})", "the id"},
+      {R"({"product":{"name":"a\\b","id":"a"}})", "the name"},
+      {R"({"product":{"name":"..","id":"a"}})", "the name"},
+      {R"({"product":{"name":"NUL","id":"a"}})", "the name"},
+      {R"({"product":{"name":"A","language":"de"}})", "language"},
+      {R"({"product":{"name":"A","remove":"x.cfg"}})", "not a list"},
+      {R"({"product":{"name":"A","remove":[1]}})", "other than a path"},
+      {R"({"product":{"name":"A","remove":["..\\\\x.cfg"]}})", "relative"},
+      {R"({"product":{"name":"A","remove":["C:\\\\x.cfg"]}})", "relative"},
+      {R"({"product":{"name":"A","remove":["\\\\x.cfg"]}})", "relative"},
+      {R"({"product":{"name":"A","remove":["a//b"]}})", "relative"},
+  };
+  for (const auto& c : cases) {
+    ProductIdentity identity;
+    std::string problem;
+    EXPECT_FALSE(ReadProductIdentity(Parse(c.config), identity, problem)) << c.config;
+    EXPECT_NE(problem.find(c.problem), std::string::npos) << c.config << ": " << problem;
+  }
+}
+
+TEST(ProductIdentityTest, IdRule) {
+  EXPECT_EQ(ProductIdProblem("Velto"), "");
+  EXPECT_EQ(ProductIdProblem("com.example_x-1"), "");
+  EXPECT_EQ(ProductIdProblem(std::string(64, 'a')), "");
+  EXPECT_NE(ProductIdProblem(std::string(65, 'a')), "");
+  EXPECT_NE(ProductIdProblem("."), "");
+  EXPECT_NE(ProductIdProblem("a/b"), "");
+}
+
+}  // namespace
