@@ -16,6 +16,8 @@ const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
       return texts.file_in_the_way;
     case InstallError::kProgramNotClosed:
       return texts.program_not_closed;
+    case InstallError::kLinkInTheWay:
+      return texts.link_in_the_way;
     case InstallError::kNone:
     case InstallError::kPackageDamaged:
       break;
@@ -26,5 +28,18 @@ const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
 }  // namespace
 
 std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts) {
-  return FillText(FormatOf(result.error, texts), result.path);
+  std::wstring text = FillText(FormatOf(result.error, texts), result.path);
+  if (!result.unrestored.empty()) {
+    text += FillText(texts.rollback_incomplete, JoinLines(result.unrestored));
+  }
+  return text;
+}
+
+std::wstring JoinLines(const std::vector<std::wstring>& lines) {
+  std::wstring joined;
+  for (const std::wstring& line : lines) {
+    if (!joined.empty()) joined += L"\n";
+    joined += line;
+  }
+  return joined;
 }

@@ -3,6 +3,7 @@
 #define BRINDLE_APP_INSTALL_FAILURE_TEXT_H_
 
 #include <string>
+#include <vector>
 
 #include "app/texts.h"
 #include "setup/install_engine.h"
@@ -10,6 +11,10 @@
 // The text of `texts` that names the cause of `result`, with the path
 // concerned in place of its "%s": the damaged-package text for a package that
 // cannot be read or fails its checks (and for a result that is no failure).
+// When the rollback left files unrestored, the text goes on to list them.
 std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts);
+
+// `lines` joined with line breaks, for the lists of files in error texts.
+std::wstring JoinLines(const std::vector<std::wstring>& lines);
 
 #endif  // BRINDLE_APP_INSTALL_FAILURE_TEXT_H_

@@ -48,10 +48,16 @@ bool IsFullPath(const std::wstring& path) {
   return path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
 }
 
-bool PrepareInstallFolder(const std::wstring& typed, PreparedFolder& folder) {
+bool PrepareInstallFolder(const std::wstring& typed, const std::wstring& product_name,
+                          PreparedFolder& folder) {
   std::wstring path = typed;
   for (wchar_t& c : path) {
     if (c == L'/') c = L'\\';
+  }
+  if (path.size() == 2 && IsDriveLetter(path[0]) && path[1] == L':') path += L'\\';
+  if (path.size() == kDriveRootLength && IsDriveLetter(path[0]) && path[1] == L':' &&
+      path[2] == L'\\') {
+    path += product_name;
   }
   if (!IsFullPath(path)) return false;
   const std::vector<std::wstring> missing = MissingFolders(path);
@@ -64,4 +70,27 @@ bool PrepareInstallFolder(const std::wstring& typed, PreparedFolder& folder) {
   folder.path = path;
   folder.created_root = missing.empty() ? std::wstring() : missing.back();
   return true;
+}
+
+bool IsFolderNotEmpty(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  do {
+    const std::wstring name = entry.cFileName;
+    found = name != L"." && name != L"..";
+  } while (!found && ::FindNextFileW(find, &entry));
+  ::FindClose(find);
+  return found;
+}
+
+void RemoveCreatedFolders(const PreparedFolder& folder) {
+  if (folder.created_root.empty()) return;
+  for (std::wstring path = folder.path; path.size() >= folder.created_root.size();) {
+    ::RemoveDirectoryW(path.c_str());
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) break;
+    path.resize(slash);
+  }
 }

@@ -32,11 +32,20 @@ struct PreparedFolder {
 };
 
 // The folder check of the install button. Takes the folder exactly as typed,
-// except that every "/" becomes "\"; it must be a full path. When nothing
-// exists there, creates the folder with every missing parent. True, with
-// `folder` filled in, when a folder exists at the path afterwards; false when
-// the path is not a full path, cannot be created, or is taken by a file (the
-// folders it made on the way are removed again).
-bool PrepareInstallFolder(const std::wstring& typed, PreparedFolder& folder);
+// except that every "/" becomes "\" and a drive root ("D:\", or "D:") gets
+// `product_name` appended as the folder dialog does; it must be a full path.
+// When nothing exists there, creates the folder with every missing parent.
+// True, with `folder` filled in, when a folder exists at the path afterwards;
+// false when the path is not a full path, cannot be created, or is taken by a
+// file (the folders it made on the way are removed again).
+bool PrepareInstallFolder(const std::wstring& typed, const std::wstring& product_name,
+                          PreparedFolder& folder);
+
+// Removes again the folders PrepareInstallFolder made for `folder` (from its
+// path up to its created root), as far as they are empty.
+void RemoveCreatedFolders(const PreparedFolder& folder);
+
+// True when `folder` holds any file or folder.
+bool IsFolderNotEmpty(const std::wstring& folder);
 
 #endif  // BRINDLE_APP_INSTALL_FOLDER_H_

@@ -18,11 +18,14 @@
 #include "app/texts.h"
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/dotted_version.h"
 #include "setup/file_utils.h"
+#include "setup/install_record.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
+#include "setup/uninstall_key.h"
 #include "ui/controls/cx_edit.h"
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_check_box.h"
@@ -99,6 +102,13 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     }
     return false;
   }
+  // The process that does the work holds the product's lock; those that only
+  // hand over (above) never take it.
+  if (!product_lock_.Acquire(product_.id)) {
+    ::MessageBoxW(hwnd(), AppTextsFor(product_.language).already_running, nullptr, MB_ICONERROR);
+    EndProcess(kExitAlreadyRunning);
+    return false;
+  }
   return true;
 }
 
@@ -145,7 +155,9 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   AppendChild(this, std::move(folder_box));
   LayoutTree(folder_box_);
   folder_box_->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr);
-  offered_folder_ = DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES), product_.name);
+  offered_folder_ = OfferedFolder();
+  package_version_ = config["version"].kind() == JsonKind::String ? config["version"].toCString()
+                                                                   : std::string();
   folder_box_->SetText(offered_folder_.c_str());
 
   browse_button_ =
@@ -241,11 +253,51 @@ LRESULT CHMainWnd::HandleDestroy(WPARAM wparam, LPARAM lparam) {
 
 std::wstring CHMainWnd::FolderText() const { return folder_box_->text(); }
 
+std::wstring CHMainWnd::OfferedFolder() const {
+  std::wstring installed;
+  if (ReadUninstallValue(product_.id, L"InstallLocation", installed) == ERROR_SUCCESS &&
+      IsFullPath(installed)) {
+    return installed;
+  }
+  return DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES), product_.name);
+}
+
+bool CHMainWnd::AskYesNo(const std::wstring& question) {
+  const AppTexts& texts = AppTextsFor(product_.language);
+  return ::MessageBoxW(hwnd(), question.c_str(), texts.folder_warning_caption,
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
+  const AppTexts& texts = AppTextsFor(product_.language);
+  if (folder.created_root.empty() && IsFolderNotEmpty(folder.path) &&
+      !FindEarlierInstall(folder.path, product_.id).found &&
+      !AskYesNo(FillText(texts.folder_not_empty, folder.path))) {
+    return false;
+  }
+  std::wstring installed;
+  if (!package_version_.empty() &&
+      ReadUninstallValue(product_.id, L"DisplayVersion", installed) == ERROR_SUCCESS) {
+    ScratchPool pool;
+    const std::string installed_utf8 = ToNarrow(installed.c_str(), pool, CP_UTF8);
+    if (CompareDottedVersions(package_version_, installed_utf8) < 0 &&
+        !AskYesNo(FillText(texts.downgrade, installed))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void CHMainWnd::CheckFolderAndStart() {
   PreparedFolder folder;
-  if (!PrepareInstallFolder(FolderText(), folder)) {
+  if (!PrepareInstallFolder(FolderText(), product_.name, folder)) {
     const AppTexts& texts = AppTextsFor(product_.language);
     ::MessageBoxW(hwnd(), texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    return;
+  }
+  if (!ConfirmFolderAndVersion(folder)) {
+    // Only what the check made goes again; the user may choose another folder.
+    if (!folder.created_root.empty()) RemoveCreatedFolders(folder);
     return;
   }
   progress_window_.set_install_folder(folder.path);

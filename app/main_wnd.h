@@ -16,7 +16,9 @@
 
 #include <string>
 
+#include "app/install_folder.h"
 #include "app/process_wnd.h"
+#include "app/product_lock.h"
 #include "json/json_value.h"
 #include "setup/product.h"
 #include "ui/framework/ui_frame_window.h"
@@ -103,6 +105,14 @@ class CHMainWnd : public UIFrameWindow {
   void OnInstallCommand(int id);
   void OnUninstallCommand(int id);
   void CheckFolderAndStart();
+  // The folder of the product's registered install, or the default one.
+  std::wstring OfferedFolder() const;
+  // The questions before installing into `folder`: a folder holding other
+  // files than an earlier install of the product, and a package older than
+  // the installed version. False when the user answered No.
+  bool ConfirmFolderAndVersion(const PreparedFolder& folder);
+  // A question box owned by this window, No the default; true for Yes.
+  bool AskYesNo(const std::wstring& question);
   void StartWork();
   void Browse();
   void Close();
@@ -114,6 +124,10 @@ class CHMainWnd : public UIFrameWindow {
   std::wstring offered_folder_;
   int run_mode_ = 1;
   Product product_ = DefaultProduct();
+  // Held for the life of the process once the start-up has settled.
+  ProductLock product_lock_;
+  // The package's "version"; empty when it names none.
+  std::string package_version_;
   HINSTANCE instance_;
   std::wstring package_path_;
   std::wstring temp_folder_;

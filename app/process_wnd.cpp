@@ -99,11 +99,19 @@ void CHProcessWnd::StartWork() {
     const InstallResult result = RunInstallFromPackage(package_path_, *this);
     if (result) return;
     ::MessageBoxW(hwnd(), InstallFailureText(result, texts).c_str(), nullptr, MB_ICONERROR);
-  } else {
-    if (RunUninstallFromPackage(package_path_, *this)) return;
-    ::MessageBoxW(hwnd(), texts.uninstall_failed, nullptr, MB_ICONERROR);
+    EndProcess(result.unrestored.empty() ? kExitEngineFailed : kExitRollbackIncomplete);
+    return;
   }
-  EndProcess(kExitEngineFailed);
+  const UninstallResult result = RunUninstallFromPackage(package_path_, *this);
+  if (result) return;
+  if (!result.read) {
+    ::MessageBoxW(hwnd(), texts.uninstall_failed, nullptr, MB_ICONERROR);
+    EndProcess(kExitEngineFailed);
+    return;
+  }
+  const std::wstring text = FillText(texts.uninstall_incomplete, JoinLines(result.left));
+  ::MessageBoxW(hwnd(), text.c_str(), nullptr, MB_ICONERROR);
+  EndProcess(kExitUninstallIncomplete);
 }
 
 void CHProcessWnd::SetStepText(const std::wstring& text) {

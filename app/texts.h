@@ -24,12 +24,29 @@ struct AppTexts {
   const wchar_t* folder_in_the_way;
   const wchar_t* file_in_the_way;
   const wchar_t* program_not_closed;
+  const wchar_t* link_in_the_way;
+  // Added below a failure text when the rollback could not restore
+  // everything; "%s" stands for one line per file (the file, or the file
+  // and where its original waits).
+  const wchar_t* rollback_incomplete;
   // Error box (no caption) when the uninstall engine fails.
   const wchar_t* uninstall_failed;
+  // Error box (no caption) when the uninstall left files; "%s" stands for
+  // one line per file.
+  const wchar_t* uninstall_incomplete;
+  // Error box (no caption) when another setup or uninstaller of the product
+  // runs.
+  const wchar_t* already_running;
   // Warning box when the install folder neither exists nor can be created,
   // or when a file takes its place.
   const wchar_t* folder_warning;
   const wchar_t* folder_warning_caption;
+  // Questions (caption folder_warning_caption, default No) before installing
+  // into a folder that holds files of something else ("%s": the folder), and
+  // before replacing a newer installed version ("%s": the installed
+  // version).
+  const wchar_t* folder_not_empty;
+  const wchar_t* downgrade;
 
   // Install page.
   const wchar_t* install_button;
@@ -63,9 +80,15 @@ inline constexpr AppTexts kChineseTexts = {
     L"“%s”是一个文件夹, 无法写入同名文件, 操作终止.",
     L"“%s”是一个文件, 无法创建同名文件夹, 操作终止.",
     L"您选择不结束正在运行的程序“%s”, 操作终止.",
+    L"“%s”是一个指向别处的链接, 无法在其中写入, 操作终止.",
+    L"\n\n以下文件未能恢复原状 (原文件保存在箭头所指之处):\n%s",
     L"卸载出现错误, 操作中止.",
+    L"卸载未能完成, 以下文件无法删除或恢复, 请关闭占用它们的程序后再次卸载:\n%s",
+    L"该产品的另一个安装或卸载程序正在运行, 操作终止.",
     L"输入路径有误, 无法安装在此路径下",
     L"提示",
+    L"文件夹“%s”中已有其他文件, 确定要安装到此文件夹吗?",
+    L"已安装的版本 %s 比本安装包更新, 确定要安装较旧的版本吗?",
     L"立即安装",
     L"建立桌面快捷方式",
     L"建立任务栏快捷方式",
@@ -90,9 +113,17 @@ inline constexpr AppTexts kEnglishTexts = {
     L"\u201c%s\u201d is a folder, so a file of that name cannot be written. Setup stopped.",
     L"\u201c%s\u201d is a file, so a folder of that name cannot be created. Setup stopped.",
     L"You chose not to close the running program \u201c%s\u201d. Setup stopped.",
+    L"\u201c%s\u201d is a link to somewhere else; setup does not write through it. Setup "
+    L"stopped.",
+    L"\n\nThese files could not be restored (each original waits where its arrow points):\n%s",
     L"An error occurred while uninstalling. Uninstall stopped.",
+    L"The uninstall could not finish. These files could not be removed or restored; close the "
+    L"programs that use them and uninstall again:\n%s",
+    L"Another setup or uninstall of this product is running. Setup stopped.",
     L"The folder is not valid; setup cannot install there.",
     L"Notice",
+    L"The folder \u201c%s\u201d already holds other files. Install into it anyway?",
+    L"The installed version %s is newer than this setup. Install the older version anyway?",
     L"Install now",
     L"Create a desktop shortcut",
     L"Create a taskbar shortcut",

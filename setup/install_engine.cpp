@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "json/json_value.h"
@@ -14,6 +15,8 @@
 #include "setup/engine_texts.h"
 #include "setup/file_utils.h"
 #include "setup/install_journal.h"
+#include "setup/install_record.h"
+#include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
@@ -22,6 +25,7 @@
 #include "setup/processes.h"
 #include "setup/product.h"
 #include "setup/product_identity.h"
+#include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/shell_links.h"
 #include "setup/text_convert.h"
@@ -54,8 +58,9 @@ std::wstring TrimWhiteSpace(const std::wstring& text) {
 }
 
 InstallResult Failure(InstallError error, const std::wstring& path = std::wstring()) {
-  return {error, path};
+  return {error, path, {}};
 }
+
 
 // The failure of creating, writing or moving `path` with the Win32 `error`.
 InstallResult WriteFailure(DWORD error, const std::wstring& path) {
@@ -108,17 +113,21 @@ void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
 class InstallRun {
  public:
   InstallRun(const std::wstring& package_path, ProgressSink& sink)
-      : package_path_(package_path), sink_(sink), folder_(sink.InstallFolder()) {}
+      : package_path_(package_path),
+        sink_(sink),
+        folder_(sink.InstallFolder()),
+        links_(folder_) {}
 
   InstallResult Run() {
     journal_.AddCreatedFolders(folder_, sink_.CreatedFolderRoot());
     InstallResult result = WriteFiles();
     if (!result) {
-      journal_.RollBack();
+      result.unrestored = journal_.RollBack();
       return result;
     }
     // Nothing below can fail the installation any more.
     journal_.Commit();
+    RemoveEarlierLeftovers();
     sink_.SetProgressPosition(70);
     CreateShortcuts();
     sink_.SetLaunchPath(folder_ + L"\\" + Wide(setup_config_["lastrun"].toCString()));
@@ -132,6 +141,7 @@ class InstallRun {
   // Everything that can fail: the payload's files and the uninstaller copy.
   InstallResult WriteFiles() {
     if (!ReadPackage()) return Failure(InstallError::kPackageDamaged);
+    FindEarlierInstall();
     Report(10, Texts().copying_step);
     InstallResult result = Extract();
     if (result) result = WriteUninstaller();
@@ -145,6 +155,16 @@ class InstallRun {
            ReadProduct(setup_config_, product_) &&
            LocatePayloadArchive(package_path_, location_.package_offset, location_.config_length,
                                 archive_);
+  }
+
+  // B. The record of an earlier install of this product in the folder, and
+  // the uninstaller's name.
+  void FindEarlierInstall() {
+    EarlierInstall earlier = ::FindEarlierInstall(folder_, product_.id);
+    earlier_found_ = earlier.found;
+    earlier_ = std::move(earlier.record);
+    earlier_files_ = PathSet(earlier_.files);
+    uninstaller_name_ = earlier.uninstaller_name;
   }
 
   // C. Extracts every entry.
@@ -187,10 +207,7 @@ class InstallRun {
   }
 
   InstallResult ExtractFolder(const std::wstring& name) {
-    std::wstring folder = folder_ + L"\\" + ReplaceSlashes(name);
-    InstallResult result = CreateFolders(folder);
-    if (result) folders_.push_back(folder);
-    return result;
+    return CreateFolders(folder_ + L"\\" + ReplaceSlashes(name));
   }
 
   InstallResult ExtractFile(unzFile zip, const std::wstring& name, uint64_t size) {
@@ -205,7 +222,6 @@ class InstallRun {
         if (!result) return result;
         last_parent_ = parent;
       }
-      folders_.push_back(parent);
     }
     if (unzOpenCurrentFile(zip) != UNZ_OK) return Failure(InstallError::kPackageDamaged);
     UniqueHandle file;
@@ -245,8 +261,11 @@ class InstallRun {
     return InstallResult();
   }
 
-  // Creates `folder` with its missing parents, recording them for a rollback.
+  // Creates `folder` with its missing parents, recording them for a rollback;
+  // never through a link below the install folder.
   InstallResult CreateFolders(const std::wstring& folder) {
+    const std::wstring link = links_.FirstLink(folder);
+    if (!link.empty()) return Failure(InstallError::kLinkInTheWay, link);
     std::wstring failed;
     const DWORD error = journal_.CreateFolders(folder, failed);
     if (error == ERROR_SUCCESS) return InstallResult();
@@ -273,6 +292,7 @@ class InstallRun {
   InstallResult FreeTarget(const std::wstring& target) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return InstallResult();
+    if (links_.IsLink(target)) return Failure(InstallError::kLinkInTheWay, target);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       return Failure(InstallError::kFolderInTheWay, target);
     }
@@ -280,8 +300,15 @@ class InstallRun {
       if (AskToEnd(target) != IDYES) return Failure(InstallError::kProgramNotClosed, target);
       TerminateProcessesByPath(target, kWaitAfterEndingMs);
     }
-    const DWORD error = journal_.MoveAside(target);
-    return error == ERROR_SUCCESS ? InstallResult() : WriteFailure(error, target);
+    // Only what an earlier install of this product wrote is replaced for good;
+    // anything else waits under its backup name for the uninstall.
+    const bool owned = earlier_files_.Contains(target) ||
+                       (earlier_found_ && IsSamePath(target, UninstallerPathOf(earlier_)));
+    std::wstring backup;
+    const DWORD error = journal_.MoveAside(target, !owned, &backup);
+    if (error != ERROR_SUCCESS) return WriteFailure(error, target);
+    if (!owned) kept_.push_back({target, backup});
+    return InstallResult();
   }
 
   int AskToEnd(const std::wstring& target) {
@@ -294,15 +321,13 @@ class InstallRun {
   // older copy as the payload's files replace theirs.
   InstallResult WriteUninstaller() {
     JsonValue config(JsonKind::Object);
-    if (!files_.empty()) config["files"] = EncodedPaths(files_);
-    if (!folders_.empty()) config["folders"] = EncodedPaths(folders_);
+    WriteInstallRecord(NewRecord(), config);
     config["mode"] = 0;
     config["setup"]["shortcut"] = setup_config_["shortcut"];
     // The uninstaller speaks of the same product, in the same skin.
     for (const char* member : {kProductMember, kSkinMember}) {
       if (setup_config_.hasMember(member)) config[member] = setup_config_[member];
     }
-    config["setup"]["root"] = JsonValue(EncodePath(folder_));
     const std::wstring target = UninstallerPath();
     InstallResult result = FreeTarget(target);
     if (!result) return result;
@@ -310,10 +335,55 @@ class InstallRun {
     journal_.AddWrittenFile(target);
     DWORD error = ERROR_SUCCESS;
     if (WriteUninstallerCopyFile(package_path_, location_.package_offset, config, target, &error)) {
-      return result;
+      // An uninstaller that cannot read its own record could never remove the product.
+      return ReadsBack(target) ? result : Failure(InstallError::kPackageDamaged);
     }
     if (error == ERROR_SUCCESS) return Failure(InstallError::kPackageDamaged);
     return WriteFailure(error, target);
+  }
+
+  bool ReadsBack(const std::wstring& uninstaller) {
+    JsonValue config;
+    if (!LoadPackageConfig(uninstaller, config)) return false;
+    const InstallRecord record = ReadInstallRecord(config);
+    return IsSamePath(record.folder, folder_) && record.files.size() == files_.size();
+  }
+
+  // What the uninstall removes: the files written now; the folders made now
+  // and those of the earlier install; the originals kept now, and those the
+  // earlier install kept whose place the product still takes.
+  InstallRecord NewRecord() const {
+    InstallRecord record;
+    record.folder = folder_;
+    record.files = files_;
+    record.folders = journal_.created_folders();
+    record.uninstaller_name = uninstaller_name_;
+    record.kept = kept_;
+    const PathSet written(files_);
+    const PathSet made(record.folders);
+    for (const std::wstring& folder : earlier_.folders) {
+      if (!made.Contains(folder)) record.folders.push_back(folder);
+    }
+    for (const KeptFile& kept : earlier_.kept) {
+      if (written.Contains(kept.file)) record.kept.push_back(kept);
+    }
+    return record;
+  }
+
+  // After a successful upgrade: the earlier install's files that the new
+  // package no longer has go, as its uninstall would remove them; an
+  // original it kept in the place of such a file comes back; its folders
+  // that are empty now go, deepest first.
+  void RemoveEarlierLeftovers() {
+    if (!earlier_found_) return;
+    const PathSet written(files_);
+    for (const std::wstring& file : earlier_.files) {
+      if (!written.Contains(file) && links_.FirstLink(file).empty()) DeleteProductFile(file);
+    }
+    for (const KeptFile& kept : earlier_.kept) {
+      if (!written.Contains(kept.file)) MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0);
+    }
+    RemoveEmptyFolders(earlier_.folders);
   }
 
   // D. Desktop, Quick Launch (with taskbar pin) and start-menu shortcuts.
@@ -373,17 +443,6 @@ class InstallRun {
                             product_folder + L"\\" + product_.name + L".lnk");
   }
 
-  JsonValue EncodedPaths(const std::vector<std::wstring>& paths) {
-    JsonValue list(JsonKind::Array);
-    for (size_t i = 0; i < paths.size(); ++i) list[i] = JsonValue(EncodePath(paths[i]));
-    return list;
-  }
-
-  // Base64 of the path's UTF-8 form.
-  const char* EncodePath(const std::wstring& path) {
-    return Base64Encode(ToNarrow(path.c_str(), pool_, CP_UTF8), pool_);
-  }
-
   // F. The product's entry under the Uninstall key; skipped without rights.
   void Register() {
     RegKey key;
@@ -392,7 +451,8 @@ class InstallRun {
     SetStringValue(key.get(), L"DisplayName", product_.name);
     SetStringValue(key.get(), L"DisplayIcon", uninstaller);
     if (!product_.help_link.empty()) SetStringValue(key.get(), L"HelpLink", product_.help_link);
-    SetStringValue(key.get(), L"UninstallString", uninstaller);
+    // Quoted: the path may hold blanks.
+    SetStringValue(key.get(), L"UninstallString", L"\"" + uninstaller + L"\"");
     if (!product_.publisher.empty()) SetStringValue(key.get(), L"Publisher", product_.publisher);
     WriteAppsEntryDetails(key.get(), AppsEntry(uninstaller));
     CloseUninstallKey(key);
@@ -412,7 +472,7 @@ class InstallRun {
     return details;
   }
 
-  std::wstring UninstallerPath() const { return folder_ + L"\\" + kUninstallerFileName; }
+  std::wstring UninstallerPath() const { return folder_ + L"\\" + uninstaller_name_; }
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 
@@ -431,8 +491,13 @@ class InstallRun {
   Product product_ = DefaultProduct();
   PackageLocation location_;
   ArchiveRange archive_;
-  std::vector<std::wstring> files_;    // targets written, in archive order
-  std::vector<std::wstring> folders_;  // folders made or used, in archive order
+  std::vector<std::wstring> files_;  // targets written, in archive order
+  std::vector<KeptFile> kept_;       // files in the way that no install of the product wrote
+  InstallRecord earlier_;            // the earlier install's record; empty without one
+  PathSet earlier_files_;
+  bool earlier_found_ = false;
+  std::wstring uninstaller_name_ = kUninstallerFileName;
+  LinkCheck links_;
   InstallJournal journal_;
   std::wstring last_parent_;  // the folder of the last file, known to exist
   std::unique_ptr<char[]> copy_buffer_;

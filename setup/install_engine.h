@@ -4,6 +4,15 @@
 // the system's Uninstall key and sends kInstallFinishedMessage to the
 // progress window.
 //
+// What the folder already holds is respected: a file that an earlier install
+// of the same product wrote (its record, read from that install's
+// uninstaller) is replaced; any other file in the way is kept under a backup
+// name beside it and recorded, for the uninstall to put back. The uninstaller
+// is named "unins000.exe", or the first free "uninsNNN.exe" when that name is
+// another product's. Links below the install folder are never followed. After
+// a successful upgrade, the earlier install's files that the new package no
+// longer has are removed, so that the new record covers the whole product.
+//
 // Until the uninstaller copy is written the run can be undone completely:
 // every file it replaces is first moved aside beside its target
 // (setup/install_journal.h). A failed run deletes what it wrote, puts every
@@ -13,6 +22,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "setup/progress_sink.h"
 
@@ -26,13 +36,18 @@ enum class InstallError {
   kFolderInTheWay,    // a folder occupies `path`, where a file goes
   kFileInTheWay,      // a file occupies `path`, where a folder goes
   kProgramNotClosed,  // the user chose not to end the program running from `path`
+  kLinkInTheWay,      // `path` below the install folder is a link to somewhere else
 };
 
 // The outcome of one run: kNone on success; otherwise the cause and the full
-// path of the file or folder concerned (empty for kPackageDamaged).
+// path of the file or folder concerned (empty for kPackageDamaged), and what
+// the rollback of the failed run could not restore (empty when the disk is as
+// it was before the run; otherwise one line per file, see
+// InstallJournal::RollBack).
 struct InstallResult {
   InstallError error = InstallError::kNone;
   std::wstring path;
+  std::vector<std::wstring> unrestored;
 
   explicit operator bool() const { return error == InstallError::kNone; }
 };

@@ -64,13 +64,14 @@ DWORD InstallJournal::CreateFolders(const std::wstring& folder, std::wstring& fa
   return ERROR_SUCCESS;
 }
 
-DWORD InstallJournal::MoveAside(const std::wstring& target) {
+DWORD InstallJournal::MoveAside(const std::wstring& target, bool keep, std::wstring* backup_name) {
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < kBackupNames; ++attempt) {
     const std::wstring backup = BackupName(target, attempt);
     // No MOVEFILE_REPLACE_EXISTING: whatever has the backup name stays.
     if (MoveFileExW(target.c_str(), backup.c_str(), 0)) {
-      steps_.push_back({target, backup});
+      steps_.push_back({target, backup, keep});
+      if (backup_name) *backup_name = backup;
       return ERROR_SUCCESS;
     }
     error = GetLastError();
@@ -80,12 +81,12 @@ DWORD InstallJournal::MoveAside(const std::wstring& target) {
 }
 
 void InstallJournal::AddWrittenFile(const std::wstring& target) {
-  steps_.push_back({target, std::wstring()});
+  steps_.push_back({target, std::wstring(), false});
 }
 
 void InstallJournal::Commit() {
   for (const Step& step : steps_) {
-    if (step.backup.empty()) continue;
+    if (step.backup.empty() || step.keep) continue;
     SetFileAttributesW(step.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(step.backup.c_str());
   }
@@ -93,12 +94,17 @@ void InstallJournal::Commit() {
   created_folders_.clear();
 }
 
-void InstallJournal::RollBack() {
+std::vector<std::wstring> InstallJournal::RollBack() {
+  std::vector<std::wstring> unrestored;
+  // Each step's target is free again when the later steps are undone: a
+  // written file whose deletion failed keeps its original out.
   for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) {
     if (it->backup.empty()) {
-      DeleteFileW(it->target.c_str());
-    } else {
-      MoveFileExW(it->backup.c_str(), it->target.c_str(), 0);
+      if (!DeleteFileW(it->target.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        unrestored.push_back(it->target);
+      }
+    } else if (!MoveFileExW(it->backup.c_str(), it->target.c_str(), 0)) {
+      unrestored.push_back(it->target + L" \u2190 " + it->backup);
     }
   }
   steps_.clear();
@@ -108,4 +114,5 @@ void InstallJournal::RollBack() {
       [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
   for (const std::wstring& folder : created_folders_) RemoveDirectoryW(folder.c_str());
   created_folders_.clear();
+  return unrestored;
 }

@@ -35,26 +35,35 @@ class InstallJournal {
 
   // Moves the existing file `target` aside to "<target>.old" (or, when that
   // name is taken, "<target>.1.old", "<target>.2.old" ...) and records it, so
-  // that `target` is free for new content. ERROR_SUCCESS, or the error of the
-  // move (the file then stays where it is and nothing is recorded).
-  DWORD MoveAside(const std::wstring& target);
+  // that `target` is free for new content. A kept original (`keep`) is not
+  // the product's: Commit leaves it under its backup name, which `backup`
+  // receives, for the uninstall to put back. ERROR_SUCCESS, or the error of
+  // the move (the file then stays where it is and nothing is recorded).
+  DWORD MoveAside(const std::wstring& target, bool keep = false, std::wstring* backup = nullptr);
 
   // Records that this run created `target` and wrote to it.
   void AddWrittenFile(const std::wstring& target);
 
-  // The run succeeded: deletes the originals moved aside. One that another
-  // program still holds open stays under its backup name.
+  // The folders this run created, in the order created.
+  const std::vector<std::wstring>& created_folders() const { return created_folders_; }
+
+  // The run succeeded: deletes the originals moved aside that were not kept.
+  // One that another program still holds open stays under its backup name.
   void Commit();
 
   // The run failed: in the reverse order of the records, deletes each written
   // file and moves each original back under its name; then removes the
-  // recorded folders, deepest first, as far as they are empty.
-  void RollBack();
+  // recorded folders, deepest first, as far as they are empty. Returns what
+  // could not be restored, one line each: a written file that could not be
+  // deleted, or an original that could not be moved back ("<target> ←
+  // <backup>", where it waits). Empty when the disk is as it was.
+  std::vector<std::wstring> RollBack();
 
  private:
   struct Step {
     std::wstring target;
     std::wstring backup;  // empty for a written file
+    bool keep = false;    // an original that Commit leaves in place
   };
 
   std::vector<Step> steps_;

@@ -4,15 +4,15 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "json/json_value.h"
-#include "setup/base64.h"
 #include "setup/config_lists.h"
 #include "setup/engine_texts.h"
 #include "setup/file_utils.h"
+#include "setup/install_record.h"
+#include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
 #include "setup/package_layout.h"
@@ -40,11 +40,15 @@ class UninstallRun {
   UninstallRun(const std::wstring& package_path, ProgressSink& sink)
       : package_path_(package_path), sink_(sink) {}
 
-  bool Run() {
-    if (!LoadPackageConfig(package_path_, config_) || !ReadProduct(config_, product_)) return false;
-    const JsonValue& setup = config_["setup"];
-    folder_ = DecodePath(setup["root"]);
-    if (folder_.empty()) return false;
+  UninstallResult Run() {
+    UninstallResult result;
+    if (!LoadPackageConfig(package_path_, config_) || !ReadProduct(config_, product_)) {
+      return result;
+    }
+    record_ = ReadInstallRecord(config_);
+    folder_ = record_.folder;
+    if (folder_.empty()) return result;
+    result.read = true;
     sink_.SetStepText(
         FormatLong(EngineTextsFor(product_.language).deleting_step, kDeletingStepPercent));
     // What is registered for the whole product (entry, shortcuts, start-menu
@@ -52,17 +56,26 @@ class UninstallRun {
     // earlier install elsewhere leaves it to the live one.
     const bool registered_here = IsRegisteredHere();
     if (registered_here) {
-      DeleteShortcuts(setup["shortcut"]);
+      DeleteShortcuts(config_["setup"]["shortcut"]);
       DeleteStartMenuFolder();
     }
-    DeleteFiles(config_["files"]);
+    InstallRecord left = record_;
+    left.files = DeleteFiles();
+    left.kept = RestoreKeptFiles();
     DeleteSettingsFiles();
-    ShellDeleteFile(folder_ + L"\\" + kUninstallerFileName);
-    RemoveFolders(config_["folders"]);
-    RemoveDirectoryW(folder_.c_str());
+    result.left = left.files;
+    for (const KeptFile& kept : left.kept) result.left.push_back(kept.file + L" \u2190 " + kept.backup);
+    if (!result.left.empty()) {
+      // What is left stays uninstallable: the uninstaller in the folder is
+      // rewritten with a record of exactly that, and the entry stays.
+      KeepUninstaller(left);
+      return result;
+    }
+    DeleteProductFile(UninstallerPathOf(record_));
+    RemoveEmptyFolders(record_.folders);
     if (registered_here) DeleteUninstallEntry();
     sink_.FinishWork();
-    return true;
+    return result;
   }
 
  private:
@@ -81,17 +94,58 @@ class UninstallRun {
     }
   }
 
-  // Deletes each recorded file. One that is in use is deleted after the
-  // programs running from that very file have been ended, without asking; a
-  // file that is already gone is passed over.
-  void DeleteFiles(const JsonValue& value) {
-    const JsonValue& files = ConfigList(value);
-    for (size_t i = 0; i < files.size(); ++i) {
-      std::wstring path = DecodePath(files[i]);
-      if (path.empty() || DeleteFileW(path.c_str())) continue;
-      const DWORD error = GetLastError();
-      if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) continue;
-      if (TerminateProcessesByPath(path, kWaitAfterEndingMs) > 0) DeleteFileW(path.c_str());
+  // Deletes each recorded file, the read-only ones too. One that another
+  // program holds is deleted after the programs running from that very file
+  // have been ended, without asking; a file that is already gone is passed
+  // over, and so is one behind a link below the install folder (what the
+  // link leads to is not the product's). Returns the files that remain.
+  std::vector<std::wstring> DeleteFiles() {
+    std::vector<std::wstring> left;
+    const LinkCheck links(folder_);
+    for (const std::wstring& path : record_.files) {
+      if (!links.FirstLink(path).empty()) continue;
+      if (!DeleteProductFile(path) && !EndHoldersAndDelete(path)) left.push_back(path);
+    }
+    return left;
+  }
+
+  // True when `path` is gone after ending the programs that run from it.
+  static bool EndHoldersAndDelete(const std::wstring& path) {
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION ||
+                      (error == ERROR_ACCESS_DENIED && IsProcessRunning(path));
+    if (held && TerminateProcessesByPath(path, kWaitAfterEndingMs) > 0) {
+      DeleteProductFile(path);
+    }
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+  }
+
+  // Puts back under its name each file that the install kept aside; returns
+  // those that could not be.
+  std::vector<KeptFile> RestoreKeptFiles() {
+    std::vector<KeptFile> left;
+    for (const KeptFile& kept : record_.kept) {
+      if (GetFileAttributesW(kept.backup.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      if (!MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0)) left.push_back(kept);
+    }
+    return left;
+  }
+
+  // Rewrites the uninstaller in the install folder with the record `left`.
+  void KeepUninstaller(const InstallRecord& left) {
+    JsonValue config = config_;
+    for (const char* member : {"files", "folders", "kept", "uninstaller"}) {
+      config[member] = JsonValue();
+    }
+    JsonValue rewritten(JsonKind::Object);
+    for (const std::string& name : config.memberNames()) {
+      if (config[name].kind() != JsonKind::Null) rewritten[name] = config[name];
+    }
+    WriteInstallRecord(left, rewritten);
+    PackageLocation location;
+    if (LocatePackage(package_path_, location)) {
+      WriteUninstallerCopyFile(package_path_, location.package_offset, rewritten,
+                               UninstallerPathOf(left));
     }
   }
 
@@ -100,7 +154,7 @@ class UninstallRun {
   // wrote it) that could name another.
   bool IsRegisteredHere() {
     std::wstring location;
-    const LONG result = ReadInstallLocation(product_.id, location);
+    const LONG result = ReadUninstallValue(product_.id, L"InstallLocation", location);
     if (result == ERROR_FILE_NOT_FOUND) return true;
     return result == ERROR_SUCCESS && IsSamePath(location, folder_);
   }
@@ -121,33 +175,12 @@ class UninstallRun {
     }
   }
 
-  // Removes the recorded folders, the deepest first, so that a folder whose
-  // subfolders go is empty at its turn; only empty ones go.
-  void RemoveFolders(const JsonValue& value) {
-    const JsonValue& list = ConfigList(value);
-    std::vector<std::wstring> folders;
-    for (size_t i = 0; i < list.size(); ++i) {
-      std::wstring path = DecodePath(list[i]);
-      if (!path.empty()) folders.push_back(path);
-    }
-    // An inner folder's path is longer than that of any folder containing it.
-    std::stable_sort(
-        folders.begin(), folders.end(),
-        [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
-    for (const std::wstring& folder : folders) RemoveDirectoryW(folder.c_str());
-  }
-
   void DeleteUninstallEntry() {
     RegKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRootKey, 0, kUninstallKeyAccess, key.put()) ==
         ERROR_SUCCESS) {
       RegDeleteKeyW(key.get(), product_.id.c_str());
     }
-  }
-
-  // A path recorded as Base64 of UTF-8; empty for a missing value.
-  std::wstring DecodePath(const JsonValue& value) {
-    return Wide(Base64Decode(value.toCString(), pool_));
   }
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
@@ -157,13 +190,16 @@ class UninstallRun {
   ScratchPool pool_;
   JsonValue config_;
   Product product_ = DefaultProduct();
+  InstallRecord record_;
   std::wstring folder_;
 };
 
 }  // namespace
 
-bool RunUninstall(ProgressSink& sink) { return RunUninstallFromPackage(GetModulePath(), sink); }
+UninstallResult RunUninstall(ProgressSink& sink) {
+  return RunUninstallFromPackage(GetModulePath(), sink);
+}
 
-bool RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
+UninstallResult RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
   return UninstallRun(package_path, sink).Run();
 }

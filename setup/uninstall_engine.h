@@ -11,15 +11,32 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "setup/progress_sink.h"
 
+// The outcome of one run.
+struct UninstallResult {
+  // False, with nothing changed, when the config cannot be read or names no
+  // install folder.
+  bool read = false;
+  // What is left of the product: recorded files that could not be deleted,
+  // and kept originals that could not be put back ("<file> ← <backup>").
+  // When anything is left, the uninstaller in the install folder now records
+  // exactly that, the entry stays, and FinishWork is not called.
+  std::vector<std::wstring> left;
+
+  explicit operator bool() const { return read && left.empty(); }
+};
+
 // Uninstalls with the package config of the running executable
 // (GetModulePath), which must be an uninstaller copy that is not the one in
-// the install folder. Runs on the calling (user-interface) thread. False, with
-// nothing changed, when the config cannot be read or names no install folder;
-// every later step is best effort and the result is then true.
-bool RunUninstall(ProgressSink& sink);
+// the install folder. Runs on the calling (user-interface) thread. Files that
+// the install kept aside come back under their names; read-only product
+// files go too; a file held by a program is freed by ending the programs
+// that run from that very file; the removal of shortcuts, settings and
+// folders is best effort.
+UninstallResult RunUninstall(ProgressSink& sink);
 
 // RunUninstall with the package config read from `package_path`.
-bool RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink);
+UninstallResult RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink);

@@ -31,22 +31,22 @@ LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder) {
   return OpenKeyInto(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), holder);
 }
 
-LONG ReadInstallLocation(const std::wstring& product_id, std::wstring& location) {
+LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std::wstring& text) {
   RegKey key;
   LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), 0,
                               KEY_QUERY_VALUE, key.put());
   if (result != ERROR_SUCCESS) return result;
   DWORD type = 0;
   DWORD size = 0;
-  result = RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type, nullptr, &size);
+  result = RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size);
   if (result != ERROR_SUCCESS) return result;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
   std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-  result = RegQueryValueExW(key.get(), L"InstallLocation", nullptr, nullptr,
-                            reinterpret_cast<BYTE*>(&value[0]), &size);
+  result = RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value[0]),
+                            &size);
   if (result != ERROR_SUCCESS) return result;
   value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
-  location = value;
+  text = value;
   return ERROR_SUCCESS;
 }
 

@@ -19,11 +19,11 @@ LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder);
 // HKEY_LOCAL_MACHINE (needs administrator rights).
 LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder);
 
-// The "InstallLocation" of the product's Uninstall entry. ERROR_SUCCESS with
-// the value; ERROR_FILE_NOT_FOUND when there is no entry, or an entry without
-// the value (an entry written before the value existed); another error when
-// the entry cannot be read.
-LONG ReadInstallLocation(const std::wstring& product_id, std::wstring& location);
+// The text value `name` of the product's Uninstall entry ("InstallLocation",
+// "DisplayVersion"). ERROR_SUCCESS with the value; ERROR_FILE_NOT_FOUND when
+// there is no entry, or an entry without the value (as entries written before
+// it existed); another error when the entry cannot be read.
+LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std::wstring& value);
 
 // Closes the key in `holder` and empties it; ERROR_SUCCESS when it was empty.
 LONG CloseUninstallKey(RegKey& holder);

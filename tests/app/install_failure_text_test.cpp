@@ -23,21 +23,31 @@ TEST(InstallFailureTextTest, NamesTheCauseAndThePath) {
       {InstallError::kProgramNotClosed, L"您选择不结束正在运行的程序“" + path + L"”, 操作终止."},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.text, InstallFailureText({c.error, path}, kChineseTexts)) << static_cast<int>(c.error);
+    EXPECT_EQ(c.text, InstallFailureText({c.error, path, {}}, kChineseTexts)) << static_cast<int>(c.error);
   }
 }
 
 TEST(InstallFailureTextTest, APathWithPercentSignsIsShownAsItIs) {
   EXPECT_EQ(L"无法写入“D:\\100%s\\%d”, 操作终止.",
-            InstallFailureText({InstallError::kCannotWrite, L"D:\\100%s\\%d"}, kChineseTexts));
+            InstallFailureText({InstallError::kCannotWrite, L"D:\\100%s\\%d", {}}, kChineseTexts));
 }
 
 TEST(InstallFailureTextTest, EnglishTextsNameTheSameCauses) {
   const std::wstring path = L"C:\\Mossbank\\a.txt";
-  EXPECT_EQ(InstallFailureText({InstallError::kDiskFull, path}, kEnglishTexts),
+  EXPECT_EQ(InstallFailureText({InstallError::kDiskFull, path, {}}, kEnglishTexts),
             L"There is not enough disk space to write \u201c" + path + L"\u201d. Setup stopped.");
-  EXPECT_EQ(InstallFailureText({InstallError::kPackageDamaged, path}, kEnglishTexts),
+  EXPECT_EQ(InstallFailureText({InstallError::kPackageDamaged, path, {}}, kEnglishTexts),
             L"The setup package failed its check. Setup stopped.");
+}
+
+TEST(InstallFailureTextTest, AnIncompleteRollbackListsWhatItCouldNotRestore) {
+  const InstallResult result{InstallError::kFileInUse,
+                             L"C:\\P\\a.dll",
+                             {L"C:\\P\\b.dll", L"C:\\P\\c.dll \u2190 C:\\P\\c.dll.old"}};
+  EXPECT_EQ(InstallFailureText(result, kChineseTexts),
+            L"文件“C:\\P\\a.dll”正被其他程序使用, 无法替换, 操作终止.\n\n"
+            L"以下文件未能恢复原状 (原文件保存在箭头所指之处):\n"
+            L"C:\\P\\b.dll\nC:\\P\\c.dll \u2190 C:\\P\\c.dll.old");
 }
 
 // Every text of both languages is there, and each one that names a path or a product has
@@ -46,7 +56,8 @@ TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
   for (const AppTexts* texts : {&kChineseTexts, &kEnglishTexts}) {
     const wchar_t* const with_placeholder[] = {
         texts->disk_full,         texts->cannot_write,    texts->file_in_use,
-        texts->folder_in_the_way, texts->file_in_the_way, texts->program_not_closed,
+        texts->folder_in_the_way, texts->file_in_the_way, texts->program_not_closed, texts->link_in_the_way, texts->rollback_incomplete,
+        texts->uninstall_incomplete, texts->folder_not_empty, texts->downgrade,
         texts->uninstall_question,
     };
     for (const wchar_t* text : with_placeholder) {

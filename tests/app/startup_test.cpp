@@ -241,11 +241,11 @@ TEST(InstallFolderTest, PrepareCreatesMissingFoldersAndReportsTheOutermost) {
   ScratchFolder scratch;
   const std::wstring nested = scratch.Join(L"a\\b\\Velto");
   PreparedFolder folder;
-  ASSERT_TRUE(PrepareInstallFolder(nested, folder));
+  ASSERT_TRUE(PrepareInstallFolder(nested, L"Velto", folder));
   EXPECT_TRUE(GetFileAttributesW(nested.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(folder.path, nested);
   EXPECT_EQ(folder.created_root, scratch.Join(L"a"));
-  ASSERT_TRUE(PrepareInstallFolder(nested, folder));
+  ASSERT_TRUE(PrepareInstallFolder(nested, L"Velto", folder));
   EXPECT_EQ(folder.created_root, L"");
 }
 
@@ -254,7 +254,7 @@ TEST(InstallFolderTest, PrepareTurnsSlashesIntoBackslashes) {
   std::wstring typed = scratch.Join(L"slashed\\Velto");
   for (wchar_t& c : typed) c = c == L'\\' ? L'/' : c;
   PreparedFolder folder;
-  ASSERT_TRUE(PrepareInstallFolder(typed, folder));
+  ASSERT_TRUE(PrepareInstallFolder(typed, L"Velto", folder));
   EXPECT_EQ(folder.path, scratch.Join(L"slashed\\Velto"));
   EXPECT_EQ(folder.created_root, scratch.Join(L"slashed"));
 }
@@ -267,7 +267,7 @@ TEST(InstallFolderTest, PrepareRefusesAPathTakenByAFile) {
   ASSERT_TRUE(test_package::WriteFileBytes(file, "x"));
   for (const std::wstring& typed : {file, file + L"\\Velto"}) {
     PreparedFolder folder;
-    EXPECT_FALSE(PrepareInstallFolder(typed, folder));
+    EXPECT_FALSE(PrepareInstallFolder(typed, L"Velto", folder));
     std::string content;
     EXPECT_TRUE(test_package::ReadFileBytes(file, content));
     EXPECT_EQ(content, "x");
@@ -283,15 +283,52 @@ TEST(InstallFolderTest, PrepareRefusesMissingDrivesAndRelativeFolders) {
   ASSERT_NE(missing, 0) << "every drive letter is in use";
   const std::wstring on_missing_drive = std::wstring(1, missing) + L":\\Velto";
   PreparedFolder folder;
-  EXPECT_FALSE(PrepareInstallFolder(on_missing_drive, folder));
+  EXPECT_FALSE(PrepareInstallFolder(on_missing_drive, L"Velto", folder));
 
   ScratchFolder scratch;
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(scratch.path().c_str()));
-  EXPECT_FALSE(PrepareInstallFolder(L"Relative", folder));
+  EXPECT_FALSE(PrepareInstallFolder(L"Relative", L"Velto", folder));
   EXPECT_EQ(GetFileAttributesW(scratch.Join(L"Relative").c_str()), INVALID_FILE_ATTRIBUTES);
   SetCurrentDirectoryW(previous);
+}
+
+}  // namespace
+
+namespace {
+
+// A typed drive root gets the product's folder, as the folder dialog gives it: the user's files at
+// the root are never the install folder's. The drive is the scratch folder under a spare letter.
+TEST(InstallFolderTest, PrepareAppendsTheProductFolderToADriveRoot) {
+  ScratchFolder scratch;
+  const DWORD drives = GetLogicalDrives();
+  wchar_t spare = 0;
+  for (wchar_t letter = L'Y'; letter >= L'D' && !spare; --letter) {
+    if (!(drives & (1u << (letter - L'A')))) spare = letter;
+  }
+  ASSERT_NE(spare, 0) << "every drive letter is in use";
+  const std::wstring drive = std::wstring(1, spare) + L":";
+  if (!DefineDosDeviceW(0, drive.c_str(), scratch.path().c_str())) {
+    GTEST_SKIP() << "no drive letter can be defined here";
+  }
+  for (const std::wstring& typed : {drive + L"\\", drive, drive + L"/"}) {
+    PreparedFolder folder;
+    ASSERT_TRUE(PrepareInstallFolder(typed, L"Mossbank", folder)) << typed;
+    EXPECT_EQ(folder.path, drive + L"\\Mossbank");
+  }
+  EXPECT_TRUE(GetFileAttributesW(scratch.Join(L"Mossbank").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive.c_str(), nullptr);
+}
+
+TEST(InstallFolderTest, NotEmptyMeansAnyEntry) {
+  ScratchFolder scratch;
+  const std::wstring folder = scratch.Join(L"f");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  EXPECT_FALSE(IsFolderNotEmpty(folder));
+  ASSERT_TRUE(CreateDirectoryW((folder + L"\\sub").c_str(), nullptr));
+  EXPECT_TRUE(IsFolderNotEmpty(folder));
+  EXPECT_FALSE(IsFolderNotEmpty(scratch.Join(L"missing")));
 }
 
 }  // namespace

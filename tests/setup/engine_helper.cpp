@@ -66,7 +66,7 @@ int RunOwnPackage() {
   JsonValue config;
   if (!LoadPackageConfig(GetModulePath(), config)) return 2;
   PrintingSink sink;
-  return RunUninstall(sink) ? 0 : 1;
+  return static_cast<bool>(RunUninstall(sink)) ? 0 : 1;
 }
 
 }  // namespace

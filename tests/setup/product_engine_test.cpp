@@ -100,7 +100,7 @@ class ProductEngineTest : public ::testing::Test {
     DeleteFileW(copy.c_str());
     EXPECT_TRUE(CopyFileW((folder + L"\\unins000.exe").c_str(), copy.c_str(), FALSE));
     RecordingSink sink(std::wstring(), false, false, false);
-    return RunUninstallFromPackage(copy, sink);
+    return static_cast<bool>(RunUninstallFromPackage(copy, sink));
   }
 
   ScratchFolder scratch_;

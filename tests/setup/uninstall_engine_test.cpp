@@ -105,7 +105,9 @@ class UninstallEngineTest : public ::testing::Test {
     return {InFolder(L"a.txt"), InFolder(L"data\\b.txt"), InFolder(L"data\\sub\\c.txt")};
   }
 
-  bool Uninstall(RecordingSink& sink) { return RunUninstallFromPackage(package_, sink); }
+  bool Uninstall(RecordingSink& sink) {
+    return static_cast<bool>(RunUninstallFromPackage(package_, sink));
+  }
 
   bool Uninstall() {
     RecordingSink sink(std::wstring(), false, false, false);

@@ -1,0 +1,180 @@
+#include "setup/install_record.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "json/json_value.h"
+#include "setup/base64.h"
+#include "setup/config_lists.h"
+#include "setup/link_check.h"
+#include "setup/number_text.h"
+#include "setup/package_layout.h"
+#include "setup/product.h"
+#include "setup/same_path.h"
+#include "setup/scratch_pool.h"
+#include "setup/text_convert.h"
+
+namespace {
+
+std::wstring DecodePath(const JsonValue& value, ScratchPool& pool) {
+  if (value.kind() != JsonKind::String) return std::wstring();
+  return ToWide(pool, Base64Decode(value.toCString(), pool), CP_UTF8);
+}
+
+JsonValue EncodePath(const std::wstring& path, ScratchPool& pool) {
+  return JsonValue(Base64Encode(ToNarrow(path.c_str(), pool, CP_UTF8), pool));
+}
+
+std::vector<std::wstring> DecodePaths(const JsonValue& value, ScratchPool& pool) {
+  std::vector<std::wstring> paths;
+  const JsonValue& list = ConfigList(value);
+  for (size_t i = 0; i < list.size(); ++i) {
+    std::wstring path = DecodePath(list[i], pool);
+    if (!path.empty()) paths.push_back(path);
+  }
+  return paths;
+}
+
+JsonValue EncodePaths(const std::vector<std::wstring>& paths, ScratchPool& pool) {
+  JsonValue list(JsonKind::Array);
+  for (size_t i = 0; i < paths.size(); ++i) list[i] = EncodePath(paths[i], pool);
+  return list;
+}
+
+// True when the file name `name` names no other folder: no separator, not "." or "..".
+bool IsPlainFileName(const std::wstring& name) {
+  return !name.empty() && name != L"." && name != L".." &&
+         name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+}  // namespace
+
+InstallRecord ReadInstallRecord(const JsonValue& config) {
+  ScratchPool pool;
+  InstallRecord record;
+  record.folder = DecodePath(config["setup"]["root"], pool);
+  record.files = DecodePaths(config["files"], pool);
+  record.folders = DecodePaths(config["folders"], pool);
+  const JsonValue& kept = ConfigList(config["kept"]);
+  for (size_t i = 0; i < kept.size(); ++i) {
+    KeptFile entry{DecodePath(kept[i]["file"], pool), DecodePath(kept[i]["backup"], pool)};
+    if (!entry.file.empty() && !entry.backup.empty()) record.kept.push_back(entry);
+  }
+  const JsonValue& name = config["uninstaller"];
+  record.uninstaller_name = kUninstallerFileName;
+  if (name.kind() == JsonKind::String) {
+    const std::wstring wide = ToWide(pool, name.toCString(), CP_UTF8);
+    if (IsPlainFileName(wide)) record.uninstaller_name = wide;
+  }
+  return record;
+}
+
+void WriteInstallRecord(const InstallRecord& record, JsonValue& config) {
+  ScratchPool pool;
+  if (!record.files.empty()) config["files"] = EncodePaths(record.files, pool);
+  if (!record.folders.empty()) config["folders"] = EncodePaths(record.folders, pool);
+  for (size_t i = 0; i < record.kept.size(); ++i) {
+    config["kept"][i]["file"] = EncodePath(record.kept[i].file, pool);
+    config["kept"][i]["backup"] = EncodePath(record.kept[i].backup, pool);
+  }
+  if (!record.uninstaller_name.empty() && record.uninstaller_name != kUninstallerFileName) {
+    config["uninstaller"] = JsonValue(ToNarrow(record.uninstaller_name.c_str(), pool, CP_UTF8));
+  }
+  config["setup"]["root"] = EncodePath(record.folder, pool);
+}
+
+std::wstring UninstallerPathOf(const InstallRecord& record) {
+  return record.folder + L"\\" +
+         (record.uninstaller_name.empty() ? kUninstallerFileName : record.uninstaller_name);
+}
+
+namespace {
+
+// How many uninstaller names ("unins000.exe" to "unins999.exe") one folder can hold.
+constexpr int kUninstallerNames = 1000;
+
+std::wstring UninstallerName(int number) {
+  std::wstring digits = FormatLong(L"%ld", number);
+  digits.insert(0, 3 - digits.size(), L'0');
+  return L"unins" + digits + L".exe";
+}
+
+// True when `path` is an uninstaller of `product_id` whose record names `folder`; `record`
+// receives that record.
+bool IsProductUninstaller(const std::wstring& path, const std::wstring& folder,
+                          const std::wstring& product_id, InstallRecord& record) {
+  JsonValue config;
+  Product product;
+  if (!LoadPackageConfig(path, config) || config["mode"].toInt64() != 0 ||
+      !ReadProduct(config, product) ||
+      CompareStringOrdinal(product.id.c_str(), -1, product_id.c_str(), -1, TRUE) != CSTR_EQUAL) {
+    return false;
+  }
+  record = ReadInstallRecord(config);
+  return IsSamePath(record.folder, folder);
+}
+
+}  // namespace
+
+EarlierInstall FindEarlierInstall(const std::wstring& folder, const std::wstring& product_id) {
+  EarlierInstall earlier;
+  const LinkCheck links(folder);
+  int first_free = -1;
+  for (int number = 0; number < kUninstallerNames; ++number) {
+    const std::wstring name = UninstallerName(number);
+    const std::wstring path = folder + L"\\" + name;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      if (first_free < 0) first_free = number;
+      continue;
+    }
+    if (!links.IsLink(path) && IsProductUninstaller(path, folder, product_id, earlier.record)) {
+      earlier.found = true;
+      earlier.uninstaller_name = name;
+      return earlier;
+    }
+  }
+  earlier.record = InstallRecord();
+  earlier.uninstaller_name = UninstallerName(first_free < 0 ? 0 : first_free);
+  return earlier;
+}
+
+bool DeleteProductFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  return DeleteFileW(path.c_str()) != 0;
+}
+
+void RemoveEmptyFolders(std::vector<std::wstring> folders) {
+  // An inner folder's path is longer than that of any folder containing it.
+  std::stable_sort(
+      folders.begin(), folders.end(),
+      [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+  for (const std::wstring& folder : folders) {
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      continue;
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+}
+
+namespace {
+
+std::wstring PathKey(const std::wstring& path) {
+  std::wstring key = path;
+  if (!key.empty()) CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+  return key;
+}
+
+}  // namespace
+
+PathSet::PathSet(const std::vector<std::wstring>& paths) {
+  for (const std::wstring& path : paths) Add(path);
+}
+
+void PathSet::Add(const std::wstring& path) { keys_.insert(PathKey(path)); }
+
+bool PathSet::Contains(const std::wstring& path) const { return keys_.count(PathKey(path)) > 0; }

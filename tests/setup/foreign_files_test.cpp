@@ -1,0 +1,241 @@
+// What the engines do with what they did not write: files already in the chosen folder, another
+// product's uninstaller, links, files held or read-only at uninstall, upgrades that drop a file,
+// and a record that would not read back. Each case compares every byte of its scratch area.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "json/json_value.h"
+#include "json/json_writer.h"
+#include "setup/install_engine.h"
+#include "setup/install_journal.h"
+#include "setup/install_record.h"
+#include "setup/package_layout.h"
+#include "setup/uninstall_engine.h"
+#include "tests/setup/engine_test_support.h"
+#include "tests/setup/recording_sink.h"
+#include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_package.h"
+
+namespace {
+
+using namespace engine_test;
+using test_package::ZipEntry;
+
+using Tree = std::map<std::wstring, std::string>;
+
+void AddTree(const std::wstring& root, const std::wstring& relative, Tree& tree) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((root + relative + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = relative + L"\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[path] = "<folder>";
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) AddTree(root, path, tree);
+    } else {
+      tree[path] = Content(root + path);
+    }
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+}
+
+Tree TreeOf(const std::wstring& root) {
+  Tree tree;
+  AddTree(root, L"", tree);
+  return tree;
+}
+
+bool Write(const std::wstring& path, const std::string& content) {
+  return test_package::WriteFileBytes(path, content);
+}
+
+class ForeignFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(scratch_.path().empty());
+    folder_ = scratch_.Join(L"Shared");
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+  }
+
+  std::wstring Package(const std::vector<ZipEntry>& entries, const JsonValue* shortcut = nullptr) {
+    const std::string archive = test_package::BuildZip(entries);
+    JsonValue config;
+    config["lastrun"] = JsonValue("app.exe");
+    config["mode"] = 1;
+    config["shortcut"] = shortcut ? *shortcut : ShortcutLists({}, {});
+    const std::wstring path = scratch_.Join(L"setup" + std::to_wstring(++packages_) + L".exe");
+    EXPECT_TRUE(test_package::WriteFileBytes(
+        path, test_package::BuildPackage(JsonWriter().write(config), &archive)));
+    return path;
+  }
+
+  InstallResult Install(const std::wstring& package) {
+    RecordingSink sink(folder_, false, false, false);
+    return RunInstallFromPackage(package, sink);
+  }
+
+  // Uninstalls with a copy of the uninstaller `name`, as the temporary uninstaller does.
+  UninstallResult Uninstall(const std::wstring& name = L"unins000.exe") {
+    const std::wstring copy = scratch_.Join(L"running-uninstaller.exe");
+    DeleteFileW(copy.c_str());
+    EXPECT_TRUE(CopyFileW((folder_ + L"\\" + name).c_str(), copy.c_str(), FALSE));
+    RecordingSink sink(std::wstring(), false, false, false);
+    return RunUninstallFromPackage(copy, sink);
+  }
+
+  InstallRecord RecordOf(const std::wstring& uninstaller) {
+    JsonValue config;
+    EXPECT_TRUE(LoadPackageConfig(uninstaller, config));
+    return ReadInstallRecord(config);
+  }
+
+  ScratchFolder scratch_;
+  ProductPlaces places_;
+  std::wstring folder_;
+  int packages_ = 0;
+};
+
+TEST_F(ForeignFilesTest, FilesTheProductNeverWroteAreKeptAndComeBackAtUninstall) {
+  ASSERT_TRUE(Write(folder_ + L"\\readme.txt", "the user's readme"));
+  ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\docs").c_str(), nullptr));
+  ASSERT_TRUE(Write(folder_ + L"\\docs\\changelog.txt", "the user's changelog"));
+  ASSERT_TRUE(Write(folder_ + L"\\notes.txt", "unrelated"));
+  const Tree before = TreeOf(folder_);
+
+  ASSERT_TRUE(Install(Package({{"app.exe", "program"},
+                               {"docs/changelog.txt", "product changelog"},
+                               {"readme.txt", "product readme"}})));
+  EXPECT_EQ(Content(folder_ + L"\\readme.txt"), "product readme");
+  EXPECT_EQ(Content(folder_ + L"\\readme.txt.old"), "the user's readme");
+  EXPECT_EQ(Content(folder_ + L"\\docs\\changelog.txt.old"), "the user's changelog");
+  const InstallRecord record = RecordOf(folder_ + L"\\unins000.exe");
+  ASSERT_EQ(record.kept.size(), 2u);
+  // Only the folders the install made are the product's: "docs" was the user's.
+  EXPECT_TRUE(record.folders.empty());
+
+  ASSERT_TRUE(Uninstall());
+  EXPECT_EQ(TreeOf(folder_), before);
+}
+
+TEST_F(ForeignFilesTest, AnotherProductsUninstallerIsNeitherReplacedNorRemoved) {
+  const std::string others = "another product's uninstaller";
+  ASSERT_TRUE(Write(folder_ + L"\\unins000.exe", others));
+  const Tree before = TreeOf(folder_);
+
+  ASSERT_TRUE(Install(Package({{"app.exe", "program"}})));
+  EXPECT_EQ(Content(folder_ + L"\\unins000.exe"), others);
+  ASSERT_TRUE(Exists(folder_ + L"\\unins001.exe"));
+  EXPECT_EQ(RecordOf(folder_ + L"\\unins001.exe").uninstaller_name, L"unins001.exe");
+
+  // A second install of the same product finds its own uninstaller by its record.
+  ASSERT_TRUE(Install(Package({{"app.exe", "program 2"}})));
+  EXPECT_FALSE(Exists(folder_ + L"\\unins002.exe"));
+  EXPECT_FALSE(Exists(folder_ + L"\\app.exe.old"));
+
+  ASSERT_TRUE(Uninstall(L"unins001.exe"));
+  EXPECT_EQ(TreeOf(folder_), before);
+}
+
+TEST_F(ForeignFilesTest, AnUpgradeRemovesTheFilesTheNewVersionNoLongerHas) {
+  ASSERT_TRUE(Install(Package({{"A.txt", "a1"}, {"B.txt", "b1"}, {"sub/C.txt", "c1"}})));
+  ASSERT_TRUE(Write(folder_ + L"\\user.txt", "the user's"));
+  ASSERT_TRUE(Install(Package({{"A.txt", "a2"}, {"D.txt", "d2"}, {"sub/C.txt", "c2"}})));
+
+  const Tree expected = {{L"\\A.txt", "a2"},       {L"\\D.txt", "d2"},
+                         {L"\\sub", "<folder>"},   {L"\\sub\\C.txt", "c2"},
+                         {L"\\user.txt", "the user's"},
+                         {L"\\unins000.exe", Content(folder_ + L"\\unins000.exe")}};
+  EXPECT_EQ(TreeOf(folder_), expected);
+
+  ASSERT_TRUE(Uninstall());
+  EXPECT_EQ(TreeOf(folder_), (Tree{{L"\\user.txt", "the user's"}}));
+}
+
+TEST_F(ForeignFilesTest, ALinkBelowTheFolderFailsTheInstallAndNothingIsWrittenThroughIt) {
+  const std::wstring elsewhere = scratch_.Join(L"Elsewhere");
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  ASSERT_TRUE(Write(elsewhere + L"\\settings.ini", "elsewhere"));
+  const std::wstring link = folder_ + L"\\data";
+  if (!CreateSymbolicLinkW(link.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+    GTEST_SKIP() << "no folder link can be made here (error " << GetLastError() << ")";
+  }
+  const Tree elsewhere_before = TreeOf(elsewhere);
+
+  const InstallResult result =
+      Install(Package({{"app.exe", "program"}, {"data/settings.ini", "product settings"}}));
+  EXPECT_EQ(result.error, InstallError::kLinkInTheWay);
+  EXPECT_EQ(result.path, link);
+  EXPECT_TRUE(result.unrestored.empty());
+  EXPECT_EQ(TreeOf(elsewhere), elsewhere_before);
+  EXPECT_FALSE(Exists(folder_ + L"\\app.exe"));
+  RemoveDirectoryW(link.c_str());
+}
+
+TEST_F(ForeignFilesTest, AFileHeldAtUninstallIsNamedAndTheRecordKeepsExactlyWhatIsLeft) {
+  ASSERT_TRUE(Install(Package({{"app.exe", "program"}, {"held.dat", "held"}})));
+  // Read-only product files go as well.
+  ASSERT_TRUE(SetFileAttributesW((folder_ + L"\\app.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+  HANDLE held = CreateFileW((folder_ + L"\\held.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  const UninstallResult first = Uninstall();
+  CloseHandle(held);
+  EXPECT_TRUE(first.read);
+  EXPECT_EQ(first.left, std::vector<std::wstring>{folder_ + L"\\held.dat"});
+  EXPECT_FALSE(Exists(folder_ + L"\\app.exe"));
+  ASSERT_TRUE(Exists(folder_ + L"\\unins000.exe"));
+  EXPECT_EQ(RecordOf(folder_ + L"\\unins000.exe").files,
+            std::vector<std::wstring>{folder_ + L"\\held.dat"});
+
+  // Once the file is free, the uninstaller left behind finishes the job.
+  EXPECT_TRUE(Uninstall());
+  EXPECT_TRUE(TreeOf(folder_).empty());
+}
+
+TEST_F(ForeignFilesTest, ARecordTooDeepToReadBackFailsTheInstallAndRollsBack) {
+  // The setup's shortcut lists as deep as a package config may be: the uninstaller's record
+  // holds them one level deeper, where no reader takes them.
+  auto config_with = [](int arrays) {
+    return "{\"shortcut\":{\"desktop\":[],\"x\":" + std::string(arrays, '[') +
+           std::string(arrays, ']') + "}}";
+  };
+  int arrays = 900;
+  JsonValue probe;
+  while (ParsePackageConfigText(config_with(arrays + 1), probe)) ++arrays;
+  JsonValue config;
+  ASSERT_TRUE(ParsePackageConfigText(config_with(arrays), config));
+  const JsonValue shortcut = config["shortcut"];
+  const Tree before = TreeOf(folder_);
+
+  const InstallResult result = Install(Package({{"app.exe", "program"}}, &shortcut));
+  EXPECT_EQ(result.error, InstallError::kPackageDamaged);
+  EXPECT_EQ(TreeOf(folder_), before);
+}
+
+TEST(InstallJournalTest, ARollBackThatCannotRestoreSaysWhatAndWhere) {
+  ScratchFolder scratch;
+  const std::wstring target = scratch.Join(L"a.dll");
+  ASSERT_TRUE(Write(target, "original"));
+  InstallJournal journal;
+  ASSERT_EQ(journal.MoveAside(target), static_cast<DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(Write(target, "new"));
+  journal.AddWrittenFile(target);
+  // Another program opened the new file meanwhile, without letting it be deleted.
+  HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::vector<std::wstring> unrestored = journal.RollBack();
+  CloseHandle(held);
+  EXPECT_EQ(unrestored,
+            (std::vector<std::wstring>{target, target + L" \u2190 " + target + L".old"}));
+  EXPECT_EQ(Content(target + L".old"), "original");
+}
+
+}  // namespace
