@@ -1,5 +1,7 @@
 #include "app/install_failure_text.h"
 
+#include "app/exit_code.h"
+
 namespace {
 
 const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
@@ -27,4 +29,15 @@ const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
 
 std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts) {
   return FillText(FormatOf(result.error, texts), result.path);
+}
+
+UINT InstallFailureExitCode(const InstallResult& result) {
+  switch (result.error) {
+    case InstallError::kPackageDamaged:
+      return kExitPackageDamaged;
+    case InstallError::kProgramNotClosed:
+      return kExitProductRunning;
+    default:
+      return kExitFailed;
+  }
 }

@@ -8,12 +8,15 @@
 
 #include "app/child_elements.h"
 #include "app/command_ids.h"
+#include "app/command_line.h"
 #include "app/elevation.h"
 #include "app/exit_code.h"
 #include "app/fade_out.h"
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
+#include "app/process_wait.h"
+#include "app/setup_log.h"
 #include "app/temporary_uninstaller.h"
 #include "app/texts.h"
 #include "json/json_value.h"
@@ -79,27 +82,59 @@ LRESULT CHMainWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
 }
 
 bool CHMainWnd::SettleStartup(JsonValue& config) {
-  if (NeedsElevation()) {
-    RelaunchElevated(package_path_, ElevationParameters(::GetCommandLineW()));
-    EndProcess(kExitSuccess);
+  if (options_.help || !options_.unknown.empty()) {
+    ShowUsage();
     return false;
   }
+  if (NeedsElevation()) {
+    // The elevated copy writes the log; this process only waits for it.
+    EndProcess(RunElevated(package_path_, arguments_, kExitElevationDeclined));
+    return false;
+  }
+  if (!options_.log_path.empty()) OpenSetupLog(options_.log_path);
+  LogLine(L"package", package_path_);
+  LogLine(L"arguments", arguments_);
   if (!ReadPackageConfig(package_path_, config, run_mode_) || !ReadProductAndSkin(config)) {
     EndWithDamagedPackage();
     return false;
   }
+  LogLine(L"product", product_.name);
+  LogLine(L"mode", run_mode_ == kRunModeUninstall ? L"uninstall" : L"install");
   if (run_mode_ == kRunModeUninstall && !IsTemporaryUninstaller(package_path_, temp_folder_)) {
-    // Never run from the install folder that the uninstall removes.
-    if (StartTemporaryUninstaller(package_path_, temp_folder_)) {
-      EndProcess(kExitSuccess);
-    } else {
-      ::MessageBoxW(hwnd(), AppTextsFor(product_.language).uninstall_failed, nullptr,
-                    MB_ICONERROR);
-      EndProcess(kExitTemporaryUninstallerFailed);
-    }
+    HandToTemporaryUninstaller();
     return false;
   }
   return true;
+}
+
+void CHMainWnd::HandToTemporaryUninstaller() {
+  // Never run from the install folder that the uninstall removes.
+  UniqueHandle copy;
+  if (StartTemporaryUninstaller(package_path_, temp_folder_, arguments_, copy) && copy) {
+    // The copy writes the log from here on.
+    LogLine(L"handed to", L"the temporary uninstaller copy");
+    CloseSetupLog();
+    EndProcess(WaitForExitCode(copy.get(), kExitTemporaryUninstallerFailed));
+    return;
+  }
+  Report(AppTextsFor(product_.language).uninstall_failed, nullptr, MB_ICONERROR);
+  EndProcess(kExitTemporaryUninstallerFailed);
+}
+
+void CHMainWnd::ShowUsage() {
+  // The language of the package when it can be read; the box needs no more.
+  JsonValue package;
+  int run_mode = 0;
+  if (ReadPackageConfig(package_path_, package, run_mode)) ReadProduct(package, product_);
+  const bool shown = options_.help || options_.ui != UiLevel::kSilent;
+  if (shown)
+    ::MessageBoxW(hwnd(), AppTextsFor(product_.language).usage, nullptr, MB_ICONINFORMATION);
+  EndProcess(options_.help ? kExitSuccess : kExitBadCommandLine);
+}
+
+void CHMainWnd::Report(const wchar_t* text, const wchar_t* caption, UINT flags) {
+  LogLine(L"failed", text);
+  if (!options_.unattended()) ::MessageBoxW(hwnd(), text, caption, flags);
 }
 
 bool CHMainWnd::ReadProductAndSkin(const JsonValue& config) {
@@ -111,8 +146,8 @@ bool CHMainWnd::ReadProductAndSkin(const JsonValue& config) {
 }
 
 void CHMainWnd::EndWithDamagedPackage() {
-  ::MessageBoxW(hwnd(), AppTextsFor(product_.language).package_damaged, nullptr, MB_ICONERROR);
-  EndProcess(kExitSuccess);
+  Report(AppTextsFor(product_.language).package_damaged, nullptr, MB_ICONERROR);
+  EndProcess(kExitPackageDamaged);
 }
 
 void CHMainWnd::BuildInstallPage(JsonValue& config) {
@@ -129,15 +164,20 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   agreement_box_ =
       CreateElementAs<UICheckBox>("MainWindow/CheckBoxAgree", &skin_, kElementCheckBox, this);
   install_button_->SetText(texts.install_button);
-  const std::pair<UICheckBox*, const wchar_t*> boxes[] = {
-      {desktop_box_, texts.desktop_box},
-      {taskbar_box_, texts.taskbar_box},
-      {start_menu_box_, texts.start_menu_box},
-      {agreement_box_, texts.agreement_box},
+  // Every box starts ticked but the shortcuts that switches leave out.
+  const struct {
+    UICheckBox* box;
+    const wchar_t* caption;
+    bool left_out;
+  } boxes[] = {
+      {desktop_box_, texts.desktop_box, options_.no_desktop},
+      {taskbar_box_, texts.taskbar_box, options_.no_taskbar},
+      {start_menu_box_, texts.start_menu_box, options_.no_start_menu},
+      {agreement_box_, texts.agreement_box, false},
   };
-  for (const auto& [box, caption] : boxes) {
+  for (const auto& [box, caption, left_out] : boxes) {
     box->SetText(caption);
-    box->SetCheck();
+    if (!left_out) box->SetCheck();
   }
 
   auto folder_box = std::make_unique<CXEdit>();
@@ -145,7 +185,9 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   AppendChild(this, std::move(folder_box));
   LayoutTree(folder_box_);
   folder_box_->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr);
-  offered_folder_ = DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES), product_.name);
+  offered_folder_ = options_.folder.empty()
+                        ? DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES), product_.name)
+                        : options_.folder;
   folder_box_->SetText(offered_folder_.c_str());
 
   browse_button_ =
@@ -183,6 +225,7 @@ void CHMainWnd::CreateProgressWindow() {
   progress_window_.set_run_mode(run_mode_);
   progress_window_.set_package_path(package_path_);
   progress_window_.set_language(product_.language);
+  progress_window_.set_ui_level(options_.ui);
   progress_window_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");
   progress_window_.LoadSkin(&skin_, "ProcessWindow", nullptr);
 }
@@ -235,7 +278,8 @@ void CHMainWnd::OnUninstallCommand(int id) {
 }
 
 LRESULT CHMainWnd::HandleDestroy(WPARAM wparam, LPARAM lparam) {
-  ::PostQuitMessage(0);
+  // The page is closed only before the work starts: the user cancelled.
+  ::PostQuitMessage(static_cast<int>(kExitCancelled));
   return CallPreviousProc(WM_DESTROY, wparam, lparam);
 }
 
@@ -245,7 +289,9 @@ void CHMainWnd::CheckFolderAndStart() {
   PreparedFolder folder;
   if (!PrepareInstallFolder(FolderText(), folder)) {
     const AppTexts& texts = AppTextsFor(product_.language);
-    ::MessageBoxW(hwnd(), texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    LogLine(L"folder", FolderText());
+    Report(texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    if (options_.unattended()) EndProcess(kExitBadFolder);
     return;
   }
   progress_window_.set_install_folder(folder.path);
@@ -254,14 +300,41 @@ void CHMainWnd::CheckFolderAndStart() {
 }
 
 void CHMainWnd::StartWork() {
-  FadeOut(this);
-  ShowTopmost(progress_window_.hwnd());
+  if (::IsWindowVisible(hwnd())) FadeOut(this);
+  if (options_.ui != UiLevel::kSilent) ShowTopmost(progress_window_.hwnd());
   if (run_mode_ != kRunModeUninstall) {
     progress_window_.set_desktop_option(desktop_box_->checked() ? 1 : 0);
     progress_window_.set_taskbar_option(taskbar_box_->checked() ? 1 : 0);
     progress_window_.set_start_menu_option(start_menu_box_->checked() ? 1 : 0);
+    LogLine(L"folder", progress_window_.install_folder());
+    LogLine(L"shortcuts", ShortcutsText());
   }
   progress_window_.StartWork();
+}
+
+std::wstring CHMainWnd::ShortcutsText() const {
+  std::wstring text;
+  const std::pair<const wchar_t*, UICheckBox*> boxes[] = {
+      {L"desktop", desktop_box_}, {L"taskbar", taskbar_box_}, {L"start menu", start_menu_box_}};
+  for (const auto& [name, box] : boxes) {
+    if (!box->checked()) continue;
+    if (!text.empty()) text += L", ";
+    text += name;
+  }
+  return text.empty() ? L"none" : text;
+}
+
+void CHMainWnd::set_options(const CommandLineOptions& options, const std::wstring& arguments) {
+  options_ = options;
+  arguments_ = arguments;
+}
+
+void CHMainWnd::RunUnattended() {
+  if (run_mode_ != kRunModeUninstall) {
+    CheckFolderAndStart();
+  } else {
+    StartWork();
+  }
 }
 
 void CHMainWnd::Browse() {

@@ -1,9 +1,11 @@
-// The error box text of each cause of a failed installation.
+// The error box text and the exit code of each cause of a failed installation.
 #include "app/install_failure_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "app/exit_code.h"
 
 namespace {
 
@@ -23,7 +25,8 @@ TEST(InstallFailureTextTest, NamesTheCauseAndThePath) {
       {InstallError::kProgramNotClosed, L"您选择不结束正在运行的程序“" + path + L"”, 操作终止."},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.text, InstallFailureText({c.error, path}, kChineseTexts)) << static_cast<int>(c.error);
+    EXPECT_EQ(c.text, InstallFailureText({c.error, path}, kChineseTexts))
+        << static_cast<int>(c.error);
   }
 }
 
@@ -45,8 +48,8 @@ TEST(InstallFailureTextTest, EnglishTextsNameTheSameCauses) {
 TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
   for (const AppTexts* texts : {&kChineseTexts, &kEnglishTexts}) {
     const wchar_t* const with_placeholder[] = {
-        texts->disk_full,         texts->cannot_write,    texts->file_in_use,
-        texts->folder_in_the_way, texts->file_in_the_way, texts->program_not_closed,
+        texts->disk_full,          texts->cannot_write,    texts->file_in_use,
+        texts->folder_in_the_way,  texts->file_in_the_way, texts->program_not_closed,
         texts->uninstall_question,
     };
     for (const wchar_t* text : with_placeholder) {
@@ -58,6 +61,28 @@ TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
   }
   EXPECT_EQ(&AppTextsFor(Language::kEnglish), &kEnglishTexts);
   EXPECT_EQ(&AppTextsFor(Language::kChinese), &kChineseTexts);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InstallFailureExitCodeTest, EachCauseHasItsCode) {
+  const struct {
+    InstallError error;
+    UINT code;
+  } cases[] = {
+      {InstallError::kPackageDamaged, kExitPackageDamaged},
+      {InstallError::kProgramNotClosed, kExitProductRunning},
+      {InstallError::kDiskFull, kExitFailed},
+      {InstallError::kCannotWrite, kExitFailed},
+      {InstallError::kFileInUse, kExitFailed},
+      {InstallError::kFolderInTheWay, kExitFailed},
+      {InstallError::kFileInTheWay, kExitFailed},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.code, InstallFailureExitCode({c.error, L"C:\\x"})) << static_cast<int>(c.error);
+  }
 }
 
 }  // namespace

@@ -222,6 +222,7 @@ TEST_F(InstallEngineTest, RegistersTheProductUnderTheUninstallKey) {
   EXPECT_EQ(L"Velto", QueryString(key, L"DisplayName"));
   EXPECT_EQ(uninstaller, QueryString(key, L"DisplayIcon"));
   EXPECT_EQ(uninstaller, QueryString(key, L"UninstallString"));
+  EXPECT_EQ(L"\"" + uninstaller + L"\" /S", QueryString(key, L"QuietUninstallString"));
   EXPECT_EQ(0u, QueryString(key, L"HelpLink").rfind(L"https://", 0));
   EXPECT_NE(L"<missing>", QueryString(key, L"Publisher"));
   RegCloseKey(key);
