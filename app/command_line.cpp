@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace {
@@ -34,6 +35,12 @@ std::wstring NextArgument(const std::wstring& text, size_t& at) {
     }
   }
   return argument;
+}
+
+// A folder name cannot hold a double quote: every one is a caller's quoting.
+std::wstring WithoutQuotes(std::wstring text) {
+  text.erase(std::remove(text.begin(), text.end(), L'"'), text.end());
+  return text;
 }
 
 std::wstring TrimRight(std::wstring text) {
@@ -72,9 +79,12 @@ CommandLineOptions ParseCommandLine(const std::wstring& arguments) {
   size_t at = SkipBlanks(arguments, 0);
   while (at < arguments.size()) {
     const size_t start = at;
-    const bool is_switch = arguments[at] == L'/' || arguments[at] == L'-';
-    if (is_switch && StartsWith(arguments.substr(at + 1, 2), L"D=")) {
-      options.folder = TrimRight(arguments.substr(at + 3));
+    // Callers that quote every argument with blanks put the quote first.
+    const size_t name = arguments[at] == L'"' ? at + 1 : at;
+    const bool is_switch =
+        name < arguments.size() && (arguments[name] == L'/' || arguments[name] == L'-');
+    if (is_switch && StartsWith(arguments.substr(name + 1, 2), L"D=")) {
+      options.folder = TrimRight(WithoutQuotes(arguments.substr(name + 3)));
       if (options.folder.empty() && options.unknown.empty()) options.unknown = arguments.substr(at);
       break;
     }

@@ -22,6 +22,7 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/file_utils.h"
+#include "setup/number_text.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
@@ -108,17 +109,40 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
 }
 
 void CHMainWnd::HandToTemporaryUninstaller() {
-  // Never run from the install folder that the uninstall removes.
+  // Never run from the install folder that the uninstall removes. This
+  // process waits for the copy, and its running image could not be deleted:
+  // it leaves the install folder first (a running program may be renamed on
+  // its volume) and comes back when the uninstall did not complete.
+  const std::wstring waiting_image =
+      temp_folder_ + L"unins-waiting-" +
+      FormatLong(L"%ld", static_cast<long>(::GetCurrentProcessId())) + L".exe";
+  const bool moved = ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING) != FALSE;
+  const std::wstring self = moved ? waiting_image : package_path_;
   UniqueHandle copy;
-  if (StartTemporaryUninstaller(package_path_, temp_folder_, arguments_, copy) && copy) {
+  if (StartTemporaryUninstaller(self, temp_folder_, arguments_, copy) && copy) {
     // The copy writes the log from here on.
     LogLine(L"handed to", L"the temporary uninstaller copy");
     CloseSetupLog();
-    EndProcess(WaitForExitCode(copy.get(), kExitTemporaryUninstallerFailed));
+    const UINT code = WaitForExitCode(copy.get(), kExitTemporaryUninstallerFailed);
+    if (moved) ReturnOrDropWaitingImage(waiting_image, code);
+    EndProcess(code);
     return;
   }
+  if (moved) ::MoveFileExW(waiting_image.c_str(), package_path_.c_str(), 0);
   Report(AppTextsFor(product_.language).uninstall_failed, nullptr, MB_ICONERROR);
   EndProcess(kExitTemporaryUninstallerFailed);
+}
+
+void CHMainWnd::ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code) {
+  if (exit_code != kExitSuccess) {
+    // Cancelled or failed: the install keeps its uninstaller.
+    ::MoveFileExW(waiting_image.c_str(), package_path_.c_str(), 0);
+    return;
+  }
+  // Removed when the system restarts (with administrator rights), or by a
+  // person: this process still runs from it.
+  ::MoveFileExW(waiting_image.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void CHMainWnd::ShowUsage() {

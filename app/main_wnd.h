@@ -114,6 +114,9 @@ class CHMainWnd : public UIFrameWindow {
   // Starts the temporary uninstaller copy, waits for it and ends the process
   // with its exit code.
   void HandToTemporaryUninstaller();
+  // After the wait: puts the image this process runs from back as the
+  // install's uninstaller unless the uninstall completed (`exit_code` 0).
+  void ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code);
   // The box of switches (/?, or an unknown switch) and the end of the process.
   void ShowUsage();
   // Logs `text` as the cause of a failure and shows it in a message box, but

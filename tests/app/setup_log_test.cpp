@@ -9,15 +9,23 @@
 
 #include "app/exit_code.h"
 #include "app/process_wnd.h"
+#include "setup/win_handles.h"
 #include "tests/app/app_test_support.h"
-#include "tests/setup/engine_test_support.h"
 #include "tests/setup/scratch_folder.h"
 
 namespace {
 
+// The log's bytes, read while the setup may still write it (as a person's
+// viewer does: sharing write access).
 std::string Read(const std::wstring& path) {
-  std::string bytes;
-  EXPECT_TRUE(test_package::ReadFileBytes(path, bytes));
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_TRUE(file);
+  std::string bytes(4096, '\0');
+  DWORD read = 0;
+  EXPECT_TRUE(ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr));
+  bytes.resize(read);
   return bytes;
 }
 
