@@ -114,7 +114,7 @@ void CHMainWnd::HandToTemporaryUninstaller() {
   // it leaves the install folder first (a running program may be renamed on
   // its volume) and comes back when the uninstall did not complete.
   const std::wstring waiting_image =
-      temp_folder_ + L"unins-waiting-" +
+      temp_folder_ + L"waiting-uninstaller-" +
       FormatLong(L"%ld", static_cast<long>(::GetCurrentProcessId())) + L".exe";
   const bool moved = ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
                                    MOVEFILE_REPLACE_EXISTING) != FALSE;

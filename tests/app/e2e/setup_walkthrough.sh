@@ -88,7 +88,7 @@ product_values() {
 clear_product_places() {
   win reg delete "$product_key" /f
   win taskkill /F /IM Velto.exe
-  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-*
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-* "$temp_dir"/waiting-uninstaller-*
   # The temporary uninstaller copies' removal at the next restart (this prefix has no others).
   win reg delete "$session_manager" /v PendingFileRenameOperations /f
   rm -rf "$(cpath 'C:\BrindleE2E')" "$(cpath 'C:\Program Files\Velto')"
@@ -361,7 +361,11 @@ run_folders=$(cd "$temp_dir" && ls -d unins-* 2>/dev/null)
 check "it made one run folder in the temporary folder ($run_folders)" \
   grep -qxE 'unins-[0-9a-f]{32}' <<<"$run_folders"
 temp_copy=$temp_dir/$run_folders/unins000.exe
-check "it copied itself into the run folder" cmp -s "$folder_unix/unins000.exe" "$temp_copy"
+# While it waits, the installed uninstaller runs from the temporary folder (moved out of the
+# install folder, so that the uninstall can remove that folder).
+waiting_image=$(ls "$temp_dir"/waiting-uninstaller-*.exe 2>/dev/null | head -n 1)
+check "the waiting uninstaller left the install folder" [ ! -e "$folder_unix/unins000.exe" ]
+check "it copied itself into the run folder" cmp -s "$waiting_image" "$temp_copy"
 pending=$("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
 check "the copy is to be removed at the next restart" \
   grep -qiF "Temp\\$run_folders\\unins000.exe" <<<"$pending"

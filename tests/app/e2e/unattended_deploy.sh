@@ -79,7 +79,7 @@ product_values() {
 clear_product_places() {
   win reg delete "$product_key" /f
   win taskkill /F /IM Velto.exe
-  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-*
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-* "$temp_dir"/waiting-uninstaller-*
   win reg delete "$session_manager" /v PendingFileRenameOperations /f
   rm -rf "$(cpath 'C:\BrindleQuiet')" "$(cpath 'C:\Program Files\Velto')"
 }
