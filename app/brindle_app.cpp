@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "app/command_line.h"
 #include "app/main_wnd.h"
 #include "ui/controls/basic_control_kinds.h"
 #include "ui/controls/widget_kinds.h"
@@ -18,9 +19,15 @@ BOOL CHBrindleApp::InitInstance() {
   ::CoInitialize(nullptr);
   RegisterSetupElementKinds();
   main_window_ = std::make_unique<CHMainWnd>(instance());
+  const std::wstring arguments = command_line() ? command_line() : L"";
+  main_window_->set_options(ParseCommandLine(arguments), arguments);
   if (!main_window_->CreateMainWindow()) {
     main_window_.reset();
     return FALSE;
+  }
+  if (main_window_->unattended()) {
+    main_window_->RunUnattended();
+    return TRUE;
   }
   ::ShowWindow(main_window_->hwnd(), show_command());
   ::UpdateWindow(main_window_->hwnd());

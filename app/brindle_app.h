@@ -16,9 +16,11 @@ class CHBrindleApp : public CHApp {
   CHBrindleApp();
   ~CHBrindleApp() override;
 
-  // COM, the element kinds, then the main window, shown with the entry
-  // point's show command. FALSE when the main window could not be created
-  // (the main window object is gone again).
+  // COM, the element kinds, then the main window with the switches of the
+  // command line, shown with the entry point's show command; with /S or
+  // /PASSIVE never shown: the work runs at once and ends the process. FALSE
+  // when the main window could not be created (the main window object is
+  // gone again).
   BOOL InitInstance() override;
   // Deletes the main window object (destroying a window that still exists)
   // and uninitialises COM.

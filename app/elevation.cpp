@@ -2,19 +2,9 @@
 
 #include <shellapi.h>
 
-#include <memory>
-
+#include "app/process_wait.h"
 #include "setup/os_version.h"
 #include "setup/win_handles.h"
-
-namespace {
-
-// Owns the array CommandLineToArgvW returns.
-struct ArgvDeleter {
-  void operator()(wchar_t** argv) const { ::LocalFree(argv); }
-};
-
-}  // namespace
 
 bool IsLinkedTokenAdmin(HANDLE token) {
   BYTE sid[SECURITY_MAX_SID_SIZE] = {};
@@ -51,23 +41,17 @@ bool RunsAsAdministrator() {
   return ::CheckTokenMembership(nullptr, sid, &member) && member;
 }
 
-std::wstring ElevationParameters(const wchar_t* command_line) {
-  int count = 0;
-  const std::unique_ptr<wchar_t*, ArgvDeleter> argv(::CommandLineToArgvW(command_line, &count));
-  if (!argv || count < 4) return std::wstring();
-  wchar_t** args = argv.get();
-  return L"\"" + std::wstring(args[1]) + L"\" " + args[2] + L" " + args[3];
-}
-
-void RelaunchElevated(const std::wstring& program, const std::wstring& parameters) {
+UINT RunElevated(const std::wstring& program, const std::wstring& parameters, UINT declined) {
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
-  info.fMask = 0;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
   info.hwnd = nullptr;
   info.lpVerb = L"runas";
   info.lpFile = program.c_str();
   info.lpParameters = parameters.c_str();
   info.lpDirectory = L"";
   info.nShow = SW_SHOWNORMAL;
-  ::ShellExecuteExW(&info);
+  if (!::ShellExecuteExW(&info) || !info.hProcess) return declined;
+  const UniqueHandle process(info.hProcess);
+  return WaitForExitCode(process.get(), declined);
 }

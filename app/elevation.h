@@ -25,15 +25,10 @@ bool NeedsElevation();
 // administrator's process before. False when the check fails.
 bool RunsAsAdministrator();
 
-// The parameters of the elevated relaunch for `command_line` (the whole
-// command line, program first): with three or more arguments, the first three
-// as "\"arg1\" arg2 arg3"; with fewer, empty. Arguments split as
-// CommandLineToArgvW splits them.
-std::wstring ElevationParameters(const wchar_t* command_line);
-
 // Starts `program` again through ShellExecuteExW with the verb "runas" and
-// `parameters`. The result is not examined: a declined prompt and a failed
-// start are the same to the caller.
-void RelaunchElevated(const std::wstring& program, const std::wstring& parameters);
+// `parameters` (this process's arguments, passed on in full), waits for it
+// and returns its exit code. `declined` when the elevation prompt was
+// declined or the program could not be started.
+UINT RunElevated(const std::wstring& program, const std::wstring& parameters, UINT declined);
 
 #endif  // BRINDLE_APP_ELEVATION_H_

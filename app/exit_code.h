@@ -1,25 +1,42 @@
-// Exit codes of the setup program.
+// Exit codes of the setup program and of the uninstaller: the one place that
+// defines them. They are stable; deployment tools (winget, Intune,
+// Configuration Manager) read them, and README.md lists them in one table.
+// The process that hands the work to another (the elevated relaunch, the
+// uninstaller's temporary copy) ends with that process's code.
 #ifndef BRINDLE_APP_EXIT_CODE_H_
 #define BRINDLE_APP_EXIT_CODE_H_
 
 #include <windows.h>
 
 enum ExitCode : UINT {
-  // Every end but a failed engine run: finished, cancelled, closed, relaunched
-  // (elevated or from the temporary uninstaller copy), or no valid package.
+  // The work completed (or /? showed the list of switches).
   kExitSuccess = 0,
-  // The install or the uninstall engine returned failure.
-  kExitEngineFailed = 1,
-  // The uninstaller could not make or start its temporary copy (unknown
-  // temporary folder, no run folder, a failed copy) and so did not uninstall.
-  kExitTemporaryUninstallerFailed = 1,
-  // Another setup or uninstaller of the same product was running.
-  kExitAlreadyRunning = 5,
-  // An installation failed and its rollback could not restore every file.
-  kExitRollbackIncomplete = 7,
-  // An uninstall left files it could not remove; its uninstaller and entry
-  // stay for another run.
-  kExitUninstallIncomplete = 8,
+  // The install failed and was rolled back, or the uninstall failed.
+  kExitFailed = 1,
+  // A switch that this program does not know, or /D= or /LOG= without a value.
+  kExitBadCommandLine = 2,
+  // The package is missing or damaged; nothing was changed.
+  kExitPackageDamaged = 3,
+  // The install folder cannot be used (bad name, no such drive, not
+  // writable); nothing was changed.
+  kExitBadFolder = 4,
+  // The elevation prompt was declined or the elevated copy could not start.
+  kExitElevationDeclined = 5,
+  // A failed install could not put everything back as it was.
+  kExitRollbackIncomplete = 6,
+  // The uninstaller could not make or start its temporary copy.
+  kExitTemporaryUninstallerFailed = 7,
+  // The product was running and was not ended (the user answered No, or an
+  // unattended run took that safe answer); nothing was changed.
+  kExitProductRunning = 8,
+  // The user closed the setup before the work started.
+  kExitCancelled = 1602,
+  // Another setup of the same product is running. The number is the Windows
+  // Installer's, which deployment tools already retry.
+  kExitSetupRunning = 1618,
+  // The work completed, but a file in use is replaced or removed only when
+  // the system restarts (the number deployment tools read as a soft reboot).
+  kExitRestartNeeded = 3010,
 };
 
 #endif  // BRINDLE_APP_EXIT_CODE_H_

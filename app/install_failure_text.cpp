@@ -1,5 +1,7 @@
 #include "app/install_failure_text.h"
 
+#include "app/exit_code.h"
+
 namespace {
 
 const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
@@ -42,4 +44,16 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
     joined += line;
   }
   return joined;
+}
+
+UINT InstallFailureExitCode(const InstallResult& result) {
+  if (!result.unrestored.empty()) return kExitRollbackIncomplete;
+  switch (result.error) {
+    case InstallError::kPackageDamaged:
+      return kExitPackageDamaged;
+    case InstallError::kProgramNotClosed:
+      return kExitProductRunning;
+    default:
+      return kExitFailed;
+  }
 }

@@ -1,6 +1,8 @@
-// The error box text of a failed installation.
+// The error box text and the exit code of a failed installation.
 #ifndef BRINDLE_APP_INSTALL_FAILURE_TEXT_H_
 #define BRINDLE_APP_INSTALL_FAILURE_TEXT_H_
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -16,5 +18,11 @@ std::wstring InstallFailureText(const InstallResult& result, const AppTexts& tex
 
 // `lines` joined with line breaks, for the lists of files in error texts.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);
+
+// The exit code (app/exit_code.h) of the failed `result`:
+// kExitRollbackIncomplete when the rollback could not restore everything,
+// kExitPackageDamaged for a damaged package, kExitProductRunning when the running product was not
+// ended, kExitFailed (rolled back) for every other cause.
+UINT InstallFailureExitCode(const InstallResult& result);
 
 #endif  // BRINDLE_APP_INSTALL_FAILURE_TEXT_H_

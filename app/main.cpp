@@ -3,6 +3,7 @@
 
 #include "app/brindle_app.h"
 #include "app/dll_search.h"
+#include "app/setup_log.h"
 
 namespace {
 
@@ -17,5 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous_instance, PWSTR comma
                     int show_command) {
   // Before anything else can load a DLL.
   RestrictDllSearch();
-  return RunApp(*g_app, instance, previous_instance, command_line, show_command);
+  const int exit_code = RunApp(*g_app, instance, previous_instance, command_line, show_command);
+  LogExitCode(static_cast<unsigned>(exit_code));
+  return exit_code;
 }

@@ -8,12 +8,15 @@
 
 #include "app/child_elements.h"
 #include "app/command_ids.h"
+#include "app/command_line.h"
 #include "app/elevation.h"
 #include "app/exit_code.h"
 #include "app/fade_out.h"
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
+#include "app/process_wait.h"
+#include "app/setup_log.h"
 #include "app/temporary_uninstaller.h"
 #include "app/texts.h"
 #include "json/json_value.h"
@@ -21,6 +24,7 @@
 #include "setup/dotted_version.h"
 #include "setup/file_utils.h"
 #include "setup/install_record.h"
+#include "setup/number_text.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
@@ -82,34 +86,89 @@ LRESULT CHMainWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
 }
 
 bool CHMainWnd::SettleStartup(JsonValue& config) {
-  if (NeedsElevation()) {
-    RelaunchElevated(package_path_, ElevationParameters(::GetCommandLineW()));
-    EndProcess(kExitSuccess);
+  if (options_.help || !options_.unknown.empty()) {
+    ShowUsage();
     return false;
   }
+  if (NeedsElevation()) {
+    // The elevated copy writes the log; this process only waits for it.
+    EndProcess(RunElevated(package_path_, arguments_, kExitElevationDeclined));
+    return false;
+  }
+  if (!options_.log_path.empty()) OpenSetupLog(options_.log_path);
+  LogLine(L"package", package_path_);
+  LogLine(L"arguments", arguments_);
   if (!ReadPackageConfig(package_path_, config, run_mode_) || !ReadProductAndSkin(config)) {
     EndWithDamagedPackage();
     return false;
   }
+  LogLine(L"product", product_.name);
+  LogLine(L"mode", run_mode_ == kRunModeUninstall ? L"uninstall" : L"install");
   if (run_mode_ == kRunModeUninstall && !IsTemporaryUninstaller(package_path_, temp_folder_)) {
-    // Never run from the install folder that the uninstall removes.
-    if (StartTemporaryUninstaller(package_path_, temp_folder_)) {
-      EndProcess(kExitSuccess);
-    } else {
-      ::MessageBoxW(hwnd(), AppTextsFor(product_.language).uninstall_failed, nullptr,
-                    MB_ICONERROR);
-      EndProcess(kExitTemporaryUninstallerFailed);
-    }
+    HandToTemporaryUninstaller();
     return false;
   }
   // The process that does the work holds the product's lock; those that only
   // hand over (above) never take it.
   if (!product_lock_.Acquire(product_.id)) {
-    ::MessageBoxW(hwnd(), AppTextsFor(product_.language).already_running, nullptr, MB_ICONERROR);
-    EndProcess(kExitAlreadyRunning);
+    Report(AppTextsFor(product_.language).already_running, nullptr, MB_ICONERROR);
+    EndProcess(kExitSetupRunning);
     return false;
   }
   return true;
+}
+
+void CHMainWnd::HandToTemporaryUninstaller() {
+  // Never run from the install folder that the uninstall removes. This
+  // process waits for the copy, and its running image could not be deleted:
+  // it leaves the install folder first (a running program may be renamed on
+  // its volume) and comes back when the uninstall did not complete.
+  const std::wstring waiting_image =
+      temp_folder_ + L"waiting-uninstaller-" +
+      FormatLong(L"%ld", static_cast<long>(::GetCurrentProcessId())) + L".exe";
+  const bool moved = ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING) != FALSE;
+  const std::wstring self = moved ? waiting_image : package_path_;
+  UniqueHandle copy;
+  if (StartTemporaryUninstaller(self, temp_folder_, arguments_, copy) && copy) {
+    // The copy writes the log from here on.
+    LogLine(L"handed to", L"the temporary uninstaller copy");
+    CloseSetupLog();
+    const UINT code = WaitForExitCode(copy.get(), kExitTemporaryUninstallerFailed);
+    if (moved) ReturnOrDropWaitingImage(waiting_image, code);
+    EndProcess(code);
+    return;
+  }
+  if (moved) ::MoveFileExW(waiting_image.c_str(), package_path_.c_str(), 0);
+  Report(AppTextsFor(product_.language).uninstall_failed, nullptr, MB_ICONERROR);
+  EndProcess(kExitTemporaryUninstallerFailed);
+}
+
+void CHMainWnd::ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code) {
+  if (exit_code != kExitSuccess) {
+    // Cancelled or failed: the install keeps its uninstaller, unless the
+    // uninstall left one of its own there, recording what is left.
+    if (::MoveFileExW(waiting_image.c_str(), package_path_.c_str(), 0)) return;
+  }
+  // Removed when the system restarts (with administrator rights), or by a
+  // person: this process still runs from it.
+  ::MoveFileExW(waiting_image.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void CHMainWnd::ShowUsage() {
+  // The language of the package when it can be read; the box needs no more.
+  JsonValue package;
+  int run_mode = 0;
+  if (ReadPackageConfig(package_path_, package, run_mode)) ReadProduct(package, product_);
+  const bool shown = options_.help || options_.ui != UiLevel::kSilent;
+  if (shown)
+    ::MessageBoxW(hwnd(), AppTextsFor(product_.language).usage, nullptr, MB_ICONINFORMATION);
+  EndProcess(options_.help ? kExitSuccess : kExitBadCommandLine);
+}
+
+void CHMainWnd::Report(const wchar_t* text, const wchar_t* caption, UINT flags) {
+  LogLine(L"failed", text);
+  if (!options_.unattended()) ::MessageBoxW(hwnd(), text, caption, flags);
 }
 
 bool CHMainWnd::ReadProductAndSkin(const JsonValue& config) {
@@ -121,8 +180,8 @@ bool CHMainWnd::ReadProductAndSkin(const JsonValue& config) {
 }
 
 void CHMainWnd::EndWithDamagedPackage() {
-  ::MessageBoxW(hwnd(), AppTextsFor(product_.language).package_damaged, nullptr, MB_ICONERROR);
-  EndProcess(kExitSuccess);
+  Report(AppTextsFor(product_.language).package_damaged, nullptr, MB_ICONERROR);
+  EndProcess(kExitPackageDamaged);
 }
 
 void CHMainWnd::BuildInstallPage(JsonValue& config) {
@@ -139,15 +198,20 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   agreement_box_ =
       CreateElementAs<UICheckBox>("MainWindow/CheckBoxAgree", &skin_, kElementCheckBox, this);
   install_button_->SetText(texts.install_button);
-  const std::pair<UICheckBox*, const wchar_t*> boxes[] = {
-      {desktop_box_, texts.desktop_box},
-      {taskbar_box_, texts.taskbar_box},
-      {start_menu_box_, texts.start_menu_box},
-      {agreement_box_, texts.agreement_box},
+  // Every box starts ticked but the shortcuts that switches leave out.
+  const struct {
+    UICheckBox* box;
+    const wchar_t* caption;
+    bool left_out;
+  } boxes[] = {
+      {desktop_box_, texts.desktop_box, options_.no_desktop},
+      {taskbar_box_, texts.taskbar_box, options_.no_taskbar},
+      {start_menu_box_, texts.start_menu_box, options_.no_start_menu},
+      {agreement_box_, texts.agreement_box, false},
   };
-  for (const auto& [box, caption] : boxes) {
+  for (const auto& [box, caption, left_out] : boxes) {
     box->SetText(caption);
-    box->SetCheck();
+    if (!left_out) box->SetCheck();
   }
 
   auto folder_box = std::make_unique<CXEdit>();
@@ -155,7 +219,7 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   AppendChild(this, std::move(folder_box));
   LayoutTree(folder_box_);
   folder_box_->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr);
-  offered_folder_ = OfferedFolder();
+  offered_folder_ = options_.folder.empty() ? OfferedFolder() : options_.folder;
   package_version_ = config["version"].kind() == JsonKind::String ? config["version"].toCString()
                                                                    : std::string();
   folder_box_->SetText(offered_folder_.c_str());
@@ -195,6 +259,7 @@ void CHMainWnd::CreateProgressWindow() {
   progress_window_.set_run_mode(run_mode_);
   progress_window_.set_package_path(package_path_);
   progress_window_.set_language(product_.language);
+  progress_window_.set_ui_level(options_.ui);
   progress_window_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");
   progress_window_.LoadSkin(&skin_, "ProcessWindow", nullptr);
 }
@@ -247,7 +312,8 @@ void CHMainWnd::OnUninstallCommand(int id) {
 }
 
 LRESULT CHMainWnd::HandleDestroy(WPARAM wparam, LPARAM lparam) {
-  ::PostQuitMessage(0);
+  // The page is closed only before the work starts: the user cancelled.
+  ::PostQuitMessage(static_cast<int>(kExitCancelled));
   return CallPreviousProc(WM_DESTROY, wparam, lparam);
 }
 
@@ -263,9 +329,14 @@ std::wstring CHMainWnd::OfferedFolder() const {
 }
 
 bool CHMainWnd::AskYesNo(const std::wstring& question) {
-  const AppTexts& texts = AppTextsFor(product_.language);
-  return ::MessageBoxW(hwnd(), question.c_str(), texts.folder_warning_caption,
-                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  LogLine(L"question", question);
+  // Without a person every question takes its safe answer, No.
+  const bool yes = !options_.unattended() &&
+                   ::MessageBoxW(hwnd(), question.c_str(),
+                                 AppTextsFor(product_.language).folder_warning_caption,
+                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  LogLine(L"answer", yes ? L"yes" : L"no");
+  return yes;
 }
 
 bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
@@ -292,12 +363,15 @@ void CHMainWnd::CheckFolderAndStart() {
   PreparedFolder folder;
   if (!PrepareInstallFolder(FolderText(), product_.name, folder)) {
     const AppTexts& texts = AppTextsFor(product_.language);
-    ::MessageBoxW(hwnd(), texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    LogLine(L"folder", FolderText());
+    Report(texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    if (options_.unattended()) EndProcess(kExitBadFolder);
     return;
   }
   if (!ConfirmFolderAndVersion(folder)) {
     // Only what the check made goes again; the user may choose another folder.
-    if (!folder.created_root.empty()) RemoveCreatedFolders(folder);
+    RemoveCreatedFolders(folder);
+    if (options_.unattended()) EndProcess(kExitCancelled);
     return;
   }
   progress_window_.set_install_folder(folder.path);
@@ -306,14 +380,41 @@ void CHMainWnd::CheckFolderAndStart() {
 }
 
 void CHMainWnd::StartWork() {
-  FadeOut(this);
-  ShowTopmost(progress_window_.hwnd());
+  if (::IsWindowVisible(hwnd())) FadeOut(this);
+  if (options_.ui != UiLevel::kSilent) ShowTopmost(progress_window_.hwnd());
   if (run_mode_ != kRunModeUninstall) {
     progress_window_.set_desktop_option(desktop_box_->checked() ? 1 : 0);
     progress_window_.set_taskbar_option(taskbar_box_->checked() ? 1 : 0);
     progress_window_.set_start_menu_option(start_menu_box_->checked() ? 1 : 0);
+    LogLine(L"folder", progress_window_.install_folder());
+    LogLine(L"shortcuts", ShortcutsText());
   }
   progress_window_.StartWork();
+}
+
+std::wstring CHMainWnd::ShortcutsText() const {
+  std::wstring text;
+  const std::pair<const wchar_t*, UICheckBox*> boxes[] = {
+      {L"desktop", desktop_box_}, {L"taskbar", taskbar_box_}, {L"start menu", start_menu_box_}};
+  for (const auto& [name, box] : boxes) {
+    if (!box->checked()) continue;
+    if (!text.empty()) text += L", ";
+    text += name;
+  }
+  return text.empty() ? L"none" : text;
+}
+
+void CHMainWnd::set_options(const CommandLineOptions& options, const std::wstring& arguments) {
+  options_ = options;
+  arguments_ = arguments;
+}
+
+void CHMainWnd::RunUnattended() {
+  if (run_mode_ != kRunModeUninstall) {
+    CheckFolderAndStart();
+  } else {
+    StartWork();
+  }
 }
 
 void CHMainWnd::Browse() {

@@ -16,6 +16,7 @@
 
 #include <string>
 
+#include "app/command_line.h"
 #include "app/install_folder.h"
 #include "app/process_wnd.h"
 #include "app/product_lock.h"
@@ -74,6 +75,19 @@ class CHMainWnd : public UIFrameWindow {
   // "protocol"). Call before CreateMainWindow.
   void PresetPage(int run_mode, JsonValue config);
 
+  // The switches of this run and the arguments they came from (passed on in
+  // full to the elevated relaunch and the temporary uninstaller). Call
+  // before CreateMainWindow; without a call the run has no switches.
+  void set_options(const CommandLineOptions& options, const std::wstring& arguments);
+  const CommandLineOptions& options() const { return options_; }
+  // True for /S and /PASSIVE: the page is never shown; RunUnattended does
+  // the work at once.
+  bool unattended() const { return options_.unattended(); }
+  // Starts the work of the page without a person: the install with the
+  // folder and shortcut options of the page (a bad folder ends the process
+  // with kExitBadFolder), or the uninstall. Ends the process.
+  void RunUnattended();
+
   int run_mode() const { return run_mode_; }
   // The product the package describes; Velto until the start-up read it.
   const Product& product() const { return product_; }
@@ -99,6 +113,19 @@ class CHMainWnd : public UIFrameWindow {
   bool ReadProductAndSkin(const JsonValue& config);
   // Shows the damaged-package box and ends the process.
   void EndWithDamagedPackage();
+  // Starts the temporary uninstaller copy, waits for it and ends the process
+  // with its exit code.
+  void HandToTemporaryUninstaller();
+  // After the wait: puts the image this process runs from back as the
+  // install's uninstaller unless the uninstall completed (`exit_code` 0).
+  void ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code);
+  // The box of switches (/?, or an unknown switch) and the end of the process.
+  void ShowUsage();
+  // Logs `text` as the cause of a failure and shows it in a message box, but
+  // only when a person watches (no /S or /PASSIVE).
+  void Report(const wchar_t* text, const wchar_t* caption, UINT flags);
+  // The chosen shortcuts, for the log.
+  std::wstring ShortcutsText() const;
   void BuildInstallPage(JsonValue& config);
   void BuildUninstallPage();
   void CreateProgressWindow();
@@ -139,6 +166,8 @@ class CHMainWnd : public UIFrameWindow {
   UICheckBox* start_menu_box_ = nullptr;
   CXEdit* folder_box_ = nullptr;
   UIEditBox* licence_box_ = nullptr;
+  CommandLineOptions options_;
+  std::wstring arguments_;
   bool page_preset_ = false;
   JsonValue preset_config_;
 };

@@ -1,5 +1,7 @@
 #include "app/process_end.h"
 
+#include "app/setup_log.h"
+
 namespace {
 
 ProcessEndHook g_end_hook = nullptr;
@@ -7,6 +9,7 @@ ProcessEndHook g_end_hook = nullptr;
 }  // namespace
 
 void EndProcess(UINT exit_code) {
+  LogExitCode(exit_code);
   if (g_end_hook) {
     g_end_hook(exit_code);
     return;

@@ -6,6 +6,7 @@
 #include "app/fade_out.h"
 #include "app/install_failure_text.h"
 #include "app/process_end.h"
+#include "app/setup_log.h"
 #include "app/texts.h"
 #include "setup/install_engine.h"
 #include "setup/paths.h"
@@ -95,26 +96,45 @@ bool CHProcessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
 
 void CHProcessWnd::StartWork() {
   const AppTexts& texts = AppTextsFor(language_);
+  std::wstring failure;
+  UINT exit_code = kExitFailed;
   if (run_mode_) {
     const InstallResult result = RunInstallFromPackage(package_path_, *this);
-    if (result) return;
-    ::MessageBoxW(hwnd(), InstallFailureText(result, texts).c_str(), nullptr, MB_ICONERROR);
-    EndProcess(result.unrestored.empty() ? kExitEngineFailed : kExitRollbackIncomplete);
+    if (!result) {
+      failure = InstallFailureText(result, texts);
+      exit_code = InstallFailureExitCode(result);
+    }
+  } else {
+    const UninstallResult result = RunUninstallFromPackage(package_path_, *this);
+    if (!result.read) {
+      failure = texts.uninstall_failed;
+    } else if (!result.left.empty()) {
+      // What is left stays registered and uninstallable; freeing the files
+      // (a restart, or closing the programs that hold them) lets it finish.
+      failure = FillText(texts.uninstall_incomplete, JoinLines(result.left));
+      exit_code = kExitRestartNeeded;
+    }
+  }
+  if (failure.empty()) {
+    LogLine(L"result", L"completed");
+    if (ui_level_ != UiLevel::kFull) EndProcess(kExitSuccess);
     return;
   }
-  const UninstallResult result = RunUninstallFromPackage(package_path_, *this);
-  if (result) return;
-  if (!result.read) {
-    ::MessageBoxW(hwnd(), texts.uninstall_failed, nullptr, MB_ICONERROR);
-    EndProcess(kExitEngineFailed);
-    return;
-  }
-  const std::wstring text = FillText(texts.uninstall_incomplete, JoinLines(result.left));
-  ::MessageBoxW(hwnd(), text.c_str(), nullptr, MB_ICONERROR);
-  EndProcess(kExitUninstallIncomplete);
+  LogLine(L"failed", failure);
+  if (ui_level_ == UiLevel::kFull) ::MessageBoxW(hwnd(), failure.c_str(), nullptr, MB_ICONERROR);
+  EndProcess(exit_code);
+}
+
+int CHProcessWnd::Ask(const std::wstring& text, const wchar_t* caption, UINT flags) {
+  LogLine(L"question", text);
+  const int answer =
+      ui_level_ == UiLevel::kFull ? ::MessageBoxW(hwnd(), text.c_str(), caption, flags) : IDNO;
+  LogLine(L"answer", answer == IDYES ? L"yes" : L"no");
+  return answer;
 }
 
 void CHProcessWnd::SetStepText(const std::wstring& text) {
+  LogLine(L"step", text);
   if (step_label_) step_label_->SetText(text.c_str());
 }
 
@@ -125,6 +145,7 @@ void CHProcessWnd::SetProgressPosition(int percent) {
 }
 
 void CHProcessWnd::FinishWork() {
+  if (ui_level_ != UiLevel::kFull) return;
   FadeOut(this);
   if (run_mode_) {
     success_window_.set_launch_path(launch_path_);

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "app/command_line.h"
 #include "app/success_wnd.h"
 #include "app/success_wnd2.h"
 #include "setup/product.h"
@@ -46,14 +47,18 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   // frame's own skin. Returns true.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
 
-  // The work driver: runs the engine of the run mode. Returns only on
-  // success; a failed engine shows its error box owned by this window (for
-  // an installation, the text of its cause) and ends the process with exit
-  // code 1.
+  // The work driver: runs the engine of the run mode and logs its result. A
+  // failed engine shows its error box owned by this window (for an
+  // installation, the text of its cause; no box in an unattended run) and
+  // ends the process with the exit code of the failure. On success it
+  // returns, or in an unattended run ends the process with kExitSuccess.
   void StartWork();
 
   // ProgressSink, for the engines.
   HWND WindowHandle() const override { return hwnd(); }
+  // Logs the question; a person answers it in a message box, an unattended
+  // run takes the safe answer IDNO without showing anything.
+  int Ask(const std::wstring& text, const wchar_t* caption, UINT flags) override;
   void SetStepText(const std::wstring& text) override;
   void SetProgressPosition(int percent) override;
   std::wstring InstallFolder() const override { return install_folder_; }
@@ -63,7 +68,8 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   bool StartMenuOption() const override { return start_menu_option_ != 0; }
   void SetLaunchPath(const std::wstring& path) override { launch_path_ = path; }
   // Fades this window out and shows the finish window of the run mode
-  // topmost.
+  // topmost; an unattended run shows no finish window (and so never starts
+  // the product).
   void FinishWork() override;
 
   // Set by the main window: the run mode before the window is created, the
@@ -88,6 +94,8 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   // The language of the texts of this window, its error boxes and its finish
   // windows; set before the window is created (default Chinese).
   void set_language(Language language);
+  // How much of the work a person sees (default: everything).
+  void set_ui_level(UiLevel level) { ui_level_ = level; }
 
   UILabel* step_label() const { return step_label_; }
   UIProgress* progress_bar() const { return progress_bar_; }
@@ -101,6 +109,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   UIButton* cancel_button_ = nullptr;
   int run_mode_ = 0;
   Language language_ = Language::kChinese;
+  UiLevel ui_level_ = UiLevel::kFull;
   int desktop_option_ = 1;
   int taskbar_option_ = 1;
   int start_menu_option_ = 1;

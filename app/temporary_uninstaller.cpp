@@ -43,21 +43,19 @@ bool CopyAndCheck(const std::wstring& source, const std::wstring& copy, UniqueHa
          original == copied;
 }
 
-void Start(const std::wstring& program) {
-  if (IsVistaOrLater()) {
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = 0;
-    info.hwnd = nullptr;
-    info.lpVerb = L"runas";
-    info.lpFile = program.c_str();
-    info.lpParameters = L"";
-    info.lpDirectory = L"";
-    info.nShow = SW_SHOWNORMAL;
-    ::ShellExecuteExW(&info);
-  } else {
-    ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, nullptr, SW_SHOW);
-  }
+// Starts `program` with `arguments`; the started process in `started` (empty
+// when the start failed).
+void Start(const std::wstring& program, const std::wstring& arguments, UniqueHandle& started) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+  info.hwnd = nullptr;
+  info.lpVerb = IsVistaOrLater() ? L"runas" : L"open";
+  info.lpFile = program.c_str();
+  info.lpParameters = arguments.c_str();
+  info.lpDirectory = L"";
+  info.nShow = SW_SHOWNORMAL;
+  started.reset(::ShellExecuteExW(&info) ? info.hProcess : nullptr);
 }
 
 }  // namespace
@@ -70,7 +68,8 @@ bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_f
          IsSamePath(parent + L"\\", temp_folder);
 }
 
-bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder) {
+bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder,
+                               const std::wstring& arguments, UniqueHandle& started) {
   if (temp_folder.empty()) return false;
   RemoveEarlierRunFolders(temp_folder);
   UniqueHandle held_folder;
@@ -88,6 +87,6 @@ bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& tem
   // The file first: the system removes a folder at restart only when empty.
   ::MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  Start(copy);
+  Start(copy, arguments, started);
   return true;
 }

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "setup/win_handles.h"
+
 // True when `self` is the uninstaller copy of a run folder directly in
 // `temp_folder` (as GetTempFolder gives it): <temp_folder>\unins-<32
 // hexadecimal digits>\unins000.exe, the paths compared in their normalised
@@ -23,11 +25,14 @@ bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_f
 // schedules the copy and the folder for removal at the next restart
 // (MoveFileExW; needs administrator rights, otherwise a later run removes
 // them), and starts exactly that copy: with the verb "runas" on Windows Vista
-// and later, "open" before. Folder and copy are held open until the start,
+// and later, "open" before, with `arguments` (this process's, passed on in
+// full); `started` receives the started process, empty when the start
+// failed. Folder and copy are held open until the start,
 // so that nothing renames or swaps them meanwhile. Returns false, having
 // started nothing and removed what it made, when `temp_folder` is empty, no
 // run folder can be made or the copy fails or differs; whether the started
 // program runs is not examined.
-bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder);
+bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder,
+                               const std::wstring& arguments, UniqueHandle& started);
 
 #endif  // BRINDLE_APP_TEMPORARY_UNINSTALLER_H_

@@ -70,6 +70,10 @@ struct AppTexts {
   // Uninstall-finished window.
   const wchar_t* uninstall_finished;
   const wchar_t* done;
+
+  // The box of /? and of a switch the program does not know (no caption):
+  // the list of switches.
+  const wchar_t* usage;
 };
 
 inline constexpr AppTexts kChineseTexts = {
@@ -103,6 +107,14 @@ inline constexpr AppTexts kChineseTexts = {
     L"安装完毕: 100%",
     L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。",
     L"完成",
+    L"用法: 安装程序 [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] [/LOG=文件] "
+    L"[/D=安装目录]\n\n"
+    L"/S\t静默: 不显示任何窗口和提示\n"
+    L"/PASSIVE\t只显示进度窗口\n"
+    L"/NODESKTOP, /NOTASKBAR, /NOSTARTMENU\t不建立该快捷方式\n"
+    L"/LOG=文件\t把过程写入日志 (UTF-8)\n"
+    L"/D=安装目录\t安装目录, 放在最后, 可含空格, 不加引号\n"
+    L"/?\t显示本说明",
 };
 
 inline constexpr AppTexts kEnglishTexts = {
@@ -139,6 +151,14 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Uninstall complete. We want to give you the best experience we can, and we would be glad "
     L"of your suggestions and feedback.",
     L"Done",
+    L"Usage: setup [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] [/LOG=file] "
+    L"[/D=folder]\n\n"
+    L"/S\tsilent: no window and no question\n"
+    L"/PASSIVE\tonly the progress window\n"
+    L"/NODESKTOP, /NOTASKBAR, /NOSTARTMENU\tleave out that shortcut\n"
+    L"/LOG=file\twrite what the setup does to a UTF-8 log\n"
+    L"/D=folder\tthe install folder; last, blanks allowed, no quotes\n"
+    L"/?\tshow this list",
 };
 
 inline const AppTexts& AppTextsFor(Language language) {

@@ -313,8 +313,7 @@ class InstallRun {
 
   int AskToEnd(const std::wstring& target) {
     std::wstring text = FillText(Texts().in_use_question, PathFindFileNameW(target.c_str()));
-    return MessageBoxW(sink_.WindowHandle(), text.c_str(), Texts().in_use_caption,
-                       MB_YESNO | MB_ICONQUESTION);
+    return sink_.Ask(text, Texts().in_use_caption, MB_YESNO | MB_ICONQUESTION);
   }
 
   // E. The uninstaller copy with the record of this run; it replaces an
@@ -453,6 +452,8 @@ class InstallRun {
     if (!product_.help_link.empty()) SetStringValue(key.get(), L"HelpLink", product_.help_link);
     // Quoted: the path may hold blanks.
     SetStringValue(key.get(), L"UninstallString", L"\"" + uninstaller + L"\"");
+    // What deployment tools run to uninstall without a window.
+    SetStringValue(key.get(), L"QuietUninstallString", L"\"" + uninstaller + L"\" /S");
     if (!product_.publisher.empty()) SetStringValue(key.get(), L"Publisher", product_.publisher);
     WriteAppsEntryDetails(key.get(), AppsEntry(uninstaller));
     CloseUninstallKey(key);

@@ -19,6 +19,14 @@ class ProgressSink {
   // kInstallFinishedMessage. Borrowed.
   virtual HWND WindowHandle() const = 0;
 
+  // Asks `text` with `caption` and returns the answer: MessageBoxW's flags
+  // (MB_YESNO, an icon) and results (IDYES, IDNO). By default a message box
+  // owned by WindowHandle(); a sink of a run without a person takes the safe
+  // answer (IDNO) and shows nothing.
+  virtual int Ask(const std::wstring& text, const wchar_t* caption, UINT flags) {
+    return MessageBoxW(WindowHandle(), text.c_str(), caption, flags);
+  }
+
   // Shows `text` as the current step; visible on screen when the call returns.
   virtual void SetStepText(const std::wstring& text) = 0;
   // Moves the bar to `percent` (0 to 100) and repaints the whole bar before

@@ -19,5 +19,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetEvent(event);
     CloseHandle(event);
   }
-  return 0;
+  // The arguments: what follows the program name and its blanks.
+  const std::wstring command_line = GetCommandLineW();
+  size_t at = 0;
+  if (!command_line.empty() && command_line[0] == L'"') {
+    at = command_line.find(L'"', 1);
+    at = at == std::wstring::npos ? command_line.size() : at + 1;
+  } else {
+    at = command_line.find(L' ');
+    at = at == std::wstring::npos ? command_line.size() : at;
+  }
+  while (at < command_line.size() && command_line[at] == L' ') ++at;
+  return static_cast<int>(command_line.size() - at);
 }

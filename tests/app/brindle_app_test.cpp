@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/exit_code.h"
 #include "tests/app/app_test_support.h"
 
 namespace {
@@ -19,7 +20,7 @@ TEST(BrindleAppTest, ProgramWithoutPackageShowsTheErrorAndHasNoMainWindow) {
   EXPECT_EQ(app.GetMainWindow(), nullptr);
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].text, L"安装包校验失败, 操作终止.");
-  EXPECT_EQ(ends.calls(), std::vector<UINT>{0});
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitPackageDamaged});
   app.ExitInstance();
   EXPECT_EQ(app.GetMainWindow(), nullptr);
 }

@@ -1,9 +1,11 @@
-// The error box text of each cause of a failed installation.
+// The error box text and the exit code of each cause of a failed installation.
 #include "app/install_failure_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "app/exit_code.h"
 
 namespace {
 
@@ -69,6 +71,28 @@ TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
   }
   EXPECT_EQ(&AppTextsFor(Language::kEnglish), &kEnglishTexts);
   EXPECT_EQ(&AppTextsFor(Language::kChinese), &kChineseTexts);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InstallFailureExitCodeTest, EachCauseHasItsCode) {
+  const struct {
+    InstallError error;
+    UINT code;
+  } cases[] = {
+      {InstallError::kPackageDamaged, kExitPackageDamaged},
+      {InstallError::kProgramNotClosed, kExitProductRunning},
+      {InstallError::kDiskFull, kExitFailed},
+      {InstallError::kCannotWrite, kExitFailed},
+      {InstallError::kFileInUse, kExitFailed},
+      {InstallError::kFolderInTheWay, kExitFailed},
+      {InstallError::kFileInTheWay, kExitFailed},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.code, InstallFailureExitCode({c.error, L"C:\\x"})) << static_cast<int>(c.error);
+  }
 }
 
 }  // namespace

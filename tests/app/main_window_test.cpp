@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/elevation.h"
+#include "app/exit_code.h"
 #include "app/main_wnd.h"
 #include "app/run_folder.h"
 #include "app/texts.h"
@@ -385,11 +386,11 @@ TEST_F(MainWindowTest, StartCreatesTheFolderHandsOverAndReportsAFailedEngine) {
   // not checked: Wine 8 does not make a window topmost that owns another
   // window, as the progress window owns its finish window; Windows does.)
   EXPECT_TRUE(answerer.seen()[0].owner_visible);
-  ASSERT_EQ(ends.calls().size(), 1u);
-  EXPECT_EQ(ends.calls()[0], 1u);
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitPackageDamaged});
 }
 
-TEST_F(MainWindowTest, MissingPackageShowsTheErrorAndEndsWithZero) {
+// A damaged package is a failure to every caller, not a success.
+TEST_F(MainWindowTest, MissingPackageShowsTheErrorAndEndsAsDamaged) {
   ProcessEndRecorder ends;
   MessageBoxAnswerer answerer(IDOK);
   window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
@@ -398,8 +399,7 @@ TEST_F(MainWindowTest, MissingPackageShowsTheErrorAndEndsWithZero) {
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].text, L"安装包校验失败, 操作终止.");
   EXPECT_NE(answerer.seen()[0].caption, L"提示");
-  ASSERT_EQ(ends.calls().size(), 1u);
-  EXPECT_EQ(ends.calls()[0], 0u);
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitPackageDamaged});
 }
 
 TEST_F(MainWindowTest, UninstallPageInTheTemporaryCopy) {
@@ -472,9 +472,15 @@ TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyInANewRunF
     SCOPED_TRACE(run);
     ProcessEndRecorder ends;
     app_test::StubRanEvent ran(L"unins000.exe");
-    EXPECT_FALSE(CreateOn(installed, package));
-    ASSERT_EQ(ends.calls().size(), 1u);
-    EXPECT_EQ(ends.calls()[0], 0u);
+    ASSERT_TRUE(test_package::WriteFileBytes(installed, package));
+    window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
+    window_->SetStartupPaths(installed, temp_folder_);
+    const std::wstring arguments = L"/S  /NODESKTOP";
+    window_->set_options(ParseCommandLine(arguments), arguments);
+    EXPECT_FALSE(window_->CreateMainWindow());
+    // The installed uninstaller waited for its copy (the stub, which exits
+    // with the length of its arguments) and ends with the copy's code.
+    EXPECT_EQ(ends.calls(), std::vector<UINT>{static_cast<UINT>(arguments.size())});
     const std::vector<std::wstring> folders = RunFolders(temp_folder_);
     ASSERT_EQ(folders.size(), 1u) << "earlier runs' folders are removed";
     const std::wstring folder = folders[0];
@@ -517,7 +523,7 @@ TEST_F(MainWindowTest, NoTemporaryCopyShowsTheUninstallErrorAndEndsWithOne) {
     ASSERT_EQ(answerer.seen().size(), 1u);
     EXPECT_EQ(answerer.seen()[0].text, L"卸载出现错误, 操作中止.");
     EXPECT_NE(answerer.seen()[0].caption, L"提示");
-    EXPECT_EQ(ends.calls(), std::vector<UINT>{1});
+    EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitTemporaryUninstallerFailed});
     EXPECT_TRUE(RunFolders(temp_folder_).empty());
   }
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/exit_code.h"
 #include "app/main_wnd.h"
 #include "app/process_wnd.h"
 #include "tests/app/app_test_support.h"
@@ -157,7 +158,7 @@ TEST_F(ProcessWindowTest, FailedInstallShowsTheErrorAndEndsWithOne) {
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].text, L"安装包校验失败, 操作终止.");
   EXPECT_EQ(answerer.seen()[0].owner, window_.hwnd());
-  EXPECT_EQ(ends.calls(), std::vector<UINT>{1});
+  EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitPackageDamaged});
   EXPECT_FALSE(IsWindowVisible(window_.success_window().hwnd()));
 }
 
@@ -171,8 +172,7 @@ TEST_F(ProcessWindowTest, FailedInstallNamesItsCause) {
   ASSERT_TRUE(CreateDirectoryW((folder + L"\\Velto.exe").c_str(), nullptr));
   const std::string archive = test_package::BuildZip({{"Velto.exe", "program"}});
   const std::wstring package = scratch.Join(L"setup.exe");
-  ASSERT_TRUE(
-      test_package::WriteFileBytes(package, app_test::Package("{\"mode\":1}", &archive)));
+  ASSERT_TRUE(test_package::WriteFileBytes(package, app_test::Package("{\"mode\":1}", &archive)));
   Build(1);
   window_.set_package_path(package);
   window_.set_install_folder(folder);

@@ -1,4 +1,4 @@
-// Start-up building blocks: elevation parameters and checks, the package
+// Start-up building blocks: elevation checks, the package
 // config reading with its bounds, the normalised path comparison of the
 // temporary uninstaller and the install folder rules.
 #include <gtest/gtest.h>
@@ -18,24 +18,6 @@
 namespace {
 
 using app_test::Package;
-
-TEST(ElevationParametersTest, PassesOnTheFirstThreeArgumentsWithTheFirstQuoted) {
-  const struct {
-    const wchar_t* command_line;
-    const wchar_t* parameters;
-  } cases[] = {
-      {L"setup.exe", L""},
-      {L"setup.exe one", L""},
-      {L"setup.exe one two", L""},
-      {L"setup.exe one two three", L"\"one\" two three"},
-      {L"setup.exe one two three four five", L"\"one\" two three"},
-      {L"\"C:\\Down loads\\setup.exe\" \"a b\" c d", L"\"a b\" c d"},
-      {L"setup.exe \"\" x y", L"\"\" x y"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ElevationParameters(c.command_line), c.parameters) << c.command_line;
-  }
-}
 
 TEST(ElevationTest, OnlyALimitedTokenWithAnAdministratorBehindItNeedsElevation) {
   UniqueHandle token;
@@ -210,7 +192,8 @@ TEST_F(SamePathTest, AMissingFileIsComparedByItsFolder) {
 TEST(InstallFolderTest, DefaultAndChosenFolders) {
   EXPECT_EQ(DefaultInstallFolder(L"C:\\Program Files", L"Velto"), L"C:\\Program Files\\Velto");
   EXPECT_EQ(DefaultInstallFolder(L"", L"Velto"), L"\\Velto");
-  EXPECT_EQ(DefaultInstallFolder(L"C:\\Program Files", L"苔岸 Moss"), L"C:\\Program Files\\苔岸 Moss");
+  EXPECT_EQ(DefaultInstallFolder(L"C:\\Program Files", L"苔岸 Moss"),
+            L"C:\\Program Files\\苔岸 Moss");
   EXPECT_EQ(ChosenInstallFolder(L"D:\\", L"Velto"), L"D:\\Velto");
   EXPECT_EQ(ChosenInstallFolder(L"D:\\", L"Mossbank"), L"D:\\Mossbank");
   EXPECT_EQ(ChosenInstallFolder(L"D:\\Apps", L"Velto"), L"D:\\Apps");

@@ -86,13 +86,15 @@ TEST_F(TemporaryUninstallerTest, OnlyTheCopyInARunFolderOfTheTemporaryFolderIsIt
 // The run folder of SetUp stands for an earlier run's leftovers: they go
 // first, then the new run folder goes with the failed copy.
 TEST_F(TemporaryUninstallerTest, ACopyThatFailsStartsNothingAndLeavesNothing) {
-  EXPECT_FALSE(StartTemporaryUninstaller(scratch_.Join(L"missing.exe"), temp_));
+  UniqueHandle started;
+  EXPECT_FALSE(StartTemporaryUninstaller(scratch_.Join(L"missing.exe"), temp_, L"/S", started));
   EXPECT_EQ(Entries(), L"");
   const std::wstring self = scratch_.Join(L"unins000.exe");
   ASSERT_TRUE(test_package::WriteFileBytes(self, "MZ"));
-  EXPECT_FALSE(StartTemporaryUninstaller(self, L""));
-  EXPECT_FALSE(StartTemporaryUninstaller(self, temp_ + L"missing\\"));
+  EXPECT_FALSE(StartTemporaryUninstaller(self, L"", L"/S", started));
+  EXPECT_FALSE(StartTemporaryUninstaller(self, temp_ + L"missing\\", L"/S", started));
   EXPECT_EQ(Entries(), L"");
+  EXPECT_FALSE(started);
 }
 
 }  // namespace

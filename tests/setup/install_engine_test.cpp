@@ -222,6 +222,7 @@ TEST_F(InstallEngineTest, RegistersTheProductUnderTheUninstallKey) {
   EXPECT_EQ(L"Velto", QueryString(key, L"DisplayName"));
   EXPECT_EQ(uninstaller, QueryString(key, L"DisplayIcon"));
   EXPECT_EQ(uninstaller, QueryString(key, L"UninstallString"));
+  EXPECT_EQ(L"\"" + uninstaller + L"\" /S", QueryString(key, L"QuietUninstallString"));
   EXPECT_EQ(0u, QueryString(key, L"HelpLink").rfind(L"https://", 0));
   EXPECT_NE(L"<missing>", QueryString(key, L"Publisher"));
   RegCloseKey(key);
@@ -337,7 +338,7 @@ TEST_F(InUseTest, AnswerYesEndsTheProductAndReplacesIt) {
   ASSERT_TRUE(Install(sink));
   EXPECT_EQ(1, answerer.boxes_seen);
   EXPECT_EQ(L"关闭占用", answerer.caption);
-  EXPECT_EQ(L"检测到程序”" + name_ + L"“正在运行, 您必须结束该程序才能继续安装, 是否继续?",
+  EXPECT_EQ(L"检测到程序“" + name_ + L"”正在运行, 您必须结束该程序才能继续安装, 是否继续?",
             answerer.text);
   EXPECT_EQ(sink.WindowHandle(), answerer.owner);
   EXPECT_EQ(0, product_->WaitExit());

@@ -51,6 +51,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-e2e.XXXXXX")
 mkdir -p "$shots"
 
 failures=0
+# Exit codes (app/exit_code.h) as a Unix shell sees them: the low 8 bits (Windows keeps all 32).
+cancelled=$((1602 % 256))
 compositor=
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
@@ -86,7 +88,7 @@ product_values() {
 clear_product_places() {
   win reg delete "$product_key" /f
   win taskkill /F /IM Velto.exe
-  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-*
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-* "$temp_dir"/waiting-uninstaller-*
   # The temporary uninstaller copies' removal at the next restart (this prefix has no others).
   win reg delete "$session_manager" /v PendingFileRenameOperations /f
   rm -rf "$(cpath 'C:\BrindleE2E')" "$(cpath 'C:\Program Files\Velto')"
@@ -338,6 +340,8 @@ check "no Quick Launch shortcut (its option was off)" [ ! -e "$quick_launch/Velt
 product_values >"$work/values.txt"
 check "registry DisplayName" grep -qx 'DisplayName=Velto' "$work/values.txt"
 check "registry UninstallString" grep -qixF "UninstallString=$folder\\unins000.exe" "$work/values.txt"
+check "registry QuietUninstallString" \
+  grep -qixF "QuietUninstallString=\\\"$folder\\unins000.exe\\\" /S" "$work/values.txt"
 check "registry DisplayIcon" grep -qi '^DisplayIcon=.*Velto' "$work/values.txt"
 check "registry HelpLink" grep -q '^HelpLink=.' "$work/values.txt"
 check "registry Publisher" grep -q '^Publisher=.' "$work/values.txt"
@@ -350,17 +354,21 @@ check "registry EstimatedSize, NoModify, NoRepair" \
 # ==== Uninstall: the uninstaller relaunches from the temporary folder; "取消" leaves ====
 echo "== uninstall, cancelled"
 start "$folder_unix/unins000.exe"
-wait_exit "$started"
-check "the installed uninstaller exits 0 at once (status $status)" [ "$status" = 0 ]
+installed_uninstaller_pid=$started
+page=$(wait_for "windows_of unins000.exe 670x330") || fail "the temporary copy shows the uninstall page"
+check "the installed uninstaller waits for its copy" kill -0 "$installed_uninstaller_pid"
 run_folders=$(cd "$temp_dir" && ls -d unins-* 2>/dev/null)
 check "it made one run folder in the temporary folder ($run_folders)" \
   grep -qxE 'unins-[0-9a-f]{32}' <<<"$run_folders"
 temp_copy=$temp_dir/$run_folders/unins000.exe
-check "it copied itself into the run folder" cmp -s "$folder_unix/unins000.exe" "$temp_copy"
+# While it waits, the installed uninstaller runs from the temporary folder (moved out of the
+# install folder, so that the uninstall can remove that folder).
+waiting_image=$(ls "$temp_dir"/waiting-uninstaller-*.exe 2>/dev/null | head -n 1)
+check "the waiting uninstaller left the install folder" [ ! -e "$folder_unix/unins000.exe" ]
+check "it copied itself into the run folder" cmp -s "$waiting_image" "$temp_copy"
 pending=$("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
 check "the copy is to be removed at the next restart" \
   grep -qiF "Temp\\$run_folders\\unins000.exe" <<<"$pending"
-page=$(wait_for "windows_of unins000.exe 670x330") || fail "the temporary copy shows the uninstall page"
 if [ -n "$page" ]; then
   sleep 0.5
   check_placement "$page" 670 330 "uninstall page"
@@ -370,6 +378,9 @@ if [ -n "$page" ]; then
   click "$page" 558 256  # "取消"
   check "取消 ends the temporary copy" gone "$copy_pid"
 fi
+wait_exit "$installed_uninstaller_pid"
+check "the installed uninstaller exits with its copy's code, cancelled (status $status)" \
+  [ "$status" = "$cancelled" ]
 # The temporary copy started directly, so that its exit status can be seen.
 start "$temp_copy"
 copy_pid=$started
@@ -378,7 +389,7 @@ if [ -n "$page" ]; then
   sleep 0.5
   click "$page" 558 256  # "取消"
   wait_exit "$copy_pid"
-  check "取消 exits 0 (status $status)" [ "$status" = 0 ]
+  check "取消 exits as cancelled (status $status)" [ "$status" = "$cancelled" ]
 fi
 check "取消 changes nothing" [ -f "$folder_unix/unins000.exe" -a -f "$folder_unix/Velto.exe" ]
 check "取消 keeps the registration" grep -q 'DisplayName=Velto' <(product_values)
@@ -420,7 +431,7 @@ if [ -n "$main" ]; then
   sleep 0.5
   click "$main" 617 52
   wait_exit "$setup_pid"
-  check "the close button exits 0 (status $status)" [ "$status" = 0 ]
+  check "the close button exits as cancelled (status $status)" [ "$status" = "$cancelled" ]
 fi
 check "closing installs nothing" [ ! -e "$(cpath 'C:\Program Files\Velto')" -a -z "$(product_values)" ]
 
@@ -439,7 +450,7 @@ if [ -n "$box" ]; then
   answer_box "$box" Return
 fi
 wait_exit "$setup_pid"
-check "a damaged package exits 0 (status $status)" [ "$status" = 0 ]
+check "a damaged package exits 3 (status $status)" [ "$status" = 3 ]
 
 # ==== A folder on a drive that does not exist ====
 echo "== missing drive"
@@ -471,7 +482,7 @@ if [ -n "$main" ]; then
   click "$main" 617 52
 fi
 wait_exit "$setup_pid"
-check "leaving after the warning exits 0 (status $status)" [ "$status" = 0 ]
+check "leaving after the warning exits as cancelled (status $status)" [ "$status" = "$cancelled" ]
 check "nothing installed after the warning" [ -z "$(product_values)" ]
 
 # ==== An install that fails: the product runs and the user keeps it ====
@@ -508,7 +519,7 @@ if [ -n "$main" ]; then
   fi
 fi
 wait_exit "$setup_pid"
-check "a failed install exits 1 (status $status)" [ "$status" = 1 ]
+check "keeping the running product exits 8 (status $status)" [ "$status" = 8 ]
 check "the running product was kept" kill -0 "$velto_pid"
 check "a failed install leaves only what was there" \
   [ "$(cd "$fail_unix" && find . -mindepth 1 | sort | tr '\n' ' ')" = "./Velto.exe " ]

@@ -1,0 +1,239 @@
+#!/usr/bin/env bash
+# Unattended runs of the real setup program under Wine, as deployment tools start it: a silent
+# install and a silent uninstall (through the installed uninstaller and its temporary copy) that
+# exit 0 and leave exactly the expected disk and registry while no window is ever mapped; a
+# passive install that shows the progress window only; and silent runs that must fail with their
+# exit code and change nothing: a folder on a missing drive, a damaged package, and an install
+# while the product runs (the in-use question takes its safe answer, No). Each run writes a log
+# (/LOG=), which must name the cause of a failure and the exit code.
+#
+#   unattended_deploy.sh --build WIN_BUILD_DIR --pack BRINDLE_PACK --setup BrindleSetup.exe
+#                        --payload DIR --licence FILE
+#
+# WIN_BUILD_DIR is the Windows build tree with a running Wine session (scripts/wine-session.sh).
+# The product's fixed places in that prefix are cleared before and after. Exit status 0 on
+# success, 1 on a failed check, 77 when brindle-pack is missing.
+set -uo pipefail
+
+build= pack= setup= payload= licence=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=$2 ;;
+    --pack) pack=$2 ;;
+    --setup) setup=$2 ;;
+    --payload) payload=$2 ;;
+    --licence) licence=$2 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+  shift 2
+done
+if [ ! -x "$pack" ]; then
+  echo "SKIP: brindle-pack not found at '$pack' (build the host tree first)"
+  exit 77
+fi
+for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
+  [ -e "$file" ] || { echo "missing: $file" >&2; exit 1; }
+done
+
+export LC_ALL=C.UTF-8
+wine_run=$build/wine-run
+prefix=$build/wine/prefix
+desktop=$build/wine/home
+DISPLAY=$(cat "$build/wine/display")
+export DISPLAY
+work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-unattended.XXXXXX")
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+check() { # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+# Exit codes (app/exit_code.h); a Unix shell sees their low 8 bits (Windows keeps all 32).
+exit_bad_folder=4
+exit_damaged=3
+exit_product_running=8
+
+win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
+cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
+zpath() { echo "Z:${1//\//\\}"; }
+
+product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
+appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
+start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
+quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
+temp_dir=$(cpath 'C:\users')/$(id -un)/Temp
+session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
+
+# The product's Uninstall values as NAME=VALUE lines (empty when the key is missing).
+product_values() {
+  rm -f "$work/product.reg"
+  win reg export "$product_key" "$(zpath "$work/product.reg")" /y
+  [ -f "$work/product.reg" ] || return 0
+  iconv -f UTF-16LE -t UTF-8 "$work/product.reg" | tr -d '\r' |
+    sed -n 's/^"\([A-Za-z]*\)"="\(.*\)"$/\1=\2/p' | sed 's/\\\\/\\/g'
+}
+
+clear_product_places() {
+  win reg delete "$product_key" /f
+  win taskkill /F /IM Velto.exe
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-* "$temp_dir"/waiting-uninstaller-*
+  win reg delete "$session_manager" /v PendingFileRenameOperations /f
+  rm -rf "$(cpath 'C:\BrindleQuiet')" "$(cpath 'C:\Program Files\Velto')"
+}
+
+# Every file and folder below $1, relative, one a line: what a run must not change.
+tree_of() { (cd "$1" 2>/dev/null && find . -mindepth 1 | sort); }
+
+# ---- Watching the X server ----
+# A watcher lists, every 50 ms, the mapped windows of the setup's processes with their size, in
+# $work/mapped.$1, until $work/stop.$1 exists. It runs while a program runs; what it saw is read
+# after the program has ended.
+watch_start() {
+  rm -f "$work/stop.$1"
+  : >"$work/mapped.$1"
+  (
+    while [ ! -e "$work/stop.$1" ]; do
+      for w in $(xdotool search --onlyvisible --class 'veltosetup|unins000|damaged' 2>/dev/null); do
+        xdotool getwindowgeometry "$w" 2>/dev/null | sed -n "s/.*Geometry: //p"
+      done >>"$work/mapped.$1"
+      sleep 0.05
+    done
+  ) &
+  watcher=$!
+}
+watch_stop() { touch "$work/stop.$1"; wait "$watcher"; sort -u "$work/mapped.$1"; }
+
+# Runs the program `$@` under Wine and waits (at most 60 s) for it; its exit status in $status.
+run() {
+  "$wine_run" "$@" </dev/null >>"$work/wine.log" 2>&1 &
+  local pid=$! i
+  status=timeout
+  for i in $(seq 1 600); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return; fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null
+}
+
+cleanup() { clear_product_places; rm -rf "$work"; }
+trap cleanup EXIT
+
+"$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
+  --desktop Velto=Velto.exe --taskbar Velto=Velto.exe --progress never \
+  --output "$work/VeltoSetup.exe" >/dev/null || { echo "packing failed" >&2; exit 1; }
+payload_files=$(cd "$payload" && find . -type f | sed 's|^\./||' | sort)
+clear_product_places
+mkdir -p "$quick_launch"
+
+folder='C:\BrindleQuiet\Velto Silent'
+folder_unix=$(cpath "$folder")
+log=$work/install.log
+
+# ==== Silent install ====
+echo "== silent install"
+watch_start install
+run "$work/VeltoSetup.exe" /S /NOTASKBAR "/LOG=$(zpath "$log")" "/D=$folder"
+mapped=$(watch_stop install)
+check "a silent install exits 0 (status $status)" [ "$status" = 0 ]
+check "a silent install maps no window (saw: $mapped)" [ -z "$mapped" ]
+for file in $payload_files; do
+  check "installed $file" cmp -s "$payload/$file" "$folder_unix/$file"
+done
+check "exactly the payload and the uninstaller in the folder" \
+  [ "$(tree_of "$folder_unix" | tr '\n' ' ')" = "$( (cd "$payload" && find . -mindepth 1; echo ./unins000.exe) | sort | tr '\n' ' ')" ]
+check "the desktop shortcut" [ -f "$desktop/Velto.lnk" ]
+check "the start-menu shortcut" [ -f "$start_menu/Velto.lnk" ]
+check "no taskbar shortcut (/NOTASKBAR)" [ ! -e "$quick_launch/Velto.lnk" ]
+product_values >"$work/values.txt"
+check "registered DisplayName" grep -qx 'DisplayName=Velto' "$work/values.txt"
+check "registered InstallLocation" grep -qixF "InstallLocation=$folder" "$work/values.txt"
+check "registered QuietUninstallString" \
+  grep -qixF "QuietUninstallString=\\\"$folder\\unins000.exe\\\" /S" "$work/values.txt"
+check "the silent install never starts the product" \
+  [ -z "$(xdotool search --onlyvisible --name '^Velto$' 2>/dev/null)" ]
+check "the log names the folder" grep -qF "folder: $folder" "$log"
+check "the log has the steps" grep -q '^step: ' "$log"
+check "the log ends with the result and exit code 0" \
+  [ "$(tail -n 2 "$log" | tr -d '\r' | tr '\n' '|')" = "result: completed|exit code: 0|" ]
+
+# ==== Silent uninstall through the installed uninstaller ====
+echo "== silent uninstall"
+watch_start uninstall
+run "$folder_unix/unins000.exe" /S "/LOG=$(zpath "$work/uninstall.log")"
+mapped=$(watch_stop uninstall)
+check "a silent uninstall exits 0 when the uninstall is done (status $status)" [ "$status" = 0 ]
+check "a silent uninstall maps no window (saw: $mapped)" [ -z "$mapped" ]
+check "the install folder is gone" [ ! -e "$folder_unix" ]
+check "the shortcuts are gone" [ ! -e "$desktop/Velto.lnk" -a ! -e "$start_menu" ]
+check "the registration is gone" [ -z "$(product_values)" ]
+check "the temporary copy's log ends with exit code 0" \
+  [ "$(tail -n 1 "$work/uninstall.log" | tr -d '\r')" = "exit code: 0" ]
+
+# ==== Passive install: the progress window only ====
+echo "== passive install"
+watch_start passive
+run "$work/VeltoSetup.exe" /PASSIVE "/D=$folder"
+mapped=$(watch_stop passive)
+check "a passive install exits 0 (status $status)" [ "$status" = 0 ]
+check "a passive install installs" [ -f "$folder_unix/Velto.exe" ]
+check "a passive install shows no page and no finish window (saw: $mapped)" \
+  [ -z "$(grep -v '^670x300$' <<<"$mapped")" ]
+clear_product_places
+
+# ==== Silent failures: each exits with its code and changes nothing ====
+echo "== bad folder"
+before=$(tree_of "$prefix/drive_c")
+run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/bad.log")" '/D=Q:\No Such Drive\Velto'
+check "a bad folder exits $exit_bad_folder (status $status)" [ "$status" = "$exit_bad_folder" ]
+check "a bad folder changes nothing on drive C" [ "$(tree_of "$prefix/drive_c")" = "$before" ]
+check "a bad folder registers nothing" [ -z "$(product_values)" ]
+check "the log names the folder and the cause" \
+  grep -qF 'Q:\No Such Drive\Velto' "$work/bad.log"
+check "the log names the cause" grep -q '^failed: ' "$work/bad.log"
+
+echo "== damaged package"
+cp "$work/VeltoSetup.exe" "$work/Damaged.exe"
+lfanew=$(od -An -tu4 -j60 -N4 "$work/Damaged.exe" | tr -d ' ')
+printf '\0\0\0\0' | dd of="$work/Damaged.exe" bs=1 seek=$((lfanew - 4)) conv=notrunc 2>/dev/null
+watch_start damaged
+run "$work/Damaged.exe" /S "/LOG=$(zpath "$work/damaged.log")" "/D=$folder"
+mapped=$(watch_stop damaged)
+check "a damaged package exits $exit_damaged (status $status)" [ "$status" = "$exit_damaged" ]
+check "a damaged package shows no box (saw: $mapped)" [ -z "$mapped" ]
+check "a damaged package creates nothing" [ ! -e "$(cpath 'C:\BrindleQuiet')" ]
+check "the log names the damaged package" grep -q '^failed: 安装包校验失败' "$work/damaged.log"
+
+echo "== product running"
+mkdir -p "$folder_unix"
+cp "$payload/Velto.exe" "$folder_unix/Velto.exe"
+"$wine_run" "$folder_unix/Velto.exe" </dev/null >/dev/null 2>&1 &
+velto_pid=$!
+for i in $(seq 1 200); do
+  [ -n "$(xdotool search --onlyvisible --name '^Velto$' 2>/dev/null)" ] && break
+  sleep 0.1
+done
+before=$(tree_of "$folder_unix")
+watch_start running
+run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/running.log")" "/D=$folder"
+mapped=$(watch_stop running)
+check "a running product exits $exit_product_running (status $status)" \
+  [ "$status" = "$exit_product_running" ]
+check "no question box is shown (saw: $mapped)" [ -z "$mapped" ]
+check "the running product is kept" kill -0 "$velto_pid"
+check "the folder is as it was" [ "$(tree_of "$folder_unix")" = "$before" ]
+check "nothing is registered" [ -z "$(product_values)" ]
+check "the log has the question and its safe answer" grep -qx 'answer: no.\?' "$work/running.log"
+check "the log names the cause" grep -q '^failed: .*Velto.exe' "$work/running.log"
+check "the log ends with the exit code" \
+  [ "$(tail -n 1 "$work/running.log" | tr -d '\r')" = "exit code: $exit_product_running" ]
+win taskkill /F /IM Velto.exe
+kill "$velto_pid" 2>/dev/null
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
