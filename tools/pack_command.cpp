@@ -150,47 +150,44 @@ void CheckProductOptions(const ProductOptions& product, std::vector<std::string>
   }
 }
 
-// Reads the stub, checks it and requires the setup program's marker; with --icon, writes the
-// icon into its resources. `image` then describes the final bytes in `stub`.
-void PrepareStub(const PackOptions& options, std::string& stub, StubImage& image,
-                 std::vector<std::string>& problems) {
+// Reads and checks the --icon file into `icon` (left empty without --icon or when it is bad).
+void ReadIcon(const PackOptions& options, std::vector<IconImage>& icon,
+              std::vector<std::string>& problems) {
+  if (options.icon.empty()) return;
+  std::string bytes;
+  std::string problem;
+  if (!ReadFileBytes(options.icon, bytes, problem)) {
+    problems.push_back("--icon '" + options.icon + "': " + problem);
+  } else if (!ParseIconFile(bytes, icon, problem)) {
+    problems.push_back("--icon '" + options.icon + "' " + problem);
+    icon.clear();
+  }
+}
+
+// Reads the stub, checks it and requires the setup program's marker; with an icon, writes it
+// into the stub's resources. `image` then describes the final bytes in `stub`.
+void PrepareStub(const PackOptions& options, const std::vector<IconImage>& icon, std::string& stub,
+                 StubImage& image, std::vector<std::string>& problems) {
   std::string problem;
   const std::string what = "stub '" + options.stub + "'";
+  ResourceNode resources;
   if (!ReadFileBytes(options.stub, stub, problem)) {
     problems.push_back(what + ": " + problem);
-    return;
-  }
-  ResourceNode resources;
-  if (problem = CheckStub(stub, image); !problem.empty()) {
+  } else if (problem = CheckStub(stub, image); !problem.empty()) {
     problems.push_back(what + " " + problem);
-    return;
-  }
-  if (!ReadResourceTree(stub, resources, problem)) {
+  } else if (!ReadResourceTree(stub, resources, problem)) {
     problems.push_back(what + " " + problem);
-    return;
-  }
-  if (!HasSetupMarker(resources)) {
+  } else if (!HasSetupMarker(resources)) {
     problems.push_back(what +
                        " is not a Brindle setup program (it has no BRINDLE_SETUP marker "
                        "resource); give the setup program, for example build/win/app/"
                        "BrindleSetup.exe");
-    return;
-  }
-  if (options.icon.empty()) return;
-  std::string icon_bytes;
-  std::vector<IconImage> icon;
-  if (!ReadFileBytes(options.icon, icon_bytes, problem)) {
-    problems.push_back("--icon '" + options.icon + "': " + problem);
-    return;
-  }
-  if (!ParseIconFile(icon_bytes, icon, problem)) {
-    problems.push_back("--icon '" + options.icon + "' " + problem);
-    return;
-  }
-  SetProgramIcon(resources, icon);
-  if (!ReplaceResourceTree(stub, resources, problem) ||
-      !(problem = CheckStub(stub, image)).empty()) {
-    problems.push_back(what + " cannot take the icon: it " + problem);
+  } else if (!icon.empty()) {
+    SetProgramIcon(resources, icon);
+    if (!ReplaceResourceTree(stub, resources, problem) ||
+        !(problem = CheckStub(stub, image)).empty()) {
+      problems.push_back(what + " cannot take the icon: it " + problem);
+    }
   }
 }
 
@@ -399,9 +396,11 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   std::vector<std::string> problems;
   std::vector<std::string> warnings;
 
+  std::vector<IconImage> icon;
+  ReadIcon(options, icon, problems);
   std::string stub;
   StubImage image;
-  PrepareStub(options, stub, image, problems);
+  PrepareStub(options, icon, stub, image, problems);
 
   std::string problem;
   std::string licence_bytes;

@@ -451,19 +451,29 @@ TEST_F(BrindlePackTest, PackingMistakesAreRefused) {
 }
 
 TEST_F(BrindlePackTest, EveryMistakeIsReportedAtOnce) {
+  WriteFile(folder_.Join("plain.exe"), MakeStub());
+  WriteFile(folder_.Join("bad.ico"), std::string("\0\0\1\0\0\0", 6));
   std::vector<std::string> arguments = With("--lastrun", "Missing.exe");
-  arguments.insert(arguments.end(), {"--taskbar", "velto=gone.exe", "--language", "de"});
+  arguments.insert(arguments.end(), {"--taskbar", "velto=gone.exe", "--language", "de", "--stub",
+                                     folder_.Join("plain.exe"), "--icon", folder_.Join("bad.ico")});
   const ToolResult result = RunBrindlePack(arguments);
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_EQ(result.err,
-            "brindle-pack: error: --taskbar 'velto': the name is given twice ('Velto' before it); "
-            "shortcut names compare ignoring case\n"
-            "brindle-pack: error: --product-name is required with --product-id, --publisher, "
-            "--help-link, --language and --remove-on-uninstall\n"
-            "brindle-pack: error: --language 'de': expected zh, en or auto\n"
-            "brindle-pack: error: --lastrun 'Missing.exe' is not a file of the payload\n"
-            "brindle-pack: error: --taskbar 'velto': target 'gone.exe' is not a file of the "
-            "payload\n");
+  EXPECT_EQ(
+      result.err,
+      "brindle-pack: error: --icon '" + folder_.Join("bad.ico") +
+          "' is not a usable icon file: it lists no image, or its directory is cut short\n"
+          "brindle-pack: error: stub '" +
+          folder_.Join("plain.exe") +
+          "' is not a Brindle setup program (it has no BRINDLE_SETUP marker resource); give "
+          "the setup program, for example build/win/app/BrindleSetup.exe\n"
+          "brindle-pack: error: --taskbar 'velto': the name is given twice ('Velto' before it); "
+          "shortcut names compare ignoring case\n"
+          "brindle-pack: error: --product-name is required with --product-id, --publisher, "
+          "--help-link, --language and --remove-on-uninstall\n"
+          "brindle-pack: error: --language 'de': expected zh, en or auto\n"
+          "brindle-pack: error: --lastrun 'Missing.exe' is not a file of the payload\n"
+          "brindle-pack: error: --taskbar 'velto': target 'gone.exe' is not a file of the "
+          "payload\n");
 }
 
 TEST_F(BrindlePackTest, WithoutTheNewOptionsTheConfigIsAsBefore) {
