@@ -13,6 +13,8 @@ namespace {
 constexpr uint32_t kHighBit = 0x80000000u;
 constexpr int kMaxDepth = 8;
 constexpr size_t kMaxEntries = 65536;
+// Entries may share data; the copies the reader makes stay below this many times the image.
+constexpr uint64_t kMaxDataPerImageByte = 4;
 constexpr uint32_t kDirectoryHeaderSize = 16;
 constexpr uint32_t kEntrySize = 8;
 constexpr uint32_t kDataEntrySize = 16;
@@ -91,10 +93,16 @@ class TreeReader {
     return false;
   }
 
-  // The file offset of `size` bytes at `offset` from the start of the resource directory.
+  // The file offset of `size` bytes at `offset` from the start of the resource directory, when
+  // they lie in a section's raw data inside the file.
   bool At(uint32_t offset, uint32_t size, uint64_t& at) {
     const uint64_t rva = uint64_t{fields_.resources.address} + offset;
-    return rva <= UINT32_MAX && RvaToFileOffset(fields_, static_cast<uint32_t>(rva), size, at);
+    return rva <= UINT32_MAX && Inside(static_cast<uint32_t>(rva), size, at);
+  }
+
+  bool Inside(uint32_t rva, uint32_t size, uint64_t& at) {
+    return RvaToFileOffset(fields_, rva, size, at) && at <= image_.size() &&
+           size <= image_.size() - at;
   }
 
   bool ReadDirectory(uint32_t offset, int depth, ResourceNode& node) {
@@ -150,8 +158,12 @@ class TreeReader {
     const uint32_t rva = Get32(image_, at);
     const uint32_t size = Get32(image_, at + 4);
     uint64_t data = 0;
-    if (!RvaToFileOffset(fields_, rva, size, data)) {
+    if (!Inside(rva, size, data)) {
       return Fail("a resource's data lies outside the image's sections");
+    }
+    data_bytes_ += size;
+    if (data_bytes_ > kMaxDataPerImageByte * image_.size()) {
+      return Fail("its resources share data more often than a program's resources do");
     }
     leaf.is_data = true;
     leaf.code_page = Get32(image_, at + 8);
@@ -162,6 +174,7 @@ class TreeReader {
   std::string_view image_;
   const PeImageFields& fields_;
   size_t entries_ = 0;
+  uint64_t data_bytes_ = 0;
   std::string problem_;
 };
 
@@ -306,8 +319,11 @@ bool AppendSectionHeader(std::string& image, const PeLayout& layout, const PeIma
     if (section.raw_size != 0) first_data = std::min<uint64_t>(first_data, section.raw_offset);
   }
   const bool free = header + kSectionHeaderSize <= first_data &&
+                    header + kSectionHeaderSize <= image.size() &&
                     image.find_first_not_of('\0', header) >= header + kSectionHeaderSize;
-  const uint64_t next_rva = AlignUp(ImageEnd(fields), layout.section_alignment);
+  // Behind every section and the headers, which the loader maps first.
+  const uint64_t next_rva = AlignUp(
+      std::max<uint64_t>({ImageEnd(fields), layout.size_of_headers, 1}), layout.section_alignment);
   const uint64_t raw_offset = AlignUp(image.size(), layout.file_alignment);
   if (!free || layout.section_count == UINT16_MAX) {
     problem = "has no room in its headers for another section to hold the new resources";
@@ -405,6 +421,15 @@ bool ReplaceResourceTree(std::string& image, const ResourceNode& root, std::stri
   }
   if (!PlaceTree(edited, layout, header, rva, SerializeResourceTree(root, rva), old_raw_size,
                  problem)) {
+    return false;
+  }
+  // Sections that overlap in memory can hide the new tree behind another section's bytes.
+  MemoryByteSource written(edited);
+  uint64_t at = 0;
+  if (!ReadPeImageFields(written, fields) ||
+      !RvaToFileOffset(fields, rva, static_cast<uint32_t>(tree_bytes), at) ||
+      at != Get32(edited, header + 20)) {
+    problem = "has sections that overlap where its new resources would go";
     return false;
   }
   image = std::move(edited);

@@ -34,7 +34,8 @@ struct ResourceNode {
 // Reads the resource tree of the image in `image`. An image without a resource directory gives
 // an empty root. False, with `problem` saying what is wrong, when `image` is no PE image or its
 // resource directory is damaged (entries outside the section, loops, more than 8 levels or 65536
-// entries, data outside the image).
+// entries, data outside the image, or data shared so often that its copies would exceed four
+// times the image's size).
 bool ReadResourceTree(std::string_view image, ResourceNode& root, std::string& problem);
 
 // The child of `directory` with the numeric id `id`, or null.
@@ -56,7 +57,8 @@ std::string SerializeResourceTree(const ResourceNode& root, uint32_t section_rva
 // which needs room for one more section header before the first section's data. The image is
 // kept valid: section sizes, SizeOfImage, SizeOfInitializedData and the resource directory entry
 // are updated, CheckSum is zeroed, and the file ends where the last section ends. False, with
-// `problem` set and `image` unchanged, when the image cannot take the tree.
+// `problem` set and `image` unchanged, when the image cannot take the tree or when the tree does
+// would not be found where it is written (sections that overlap).
 bool ReplaceResourceTree(std::string& image, const ResourceNode& root, std::string& problem);
 
 #endif  // BRINDLE_TOOLS_PE_RESOURCES_H_
