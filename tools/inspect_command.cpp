@@ -180,8 +180,11 @@ class Inspector {
     std::fprintf(out_, "product:         %s%s\n", product.name.c_str(),
                  given ? "" : " (default: Velto)");
     std::fprintf(out_, "  id:            %s\n", product.id.c_str());
-    std::fprintf(out_, "  publisher:     %s\n", product.publisher.c_str());
-    std::fprintf(out_, "  help link:     %s\n", product.help_link.c_str());
+    const auto or_none = [](const std::string& text) {
+      return text.empty() ? "(none)" : text.c_str();
+    };
+    std::fprintf(out_, "  publisher:     %s\n", or_none(product.publisher));
+    std::fprintf(out_, "  help link:     %s\n", or_none(product.help_link));
     std::fprintf(out_, "  language:      %s\n", product.language.c_str());
     std::fprintf(out_, "  removed on uninstall: %zu\n", product.remove_on_uninstall.size());
     for (const std::string& path : product.remove_on_uninstall) {

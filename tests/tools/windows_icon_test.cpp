@@ -3,11 +3,10 @@
 // 40 x 40 in tests/tools/data/product.ico, sizes the setup program's own icon does not have),
 // the images load as icons, and the package behind the edited program image still reads.
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -79,8 +78,8 @@ TEST(WindowsIconTest, ThePackedSetupCarriesTheGivenIcon) {
 }
 
 TEST(WindowsIconTest, ThePackageBehindTheEditedImageStillReads) {
-  std::ifstream file(IconSetup(), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  ASSERT_TRUE(test_package::ReadFileBytes(IconSetup(), bytes));
   MemoryByteSource source(bytes);
   JsonValue config;
   PackageLocation location;
