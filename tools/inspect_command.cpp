@@ -8,8 +8,12 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/package_format.h"
-#include "tools/pe_stub.h"
 #include "setup/pe_image.h"
+#include "setup/product_identity.h"
+#include "tools/icon_file.h"
+#include "tools/package_skin.h"
+#include "tools/pe_resources.h"
+#include "tools/pe_stub.h"
 #include "tools/signing.h"
 #include "tools/text_checks.h"
 #include "tools/tool_files.h"
@@ -164,10 +168,77 @@ class Inspector {
                  first_line.c_str());
   }
 
+  void PrintProduct(const JsonValue& config) {
+    ProductIdentity product;
+    std::string problem;
+    if (!ReadProductIdentity(config, product, problem)) {
+      std::fprintf(out_, "product:         BROKEN: %s (the setup refuses the package)\n",
+                   problem.c_str());
+      return;
+    }
+    const bool given = config.hasMember(kProductMember);
+    std::fprintf(out_, "product:         %s%s\n", product.name.c_str(),
+                 given ? "" : " (default: Velto)");
+    std::fprintf(out_, "  id:            %s\n", product.id.c_str());
+    const auto or_none = [](const std::string& text) {
+      return text.empty() ? "(none)" : text.c_str();
+    };
+    std::fprintf(out_, "  publisher:     %s\n", or_none(product.publisher));
+    std::fprintf(out_, "  help link:     %s\n", or_none(product.help_link));
+    std::fprintf(out_, "  language:      %s\n", product.language.c_str());
+    std::fprintf(out_, "  removed on uninstall: %zu\n", product.remove_on_uninstall.size());
+    for (const std::string& path : product.remove_on_uninstall) {
+      std::fprintf(out_, "    %s\n", path.c_str());
+    }
+  }
+
+  void PrintSkin(const JsonValue& config) {
+    if (!config.hasMember(kSkinMember)) {
+      std::fprintf(out_, "skin:            none (the setup's built-in skin)\n");
+      return;
+    }
+    const std::string skin = Base64DecodeText(config[kSkinMember].toCString());
+    SkinSummary summary;
+    std::vector<std::string> problems;
+    const bool sound = CheckSkinFile(skin, summary, problems);
+    std::fprintf(out_, "skin:            %zu bytes (%s container of %zu bytes, %zu records)%s\n",
+                 skin.size(), summary.packed ? "packed" : "plain", summary.container_bytes,
+                 summary.records, sound ? ", passes the skin checks" : "");
+    for (const std::string& problem : problems) {
+      std::fprintf(out_, "  PROBLEM:       %s\n", problem.c_str());
+    }
+  }
+
+  // The program image's marker and icon, from its resource tree.
+  void PrintProgramResources() {
+    std::string image(location_.package_offset, '\0');
+    ResourceNode resources;
+    std::string problem;
+    if (!file_.ReadAt(0, image.data(), image.size()) ||
+        !ReadResourceTree(image, resources, problem)) {
+      std::fprintf(out_, "setup marker:    unknown: the resources cannot be read (%s)\n",
+                   problem.c_str());
+      return;
+    }
+    std::fprintf(out_, "setup marker:    %s\n",
+                 HasSetupMarker(resources) ? "yes (a Brindle setup program)"
+                                           : "NO (not a Brindle setup program)");
+    const std::vector<IconImage> icon = ProgramIconImages(resources);
+    std::fprintf(out_, "icon:            %zu images", icon.size());
+    for (const IconImage& entry : icon) {
+      std::fprintf(out_, " %dx%d", entry.width ? entry.width : 256,
+                   entry.height ? entry.height : 256);
+    }
+    std::fprintf(out_, "\n");
+  }
+
   int InspectSetupPackage(const JsonValue& config) {
     std::fprintf(out_, "kind:            setup package (mode 1)\n");
     PrintVersion(config);
     PrintLicence(config);
+    PrintProduct(config);
+    PrintSkin(config);
+    PrintProgramResources();
     ArchiveRange range;
     const PackageError error =
         LocatePayloadArchive(file_, location_.package_offset, location_.config_length, range);

@@ -4,11 +4,15 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <map>
 
 #include "setup/base64.h"
 #include "setup/package_format.h"
 #include "tools/host_system.h"
+#include "tools/icon_file.h"
+#include "tools/package_skin.h"
 #include "tools/payload_tree.h"
+#include "tools/pe_resources.h"
 #include "tools/pe_stub.h"
 #include "tools/pending_file.h"
 #include "tools/progress_bar.h"
@@ -76,18 +80,130 @@ void CheckTextOptions(const PackOptions& options, std::vector<std::string>& prob
   }
 }
 
-void WarnAboutMissingTargets(const PackOptions& options, const PayloadTree& tree,
-                             std::vector<std::string>& warnings) {
+void CheckTargetsInPayload(const PackOptions& options, const PayloadTree& tree,
+                           std::vector<std::string>& problems) {
   if (!PayloadHasFile(tree, options.lastrun)) {
-    warnings.push_back("--lastrun '" + options.lastrun + "' is not a file of the payload");
+    problems.push_back("--lastrun '" + options.lastrun + "' is not a file of the payload");
   }
   for (const auto* list : {&options.desktop, &options.taskbar}) {
     const std::string option = list == &options.desktop ? "--desktop" : "--taskbar";
     for (const ShortcutSpec& shortcut : *list) {
       if (!PayloadHasFile(tree, shortcut.file)) {
-        warnings.push_back(option + " '" + shortcut.name + "': target '" + shortcut.file +
+        problems.push_back(option + " '" + shortcut.name + "': target '" + shortcut.file +
                            "' is not a file of the payload");
       }
+    }
+  }
+}
+
+// Two shortcuts of one list whose names Windows takes for the same file name.
+void CheckDuplicateShortcuts(const PackOptions& options, std::vector<std::string>& problems) {
+  for (const auto* list : {&options.desktop, &options.taskbar}) {
+    const std::string option = list == &options.desktop ? "--desktop" : "--taskbar";
+    std::map<std::string, std::string> seen;  // folded name -> the name as first given
+    for (const ShortcutSpec& shortcut : *list) {
+      if (!IsValidUtf8(shortcut.name)) continue;
+      const auto [first, added] = seen.emplace(FoldNameCase(shortcut.name), shortcut.name);
+      if (!added) {
+        problems.push_back(option + " '" + shortcut.name + "': the name is given twice ('" +
+                           first->second + "' before it); shortcut names compare ignoring case");
+      }
+    }
+  }
+}
+
+// One line of UTF-8 text, as an Uninstall entry value shows it.
+bool IsOneLine(const std::string& text) {
+  return IsValidUtf8(text) && std::none_of(text.begin(), text.end(), [](char c) {
+           return static_cast<unsigned char>(c) < 0x20;
+         });
+}
+
+void CheckProductOptions(const ProductOptions& product, std::vector<std::string>& problems) {
+  if (!product.given) return;
+  if (product.name.empty()) {
+    problems.push_back(
+        "--product-name is required with --product-id, --publisher, --help-link, --language and "
+        "--remove-on-uninstall");
+  } else if (std::string why = ProductNameProblem(product.name); !why.empty()) {
+    problems.push_back("--product-name '" + product.name + "' " + why);
+  } else if (std::string why = ProductIdProblem(IdentityOf(product).id); !why.empty()) {
+    problems.push_back(product.id.empty() ? "--product-name '" + product.name +
+                                                "' cannot serve as the product id, which " + why +
+                                                "; give --product-id"
+                                          : "--product-id '" + product.id + "' " + why);
+  }
+  for (const auto& [option, value] : {std::pair{"--publisher", &product.publisher},
+                                      std::pair{"--help-link", &product.help_link}}) {
+    if (!IsOneLine(*value)) {
+      problems.push_back(std::string(option) + " '" + *value + "' is not one line of UTF-8 text");
+    }
+  }
+  if (product.language != kLanguageChinese && product.language != kLanguageEnglish &&
+      product.language != kLanguageAuto) {
+    problems.push_back("--language '" + product.language + "': expected zh, en or auto");
+  }
+  for (const std::string& path : product.remove_on_uninstall) {
+    if (std::string why = RemovePathProblem(path); !why.empty()) {
+      problems.push_back("--remove-on-uninstall '" + path + "' " + why);
+    }
+  }
+}
+
+// Reads and checks the --icon file into `icon` (left empty without --icon or when it is bad).
+void ReadIcon(const PackOptions& options, std::vector<IconImage>& icon,
+              std::vector<std::string>& problems) {
+  if (options.icon.empty()) return;
+  std::string bytes;
+  std::string problem;
+  if (!ReadFileBytes(options.icon, bytes, problem)) {
+    problems.push_back("--icon '" + options.icon + "': " + problem);
+  } else if (!ParseIconFile(bytes, icon, problem)) {
+    problems.push_back("--icon '" + options.icon + "' " + problem);
+    icon.clear();
+  }
+}
+
+// Reads the stub, checks it and requires the setup program's marker; with an icon, writes it
+// into the stub's resources. `image` then describes the final bytes in `stub`.
+void PrepareStub(const PackOptions& options, const std::vector<IconImage>& icon, std::string& stub,
+                 StubImage& image, std::vector<std::string>& problems) {
+  std::string problem;
+  const std::string what = "stub '" + options.stub + "'";
+  ResourceNode resources;
+  if (!ReadFileBytes(options.stub, stub, problem)) {
+    problems.push_back(what + ": " + problem);
+  } else if (problem = CheckStub(stub, image); !problem.empty()) {
+    problems.push_back(what + " " + problem);
+  } else if (!ReadResourceTree(stub, resources, problem)) {
+    problems.push_back(what + " " + problem);
+  } else if (!HasSetupMarker(resources)) {
+    problems.push_back(what +
+                       " is not a Brindle setup program (it has no BRINDLE_SETUP marker "
+                       "resource); give the setup program, for example build/win/app/"
+                       "BrindleSetup.exe");
+  } else if (!icon.empty()) {
+    SetProgramIcon(resources, icon);
+    if (!ReplaceResourceTree(stub, resources, problem) ||
+        !(problem = CheckStub(stub, image)).empty()) {
+      problems.push_back(what + " cannot take the icon: it " + problem);
+    }
+  }
+}
+
+// Reads and checks the --skin file into `skin`.
+void ReadSkin(const PackOptions& options, std::string& skin, std::vector<std::string>& problems) {
+  if (options.skin.empty()) return;
+  std::string problem;
+  if (!ReadFileBytes(options.skin, skin, problem)) {
+    problems.push_back("--skin '" + options.skin + "': " + problem);
+    return;
+  }
+  SkinSummary summary;
+  std::vector<std::string> skin_problems;
+  if (!CheckSkinFile(skin, summary, skin_problems)) {
+    for (const std::string& text : skin_problems) {
+      problems.push_back("--skin '" + options.skin + "' " + text);
     }
   }
 }
@@ -157,7 +273,31 @@ bool PutInPlace(const PackOptions& options, PendingFile& package, std::string& p
   return signed_package.Commit(options.output, true, problem);
 }
 
+// The field of a single-valued identity option, or null.
+std::string* ProductField(const std::string& option, ProductOptions& product) {
+  const std::pair<const char*, std::string*> fields[] = {
+      {"--product-id", &product.id},       {"--product-name", &product.name},
+      {"--publisher", &product.publisher}, {"--help-link", &product.help_link},
+      {"--language", &product.language},
+  };
+  for (const auto& [name, field] : fields) {
+    if (option == name) return field;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+ProductIdentity IdentityOf(const ProductOptions& options) {
+  ProductIdentity identity;
+  identity.id = options.id.empty() ? options.name : options.id;
+  identity.name = options.name;
+  identity.publisher = options.publisher;
+  identity.help_link = options.help_link;
+  identity.language = options.language;
+  identity.remove_on_uninstall = options.remove_on_uninstall;
+  return identity;
+}
 
 bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& options,
                       std::string& problem) {
@@ -187,8 +327,17 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
       target = &options.output;
     } else if (option == "--product-version") {
       target = &options.product_version;
+    } else if (option == "--skin") {
+      target = &options.skin;
+    } else if (option == "--icon") {
+      target = &options.icon;
     } else if (std::string* field = SigningOptionField(option, options.signing)) {
       target = field;
+    } else if (std::string* field = ProductField(option, options.product)) {
+      target = field;
+      options.product.given = true;
+    } else if (option == "--remove-on-uninstall") {
+      options.product.given = true;
     } else if (option != "--desktop" && option != "--taskbar" && option != "--progress") {
       problem = "unknown option '" + arguments[i] + "'";
       return false;
@@ -200,6 +349,8 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
     if (!inline_value) ++i;
     if (target) {
       *target = value;
+    } else if (option == "--remove-on-uninstall") {
+      options.product.remove_on_uninstall.push_back(value);
     } else if (option == "--progress") {
       if (!ParseProgress(value, options.progress, problem)) return false;
     } else if (!ParseShortcut(option, value,
@@ -245,15 +396,13 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   std::vector<std::string> problems;
   std::vector<std::string> warnings;
 
+  std::vector<IconImage> icon;
+  ReadIcon(options, icon, problems);
   std::string stub;
   StubImage image;
-  std::string problem;
-  if (!ReadFileBytes(options.stub, stub, problem)) {
-    problems.push_back("stub '" + options.stub + "': " + problem);
-  } else if (problem = CheckStub(stub, image); !problem.empty()) {
-    problems.push_back("stub '" + options.stub + "' " + problem);
-  }
+  PrepareStub(options, icon, stub, image, problems);
 
+  std::string problem;
   std::string licence_bytes;
   std::string licence_text;
   if (!ReadFileBytes(options.licence, licence_bytes, problem)) {
@@ -264,10 +413,16 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
     warnings.push_back("licence '" + options.licence + "' is empty");
   }
 
+  std::string skin;
+  ReadSkin(options, skin, problems);
   CheckTextOptions(options, problems);
+  CheckDuplicateShortcuts(options, problems);
+  CheckProductOptions(options.product, problems);
   CheckSigningOptions(options.signing, problems);
-  const PayloadTree tree = ScanPayload(options.payload, problems);
-  if (problems.empty()) WarnAboutMissingTargets(options, tree, warnings);
+  std::vector<std::string> payload_problems;
+  const PayloadTree tree = ScanPayload(options.payload, payload_problems);
+  if (payload_problems.empty()) CheckTargetsInPayload(options, tree, problems);
+  problems.insert(problems.end(), payload_problems.begin(), payload_problems.end());
   PrintAll(err, "warning", warnings);
   if (!problems.empty()) {
     PrintAll(err, "error", problems);
@@ -275,10 +430,15 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   }
 
   const std::string version = ProductVersion(options, tree);
-  const std::string config = FormatPackageConfig(
-      MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar, version));
+  JsonValue config_value =
+      MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar, version);
+  if (options.product.given) WriteProductIdentity(IdentityOf(options.product), config_value);
+  if (!options.skin.empty()) config_value[kSkinMember] = JsonValue(Base64EncodeBytes(skin));
+  const std::string config = FormatPackageConfig(config_value);
   if (config.size() > std::numeric_limits<uint32_t>::max()) {
-    PrintAll(err, "error", {"licence '" + options.licence + "' is too large for a package config"});
+    PrintAll(err, "error",
+             {"the package config (the licence '" + options.licence +
+              "' and the skin, in Base64) is larger than the 4294967295 bytes a package can hold"});
     return 1;
   }
   PendingFile archive;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "json/json_value.h"
+#include "setup/product_identity.h"
 #include "tools/signing.h"
 
 struct ShortcutSpec {
@@ -16,6 +17,18 @@ struct ShortcutSpec {
 };
 
 enum class ProgressMode { kAuto, kAlways, kNever };
+
+// The identity options (--product-id and the others); `given` when any of them was given, and
+// only then does the package config carry "product".
+struct ProductOptions {
+  bool given = false;
+  std::string id;  // empty: the name
+  std::string name;
+  std::string publisher;
+  std::string help_link;
+  std::string language = "zh";
+  std::vector<std::string> remove_on_uninstall;
+};
 
 struct PackOptions {
   std::string stub;
@@ -26,7 +39,10 @@ struct PackOptions {
   std::vector<ShortcutSpec> desktop;
   std::vector<ShortcutSpec> taskbar;
   std::string product_version;  // empty: from the lastrun program's version resource, if any
-  SigningOptions signing;       // signs the package when a certificate is given
+  ProductOptions product;
+  std::string skin;        // a skin container file; empty: the setup's built-in skin
+  std::string icon;        // an icon file for the setup program; empty: the stub's own icon
+  SigningOptions signing;  // signs the package when a certificate is given
   ProgressMode progress = ProgressMode::kAuto;  // kAuto: when stderr is a terminal
 };
 
@@ -41,6 +57,9 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
 JsonValue MakeSetupConfig(const std::string& lastrun, const std::string& licence_text,
                           const std::vector<ShortcutSpec>& desktop,
                           const std::vector<ShortcutSpec>& taskbar, const std::string& version);
+
+// The options' product identity: the id defaults to the name. Meaningful when `options.given`.
+ProductIdentity IdentityOf(const ProductOptions& options);
 
 // Packs (and signs, when asked) and reports on `out` (summary) and `err` (errors, warnings,
 // progress). Returns the exit code: 0 packed, 1 bad input, failed write or failed signing (no

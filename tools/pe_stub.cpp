@@ -126,3 +126,15 @@ std::string CheckStub(std::string_view bytes, StubImage& image) {
   image.image_size = static_cast<uint32_t>(bytes.size());
   return std::string();
 }
+
+bool HasSetupMarker(const ResourceNode& root) {
+  const ResourceNode* type = FindResourceChild(root, kResourceTypeRcData);
+  const ResourceNode* marker = type ? FindResourceChild(*type, kSetupMarkerName) : nullptr;
+  if (!marker) return false;
+  for (const ResourceNode& language : marker->children) {
+    std::string_view data = language.data;
+    while (!data.empty() && data.back() == '\0') data.remove_suffix(1);
+    if (language.is_data && data == kSetupMarkerTag) return true;
+  }
+  return false;
+}

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "tools/pe_resources.h"
+
 struct StubImage {
   const char* architecture = "";  // "x86" or "x64"; static text
   uint32_t lfanew = 0;      // offset of the PE signature; the package offset goes at lfanew - 4
@@ -20,5 +22,14 @@ const char* ArchitectureOf(uint16_t machine);
 // Empty when `bytes` is a usable stub (and `image` is filled), otherwise one sentence that says
 // what is wrong with it and, where it helps, what to do.
 std::string CheckStub(std::string_view bytes, StubImage& image);
+
+// The resource that marks a Brindle setup program (resources/app/setup_marker.rc): RT_RCDATA
+// named "BRINDLE_SETUP" whose data is the tag, with or without NUL bytes after it. The tag names
+// the package format the program reads.
+inline constexpr char16_t kSetupMarkerName[] = u"BRINDLE_SETUP";
+inline constexpr char kSetupMarkerTag[] = "Brindle setup program, package format 1";
+
+// True when the resource tree of a program holds the setup program's marker.
+bool HasSetupMarker(const ResourceNode& root);
 
 #endif  // BRINDLE_TOOLS_PE_STUB_H_

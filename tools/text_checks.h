@@ -13,4 +13,8 @@
 // the bytes are UTF-16 or UTF-32 (a byte order mark), not valid UTF-8, or hold a zero byte.
 bool NormaliseLicenceText(std::string_view bytes, std::string& text, std::string& problem);
 
+// `name` (valid UTF-8) with its letters in upper case as far as Windows' file names ignore case:
+// ASCII, Latin-1, Greek and Cyrillic letters. Two names that fold equal name one file.
+std::string FoldNameCase(std::string_view name);
+
 #endif  // BRINDLE_TOOLS_TEXT_CHECKS_H_

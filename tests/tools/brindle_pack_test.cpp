@@ -3,14 +3,20 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
 
 #include "json/json_value.h"
+#include "json/json_writer.h"
 #include "setup/base64.h"
 #include "setup/package_format.h"
+#include "setup/product_identity.h"
 #include "tests/tools/tool_test_support.h"
+#include "tools/icon_file.h"
+#include "tools/pe_resources.h"
+#include "tools/pe_stub.h"
 #include "tools/zip_listing.h"
 
 namespace {
@@ -21,7 +27,7 @@ class BrindlePackTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(folder_.path().empty());
-    WriteFile(Stub(), MakeStub());
+    WriteFile(Stub(), MakeSetupStub());
     WriteFile(Licence(), kLicence);
     WriteFile(Payload() + "/Velto.exe", MakeStub());
     WriteFile(Payload() + "/docs/使用说明.txt", "说明\n");
@@ -127,7 +133,7 @@ TEST_F(BrindlePackTest, PacksAnX64StubUnderTheSameLayout) {
   StubShape x64;
   x64.machine = 0x8664;
   x64.magic = 0x20B;
-  WriteFile(Stub(), MakeStub(x64));
+  WriteFile(Stub(), MakeSetupStub(x64));
   const ToolResult pack = RunBrindlePack(PackArguments());
   ASSERT_EQ(pack.exit_code, 0) << pack.err;
   const std::string file = ReadFile(Output());
@@ -271,7 +277,7 @@ TEST_F(BrindlePackTest, BadInputFailsWithAMessageAndLeavesNoFile) {
   StubShape arm64;
   arm64.machine = 0xAA64;
   arm64.magic = 0x20B;
-  std::string marked = MakeStub();
+  std::string marked = MakeSetupStub();
   marked[124] = 7;
   const BadInput cases[] = {
       {"missing payload", "--payload", "", "payload folder '"},
@@ -324,19 +330,261 @@ TEST_F(BrindlePackTest, BadPayloadNamesAreAllReported) {
   EXPECT_FALSE(FileExists(Output()));
 }
 
-TEST_F(BrindlePackTest, TargetsOutsideThePayloadAreWarnings) {
+// A skin container: the description `text` and no records.
+std::string SkinContainerBytes(const std::string& text) {
+  std::string bytes = ".uir";
+  AppendU32(static_cast<uint32_t>(text.size()), bytes);
+  bytes += text;
+  AppendU32(0, bytes);
+  return bytes;
+}
+
+const std::string kSoundSkinText = std::string("{\"cfg\":{},\"res\":{}}\n", 20) + '\0';
+
+// The skin container `container` in the packed form: ".uiz", its length, raw deflate.
+std::string PackedSkin(const std::string& container) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string stream(deflateBound(&z, container.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(container.data()));
+  z.avail_in = static_cast<uInt>(container.size());
+  z.next_out = reinterpret_cast<Bytef*>(stream.data());
+  z.avail_out = static_cast<uInt>(stream.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  stream.resize(z.total_out);
+  deflateEnd(&z);
+  std::string packed = ".uiz";
+  AppendU32(static_cast<uint32_t>(container.size()), packed);
+  return packed + stream;
+}
+
+// An icon file of two images: a 16 x 16 bitmap and a 256 x 256 PNG (only their headers matter
+// to the packer).
+std::string TwoImageIcon() {
+  std::string bitmap(40 + 16 * 16 * 4 + 64, '\x11');
+  StoreU32(40, reinterpret_cast<unsigned char*>(&bitmap[0]));
+  const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(100, 'p');
+  std::string icon = std::string("\0\0\1\0\2\0", 6);
+  const std::pair<std::string, std::string> entries[] = {
+      {std::string("\x10\x10\0\0\1\0\x20\0", 8), bitmap},
+      {std::string("\0\0\0\0\1\0\x20\0", 8), png}};
+  uint32_t offset = 6 + 2 * 16;
+  for (const auto& [fields, data] : entries) {
+    icon += fields;
+    AppendU32(static_cast<uint32_t>(data.size()), icon);
+    AppendU32(offset, icon);
+    offset += static_cast<uint32_t>(data.size());
+  }
+  return icon + bitmap + png;
+}
+
+JsonValue PackageConfig(const std::string& file) {
+  MemoryByteSource source(file);
+  JsonValue config;
+  PackageLocation location;
+  EXPECT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
+  return config;
+}
+
+struct Refusal {
+  const char* name;
+  std::vector<std::string> extra;  // options appended to PackArguments (a later value wins)
+  const char* message;             // a part of the expected error message
+};
+
+TEST_F(BrindlePackTest, PackingMistakesAreRefused) {
+  WriteFile(folder_.Join("plain.exe"), MakeStub());
+  WriteFile(folder_.Join("bad.uir"), "not a skin");
+  WriteFile(folder_.Join("loose.uir"),
+            SkinContainerBytes("{ \"cfg\":{},\"res\":{}}\n" + std::string(1, '\0')));
+  WriteFile(folder_.Join("broken.uiz"),
+            PackedSkin(SkinContainerBytes(kSoundSkinText)).substr(0, 12));
+  WriteFile(folder_.Join("bad.ico"), "not an icon");
+  const Refusal cases[] = {
+      {"invalid id",
+       {"--product-name", "Mossbank", "--product-id", "moss bank"},
+       "--product-id 'moss bank' may hold only letters, digits, '.', '_' and '-'"},
+      {"name unfit as id",
+       {"--product-name", "苔藓"},
+       "--product-name '苔藓' cannot serve as the product id, which may hold only"},
+      {"name with a backslash", {"--product-name", "Moss\\bank"}, "--product-name 'Moss\\bank' "},
+      {"bad language", {"--product-name", "Mossbank", "--language", "fr"}, "--language 'fr'"},
+      {"bad remove path",
+       {"--product-name", "Mossbank", "--remove-on-uninstall", "Moss/../x.cfg"},
+       "--remove-on-uninstall 'Moss/../x.cfg' is not a path relative"},
+      {"identity option without a name",
+       {"--publisher", "Mossbank Ltd."},
+       "--product-name is required with --product-id"},
+      {"publisher of two lines",
+       {"--product-name", "Mossbank", "--publisher", "Moss\nbank"},
+       "--publisher 'Moss\nbank' is not one line of UTF-8 text"},
+      {"missing lastrun target",
+       {"--lastrun", "Missing.exe"},
+       "--lastrun 'Missing.exe' is not a file of the payload"},
+      {"missing shortcut target",
+       {"--taskbar", "Gone=gone.exe"},
+       "--taskbar 'Gone': target 'gone.exe' is not a file of the payload"},
+      {"duplicate shortcut names",
+       {"--desktop", "VELTO=docs/使用说明.txt"},
+       "--desktop 'VELTO': the name is given twice ('Velto' before it)"},
+      {"stub without the marker",
+       {"--stub", folder_.Join("plain.exe")},
+       "is not a Brindle setup program (it has no BRINDLE_SETUP marker resource)"},
+      {"skin that is no container", {"--skin", folder_.Join("bad.uir")}, "is not a skin container"},
+      {"skin that fails the checks",
+       {"--skin", folder_.Join("loose.uir")},
+       "fails the skin checks: the description is not in the JSON writer's compact form"},
+      {"damaged packed skin", {"--skin", folder_.Join("broken.uiz")}, "is damaged"},
+      {"bad icon", {"--icon", folder_.Join("bad.ico")}, "is not an icon file"},
+      {"missing icon", {"--icon", folder_.Join("none.ico")}, "--icon '"},
+  };
+  for (const Refusal& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> arguments = PackArguments();
+    arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+    const ToolResult result = RunBrindlePack(arguments);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("brindle-pack: error: " + std::string()), std::string::npos);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_FALSE(FileExists(Output()));
+  }
+}
+
+TEST_F(BrindlePackTest, EveryMistakeIsReportedAtOnce) {
+  WriteFile(folder_.Join("plain.exe"), MakeStub());
+  WriteFile(folder_.Join("bad.ico"), std::string("\0\0\1\0\0\0", 6));
   std::vector<std::string> arguments = With("--lastrun", "Missing.exe");
-  arguments.push_back("--taskbar");
-  arguments.push_back("Docs=docs\\使用说明.txt");
-  arguments.push_back("--taskbar");
-  arguments.push_back("Gone=gone.exe");
+  arguments.insert(arguments.end(), {"--taskbar", "velto=gone.exe", "--language", "de", "--stub",
+                                     folder_.Join("plain.exe"), "--icon", folder_.Join("bad.ico")});
   const ToolResult result = RunBrindlePack(arguments);
-  EXPECT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(result.err,
-            "brindle-pack: warning: --lastrun 'Missing.exe' is not a file of the payload\n"
-            "brindle-pack: warning: --taskbar 'Gone': target 'gone.exe' is not a file of the "
-            "payload\n");
-  EXPECT_TRUE(FileExists(Output()));
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(
+      result.err,
+      "brindle-pack: error: --icon '" + folder_.Join("bad.ico") +
+          "' is not a usable icon file: it lists no image, or its directory is cut short\n"
+          "brindle-pack: error: stub '" +
+          folder_.Join("plain.exe") +
+          "' is not a Brindle setup program (it has no BRINDLE_SETUP marker resource); give "
+          "the setup program, for example build/win/app/BrindleSetup.exe\n"
+          "brindle-pack: error: --taskbar 'velto': the name is given twice ('Velto' before it); "
+          "shortcut names compare ignoring case\n"
+          "brindle-pack: error: --product-name is required with --product-id, --publisher, "
+          "--help-link, --language and --remove-on-uninstall\n"
+          "brindle-pack: error: --language 'de': expected zh, en or auto\n"
+          "brindle-pack: error: --lastrun 'Missing.exe' is not a file of the payload\n"
+          "brindle-pack: error: --taskbar 'velto': target 'gone.exe' is not a file of the "
+          "payload\n");
+}
+
+TEST_F(BrindlePackTest, WithoutTheNewOptionsTheConfigIsAsBefore) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  const std::string file = ReadFile(Output());
+  const std::string expected =
+      "{\"lastrun\":\"Velto.exe\",\"mode\":1,\"protocol\":\"" +
+      Base64EncodeBytes("Velto 许可协议\r\nLicence agreement\r\n") +
+      "\",\"shortcut\":{\"desktop\":[{\"file\":\"Velto.exe\",\"name\":\"Velto\"}],"
+      "\"taskbar\":[{\"file\":\"Velto.exe\",\"name\":\"Velto\"}]}}\n";
+  EXPECT_EQ(file.substr(1024 + 4, expected.size()), expected);
+  const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+  for (const char* line :
+       {"product:         Velto (default: Velto)\n", "  publisher:     Velto Software Ltd.\n",
+        "    Velto\\Velto.cfg\n", "skin:            none (the setup's built-in skin)\n",
+        "setup marker:    yes (a Brindle setup program)\n", "icon:            0 images\n"}) {
+    EXPECT_NE(inspect.out.find(line), std::string::npos) << line << inspect.out;
+  }
+}
+
+TEST_F(BrindlePackTest, IdentityOptionsGoIntoTheConfig) {
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(),
+                   {"--product-name", "Mossbank 苔藓", "--product-id", "Mossbank", "--publisher",
+                    "Mossbank Works", "--help-link", "https://mossbank.example/help", "--language",
+                    "en", "--remove-on-uninstall", "Mossbank/settings.ini",
+                    "--remove-on-uninstall=Mossbank\\cache.db"});
+  const ToolResult pack = RunBrindlePack(arguments);
+  ASSERT_EQ(pack.exit_code, 0) << pack.err;
+  const JsonValue config = PackageConfig(ReadFile(Output()));
+  ProductIdentity identity;
+  std::string problem;
+  ASSERT_TRUE(ReadProductIdentity(config, identity, problem)) << problem;
+  ProductIdentity expected;
+  expected.id = "Mossbank";
+  expected.name = "Mossbank 苔藓";
+  expected.publisher = "Mossbank Works";
+  expected.help_link = "https://mossbank.example/help";
+  expected.language = "en";
+  expected.remove_on_uninstall = {"Mossbank\\settings.ini", "Mossbank\\cache.db"};
+  EXPECT_EQ(identity, expected);
+  EXPECT_FALSE(config.hasMember("skin"));
+
+  const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+  for (const char* line :
+       {"product:         Mossbank 苔藓\n", "  id:            Mossbank\n",
+        "  publisher:     Mossbank Works\n", "  help link:     https://mossbank.example/help\n",
+        "  language:      en\n", "  removed on uninstall: 2\n", "    Mossbank\\cache.db\n"}) {
+    EXPECT_NE(inspect.out.find(line), std::string::npos) << line << inspect.out;
+  }
+}
+
+TEST_F(BrindlePackTest, TheIdDefaultsToTheNameAndOnlyTheNameIsNeeded) {
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(), {"--product-name", "Mossbank"});
+  ASSERT_EQ(RunBrindlePack(arguments).exit_code, 0);
+  const JsonValue config = PackageConfig(ReadFile(Output()));
+  EXPECT_EQ(JsonWriter().write(config["product"]), "{\"id\":\"Mossbank\",\"name\":\"Mossbank\"}\n");
+}
+
+TEST_F(BrindlePackTest, TheSkinFileGoesIntoTheConfigAsGiven) {
+  const std::string plain = SkinContainerBytes(kSoundSkinText);
+  for (const std::string& skin : {plain, PackedSkin(plain)}) {
+    WriteFile(folder_.Join("skin.bin"), skin);
+    std::vector<std::string> arguments = PackArguments();
+    arguments.insert(arguments.end(), {"--skin", folder_.Join("skin.bin")});
+    const ToolResult pack = RunBrindlePack(arguments);
+    ASSERT_EQ(pack.exit_code, 0) << pack.err;
+    const JsonValue config = PackageConfig(ReadFile(Output()));
+    EXPECT_EQ(Base64DecodeText(config["skin"].toCString()), skin);
+    EXPECT_FALSE(config.hasMember("product"));
+    const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+    EXPECT_NE(inspect.out.find("skin:            " + std::to_string(skin.size()) + " bytes (" +
+                               (skin == plain ? "plain" : "packed") + " container of " +
+                               std::to_string(plain.size()) +
+                               " bytes, 0 records), passes the skin checks\n"),
+              std::string::npos)
+        << inspect.out;
+  }
+}
+
+TEST_F(BrindlePackTest, TheIconIsWrittenIntoTheProgramImage) {
+  WriteFile(folder_.Join("product.ico"), TwoImageIcon());
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(), {"--icon", folder_.Join("product.ico")});
+  const ToolResult pack = RunBrindlePack(arguments);
+  ASSERT_EQ(pack.exit_code, 0) << pack.err;
+
+  const std::string file = ReadFile(Output());
+  const uint32_t package_offset = LoadU32(reinterpret_cast<const unsigned char*>(&file[124]));
+  std::string image = file.substr(0, package_offset);
+  image.replace(124, 4, std::string(4, '\0'));
+  StubImage stub;
+  EXPECT_EQ(CheckStub(image, stub), "");
+  EXPECT_EQ(stub.image_size, package_offset) << "P must be the edited image's size";
+  ResourceNode resources;
+  std::string problem;
+  ASSERT_TRUE(ReadResourceTree(image, resources, problem)) << problem;
+  EXPECT_TRUE(HasSetupMarker(resources));
+  std::vector<IconImage> expected;
+  ASSERT_TRUE(ParseIconFile(TwoImageIcon(), expected, problem)) << problem;
+  const std::vector<IconImage> icon = ProgramIconImages(resources);
+  ASSERT_EQ(icon.size(), 2u);
+  for (size_t i = 0; i < icon.size(); ++i) {
+    EXPECT_EQ(icon[i].data, expected[i].data);
+    EXPECT_EQ(icon[i].width, expected[i].width);
+  }
+  EXPECT_EQ(PackageConfig(file)["lastrun"].toCString(), std::string("Velto.exe"));
+  const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+  EXPECT_NE(inspect.out.find("icon:            2 images 16x16 256x256\n"), std::string::npos)
+      << inspect.out;
 }
 
 TEST_F(BrindlePackTest, UsageErrors) {

@@ -26,7 +26,7 @@ class SigningTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(folder_.path().empty());
-    WriteFile(Path("stub.exe"), MakeStub());
+    WriteFile(Path("stub.exe"), MakeSetupStub());
     WriteFile(Path("licence.txt"), "Licence\n");
     WriteFile(Path("payload/Velto.exe"), MakeVersionedProgram("1.2.0", {1, 2, 0, 0}));
     WriteFile(Path("payload/docs/readme.txt"), std::string(3000, 'r'));

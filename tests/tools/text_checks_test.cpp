@@ -81,3 +81,16 @@ TEST(TextChecksTest, LicenceThatIsNoUtf8TextIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextChecksTest, NamesFoldAsWindowsComparesThem) {
+  const std::pair<std::string, std::string> same[] = {
+      {"Velto", "VELTO"}, {"café", "CAFÉ"}, {"αβγ", "ΑΒΓ"}, {"ёлка", "ЁЛКА"}, {"说明", "说明"}};
+  for (const auto& [a, b] : same) EXPECT_EQ(FoldNameCase(a), FoldNameCase(b)) << a;
+  EXPECT_NE(FoldNameCase("Velto"), FoldNameCase("Velt0"));
+  EXPECT_NE(FoldNameCase("÷"), FoldNameCase("×")) << "U+00F7 is no letter";
+  EXPECT_EQ(FoldNameCase("说明 a"), "说明 A") << "other characters stay as they are";
+}
+
+}  // namespace

@@ -96,8 +96,11 @@ std::string MakeStub(const StubShape& shape) {
   Put16(bytes, pe + 22, 0x102);  // Characteristics: executable, 32-bit machine
   const size_t optional = pe + 24;
   Put16(bytes, optional, shape.magic);
-  Put32(bytes, optional + 60, 0x200);  // SizeOfHeaders
-  Put32(bytes, optional + 92, 16);     // NumberOfRvaAndSizes
+  Put32(bytes, optional + 32, 0x1000);                             // SectionAlignment
+  Put32(bytes, optional + 36, 0x200);                              // FileAlignment
+  Put32(bytes, optional + 56, 0x2000);                             // SizeOfImage
+  Put32(bytes, optional + 60, 0x200);                              // SizeOfHeaders
+  Put32(bytes, optional + (shape.magic == 0x20B ? 108 : 92), 16);  // NumberOfRvaAndSizes
   const size_t section = optional + 224;
   bytes.replace(section, 5, ".text");
   Put32(bytes, section + 16, shape.section_raw_size);
@@ -152,34 +155,52 @@ std::string MakeVersionedProgram(const std::string& product_version,
   }
   const std::string info = VersionBlock("VS_VERSION_INFO", fixed, 52, false, strings);
 
-  // Resource directory: type 16 -> name 1 -> language 0x409 -> data entry -> the block.
+  return MakeProgramWithResource(16, u"", 1, info, StubShape());
+}
+
+std::string MakeProgramWithResource(uint32_t type, const std::u16string& name, uint32_t id,
+                                    const std::string& data, StubShape shape) {
+  // Resource directory: type -> name or id -> language 0x409 -> data entry (0x48), then the
+  // name string, then the data.
   std::string resources(0x58, '\0');
   const uint32_t kSubdirectory = 0x80000000u;
-  for (const auto& [directory, id, target] :
-       {std::tuple<size_t, uint32_t, uint32_t>{0x00, 16, kSubdirectory | 0x18},
-        {0x18, 1, kSubdirectory | 0x30},
+  const uint32_t name_field = name.empty() ? id : kSubdirectory | 0x58;
+  for (const auto& [directory, key, target] :
+       {std::tuple<size_t, uint32_t, uint32_t>{0x00, type, kSubdirectory | 0x18},
+        {0x18, name_field, kSubdirectory | 0x30},
         {0x30, 0x409, 0x48}}) {
-    Put16(resources, directory + 14, 1);
-    Put32(resources, directory + 16, id);
+    Put16(resources, directory + (key & kSubdirectory ? 12 : 14), 1);
+    Put32(resources, directory + 16, key);
     Put32(resources, directory + 20, target);
   }
-  Put32(resources, 0x48, 0x1000 + 0x58);
-  Put32(resources, 0x4C, static_cast<uint32_t>(info.size()));
-  resources += info;
+  if (!name.empty()) {
+    resources += Utf16(std::string(name.begin(), name.end()));
+    resources.insert(0x58, 2, '\0');
+    Put16(resources, 0x58, static_cast<uint16_t>(name.size()));
+    PadTo4(resources);
+  }
+  Put32(resources, 0x48, 0x1000 + static_cast<uint32_t>(resources.size()));
+  Put32(resources, 0x4C, static_cast<uint32_t>(data.size()));
+  resources += data;
   PadTo4(resources);
 
-  StubShape shape;
   shape.section_raw_size = static_cast<uint32_t>((resources.size() + 0x1FF) & ~size_t{0x1FF});
   shape.file_size = 0x200 + shape.section_raw_size;
   std::string bytes = MakeStub(shape);
   const size_t optional = shape.lfanew + 24;
-  Put32(bytes, optional + 96 + 16, 0x1000);  // resource directory entry: RVA, size
-  Put32(bytes, optional + 96 + 20, static_cast<uint32_t>(resources.size()));
+  const size_t directories = optional + (shape.magic == 0x20B ? 112 : 96);
+  Put32(bytes, directories + 16, 0x1000);  // resource directory entry: RVA, size
+  Put32(bytes, directories + 20, static_cast<uint32_t>(resources.size()));
   const size_t section = optional + 224;
   Put32(bytes, section + 8, shape.section_raw_size);  // VirtualSize
   Put32(bytes, section + 12, 0x1000);                 // VirtualAddress
   bytes.replace(0x200, resources.size(), resources);
   return bytes;
+}
+
+std::string MakeSetupStub(const StubShape& shape) {
+  return MakeProgramWithResource(10, u"BRINDLE_SETUP", 0, "Brindle setup program, package format 1",
+                                 shape);
 }
 
 ToolResult RunProgramForTest(const std::string& program,

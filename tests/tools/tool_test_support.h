@@ -43,7 +43,8 @@ struct StubShape {
 };
 
 // A minimal PE image: DOS header, PE signature, COFF header, a 224-byte optional header whose
-// SizeOfHeaders is 0x200, one section; a byte pattern in the section's data.
+// SizeOfHeaders is 0x200 (alignments 0x1000 in memory and 0x200 in the file), one section; a byte
+// pattern in the section's data.
 std::string MakeStub(const StubShape& shape = StubShape());
 
 // A PE image like MakeStub's whose section holds a version resource: VS_FIXEDFILEINFO with the
@@ -51,6 +52,16 @@ std::string MakeStub(const StubShape& shape = StubShape());
 // "CompanyName" and "ProductVersion" = `product_version` (ASCII).
 std::string MakeVersionedProgram(const std::string& product_version,
                                  const std::array<uint16_t, 4>& fixed_version);
+
+// A PE image like MakeStub's (of `shape`, whose section sizes it sets) whose section holds one
+// resource: type `type`, named `name` (ASCII) or, when it is empty, numbered `id`, language
+// 0x409, with the bytes `data`. The directory is laid out by hand, not by the tool's writer.
+std::string MakeProgramWithResource(uint32_t type, const std::u16string& name, uint32_t id,
+                                    const std::string& data, StubShape shape = StubShape());
+
+// A stub that brindle-pack accepts as the setup program: MakeProgramWithResource with the setup
+// program's marker (RT_RCDATA "BRINDLE_SETUP").
+std::string MakeSetupStub(const StubShape& shape = StubShape());
 
 struct ToolResult {
   int exit_code = -1;
