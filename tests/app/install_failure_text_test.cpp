@@ -91,7 +91,7 @@ TEST(InstallFailureExitCodeTest, EachCauseHasItsCode) {
       {InstallError::kFileInTheWay, kExitFailed},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.code, InstallFailureExitCode({c.error, L"C:\\x"})) << static_cast<int>(c.error);
+    EXPECT_EQ(c.code, InstallFailureExitCode({c.error, L"C:\\x", {}})) << static_cast<int>(c.error);
   }
 }
 
