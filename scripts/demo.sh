@@ -10,7 +10,10 @@
 #      Velto of its own architecture and signed with a throwaway certificate that openssl makes in
 #      the build tree (its password handed over in an environment variable); brindle-pack inspect
 #      of both, which shows the signature
-#   5. the setup of the first architecture this machine runs (x86 where it can; see
+#   5. the second sample product, Mossbank, packed from the same setup program at build time (its
+#      own id, name, publisher, English texts, skin and icon) into out/MossbankSetup.exe (and
+#      out/MossbankSetup-x64.exe), with what brindle-pack inspect reports of it
+#   6. the setup of the first architecture this machine runs (x86 where it can; see
 #      scripts/win-arches.sh, BRINDLE_WIN_ARCHES overrides): with a display (DISPLAY set and
 #      reachable) it starts under Wine there; without one the scripted walk-through (install,
 #      uninstall, leaving, failures) runs on a private Xvfb and writes a screenshot of every window
@@ -41,6 +44,9 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certs/key.pem" -out "$certs/
 openssl pkcs12 -export -inkey "$certs/key.pem" -in "$certs/cert.pem" -out "$certs/cert.p12" \
   -passout env:BRINDLE_DEMO_KEY_PASSWORD
 
+# A Linux path as the Windows programs under Wine see it (drive Z: is the root).
+winepath_of() { printf 'Z:%s' "$1" | tr / '\\'; }
+
 shown=
 for arch in $(win_arches); do
   tree=$build/$(win_tree "$arch")
@@ -48,7 +54,8 @@ for arch in $(win_arches); do
   cmake -S "$root" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$(win_toolchain "$arch")" \
     -DBRINDLE_PACK="$pack" >/dev/null
-  cmake --build "$tree" -j "$jobs" --target velto_payload brindle_setup_app
+  cmake --build "$tree" -j "$jobs" --target velto_payload brindle_setup_app MossbankSetup \
+    brindle-skin-preview
 
   output=$root/out/VeltoSetup.exe
   stub=${STUB:-$tree/app/BrindleSetup.exe}
@@ -72,10 +79,16 @@ for arch in $(win_arches); do
   echo "== its signature, trusting the throwaway certificate (--ca)" >&2
   "$pack" inspect --ca "$certs/cert.pem" "$output" | sed -n '/^signature:/,$p'
 
+  mossbank=$root/out/MossbankSetup.exe
+  [ "$arch" = x64 ] && mossbank=$root/out/MossbankSetup-x64.exe
+  cp "$tree/examples/MossbankSetup.exe" "$mossbank"
+  echo "== brindle-pack inspect out/$(basename "$mossbank") (the second sample product)" >&2
+  "$pack" inspect "$mossbank"
+
   if [ -z "$shown" ]; then
     reason=$(win_skip_reason "$arch")
     if [ -z "$reason" ]; then
-      shown=$arch shown_tree=$tree shown_setup=$output shown_stub=$stub
+      shown=$arch shown_tree=$tree shown_setup=$output shown_stub=$stub shown_mossbank=$mossbank
     else
       echo "== not showing the $arch setup: $reason" >&2
     fi
@@ -101,6 +114,10 @@ else
   bash "$root/tests/app/e2e/setup_walkthrough.sh" --build "$shown_tree" --pack "$pack" \
     --setup "$shown_stub" --payload "$shown_tree/examples/velto-payload" \
     --licence "$root/examples/velto/licence.txt" --shots "$root/out/screenshots" || status=$?
+  echo "== Mossbank's windows from out/$(basename "$shown_mossbank"): out/screenshots/mossbank" >&2
+  "$shown_tree/wine-run" "$shown_tree/tools/skin_preview/brindle-skin-preview.exe" \
+    "$(winepath_of "$root/out/screenshots/mossbank")" --package "$(winepath_of "$shown_mossbank")" \
+    || status=$?
   $session_was_up || "$root/scripts/wine-session.sh" stop "$shown_tree"
   exit "$status"
 fi

@@ -9,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
-// The package config's member that holds the skin: Base64 of the skin file's bytes as given.
-inline constexpr char kSkinMember[] = "skin";
+// The package config's member that holds the skin (kSkinMember): Base64 of the skin file's
+// bytes as given.
+#include "setup/product_identity.h"
 
 struct SkinSummary {
   bool packed = false;         // the file is the packed form

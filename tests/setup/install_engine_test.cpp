@@ -92,7 +92,7 @@ TEST_F(InstallEngineTest, EmptyArchiveInstallsNothingAndSucceeds) {
             JsonWriter().write(config["setup"]["shortcut"]));
 }
 
-TEST_F(InstallEngineTest, RecordsFilesAndFoldersInArchiveOrderWithRepeats) {
+TEST_F(InstallEngineTest, RecordsFilesInArchiveOrderAndTheFoldersItMade) {
   const std::string big(3 * 524288 + 17, 'x');
   WritePackage({File("a.txt", "alpha"), Folder("data/"), File("data/b.bin", big), Folder("data/"),
                 File("data/sub/c.txt", "stored", false), File("top.txt", "")});
@@ -106,9 +106,8 @@ TEST_F(InstallEngineTest, RecordsFilesAndFoldersInArchiveOrderWithRepeats) {
   JsonValue config = UninstallerConfig();
   const std::vector<std::wstring> files = {InFolder(L"a.txt"), InFolder(L"data\\b.bin"),
                                            InFolder(L"data\\sub\\c.txt"), InFolder(L"top.txt")};
-  const std::vector<std::wstring> folders = {
-      folder_,           InFolder(L"data"),      InFolder(L"data"),
-      InFolder(L"data"), InFolder(L"data\\sub"), folder_};
+  // The install folder was there before the run: only what the run made is the product's.
+  const std::vector<std::wstring> folders = {InFolder(L"data"), InFolder(L"data\\sub")};
   EXPECT_EQ(files, DecodePaths(config["files"]));
   EXPECT_EQ(folders, DecodePaths(config["folders"]));
 }
@@ -221,7 +220,7 @@ TEST_F(InstallEngineTest, RegistersTheProductUnderTheUninstallKey) {
   const std::wstring uninstaller = InFolder(L"unins000.exe");
   EXPECT_EQ(L"Velto", QueryString(key, L"DisplayName"));
   EXPECT_EQ(uninstaller, QueryString(key, L"DisplayIcon"));
-  EXPECT_EQ(uninstaller, QueryString(key, L"UninstallString"));
+  EXPECT_EQ(L"\"" + uninstaller + L"\"", QueryString(key, L"UninstallString"));
   EXPECT_EQ(L"\"" + uninstaller + L"\" /S", QueryString(key, L"QuietUninstallString"));
   EXPECT_EQ(0u, QueryString(key, L"HelpLink").rfind(L"https://", 0));
   EXPECT_NE(L"<missing>", QueryString(key, L"Publisher"));
@@ -380,13 +379,15 @@ class LockedLibraryTest : public InstallEngineTest {
   std::unique_ptr<ChildProcess> holder_;
 };
 
-TEST_F(LockedLibraryTest, LibraryIsMovedAsideReplacedAndItsOriginalDeletedAtTheEnd) {
+// The library is no earlier install's file: it is kept aside for the uninstall to put back.
+TEST_F(LockedLibraryTest, LibraryIsMovedAsideReplacedAndItsOriginalKeptForTheUninstall) {
   WritePackage({File("lib.dll", "new library"), File("other.txt", "other")});
   ASSERT_TRUE(Install());
   EXPECT_EQ("new library", Content(library_));
   EXPECT_FALSE(Exists(library_ + L".new"));
   ReleaseLibrary();
-  EXPECT_FALSE(Exists(library_ + L".old"));
+  EXPECT_EQ("old library", Content(library_ + L".old"));
+  EXPECT_EQ(1u, UninstallerConfig()["kept"].size());
   EXPECT_EQ(std::vector<std::wstring>({library_, InFolder(L"other.txt")}),
             DecodePaths(UninstallerConfig()["files"]));
 }

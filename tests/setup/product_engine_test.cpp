@@ -86,9 +86,11 @@ class ProductEngineTest : public ::testing::Test {
 
   // Installs `package` into the new folder `name` of the scratch area, with a start-menu link.
   std::wstring Install(const std::wstring& package, const std::wstring& name) {
+    // Made for the run, as the folder check makes it.
     const std::wstring folder = scratch_.Join(name);
     EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     RecordingSink sink(folder, false, false, true);
+    sink.created_folder_root = folder;
     const InstallResult result = RunInstallFromPackage(package, sink);
     EXPECT_TRUE(result) << static_cast<int>(result.error);
     return folder;

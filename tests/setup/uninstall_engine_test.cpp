@@ -281,7 +281,9 @@ TEST_F(UninstallEngineTest, InstallThenUninstallerCopyLeavesNothingBehind) {
   ASSERT_TRUE(uninstaller.Started());
   EXPECT_EQ(0, uninstaller.WaitExit());
 
-  EXPECT_FALSE(Exists(folder_));
+  // The install folder was there before the install: it stays, empty.
+  EXPECT_TRUE(Exists(folder_));
+  EXPECT_TRUE(Listing(folder_).empty());
   EXPECT_EQ(desktop_before, Listing(desktop));
   EXPECT_EQ(quick_launch_before, Listing(quick_launch));
   EXPECT_EQ(programs_before, Listing(programs));
@@ -340,8 +342,8 @@ TEST_F(UninstallEngineTest, SampleProductRoundTripLeavesOnlyWhatTheProductKeeps)
   EXPECT_EQ(0, uninstaller.WaitExit());
 
   // The archive lists "data/" before "data/samples/"; the folders go deepest
-  // first all the same, and with them the install folder.
-  EXPECT_FALSE(Exists(folder_));
+  // first all the same. The install folder was there before: it stays, empty.
+  EXPECT_TRUE(Listing(folder_).empty());
   EXPECT_EQ(desktop_before, Listing(desktop));
   EXPECT_EQ(quick_launch_before, Listing(GetQuickLaunchFolder()));
   EXPECT_EQ(programs_before, Listing(GetStartMenuProgramsFolder()));
