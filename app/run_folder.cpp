@@ -89,6 +89,65 @@ UniqueHandle CreateHeldFolder(const std::wstring& path, PSECURITY_DESCRIPTOR des
   return UniqueHandle(result >= 0 ? folder : nullptr);
 }
 
+// Opens the entry `name` of the folder `parent` (the handle it is relative to; null: `name` is a
+// full path) for deletion, never through a link: a link at the end of the path is opened itself
+// (FILE_OPEN_REPARSE_POINT), so that deleting through the handle removes the link and never what
+// it points to. Sharing everything but deletion, so that nobody renames or removes the entry
+// while this process holds it. Empty on failure.
+UniqueHandle OpenForDeletion(HANDLE parent, const std::wstring& name, ULONG kind) {
+  using NtCreateFileFunction = decltype(&NtCreateFile);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const FARPROC found = ntdll ? ::GetProcAddress(ntdll, "NtCreateFile") : nullptr;
+  if (!found) return UniqueHandle();
+  const auto nt_create_file =
+      reinterpret_cast<NtCreateFileFunction>(reinterpret_cast<void*>(found));
+  std::wstring native = parent ? name : NativePath(name);
+  UNICODE_STRING unicode_name;
+  unicode_name.Buffer = &native[0];
+  unicode_name.Length = static_cast<USHORT>(native.size() * sizeof(wchar_t));
+  unicode_name.MaximumLength = unicode_name.Length;
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &unicode_name, OBJ_CASE_INSENSITIVE, parent, nullptr);
+  IO_STATUS_BLOCK status = {};
+  HANDLE entry = nullptr;
+  const NTSTATUS result = nt_create_file(
+      &entry, DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes,
+      &status, nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN,
+      kind | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  return UniqueHandle(result >= 0 ? entry : nullptr);
+}
+
+// True when `entry` is no link or other reparse point.
+bool IsPlainEntry(HANDLE entry) {
+  BY_HANDLE_FILE_INFORMATION information = {};
+  return ::GetFileInformationByHandle(entry, &information) &&
+         !(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Marks the entry open in `entry` for deletion when its last handle closes.
+bool DeleteThroughHandle(HANDLE entry) {
+  FILE_DISPOSITION_INFO disposition = {};
+  disposition.DeleteFile = TRUE;
+  return ::SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// Removes the run folder `folder` (a full path) of an earlier run: its uninstaller copy, then the
+// folder if that left it empty. The folder is opened once, without following a link, and held
+// while the copy inside it is opened relative to that handle: a folder renamed or replaced by a
+// link after the listing is either not opened or opened as the link, which is then left alone.
+void RemoveRunFolder(const std::wstring& folder) {
+  const UniqueHandle held = OpenForDeletion(nullptr, folder, FILE_DIRECTORY_FILE);
+  if (!held || !IsPlainEntry(held.get())) return;
+  {
+    const UniqueHandle copy =
+        OpenForDeletion(held.get(), kUninstallerFileName, FILE_NON_DIRECTORY_FILE);
+    if (copy) DeleteThroughHandle(copy.get());
+  }
+  // Refused while the folder holds anything else.
+  DeleteThroughHandle(held.get());
+}
+
 }  // namespace
 
 bool IsRunFolderName(const std::wstring& name) {
@@ -133,8 +192,6 @@ void RemoveEarlierRunFolders(const std::wstring& temp_folder) {
         !IsRunFolderName(entry.cFileName)) {
       continue;
     }
-    const std::wstring folder = temp_folder + entry.cFileName;
-    ::DeleteFileW((folder + L"\\" + kUninstallerFileName).c_str());
-    ::RemoveDirectoryW(folder.c_str());
+    RemoveRunFolder(temp_folder + entry.cFileName);
   } while (::FindNextFileW(find.get(), &entry));
 }
