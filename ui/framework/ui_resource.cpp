@@ -295,9 +295,9 @@ CHBitmap* UIResource::GetImage(int id, bool recolorable) {
 bool UIResource::GetData(const std::string& section, int id, std::string& out) {
   out.clear();
   const auto found = sections_.find(section);
-  if (found != sections_.end() && found->second.count(id) != 0) {
-    out = records_.at(static_cast<uint32_t>(id));
-  }
+  if (found == sections_.end() || found->second.count(id) == 0) return false;
+  const auto record = records_.find(static_cast<uint32_t>(id));
+  if (record != records_.end()) out = record->second;
   return !out.empty();
 }
 
