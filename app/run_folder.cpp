@@ -89,6 +89,94 @@ UniqueHandle CreateHeldFolder(const std::wstring& path, PSECURITY_DESCRIPTOR des
   return UniqueHandle(result >= 0 ? folder : nullptr);
 }
 
+// Opens the entry `name` of the folder open in `parent` (relative to that handle, so that the
+// folder cannot be swapped between two opens) for deletion, never through a link: a link at the
+// name is opened itself (FILE_OPEN_REPARSE_POINT), so that deleting through the handle removes
+// the link and never what it points to. Shares everything but deletion, so that nobody renames
+// or removes the entry while this process holds it. `kind` is FILE_DIRECTORY_FILE or
+// FILE_NON_DIRECTORY_FILE. Empty on failure.
+UniqueHandle OpenForDeletion(HANDLE parent, const std::wstring& name, ULONG kind) {
+  using NtCreateFileFunction = decltype(&NtCreateFile);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const FARPROC found = ntdll ? ::GetProcAddress(ntdll, "NtCreateFile") : nullptr;
+  if (!found) return UniqueHandle();
+  const auto nt_create_file =
+      reinterpret_cast<NtCreateFileFunction>(reinterpret_cast<void*>(found));
+  std::wstring relative = name;
+  UNICODE_STRING unicode_name;
+  unicode_name.Buffer = &relative[0];
+  unicode_name.Length = static_cast<USHORT>(relative.size() * sizeof(wchar_t));
+  unicode_name.MaximumLength = unicode_name.Length;
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &unicode_name, OBJ_CASE_INSENSITIVE, parent, nullptr);
+  IO_STATUS_BLOCK status = {};
+  HANDLE entry = nullptr;
+  const NTSTATUS result = nt_create_file(
+      &entry, DELETE | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      &attributes, &status, nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN,
+      kind | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  return UniqueHandle(result >= 0 ? entry : nullptr);
+}
+
+// The path of what `handle` refers to, as the file system names it ("\\?\C:\..."); empty when
+// it cannot be told.
+std::wstring FinalPathOf(HANDLE handle) {
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  const DWORD size = ::GetFinalPathNameByHandleW(handle, nullptr, 0, kFlags);
+  if (size == 0) return std::wstring();
+  std::wstring path(size, L'\0');
+  const DWORD length = ::GetFinalPathNameByHandleW(handle, &path[0], size, kFlags);
+  if (length == 0 || length >= size) return std::wstring();
+  path.resize(length);
+  return path;
+}
+
+// True when `entry` is the entry `name` of the folder whose final path is `folder`, neither a
+// link nor reached through one. Windows opens a link itself (FILE_OPEN_REPARSE_POINT), which
+// shows in its attributes; Wine follows every link whatever the flags say, which shows in the
+// final path: the target's.
+bool IsPlainEntryOf(HANDLE entry, const std::wstring& folder, const std::wstring& name) {
+  BY_HANDLE_FILE_INFORMATION information = {};
+  if (!::GetFileInformationByHandle(entry, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return false;
+  }
+  const std::wstring expected =
+      folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + name;
+  const std::wstring actual = FinalPathOf(entry);
+  return !folder.empty() && !actual.empty() &&
+         ::CompareStringOrdinal(actual.c_str(), static_cast<int>(actual.size()), expected.c_str(),
+                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Marks the entry open in `entry` for deletion when its last handle closes.
+bool DeleteThroughHandle(HANDLE entry) {
+  FILE_DISPOSITION_INFO disposition = {};
+  disposition.DeleteFile = TRUE;
+  return ::SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// Removes the run folder `name` of the temporary folder open in `temp` (final path `temp_path`)
+// that an earlier run left: its uninstaller copy, then the folder if that left it empty. Each is
+// opened relative to the handle of its folder, without following a link, and deleted through
+// that handle while the folder is held: a folder or copy swapped for a link after the listing is
+// left alone, and so is what the link points to.
+void RemoveRunFolder(HANDLE temp, const std::wstring& temp_path, const std::wstring& name) {
+  const UniqueHandle held = OpenForDeletion(temp, name, FILE_DIRECTORY_FILE);
+  if (!held || !IsPlainEntryOf(held.get(), temp_path, name)) return;
+  const std::wstring folder_path = FinalPathOf(held.get());
+  {
+    const UniqueHandle copy =
+        OpenForDeletion(held.get(), kUninstallerFileName, FILE_NON_DIRECTORY_FILE);
+    if (copy && IsPlainEntryOf(copy.get(), folder_path, kUninstallerFileName)) {
+      DeleteThroughHandle(copy.get());
+    }
+  }
+  // Refused while the folder holds anything else.
+  DeleteThroughHandle(held.get());
+}
+
 }  // namespace
 
 bool IsRunFolderName(const std::wstring& name) {
@@ -122,6 +210,12 @@ std::wstring CreateRunFolder(const std::wstring& temp_folder, bool protect, Uniq
 }
 
 void RemoveEarlierRunFolders(const std::wstring& temp_folder) {
+  const UniqueHandle temp(
+      ::CreateFileW(temp_folder.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const std::wstring temp_path = temp ? FinalPathOf(temp.get()) : std::wstring();
+  if (temp_path.empty()) return;
   WIN32_FIND_DATAW entry;
   const std::wstring pattern = temp_folder + kRunFolderPrefix + L"*";
   const HANDLE first = ::FindFirstFileW(pattern.c_str(), &entry);
@@ -133,8 +227,6 @@ void RemoveEarlierRunFolders(const std::wstring& temp_folder) {
         !IsRunFolderName(entry.cFileName)) {
       continue;
     }
-    const std::wstring folder = temp_folder + entry.cFileName;
-    ::DeleteFileW((folder + L"\\" + kUninstallerFileName).c_str());
-    ::RemoveDirectoryW(folder.c_str());
+    RemoveRunFolder(temp.get(), temp_path, entry.cFileName);
   } while (::FindNextFileW(find.get(), &entry));
 }

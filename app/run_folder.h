@@ -36,9 +36,12 @@ bool IsRunFolderName(const std::wstring& name);
 std::wstring CreateRunFolder(const std::wstring& temp_folder, bool protect, UniqueHandle& held);
 
 // Removes what earlier runs left in `temp_folder`: from each run folder the
-// uninstaller copy, then the folder itself if that left it empty. Links are
-// never followed; a copy that still runs, or a folder this process may not
-// change, stays. Nothing is reported.
+// uninstaller copy, then the folder itself if that left it empty. Each is
+// deleted through a handle opened relative to its folder's handle without
+// following a link; a folder or copy that is a link (or is reached through
+// one) stays, and so does what it points to. A copy that still runs or is
+// held open, or a folder this process may not change, stays. Nothing is
+// reported.
 void RemoveEarlierRunFolders(const std::wstring& temp_folder);
 
 #endif  // BRINDLE_APP_RUN_FOLDER_H_

@@ -92,6 +92,8 @@ const char* DescribePackageError(PackageError error) {
       return "fewer than 4 bytes follow the package offset (no config length)";
     case PackageError::kConfigPastEnd:
       return "the config reaches past the end of the file (4 + L > file size - P)";
+    case PackageError::kConfigTooLong:
+      return "the config length L exceeds 64 MiB";
     case PackageError::kConfigSyntax:
       return "the package config is not valid JSON";
     case PackageError::kNoArchiveLength:
@@ -130,6 +132,7 @@ PackageError ReadPackageConfigText(ByteSource& file, PackageLocation& location, 
   if (!ReadU32At(file, location.package_offset, config_length)) return PackageError::kReadFailed;
   location.config_length = config_length;
   if (4 + uint64_t{config_length} > available) return PackageError::kConfigPastEnd;
+  if (config_length > kMaxConfigLength) return PackageError::kConfigTooLong;
   text.resize(config_length);
   if (!file.ReadAt(uint64_t{location.package_offset} + 4, text.data(), text.size())) {
     text.clear();

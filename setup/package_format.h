@@ -9,7 +9,10 @@
 //   P + 8 + L         the payload archive: Z bytes of ZIP (setup package only)
 //   P + 8 + L + Z     anything; readers ignore it
 //
-// All integers are unsigned 32-bit little-endian. This file holds the rules that need no
+// All integers are unsigned 32-bit little-endian. L is at most kMaxConfigLength (64 MiB): a
+// config holds the product's settings, the Base64 licence and a Base64 skin container of a few
+// hundred KB; a larger L is a damaged package, refused before anything is allocated for it. This
+// file holds the rules that need no
 // platform: it reads through a positioned ByteSource (a byte buffer here, a Win32 file in
 // package_layout.h) and writes through a ByteSink.
 #ifndef BRINDLE_SETUP_PACKAGE_FORMAT_H_
@@ -25,6 +28,9 @@ class JsonValue;
 // Size of the DOS header and the offset of its e_lfanew field (the PE signature's offset).
 constexpr uint64_t kDosHeaderSize = 64;
 constexpr uint64_t kLfanewOffset = 60;
+
+// The longest package config a reader takes, in bytes.
+constexpr uint32_t kMaxConfigLength = uint32_t{64} << 20;
 
 // Positioned, read-only access to a whole file.
 class ByteSource {
@@ -76,6 +82,7 @@ enum class PackageError {
   kOffsetPastEnd,    // P is not less than the file size
   kNoConfigLength,   // fewer than 4 bytes follow P
   kConfigPastEnd,    // 4 + L > file size - P
+  kConfigTooLong,    // L > kMaxConfigLength
   kConfigSyntax,     // the L config bytes are not a JSON document
   kNoArchiveLength,  // fewer than 4 bytes follow the config
   kArchivePastEnd,   // 8 + L + Z > file size - P
@@ -102,7 +109,8 @@ struct ArchiveRange {
 PackageError LocatePackage(ByteSource& file, PackageLocation& location);
 
 // LocatePackage, then reads L and the L config bytes into `text` (exactly those bytes) and sets
-// location.config_length.
+// location.config_length. A config past the end of the file or longer than kMaxConfigLength is
+// refused without reading it.
 PackageError ReadPackageConfigText(ByteSource& file, PackageLocation& location, std::string& text);
 
 // ReadPackageConfigText, then parses the text as one JSON document into `config`. On a syntax

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "setup/entry_names.h"  // the engine's rule for the names of entries
+
 // Owns an open minizip archive and closes it with unzClose.
 class UnzipArchive {
  public:
@@ -39,15 +41,6 @@ class UnzipArchive {
  private:
   unzFile archive_ = nullptr;
 };
-
-// True when the entry name `name` (UTF-16, trimmed of white space; a trailing
-// "/" marks a folder) names a place inside the folder it is extracted to, as
-// written: not empty, not starting with "/" or "\", no ":" (drive letters,
-// stream names), and no component between separators ("/" or "\") that ends
-// with a dot or a blank (such as "..", which the platform would resolve to a
-// parent), holds one of * ? " < > | or a control character, or is a device
-// name such as "NUL" or "com1.txt" (setup/device_names.h).
-bool IsSafeEntryName(const std::wstring& name);
 
 // Opens the ZIP archive that occupies the `length` bytes at byte `offset` of
 // the file `path` (a UTF-16 path). The file is opened for reading with read

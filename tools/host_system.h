@@ -49,7 +49,16 @@ struct ProgramRun {
   std::string problem;  // why it could not be started
 };
 
-// Runs `program` (a path, or a name looked up in PATH) with `arguments`, writes `input` to its
+// The file RunProgram starts for `program`. A name with a folder separator is the path it names.
+// A bare name is looked up in the folders `search_path` lists (PATH's value: ':'-separated on
+// POSIX, ';'-separated on Windows, where an entry may be quoted), in order, among absolute folders
+// only: an empty or relative entry, which would mean the current folder, is skipped, so a program
+// planted in the current folder is never taken. On Windows a name without an extension is looked
+// up with ".exe". Empty when no listed folder holds the program (an executable file on POSIX).
+std::string FindProgram(const std::string& program, const std::string& search_path);
+
+// Runs `program` (FindProgram of it with PATH, started by that full path) with `arguments`,
+// writes `input` to its
 // standard input and then closes it, collects its output and waits for it to end. `input` is
 // written before any output is read, so it must be small (a password), well below a pipe's
 // buffer.

@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "tools/host_system.h"
@@ -93,9 +95,33 @@ void CallOnInterrupt(void (*cleanup)()) {
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) signal(signal_number, CleanUpAndReraise);
 }
 
+std::string FindProgram(const std::string& program, const std::string& search_path) {
+  if (program.find('/') != std::string::npos) return program;
+  if (program.empty()) return std::string();
+  for (size_t begin = 0; begin <= search_path.size();) {
+    const size_t end = std::min(search_path.find(':', begin), search_path.size());
+    const std::string folder = search_path.substr(begin, end - begin);
+    begin = end + 1;
+    if (folder.empty() || folder[0] != '/') continue;
+    const std::string candidate = folder + "/" + program;
+    struct stat status;
+    if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+  }
+  return std::string();
+}
+
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& input) {
   ProgramRun run;
+  const char* search_path = std::getenv("PATH");
+  const std::string path = FindProgram(program, search_path ? search_path : "");
+  if (path.empty()) {
+    run.problem = "'" + program + "' cannot be started: no absolute folder of PATH holds it";
+    return run;
+  }
   Pipe in;
   Pipe out;
   if (pipe(in.ends) != 0 || pipe(out.ends) != 0) {
@@ -115,8 +141,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t child = 0;
-  const int spawned =
-      posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawn(&child, path.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
     run.problem = "'" + program + "' cannot be started: " + std::strerror(spawned);

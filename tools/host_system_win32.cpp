@@ -8,9 +8,11 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <cwctype>
 
 #include "setup/win_handles.h"
 #include "tools/host_system.h"
@@ -69,7 +71,39 @@ std::wstring QuoteArgument(const std::wstring& argument) {
   return quoted + L"\"";
 }
 
+// True for "X:\..." and "\\server\..." (either slash): a folder that does not depend on the
+// current folder or the current drive's folder.
+bool IsAbsoluteFolder(const std::wstring& folder) {
+  const auto slash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  if (folder.size() >= 2 && slash(folder[0]) && slash(folder[1])) return true;
+  return folder.size() >= 3 && iswalpha(folder[0]) && folder[1] == L':' && slash(folder[2]);
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
+
+std::string FindProgram(const std::string& program, const std::string& search_path) {
+  if (program.find_first_of("\\/:") != std::string::npos) return program;
+  if (program.empty()) return std::string();
+  std::wstring name = Wide(program);
+  if (name.find(L'.') == std::wstring::npos) name += L".exe";
+  const std::wstring folders = Wide(search_path);
+  for (size_t begin = 0; begin <= folders.size();) {
+    const size_t end = std::min(folders.find(L';', begin), folders.size());
+    std::wstring folder = folders.substr(begin, end - begin);
+    begin = end + 1;
+    folder.erase(std::remove(folder.begin(), folder.end(), L'"'), folder.end());
+    if (!IsAbsoluteFolder(folder)) continue;
+    const wchar_t last = folder.back();
+    const std::wstring candidate = folder + (last == L'\\' || last == L'/' ? L"" : L"\\") + name;
+    if (IsFile(candidate)) return Utf8(candidate);
+  }
+  return std::string();
+}
 
 std::vector<std::string> ProgramArguments(int, char**) {
   SetConsoleOutputCP(CP_UTF8);
@@ -148,6 +182,15 @@ void CallOnInterrupt(void (*cleanup)()) {
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& input) {
   ProgramRun run;
+  // CreateProcessW without an application name would search the current folder first.
+  const DWORD path_size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  std::wstring search_path(path_size, L'\0');
+  search_path.resize(GetEnvironmentVariableW(L"PATH", search_path.data(), path_size));
+  const std::wstring path = Wide(FindProgram(program, Utf8(search_path)));
+  if (path.empty()) {
+    run.problem = "'" + program + "' cannot be started: no absolute folder of PATH holds it";
+    return run;
+  }
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE raw[4] = {};
   if (!CreatePipe(&raw[0], &raw[1], &inheritable, 0) ||
@@ -173,7 +216,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   startup.hStdOutput = output_write.get();
   startup.hStdError = output_write.get();
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+  if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                       nullptr, nullptr, &startup, &process)) {
     run.problem = LastErrorText("'" + program + "' cannot be started");
     return run;

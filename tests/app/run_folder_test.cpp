@@ -30,6 +30,57 @@ bool Exists(const std::wstring& path) {
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
+bool UnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The Unix path of `path` under Wine; empty elsewhere.
+std::string UnixPathOf(const std::wstring& path) {
+  using Function = char*(CDECL*)(const wchar_t*);
+  const FARPROC found =
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+  if (!found) return std::string();
+  char* unix_path = reinterpret_cast<Function>(reinterpret_cast<void*>(found))(path.c_str());
+  if (!unix_path) return std::string();
+  std::string copy(unix_path);
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return copy;
+}
+
+// Makes `link` a symbolic link to `target` (a file or, with `folder`, a folder): through
+// CreateSymbolicLinkW where the process may (Windows: the privilege or developer mode), else,
+// under Wine, as a Unix link made by ln through Wine's Z: drive, waiting until it shows.
+bool MakeLink(const std::wstring& link, const std::wstring& target, bool folder) {
+  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  const DWORD flags = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+  // Wine 8's CreateSymbolicLinkW returns TRUE and makes nothing: only a link that shows counts.
+  for (const DWORD extra : {kUnprivileged, DWORD{0}}) {
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), flags | extra) && Exists(link)) {
+      return true;
+    }
+  }
+  const std::string unix_link = UnixPathOf(link);
+  const std::string unix_target = UnixPathOf(target);
+  if (unix_link.empty() || unix_target.empty()) return false;
+  std::wstring command = L"Z:\\bin\\ln -s \"" +
+                         std::wstring(unix_target.begin(), unix_target.end()) + L"\" \"" +
+                         std::wstring(unix_link.begin(), unix_link.end()) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  // Wine starts a Unix program without a Windows process to wait for: the link's arrival is
+  // what shows that ln ran.
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  const DWORD deadline = GetTickCount() + 10000;
+  while (!Exists(link) && GetTickCount() < deadline) Sleep(10);
+  return Exists(link);
+}
+
 class RunFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -132,6 +183,60 @@ TEST_F(RunFolderTest, RemovesWhatEarlierRunsLeftAndNothingElse) {
   EXPECT_TRUE(Exists(kept + L"\\notes.txt"));
   EXPECT_TRUE(Exists(not_ours + L"\\unins000.exe"));
   EXPECT_TRUE(Exists(file_named_so));
+}
+
+// Earlier runs' folders are deleted through handles opened without following links: what a link
+// points to always stays, and a run folder that is a link is never entered. Windows (NTFS
+// symbolic links, which need the privilege to create, or developer mode; without it the test is
+// skipped there) opens a copy that is a link as the link and deletes the link, and then the
+// emptied folder. Wine (8) makes Unix links: one to a folder shows as a reparse point in the
+// listing (attributes 0x410) and is skipped there; one to a file shows as a plain file (0x20),
+// and Wine opens its target whatever the flags say (deleting through that handle deleted the
+// target); its final path, the target's, gives it away, so the link stays, and its folder with it.
+TEST_F(RunFolderTest, LinksInEarlierRunFoldersAreRemovedAsLinksNeverFollowed) {
+  const std::wstring outside = temp_ + L"outside";
+  ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+  ASSERT_TRUE(test_package::WriteFileBytes(outside + L"\\precious.txt", "user data"));
+  ASSERT_TRUE(test_package::WriteFileBytes(outside + L"\\unins000.exe", "user program"));
+
+  const std::wstring file_link_run = temp_ + L"unins-" + kDigits32;
+  ASSERT_TRUE(CreateDirectoryW(file_link_run.c_str(), nullptr));
+  if (!MakeLink(file_link_run + L"\\unins000.exe", outside + L"\\precious.txt", false)) {
+    GTEST_SKIP() << "this process can make no symbolic link";
+  }
+  const std::wstring folder_link_run = temp_ + L"unins-" + std::wstring(32, L'5');
+  ASSERT_TRUE(MakeLink(folder_link_run, outside, true));
+
+  RemoveEarlierRunFolders(temp_);
+
+  std::string content;
+  EXPECT_TRUE(test_package::ReadFileBytes(outside + L"\\precious.txt", content));
+  EXPECT_EQ(content, "user data") << "the target of a link was deleted";
+  EXPECT_TRUE(test_package::ReadFileBytes(outside + L"\\unins000.exe", content))
+      << "a folder link was followed";
+  EXPECT_EQ(content, "user program");
+  EXPECT_EQ(Exists(file_link_run), UnderWine()) << "the link and then its emptied run folder go";
+  EXPECT_TRUE(Exists(folder_link_run)) << "a run folder that is a link is left alone";
+  RemoveDirectoryW(folder_link_run.c_str());
+  DeleteFileW((file_link_run + L"\\unins000.exe").c_str());
+}
+
+// A run folder whose copy is held open by another program (a copy that still runs) keeps both;
+// the next start removes them.
+TEST_F(RunFolderTest, AHeldCopyStaysWithItsFolderUntilTheNextStart) {
+  const std::wstring run = temp_ + L"unins-" + kDigits32;
+  ASSERT_TRUE(CreateDirectoryW(run.c_str(), nullptr));
+  const std::wstring copy = run + L"\\unins000.exe";
+  ASSERT_TRUE(test_package::WriteFileBytes(copy, "MZ"));
+  {
+    const UniqueHandle held(CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    RemoveEarlierRunFolders(temp_);
+    EXPECT_TRUE(Exists(copy));
+  }
+  RemoveEarlierRunFolders(temp_);
+  EXPECT_FALSE(Exists(run));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "json/json_value.h"
@@ -171,6 +173,58 @@ TEST(PackageFormatTest, EveryBrokenRuleMeansNoPackage) {
     SCOPED_TRACE(image.name);
     EXPECT_EQ(Load(image.file), image.expected) << DescribePackageError(Load(image.file));
   }
+}
+
+// A file of `size` bytes that holds `head` and then spaces, without storing them; it records the
+// largest single read, which is what a reader allocated for.
+class SparseSource final : public ByteSource {
+ public:
+  SparseSource(std::string head, uint64_t size) : head_(std::move(head)), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
+    if (offset > size_ || size > size_ - offset) return false;
+    largest_read_ = std::max(largest_read_, size);
+    auto* out = static_cast<char*>(buffer);
+    for (size_t i = 0; i < size; ++i) {
+      out[i] = offset + i < head_.size() ? head_[offset + i] : ' ';
+    }
+    return true;
+  }
+  size_t largest_read() const { return largest_read_; }
+
+ private:
+  std::string head_;
+  uint64_t size_;
+  size_t largest_read_ = 0;
+};
+
+// A config length inside a large file but past what a config can be is a damaged package,
+// refused before the config is read; the longest config a reader takes still reads.
+TEST(PackageFormatTest, ConfigLengthIsBoundedByWhatAConfigCanBe) {
+  struct Case {
+    uint32_t length;
+    PackageError expected;
+  };
+  const Case cases[] = {
+      {kMaxConfigLength, PackageError::kNone},
+      {kMaxConfigLength + 1, PackageError::kConfigTooLong},
+      {0xFFFFFFF0u, PackageError::kConfigTooLong},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    std::string head = MakeImage(1024);
+    SetPackageOffset(head, 1024);
+    AppendU32(c.length, head);
+    SparseSource file(head, uint64_t{1} << 33);
+    PackageLocation location;
+    std::string text;
+    EXPECT_EQ(ReadPackageConfigText(file, location, text), c.expected);
+    const bool taken = c.expected == PackageError::kNone;
+    EXPECT_EQ(text.size(), taken ? c.length : 0u);
+    EXPECT_EQ(file.largest_read(), taken ? size_t{c.length} : size_t{4});
+  }
+  EXPECT_STREQ(DescribePackageError(PackageError::kConfigTooLong),
+               "the config length L exceeds 64 MiB");
 }
 
 TEST(PackageFormatTest, ConfigReachingExactlyTheEndIsAcceptedButLeavesNoArchive) {

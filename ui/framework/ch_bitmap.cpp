@@ -93,7 +93,7 @@ bool CHBitmap::MakeSection() {
       (static_cast<long long>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
   const long long bytes = stride * header.biHeight;
   void* bits = nullptr;
-  if (bytes <= INT_MAX) {
+  if (bytes <= static_cast<long long>(kMaxSkinImageBytes)) {
     bitmap_.reset(::CreateDIBSection(nullptr, &info_, DIB_RGB_COLORS, &bits, nullptr, 0));
   }
   if (!bitmap_ || !bits) {
@@ -132,7 +132,10 @@ bool CHBitmap::CopyFrom(const BITMAPINFOHEADER* header, const void* bits, size_t
 bool CHBitmap::LoadFromMemory(const void* data, size_t length) {
   Release();
   if (!data || length == 0) return false;
-  if (LoadSimplePng(static_cast<const uint8_t*>(data), length)) return true;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  // A damaged size goes to no decoder: GDI+ would allocate for it as readily as we would.
+  if (PngStatesOversizeImage(bytes, length)) return false;
+  if (LoadSimplePng(bytes, length)) return true;
   const StreamPtr stream = MakeMemoryStream(data, length);
   return stream && LoadFromStream(stream.get());
 }

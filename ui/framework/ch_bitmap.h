@@ -32,7 +32,8 @@ class CHBitmap {
 
   // A zero-filled bitmap of `width` x `height` pixels at 24 or 32 bits per
   // pixel. Returns false (and stays empty) for other depths, non-positive
-  // sizes or when the DIB section cannot be made.
+  // sizes, more than kMaxSkinImageBytes of pixel rows (png_rows.h) or when
+  // the DIB section cannot be made.
   bool Create(int width, int height, int bits_per_pixel);
 
   // A copy of the bottom-up pixel rows `bits` described by `header`. Refuses
@@ -45,7 +46,8 @@ class CHBitmap {
   // 8-bit RGBA and RGB PNGs of skins directly (ui/framework/png_rows.h),
   // everything else through GDI+, starting GDI+ if needed. The result has 32
   // bits per pixel when the image has an alpha channel, else 24. False
-  // (empty) when the image cannot be decoded.
+  // (empty) when the image cannot be decoded, and at once, before any
+  // decoder allocates, for a PNG stating more than kMaxSkinImageBytes.
   bool LoadFromMemory(const void* data, size_t length);
   // As LoadFromMemory, from the stream's current position. The stream stays
   // the caller's.

@@ -44,7 +44,7 @@ bool UnpackSkinContainer(std::string& bytes) {
   const uint32_t length = ReadLe32(bytes, 4);
   const std::string_view stream = std::string_view(bytes).substr(kHeaderSize);
   if (stream.size() > kMaxStreamBytes) return false;
-  if (length > kMaxExpansion * stream.size()) return false;
+  if (length > kMaxExpansion * stream.size() || length > kMaxSkinContainerBytes) return false;
   std::string container(length, '\0');
   if (!InflateExactly(stream, container)) return false;
   bytes = std::move(container);

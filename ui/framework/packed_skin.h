@@ -8,13 +8,20 @@
 #ifndef BRINDLE_UI_FRAMEWORK_PACKED_SKIN_H_
 #define BRINDLE_UI_FRAMEWORK_PACKED_SKIN_H_
 
+#include <cstddef>
 #include <string>
+
+// The largest container a packed skin may state (64 MiB). A skin holds its text and the images
+// of a few windows (the shipped one unpacks to well under 1 MiB); a larger stated length belongs
+// to a damaged header, and a 32-bit program could not allocate the up to 4 GiB the field names.
+constexpr size_t kMaxSkinContainerBytes = size_t{64} << 20;
 
 // Replaces packed container bytes in `bytes` with the container they hold; any other bytes (a
 // container stored as it is among them) are left as they are, for the container parser to take
 // or refuse. False, with `bytes` unchanged, when they begin with the packed magic but the rest is
 // not one complete deflate stream of exactly the stated length, or states a length that no
-// deflate stream of that size can hold.
+// deflate stream of that size can hold or that exceeds kMaxSkinContainerBytes; nothing is
+// allocated for a refused length.
 bool UnpackSkinContainer(std::string& bytes);
 
 #endif  // BRINDLE_UI_FRAMEWORK_PACKED_SKIN_H_

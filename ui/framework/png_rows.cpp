@@ -2,7 +2,6 @@
 
 #include <zlib.h>
 
-#include <climits>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -162,15 +161,30 @@ class RowInflater {
   bool ready_ = false;
 };
 
-}  // namespace
-
-bool ReadPngRowsInfo(const uint8_t* data, size_t size, PngRowsInfo& info) {
+// The IHDR chunk of a PNG: signature, then an intact IHDR of 13 bytes.
+bool ReadHeaderChunk(const uint8_t* data, size_t size, Chunk& header) {
   if (!data || size < sizeof(kSignature) || std::memcmp(data, kSignature, sizeof(kSignature))) {
     return false;
   }
   ChunkReader reader(data, size);
+  return reader.Next(header) && IsType(header, "IHDR") && header.length == 13;
+}
+
+bool IsOversize(uint32_t width, uint32_t height) {
+  return uint64_t{width} * height > kMaxSkinImageBytes / 4;
+}
+
+}  // namespace
+
+bool PngStatesOversizeImage(const uint8_t* data, size_t size) {
   Chunk header;
-  if (!reader.Next(header) || !IsType(header, "IHDR") || header.length != 13) return false;
+  return ReadHeaderChunk(data, size, header) &&
+         IsOversize(ReadBe32(header.data), ReadBe32(header.data + 4));
+}
+
+bool ReadPngRowsInfo(const uint8_t* data, size_t size, PngRowsInfo& info) {
+  Chunk header;
+  if (!ReadHeaderChunk(data, size, header)) return false;
   const uint32_t width = ReadBe32(header.data);
   const uint32_t height = ReadBe32(header.data + 4);
   const uint8_t* fields = header.data + 8;  // depth, colour type, compression, filter, interlace
@@ -178,7 +192,7 @@ bool ReadPngRowsInfo(const uint8_t* data, size_t size, PngRowsInfo& info) {
   if (fields[0] != 8 || (fields[1] != 6 && fields[1] != 2) || fields[2] || fields[3] || fields[4]) {
     return false;
   }
-  if (width == 0 || height == 0 || width > INT_MAX / 4 || height > INT_MAX) return false;
+  if (width == 0 || height == 0 || IsOversize(width, height)) return false;
   info.width = static_cast<int>(width);
   info.height = static_cast<int>(height);
   info.alpha = alpha;

@@ -16,10 +16,19 @@ struct PngRowsInfo {
   bool alpha = false;  // RGBA (colour type 6); false: RGB (colour type 2)
 };
 
+// The largest image a skin holds: 256 MiB of 32-bit pixels (8192 x 8192). A picture stating
+// more is damaged; no decoder may allocate for it, since a 32-bit program cannot.
+constexpr uint64_t kMaxSkinImageBytes = uint64_t{256} << 20;
+
 // True when `data` begins like a PNG this decoder takes: signature, an intact IHDR with bit depth
-// 8, colour type 6 or 2, no interlacing, and a width whose rows fit in an int; `info` is set
-// then. Chunks after IHDR are checked by DecodePngRows.
+// 8, colour type 6 or 2, no interlacing, and a width and height within kMaxSkinImageBytes; `info`
+// is set then. Chunks after IHDR are checked by DecodePngRows.
 bool ReadPngRowsInfo(const uint8_t* data, size_t size, PngRowsInfo& info);
+
+// True when `data` begins with the PNG signature and an intact IHDR whose width x height, at 4
+// bytes a pixel, exceeds kMaxSkinImageBytes, whatever its other fields: a damaged skin image that
+// no decoder (GDI+ included) should be given.
+bool PngStatesOversizeImage(const uint8_t* data, size_t size);
 
 // Decodes `data` (of which ReadPngRowsInfo gave `info`) into `bits`: `info.height` rows of
 // `stride` bytes, the image's last row first (a bottom-up DIB), pixels blue, green, red and, for

@@ -151,16 +151,16 @@ bool UIResource::Parse(const std::string& bytes) {
   if (!JsonReader().parse(parts.json_text.c_str(), document)) document.clear();
   document_ = std::move(document);
 
+  records_ = std::move(parts.records);
   sections_.clear();
   const JsonValue& index = static_cast<const JsonValue&>(document_)["res"];
   for (const std::string& name : index.memberNames()) {
     const JsonValue& entries = index[name];
     if (entries.kind() != JsonKind::Array) continue;
-    std::map<int, std::string>& section = sections_[name];
+    std::set<int>& section = sections_[name];
     for (size_t i = 0; i < entries.size(); ++i) {
       const uint32_t id = static_cast<uint32_t>(entries[i]["id"].toInt64());
-      const auto record = parts.records.find(id);
-      if (record != parts.records.end()) section[static_cast<int>(id)] = record->second;
+      if (records_.count(id) != 0) section.insert(static_cast<int>(id));
     }
   }
   return true;
@@ -295,10 +295,9 @@ CHBitmap* UIResource::GetImage(int id, bool recolorable) {
 bool UIResource::GetData(const std::string& section, int id, std::string& out) {
   out.clear();
   const auto found = sections_.find(section);
-  if (found != sections_.end()) {
-    const auto record = found->second.find(id);
-    if (record != found->second.end()) out = record->second;
-  }
+  if (found == sections_.end() || found->second.count(id) == 0) return false;
+  const auto record = records_.find(static_cast<uint32_t>(id));
+  if (record != records_.end()) out = record->second;
   return !out.empty();
 }
 

@@ -26,8 +26,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "json/json_value.h"
@@ -174,7 +176,11 @@ class UIResource : public IResource {
   JsonValue document_;
   std::map<int, brindle::gdi::Font> fonts_;
   std::map<int, CachedImage> images_;
-  std::map<std::string, std::map<int, std::string>> sections_;
+  // Each record's bytes once, by id; a section names the ids it lists that have a record. The
+  // text may list one record in any number of sections and entries: copies per entry would let a
+  // small skin ask for gigabytes.
+  std::map<uint32_t, std::string> records_;
+  std::map<std::string, std::set<int>> sections_;
   std::map<COLORREF, COLORREF> recolored_colors_;
   std::map<int, std::unique_ptr<CHBitmap>> unrecolored_images_;
 };

@@ -1,6 +1,7 @@
 #include "ui/framework/ch_bitmap.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -72,9 +73,10 @@ TEST(CHBitmapTest, CreateAcceptsOnly24And32BitsAndPositiveSizes) {
     int stride;
   };
   const Case cases[] = {
-      {3, 2, 24, true, 12},  {3, 2, 32, true, 12},  {1, 1, 24, true, 4},  {5, 7, 24, true, 16},
-      {3, 2, 8, false, 0},   {3, 2, 16, false, 0},  {0, 2, 24, false, 0}, {3, 0, 32, false, 0},
-      {-3, 2, 32, false, 0}, {3, -2, 24, false, 0},
+      {3, 2, 24, true, 12},  {3, 2, 32, true, 12},       {1, 1, 24, true, 4},
+      {5, 7, 24, true, 16},  {3, 2, 8, false, 0},        {3, 2, 16, false, 0},
+      {0, 2, 24, false, 0},  {3, 0, 32, false, 0},       {-3, 2, 32, false, 0},
+      {3, -2, 24, false, 0}, {8193, 8192, 32, false, 0}, {32768, 16384, 32, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << "@" << c.depth);
@@ -181,6 +183,40 @@ TEST(CHBitmapTest, UndecodableDataFailsAndLeavesTheBitmapReleased) {
   EXPECT_FALSE(bitmap.LoadFromMemory(nullptr, 10));
   EXPECT_FALSE(bitmap.LoadFromStream(nullptr));
   ExpectEmpty(bitmap);
+}
+
+// kRgbaPng with the header's size, depth and colour type replaced (the header's CRC made right).
+std::vector<unsigned char> PngStating(uint32_t width, uint32_t height, uint8_t depth) {
+  std::vector<unsigned char> png(kRgbaPng, kRgbaPng + sizeof(kRgbaPng));
+  for (int i = 0; i < 4; ++i) {
+    png[16 + i] = static_cast<unsigned char>(width >> (24 - 8 * i));
+    png[20 + i] = static_cast<unsigned char>(height >> (24 - 8 * i));
+  }
+  png[24] = depth;
+  const uLong crc = crc32(0, png.data() + 12, 17);
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+  return png;
+}
+
+// A header asking for a 2 GiB bitmap (or more) is a damaged image: refused before any decoder,
+// GDI+ included, allocates for it; 16 bits per channel is a form only GDI+ would decode.
+TEST(CHBitmapTest, OversizePngHeadersFailAsDamagedImages) {
+  struct Case {
+    uint32_t width, height;
+    uint8_t depth;
+  };
+  const Case cases[] = {{16384, 32768, 8}, {1, 0x7FFFFFFF, 8}, {65536, 65536, 16}, {8193, 8192, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << "@" << int{c.depth});
+    const std::vector<unsigned char> png = PngStating(c.width, c.height, c.depth);
+    CHBitmap bitmap;
+    ASSERT_TRUE(bitmap.Create(2, 2, 24));
+    EXPECT_FALSE(bitmap.LoadFromMemory(png.data(), png.size()));
+    ExpectEmpty(bitmap);
+  }
+  const std::vector<unsigned char> intact = PngStating(2, 2, 8);
+  CHBitmap bitmap;
+  EXPECT_TRUE(bitmap.LoadFromMemory(intact.data(), intact.size()));
 }
 
 TEST(CHBitmapTest, LastBitmapDestroyedStopsGdiplusAndTheNextDecodeStartsIt) {

@@ -64,4 +64,21 @@ TEST(PackedSkin, BrokenPackedFormsAreRefused) {
   }
 }
 
+// A stated length the format cannot hold is refused as damage before anything is allocated for
+// it: an intact stream one byte over the bound, and a stream long enough that the expansion rule
+// alone would let it state 4 GiB.
+TEST(PackedSkin, OversizeContainersAreRefused) {
+  const std::string over(kMaxSkinContainerBytes + 1, '\0');
+  const std::string long_stream(5u << 20, '\xff');
+  const std::string cases[] = {
+      Packed(over),
+      ".uiz" + Le32(0xFFFFFFFFu) + long_stream,
+  };
+  for (const std::string& packed : cases) {
+    std::string bytes = packed;
+    EXPECT_FALSE(UnpackSkinContainer(bytes)) << packed.size();
+    EXPECT_EQ(bytes, packed);
+  }
+}
+
 }  // namespace

@@ -246,4 +246,32 @@ TEST(PngRows, DecodeChecksTheInfoAndTheStride) {
   EXPECT_FALSE(ReadPngRowsInfo(nullptr, 0, info));
 }
 
+// Sizes past what a skin image holds are damage, named as such before anything is allocated:
+// a header asking for a 2 GiB bitmap (and more) is oversize whatever its other fields; the
+// largest image a skin holds is not.
+TEST(PngRows, OversizeHeadersAreDamage) {
+  struct Case {
+    uint32_t width;
+    uint32_t height;
+    uint8_t depth;
+    bool oversize;
+  };
+  const Case cases[] = {
+      {8192, 8192, 8, false},   {8193, 8192, 8, true},   {1, 0x7FFFFFFF, 8, true},
+      {0x1FFFFFFF, 1, 8, true}, {23171, 23171, 8, true}, {0xFFFFFFFF, 0xFFFFFFFF, 8, true},
+      {65536, 65536, 16, true}, {3, 5, 8, false},
+  };
+  for (const Case& c : cases) {
+    const Bytes png = MakePng(Header(c.width, c.height, c.depth, 6, 0), {0}).Encode();
+    EXPECT_EQ(PngStatesOversizeImage(png.data(), png.size()), c.oversize)
+        << c.width << "x" << c.height;
+    PngRowsInfo info;
+    EXPECT_EQ(ReadPngRowsInfo(png.data(), png.size(), info), !c.oversize && c.depth == 8)
+        << c.width << "x" << c.height;
+  }
+  const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0};
+  EXPECT_FALSE(PngStatesOversizeImage(gif.data(), gif.size()));
+  EXPECT_FALSE(PngStatesOversizeImage(nullptr, 0));
+}
+
 }  // namespace

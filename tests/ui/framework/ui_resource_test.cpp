@@ -425,6 +425,25 @@ TEST_F(UIResourceTest, DataOnlyForListedIdsWithRecords) {
   }
 }
 
+// A text that lists one record in many sections holds the record once: 4096 sections naming a
+// 1 MiB record asked the 32-bit program for 4 GiB of copies, which ended it.
+TEST(UIResource, ARecordListedInManySectionsIsHeldOnce) {
+  constexpr int kSections = 4096;
+  std::string text = "{\"res\":{";
+  for (int i = 0; i < kSections; ++i) {
+    text += (i ? ",\"s" : "\"s") + std::to_string(i) + "\":[{\"id\":100},{\"id\":100}]";
+  }
+  text += "}}";
+  const std::string record(1u << 20, 'r');
+  UIResource skin;
+  ASSERT_TRUE(skin.Parse(Container(text, {{100, record}})));
+  for (const int section : {0, kSections / 2, kSections - 1}) {
+    std::string data;
+    EXPECT_TRUE(skin.GetData("s" + std::to_string(section), 100, data)) << section;
+    EXPECT_EQ(data, record) << section;
+  }
+}
+
 TEST(UIResource, LoadFromFileAndMissingSources) {
   ScratchFolder folder;
   ASSERT_FALSE(folder.path().empty());
