@@ -13,6 +13,7 @@
 #include "app/elevation.h"
 #include "tests/app/access_list.h"
 #include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_links.h"
 #include "tests/setup/test_package.h"
 
 namespace {
@@ -32,53 +33,6 @@ std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_las
 
 bool UnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// The Unix path of `path` under Wine; empty elsewhere.
-std::string UnixPathOf(const std::wstring& path) {
-  using Function = char*(CDECL*)(const wchar_t*);
-  const FARPROC found =
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-  if (!found) return std::string();
-  char* unix_path = reinterpret_cast<Function>(reinterpret_cast<void*>(found))(path.c_str());
-  if (!unix_path) return std::string();
-  std::string copy(unix_path);
-  HeapFree(GetProcessHeap(), 0, unix_path);
-  return copy;
-}
-
-// Makes `link` a symbolic link to `target` (a file or, with `folder`, a folder): through
-// CreateSymbolicLinkW where the process may (Windows: the privilege or developer mode), else,
-// under Wine, as a Unix link made by ln through Wine's Z: drive, waiting until it shows.
-bool MakeLink(const std::wstring& link, const std::wstring& target, bool folder) {
-  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-  const DWORD flags = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
-  // Wine 8's CreateSymbolicLinkW returns TRUE and makes nothing: only a link that shows counts.
-  for (const DWORD extra : {kUnprivileged, DWORD{0}}) {
-    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), flags | extra) && Exists(link)) {
-      return true;
-    }
-  }
-  const std::string unix_link = UnixPathOf(link);
-  const std::string unix_target = UnixPathOf(target);
-  if (unix_link.empty() || unix_target.empty()) return false;
-  std::wstring command = L"Z:\\bin\\ln -s \"" +
-                         std::wstring(unix_target.begin(), unix_target.end()) + L"\" \"" +
-                         std::wstring(unix_link.begin(), unix_link.end()) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  // Wine starts a Unix program without a Windows process to wait for: the link's arrival is
-  // what shows that ln ran.
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  const DWORD deadline = GetTickCount() + 10000;
-  while (!Exists(link) && GetTickCount() < deadline) Sleep(10);
-  return Exists(link);
 }
 
 class RunFolderTest : public ::testing::Test {
@@ -201,11 +155,11 @@ TEST_F(RunFolderTest, LinksInEarlierRunFoldersAreRemovedAsLinksNeverFollowed) {
 
   const std::wstring file_link_run = temp_ + L"unins-" + kDigits32;
   ASSERT_TRUE(CreateDirectoryW(file_link_run.c_str(), nullptr));
-  if (!MakeLink(file_link_run + L"\\unins000.exe", outside + L"\\precious.txt", false)) {
+  if (!test_links::MakeLink(file_link_run + L"\\unins000.exe", outside + L"\\precious.txt", false)) {
     GTEST_SKIP() << "this process can make no symbolic link";
   }
   const std::wstring folder_link_run = temp_ + L"unins-" + std::wstring(32, L'5');
-  ASSERT_TRUE(MakeLink(folder_link_run, outside, true));
+  ASSERT_TRUE(test_links::MakeLink(folder_link_run, outside, true));
 
   RemoveEarlierRunFolders(temp_);
 

@@ -18,6 +18,7 @@
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
 #include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_links.h"
 #include "tests/setup/test_package.h"
 
 namespace {
@@ -162,8 +163,8 @@ TEST_F(ForeignFilesTest, ALinkBelowTheFolderFailsTheInstallAndNothingIsWrittenTh
   ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
   ASSERT_TRUE(Write(elsewhere + L"\\settings.ini", "elsewhere"));
   const std::wstring link = folder_ + L"\\data";
-  if (!CreateSymbolicLinkW(link.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
-    GTEST_SKIP() << "no folder link can be made here (error " << GetLastError() << ")";
+  if (!test_links::MakeLink(link, elsewhere, true)) {
+    GTEST_SKIP() << "no folder link can be made here";
   }
   const Tree elsewhere_before = TreeOf(elsewhere);
 
@@ -175,6 +176,21 @@ TEST_F(ForeignFilesTest, ALinkBelowTheFolderFailsTheInstallAndNothingIsWrittenTh
   EXPECT_EQ(TreeOf(elsewhere), elsewhere_before);
   EXPECT_FALSE(Exists(folder_ + L"\\app.exe"));
   RemoveDirectoryW(link.c_str());
+}
+
+// A file link where a product file goes (Wine shows it as a plain file: its final path tells).
+TEST_F(ForeignFilesTest, AFileLinkWhereAProductFileGoesIsNeitherMovedNorReplaced) {
+  const std::wstring precious = scratch_.Join(L"precious.txt");
+  ASSERT_TRUE(Write(precious, "precious"));
+  const std::wstring link = folder_ + L"\readme.txt";
+  if (!test_links::MakeLink(link, precious, false)) GTEST_SKIP() << "no file link can be made here";
+
+  const InstallResult result = Install(Package({{"readme.txt", "product readme"}}));
+  EXPECT_EQ(result.error, InstallError::kLinkInTheWay);
+  EXPECT_EQ(result.path, link);
+  EXPECT_EQ(Content(precious), "precious");
+  EXPECT_FALSE(Exists(link + L".old"));
+  DeleteFileW(link.c_str());
 }
 
 TEST_F(ForeignFilesTest, AFileHeldAtUninstallIsNamedAndTheRecordKeepsExactlyWhatIsLeft) {
