@@ -49,9 +49,19 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
 void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wchar_t* text,
                   const RECT* clip);
 
+// Draws a one-pixel frame of `color` (0x00BBGGRR, drawn with alpha 254 like
+// text) along the inside of `frame`: the focus look of elements whose skin
+// has no focused picture. Nothing is drawn into a frame narrower or lower
+// than 2 pixels.
+void DrawFocusFrame(HDC dc, const RECT& frame, COLORREF color);
+
 // A GDI+ font made from `font`, or from the font selected into `dc` when
-// `font` is null or not a font. Starts GDI+ if needed. Null when GDI+ cannot
-// use the font (GDI+ takes TrueType and OpenType fonts only).
+// `font` is null or not a font. Starts GDI+ if needed. When GDI+ cannot make
+// `font` (its face is missing, or not TrueType or OpenType), the same size and
+// style in a fallback face: one the system has for the font's character set
+// (for a non-Latin script), the system's message font, the default GUI font;
+// so text is drawn whatever faces the skin names. Null only when none of
+// these, nor the DC's font, can be made.
 brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font);
 
 #endif  // BRINDLE_UI_FRAMEWORK_DRAW_PRIMITIVES_H_

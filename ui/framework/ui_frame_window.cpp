@@ -131,6 +131,7 @@ bool UIFrameWindow::LoadSkin(IResource* resource, const char* path, const JsonVa
       if (!button) continue;
       button->LoadSkin(resource, key, node);
       *field = AppendChild(this, std::move(button));
+      (*field)->set_tab_group(1);
       LayoutTree(*field);
     }
     if (restore_button_) SetVisible(restore_button_, false);
@@ -178,4 +179,19 @@ void UIFrameWindow::OnResized() {
   brindle::gdi::Region region(::CreateRectRgn(0, 0, width + 1, height + 1));
   // On success the system owns the region.
   if (region && ::SetWindowRgn(hwnd(), region.get(), FALSE)) region.release();
+}
+
+bool UIFrameWindow::OnKeyDown(WPARAM wparam, LPARAM) {
+  if (wparam == VK_RETURN) return RunCommand(default_command_);
+  if (wparam == VK_ESCAPE) return RunCommand(cancel_command_);
+  return false;
+}
+
+bool UIFrameWindow::RunCommand(int id) {
+  if (id == 0) return false;
+  if (UIObject* element = FindElementByCommand(this, id); element && element != this) {
+    return InteractiveChain(element) && element->Click();
+  }
+  ::SendMessageW(hwnd(), WM_COMMAND, LOWORD(id), reinterpret_cast<LPARAM>(hwnd()));
+  return true;
 }

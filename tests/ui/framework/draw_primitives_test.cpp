@@ -501,4 +501,59 @@ TEST_F(SkinTextTest, GdiplusFontFromTheHandleOrTheDC) {
   EXPECT_TRUE(MakeGdiplusFont(canvas.dc(), reinterpret_cast<HFONT>(brush.get())));
 }
 
+// A face the system does not have, in a Latin and a Chinese character set:
+// the text is drawn all the same, in a fallback face (on Windows GDI+ refuses
+// such a font; Wine's maps it to a face it has, so there the first try may
+// already succeed).
+TEST_F(SkinTextTest, AMissingFaceStillDrawsText) {
+  const struct {
+    BYTE charset;
+    const wchar_t* text;
+  } cases[] = {
+      {ANSI_CHARSET, L"Hello"},
+      {DEFAULT_CHARSET, L"Hello"},
+      {GB2312_CHARSET, L"Hello"},
+      {GB2312_CHARSET, L"\x5B89\x88C5"},
+  };
+  for (const auto& c : cases) {
+    LOGFONTW logfont = {};
+    logfont.lfHeight = -16;
+    logfont.lfWeight = FW_NORMAL;
+    logfont.lfCharSet = c.charset;
+    ::wcscpy(logfont.lfFaceName, L"Brindle No Such Face");
+    const brindle::gdi::Font missing(::CreateFontIndirectW(&logfont));
+    ASSERT_TRUE(missing);
+    Canvas canvas(200, 40, 0);
+    EXPECT_TRUE(MakeGdiplusFont(canvas.dc(), missing.get()));
+    TextStyle style = Style(36, 0xFFFFFF);
+    style.font = missing.get();
+    DrawSkinText(canvas.dc(), style, {0, 0, 200, 40}, c.text, nullptr);
+    const RECT box = Drawn(canvas);
+    EXPECT_LT(box.left, box.right) << "charset " << int{c.charset};
+  }
+}
+
+TEST(FocusFrameTest, OnePixelAlongTheInsideOfTheFrame) {
+  Canvas canvas(20, 10, 0);
+  const std::unique_ptr<CHBitmap> keep_alive = std::make_unique<CHBitmap>();
+  DrawFocusFrame(canvas.dc(), {2, 2, 18, 8}, RGB(0x20, 0x40, 0x80));
+  const struct {
+    int x, y;
+    bool drawn;
+  } probes[] = {
+      {2, 5, true},  {17, 5, true},  {10, 2, true}, {10, 7, true},  {2, 2, true},   {17, 7, true},
+      {3, 5, false}, {10, 5, false}, {1, 5, false}, {18, 5, false}, {10, 1, false}, {10, 8, false},
+  };
+  for (const auto& p : probes) {
+    EXPECT_EQ(canvas.At(p.x, p.y) != 0, p.drawn) << p.x << "," << p.y;
+  }
+  const uint32_t edge = canvas.At(2, 5);
+  EXPECT_EQ(edge >> 24, 0xFEu);  // Drawn with alpha 254, like text.
+  EXPECT_NEAR(0x20, static_cast<int>((edge >> 16) & 0xFF), 2);
+  EXPECT_NEAR(0x80, static_cast<int>(edge & 0xFF), 2);
+  Canvas tiny(10, 10, 0);
+  DrawFocusFrame(tiny.dc(), {2, 2, 3, 8}, 0xFFFFFF);
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(tiny.At(2, y), 0u) << y;
+}
+
 }  // namespace
