@@ -189,12 +189,12 @@ std::wstring DefaultGuiFontFace() {
   return font.lfFaceName;
 }
 
-// Faces to try, in order, when a font's own face cannot be made: for a
-// script's character set (CJK, Cyrillic, ...) a face that has it first, since
-// GDI+ draws no glyph its font lacks; then the system's message font and the
-// default GUI font, which cover Latin text everywhere. Looked up once per
-// character set (user-interface thread only).
-const std::vector<std::wstring>& FallbackFaces(BYTE charset) {
+}  // namespace
+
+// For a script's character set (CJK, Cyrillic, ...) a face that has it comes
+// first, since GDI+ draws no glyph its font lacks; the message font and the
+// default GUI font cover Latin text everywhere.
+const std::vector<std::wstring>& FallbackFontFaces(BYTE charset) {
   static std::map<BYTE, std::vector<std::wstring>> cache;
   const auto cached = cache.find(charset);
   if (cached != cache.end()) return cached->second;
@@ -209,8 +209,6 @@ const std::vector<std::wstring>& FallbackFaces(BYTE charset) {
               faces.end());
   return faces;
 }
-
-}  // namespace
 
 void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int source_x,
               int source_y, int source_width, int source_height, COLORREF key_color,
@@ -275,7 +273,7 @@ brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font) {
     if (gdip.GdipCreateFontFromLogfontW(dc, &logfont, result.receive()) == Gdiplus::Ok) {
       return result;
     }
-    for (const std::wstring& face : FallbackFaces(logfont.lfCharSet)) {
+    for (const std::wstring& face : FallbackFontFaces(logfont.lfCharSet)) {
       LOGFONTW fallback = logfont;
       CopyFace(face, fallback);
       if (gdip.GdipCreateFontFromLogfontW(dc, &fallback, result.receive()) == Gdiplus::Ok) {

@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "ui/framework/gdi_handles.h"
 #include "ui/framework/skin_types.h"
 
@@ -63,5 +66,13 @@ void DrawFocusFrame(HDC dc, const RECT& frame, COLORREF color);
 // so text is drawn whatever faces the skin names. Null only when none of
 // these, nor the DC's font, can be made.
 brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font);
+
+// The fallback faces of MakeGdiplusFont for a font of `charset`, in the order
+// tried, none empty: for a character set other than ANSI and DEFAULT, first
+// the first TrueType face the system lists for it (when there is one); then
+// the message font's face (SPI_GETNONCLIENTMETRICS), the default GUI font's
+// face, and for ANSI and DEFAULT the first TrueType face with ANSI. Looked up
+// once per character set and kept for the process (user-interface thread).
+const std::vector<std::wstring>& FallbackFontFaces(BYTE charset);
 
 #endif  // BRINDLE_UI_FRAMEWORK_DRAW_PRIMITIVES_H_

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/ui/framework/framework_test_support.h"
 #include "ui/framework/ch_bitmap.h"
@@ -501,26 +502,31 @@ TEST_F(SkinTextTest, GdiplusFontFromTheHandleOrTheDC) {
   EXPECT_TRUE(MakeGdiplusFont(canvas.dc(), reinterpret_cast<HFONT>(brush.get())));
 }
 
-// A face the system does not have, in a Latin and a Chinese character set:
-// the text is drawn all the same, in a fallback face (on Windows GDI+ refuses
-// such a font; Wine's maps it to a face it has, so there the first try may
-// already succeed).
+// A face the system does not have, in a Latin and a Chinese character set,
+// and bitmap faces: the text is drawn all the same, in a fallback face.
+// Windows' GDI+ refuses such fonts; Wine's GDI+ takes the face that Wine's
+// font mapper chose, so under Wine the first try already succeeds and the
+// fallback faces are checked on their own below.
 TEST_F(SkinTextTest, AMissingFaceStillDrawsText) {
   const struct {
+    const wchar_t* face;
     BYTE charset;
     const wchar_t* text;
   } cases[] = {
-      {ANSI_CHARSET, L"Hello"},
-      {DEFAULT_CHARSET, L"Hello"},
-      {GB2312_CHARSET, L"Hello"},
-      {GB2312_CHARSET, L"\x5B89\x88C5"},
+      {L"Brindle No Such Face", ANSI_CHARSET, L"Hello"},
+      {L"Brindle No Such Face", DEFAULT_CHARSET, L"Hello"},
+      {L"Brindle No Such Face", GB2312_CHARSET, L"Hello"},
+      {L"Brindle No Such Face", GB2312_CHARSET, L"\x5B89\x88C5"},
+      // Bitmap faces, which GDI+ cannot use.
+      {L"System", ANSI_CHARSET, L"Hello"},
+      {L"MS Sans Serif", ANSI_CHARSET, L"Hello"},
   };
   for (const auto& c : cases) {
     LOGFONTW logfont = {};
     logfont.lfHeight = -16;
     logfont.lfWeight = FW_NORMAL;
     logfont.lfCharSet = c.charset;
-    ::wcscpy(logfont.lfFaceName, L"Brindle No Such Face");
+    ::wcscpy(logfont.lfFaceName, c.face);
     const brindle::gdi::Font missing(::CreateFontIndirectW(&logfont));
     ASSERT_TRUE(missing);
     Canvas canvas(200, 40, 0);
@@ -529,8 +535,46 @@ TEST_F(SkinTextTest, AMissingFaceStillDrawsText) {
     style.font = missing.get();
     DrawSkinText(canvas.dc(), style, {0, 0, 200, 40}, c.text, nullptr);
     const RECT box = Drawn(canvas);
-    EXPECT_LT(box.left, box.right) << "charset " << int{c.charset};
+    EXPECT_LT(box.left, box.right) << "charset " << int{c.charset} << " face "
+                                   << ::testing::PrintToString(std::wstring(c.face));
   }
+}
+
+TEST_F(SkinTextTest, FallbackFacesCoverLatinAndTheCharsetsScript) {
+  for (const BYTE charset : {BYTE{ANSI_CHARSET}, BYTE{GB2312_CHARSET}, BYTE{THAI_CHARSET}}) {
+    const std::vector<std::wstring>& faces = FallbackFontFaces(charset);
+    ASSERT_FALSE(faces.empty()) << int{charset};
+    Canvas canvas(10, 10, 0);
+    for (const std::wstring& face : faces) {
+      EXPECT_FALSE(face.empty());
+      // Each one is a face GDI+ takes as it is.
+      LOGFONTW logfont = {};
+      logfont.lfHeight = -16;
+      logfont.lfCharSet = charset;
+      ::wcsncpy(logfont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+      brindle::gdi::GdipFont font;
+      EXPECT_EQ(
+          brindle::GdiplusApi().GdipCreateFontFromLogfontW(canvas.dc(), &logfont, font.receive()),
+          Gdiplus::Ok)
+          << ::testing::PrintToString(face);
+    }
+  }
+  // For a Chinese font the first choice has the script: the test prefix
+  // has a Chinese face, so it comes before the Latin message font.
+  const std::wstring chinese = FallbackFontFaces(GB2312_CHARSET).front();
+  LOGFONTW wanted = {};
+  wanted.lfCharSet = GB2312_CHARSET;
+  ::wcsncpy(wanted.lfFaceName, chinese.c_str(), LF_FACESIZE - 1);
+  bool has_charset = false;
+  const brindle::gdi::WindowDC screen(nullptr);
+  ::EnumFontFamiliesExW(
+      screen.get(), &wanted,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+        *reinterpret_cast<bool*>(found) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&has_charset), 0);
+  EXPECT_TRUE(has_charset) << ::testing::PrintToString(chinese);
 }
 
 TEST(FocusFrameTest, OnePixelAlongTheInsideOfTheFrame) {
