@@ -1,5 +1,6 @@
 // The time to show a licence in the main window's licence box: a generated
-// licence of 1 MiB (or the size given in KiB as the first argument) set into
+// licence of 1 Mi characters (or the size given in Ki characters as the first
+// argument; a UTF-8 licence file of that many bytes, mostly ASCII) set into
 // the shipped skin's box in a layered host, laid out and composed once, as the
 // main window shows it. Prints one line per phase in milliseconds and the
 // line count; asserts nothing about time. Run under Wine with the tree's
@@ -25,17 +26,17 @@ class BenchApp : public CHApp {
   CHWindow* GetMainWindow() override { return nullptr; }
 };
 
-// A licence-like text of about `bytes` UTF-16 units: paragraphs of words,
+// A licence-like text of about `units` UTF-16 units: paragraphs of words,
 // blank lines between them, one Chinese sentence in each.
-std::wstring MakeLicence(size_t bytes) {
+std::wstring MakeLicence(size_t units) {
   static const wchar_t kParagraph[] =
       L"Permission is hereby granted to use, copy and modify this software, subject to the "
       L"conditions below, which apply to every copy and every part of it. \x672C\x8F6F\x4EF6"
       L"\x6309\x201C\x539F\x6837\x201D\x63D0\x4F9B\x3002 The software is provided as is, without "
       L"warranty of any kind, express or implied.\r\n\r\n";
   std::wstring text;
-  text.reserve(bytes + sizeof(kParagraph) / sizeof(wchar_t));
-  while (text.size() < bytes) text += kParagraph;
+  text.reserve(units + sizeof(kParagraph) / sizeof(wchar_t));
+  while (text.size() < units) text += kParagraph;
   return text;
 }
 
@@ -77,7 +78,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!box) return 1;
   box->set_multi_line(true);
 
-  const std::wstring licence = MakeLicence(kib * 1024 / sizeof(wchar_t));
+  const std::wstring licence = MakeLicence(kib * 1024);
   const LARGE_INTEGER start = Now();
   box->SetText(licence.c_str());
   const LARGE_INTEGER set = Now();
@@ -88,7 +89,7 @@ int wmain(int argc, wchar_t** argv) {
   box->OnKeyDown(VK_END, 0);
   const LARGE_INTEGER at_end = Now();
 
-  std::printf("licence: %zu KiB, %zu UTF-16 units, %zu lines\n", kib, licence.size(),
+  std::printf("licence: %zu Ki characters (%zu UTF-16 units), %zu lines\n", kib, licence.size(),
               box->lines().size());
   std::printf("set text:        %8.1f ms\n", Milliseconds(start, set));
   std::printf("wrap and layout: %8.1f ms\n", Milliseconds(set, laid_out));

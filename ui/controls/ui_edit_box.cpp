@@ -1,6 +1,7 @@
 #include "ui/controls/ui_edit_box.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 
 #include "ui/controls/control_look.h"
@@ -14,16 +15,18 @@ namespace {
 // Extra layout width for a drawn line, pixels (see OnPaint).
 constexpr int kNoWrapSlack = 64;
 
-// `text` with every CR LF and every lone CR replaced by one LF.
+// `text` with every CR LF and every lone CR replaced by one LF; the runs
+// between CRs are copied whole.
 std::wstring WithLineFeeds(const wchar_t* text) {
   std::wstring result;
-  for (const wchar_t* c = text; *c; ++c) {
-    if (*c != L'\r') {
-      result += *c;
-      continue;
-    }
+  result.reserve(std::wcslen(text));
+  for (const wchar_t* run = text;;) {
+    const size_t length = std::wcscspn(run, L"\r");
+    result.append(run, length);
+    run += length;
+    if (!*run) break;
     result += L'\n';
-    if (c[1] == L'\n') ++c;
+    run += run[1] == L'\n' ? 2 : 1;
   }
   return result;
 }
