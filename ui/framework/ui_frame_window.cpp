@@ -180,18 +180,3 @@ void UIFrameWindow::OnResized() {
   // On success the system owns the region.
   if (region && ::SetWindowRgn(hwnd(), region.get(), FALSE)) region.release();
 }
-
-bool UIFrameWindow::OnKeyDown(WPARAM wparam, LPARAM) {
-  if (wparam == VK_RETURN) return RunCommand(default_command_);
-  if (wparam == VK_ESCAPE) return RunCommand(cancel_command_);
-  return false;
-}
-
-bool UIFrameWindow::RunCommand(int id) {
-  if (id == 0) return false;
-  if (UIObject* element = FindElementByCommand(this, id); element && element != this) {
-    return InteractiveChain(element) && element->Click();
-  }
-  ::SendMessageW(hwnd(), WM_COMMAND, LOWORD(id), reinterpret_cast<LPARAM>(hwnd()));
-  return true;
-}

@@ -15,7 +15,8 @@
 // drawn); "SysBtns/Close", "Restore", "Maximize", "Minimize" (button nodes).
 //
 // All rectangles are in client coordinates, which equal window coordinates:
-// the window has no non-client area.
+// the window has no non-client area. The system buttons are tab stops after
+// every other element (tab group 1).
 #ifndef BRINDLE_UI_FRAMEWORK_UI_FRAME_WINDOW_H_
 #define BRINDLE_UI_FRAMEWORK_UI_FRAME_WINDOW_H_
 
@@ -65,23 +66,6 @@ class UIFrameWindow : public UIObject {
   // sizes, and sets the window region: none for a layered window, otherwise
   // the rectangle (0, 0, width + 1, height + 1).
   void OnResized() override;
-  // Keys the focused element left alone: Enter runs the default command,
-  // Escape the cancel command (RunCommand). True when one ran.
-  bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
-
-  // The command ids Enter and Escape run; 0 (the default) for none. The
-  // system buttons are tab stops after every other element (tab group 1).
-  int default_command() const { return default_command_; }
-  void set_default_command(int id) { default_command_ = id; }
-  int cancel_command() const { return cancel_command_; }
-  void set_cancel_command(int id) { cancel_command_ = id; }
-  // Runs command `id` as a click would: the element with that command id is
-  // clicked (UIObject::Click) when it, and every element above it, is enabled
-  // and visible, and nothing happens when it is not; without such an element
-  // the window gets WM_COMMAND (id, window handle). False for id 0, a
-  // disabled or hidden element, or an element without a click.
-  bool RunCommand(int id);
-
   const FramePiece& top() const { return top_; }
   const FramePiece& left() const { return left_; }
   const FramePiece& right() const { return right_; }
@@ -113,8 +97,6 @@ class UIFrameWindow : public UIObject {
   UIObject* minimize_button_ = nullptr;
   StateEntry client_background_;
   RECT client_rect_ = {};
-  int default_command_ = 0;
-  int cancel_command_ = 0;
 };
 
 #endif  // BRINDLE_UI_FRAMEWORK_UI_FRAME_WINDOW_H_

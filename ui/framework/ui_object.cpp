@@ -143,8 +143,8 @@ bool ShowsFocusLook(const UIObject* element) {
 
 UIObject* FindElementByCommand(UIObject* root, int id) {
   if (!root || id == 0) return nullptr;
-  if (root->command_id() == id) return root;
   for (const auto& child : root->children()) {
+    if (child->command_id() == id) return child.get();
     if (UIObject* found = FindElementByCommand(child.get(), id)) return found;
   }
   return nullptr;
@@ -423,8 +423,19 @@ LRESULT UIObject::HandleKeyDown(WPARAM wparam, LPARAM lparam) {
     return result;
   }
   if (focus_child_ && focus_child_->OnKeyDown(wparam, lparam)) return result;
-  OnKeyDown(wparam, lparam);
+  if (OnKeyDown(wparam, lparam)) return result;
+  if (wparam == VK_RETURN) RunCommand(default_command_);
+  if (wparam == VK_ESCAPE) RunCommand(cancel_command_);
   return result;
+}
+
+bool UIObject::RunCommand(int id) {
+  if (id == 0) return false;
+  if (UIObject* element = FindElementByCommand(this, id)) {
+    return InteractiveChain(element) && element->Click();
+  }
+  ::SendMessageW(hwnd(), WM_COMMAND, LOWORD(id), reinterpret_cast<LPARAM>(hwnd()));
+  return true;
 }
 
 LRESULT UIObject::HandleChar(WPARAM wparam, LPARAM lparam) {

@@ -96,7 +96,8 @@ class UIObject : public CHWindow {
   // Tab and Shift+Tab (without Ctrl or Alt) move the focus (MoveFocus).
   // Other keys go to the focus child's OnKeyDown; a key it does not handle
   // (false), or any key without a focus child, goes to the host's own
-  // OnKeyDown.
+  // OnKeyDown, and when that does not handle it either, Enter runs the
+  // default command and Escape the cancel command (RunCommand).
   LRESULT HandleKeyDown(WPARAM wparam, LPARAM lparam) override;
   LRESULT HandleNotify(WPARAM wparam, LPARAM lparam) override;
   // Calls OnTimer of the element that set the timer; kills unknown ids.
@@ -210,6 +211,18 @@ class UIObject : public CHWindow {
   // default.
   int tab_group() const { return tab_group_; }
   void set_tab_group(int group) { tab_group_ = group; }
+  // On a host: the command ids Enter and Escape run when no element takes
+  // the key; 0 (the default) for none.
+  int default_command() const { return default_command_; }
+  void set_default_command(int id) { default_command_ = id; }
+  int cancel_command() const { return cancel_command_; }
+  void set_cancel_command(int id) { cancel_command_ = id; }
+  // On a host: runs command `id` as a click would: the element below with
+  // that command id is clicked (Click) when it, and every element above it,
+  // is enabled and visible, and nothing happens when it is not; without such
+  // an element the host window gets WM_COMMAND (id, window handle). False
+  // for id 0, a disabled or hidden element, or an element without a click.
+  bool RunCommand(int id);
   // On a host: whether focused elements draw their focus look. Off until the
   // focus is first moved by the keyboard (Tab), as Windows hides focus
   // rectangles from mouse users; stays on afterwards.
@@ -268,6 +281,8 @@ class UIObject : public CHWindow {
   bool has_tooltip_ = false;
   int tab_group_ = 0;
   bool focus_cues_ = false;
+  int default_command_ = 0;
+  int cancel_command_ = 0;
   RECT rect_ = {};
   int size_x_ = 0;
   int size_y_ = 0;
@@ -408,8 +423,9 @@ UIObject* MoveFocus(UIObject* host, bool forward);
 // and its host shows focus cues.
 bool ShowsFocusLook(const UIObject* element);
 
-// The first element at or below `root` (depth first, in child order) whose
-// command id is `id`; null when there is none or `id` is 0.
+// The first element below `root` (depth first, in child order; `root` itself
+// is not considered) whose command id is `id`; null when there is none or
+// `id` is 0.
 UIObject* FindElementByCommand(UIObject* root, int id);
 
 // ---- Painting and composition. ----

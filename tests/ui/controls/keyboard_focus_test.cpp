@@ -85,7 +85,13 @@ class KeyboardFocusTest : public ::testing::Test {
   Element* Make(const char* path, int kind) {
     return MakeControl<Element>(&skin_, path, kind, &frame_);
   }
-  void Key(WORD key, LPARAM lparam = 0) { ::SendMessageW(frame_.hwnd(), WM_KEYDOWN, key, lparam); }
+  // A key message as if typed alone. GetKeyState reports the state as of the
+  // last message retrieved, and a real Shift+Tab before may have left the
+  // release of Shift in the queue: it is taken first.
+  void Key(WORD key, LPARAM lparam = 0) {
+    ASSERT_TRUE(PumpUntil([] { return ::GetKeyState(VK_SHIFT) >= 0; }, 3000));
+    ::SendMessageW(frame_.hwnd(), WM_KEYDOWN, key, lparam);
+  }
   // Shift+Tab through the X server (SendInput on Windows), waiting for it.
   void ShiftTab() {
     RealInput input;
@@ -237,6 +243,32 @@ TEST_F(KeyboardFocusTest, WithoutAFocusedPictureTheNormalOneGetsTheFrame) {
   EXPECT_EQ(plain_->VisualState(), kVisualNormal);
   EXPECT_EQ(Centre(plain_), color::kNormal);
   EXPECT_TRUE(NearBlack(FramePixel(plain_)));
+}
+
+// Any host, not only a frame window, has the two commands (the install-
+// finished window is a plain element host); its own command id does not hide
+// an element's.
+TEST(HostCommandsTest, APlainHostRunsItsDefaultAndCancelCommands) {
+  RegisterBasicControlKinds();
+  UIResource skin;
+  ASSERT_TRUE(
+      skin.Parse(CellSkin(R"({"Done":{"id":5,"size":[10,10,40,20],)" + StateCells(0) + "}}")));
+  ControlHost host;
+  ASSERT_TRUE(host.Open(100, 60));
+  host.set_command_id(5);
+  auto* done = MakeControl<UIButton>(&skin, "Done", kElementButton, &host);
+  ASSERT_NE(done, nullptr);
+  host.set_default_command(5);
+  host.set_cancel_command(6);
+  ::SendMessageW(host.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  ::SendMessageW(host.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+  std::vector<std::string> seen;
+  for (const auto& report : host.reports) {
+    seen.push_back((report.from_child ? "child:" : "command:") + std::to_string(report.wparam));
+  }
+  // The button's click (its parent, then the host), then the cancel command
+  // that no element has, straight to the window.
+  EXPECT_EQ(seen, (std::vector<std::string>{"child:5", "command:5", "command:6"}));
 }
 
 }  // namespace
