@@ -540,6 +540,12 @@ TEST_F(SkinTextTest, AMissingFaceStillDrawsText) {
   }
 }
 
+// Font enumeration callback: sets the bool at `found` and stops.
+int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
 TEST_F(SkinTextTest, FallbackFacesCoverLatinAndTheCharsetsScript) {
   for (const BYTE charset : {BYTE{ANSI_CHARSET}, BYTE{GB2312_CHARSET}, BYTE{THAI_CHARSET}}) {
     const std::vector<std::wstring>& faces = FallbackFontFaces(charset);
@@ -567,13 +573,8 @@ TEST_F(SkinTextTest, FallbackFacesCoverLatinAndTheCharsetsScript) {
   ::wcsncpy(wanted.lfFaceName, chinese.c_str(), LF_FACESIZE - 1);
   bool has_charset = false;
   const brindle::gdi::WindowDC screen(nullptr);
-  ::EnumFontFamiliesExW(
-      screen.get(), &wanted,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-        *reinterpret_cast<bool*>(found) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&has_charset), 0);
+  ::EnumFontFamiliesExW(screen.get(), &wanted, NoteFound, reinterpret_cast<LPARAM>(&has_charset),
+                        0);
   EXPECT_TRUE(has_charset) << ::testing::PrintToString(chinese);
 }
 
