@@ -116,6 +116,8 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   agreement_box_ =
       CreateElementAs<UICheckBox>("MainWindow/CheckBoxAgree", &skin_, kElementCheckBox, this);
   install_button_->SetText(kInstallButtonCaption);
+  set_default_command(kCommandStart);
+  set_cancel_command(kCommandClose);
   const std::pair<UICheckBox*, const wchar_t*> boxes[] = {
       {desktop_box_, kDesktopBoxCaption},
       {taskbar_box_, kTaskbarBoxCaption},
@@ -161,6 +163,8 @@ void CHMainWnd::BuildUninstallPage() {
   question->SetText(kUninstallQuestion);
   uninstall->SetText(kUninstallButtonCaption);
   cancel->SetText(kCancelCaption);
+  set_default_command(kCommandStart);
+  set_cancel_command(kCommandAgreeOrCancel);
   CreateProgressWindow();
   ResizeWindow(kMainWindowWidth, kUninstallPageHeight);
 }
