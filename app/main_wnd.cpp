@@ -198,6 +198,8 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   agreement_box_ =
       CreateElementAs<UICheckBox>("MainWindow/CheckBoxAgree", &skin_, kElementCheckBox, this);
   install_button_->SetText(texts.install_button);
+  set_default_command(kCommandStart);
+  set_cancel_command(kCommandClose);
   // Every box starts ticked but the shortcuts that switches leave out.
   const struct {
     UICheckBox* box;
@@ -251,6 +253,8 @@ void CHMainWnd::BuildUninstallPage() {
   question->SetText(FillText(texts.uninstall_question, product_.name).c_str());
   uninstall->SetText(texts.uninstall_button);
   cancel->SetText(texts.cancel);
+  set_default_command(kCommandStart);
+  set_cancel_command(kCommandAgreeOrCancel);
   CreateProgressWindow();
   ResizeWindow(kMainWindowWidth, kUninstallPageHeight);
 }

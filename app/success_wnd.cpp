@@ -51,5 +51,7 @@ bool CHSuccessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
   background_ = resource->GetStyle("bkgnd", node);
   AddLoadedChild<UIButton>(this, resource, "SuccessWindow/Button1");
   AddLoadedChild<UIButton>(this, resource, "SuccessWindow/SysBtns/Close");
+  set_default_command(kCommandLaunch);
+  set_cancel_command(kCommandClose);
   return true;
 }

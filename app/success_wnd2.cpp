@@ -43,5 +43,7 @@ bool CHSuccessWnd2::LoadSkin(IResource* resource, const char* path, const JsonVa
   AddLoadedChild<UILabel>(this, resource, "SuccessWindow2/Label1")->SetText(texts.uninstall_finished);
   AddLoadedChild<UIButton>(this, resource, "SuccessWindow2/ButtonOK")->SetText(texts.done);
   AddLoadedChild<UIPane>(this, resource, "SuccessWindow2/Icon");
+  set_default_command(kCommandAgreeOrCancel);
+  set_cancel_command(kCommandClose);
   return true;
 }

@@ -52,4 +52,16 @@ void PaintCaptionedState(HDC dc, const RECT& rect, const StateEntry& image, cons
   DrawSkinText(dc, style, text, caption.c_str(), nullptr);
 }
 
+bool HasPicture(const StateEntry& entry) {
+  return (entry.image && entry.width > 0 && entry.height > 0) ||
+         (entry.foreground_image && entry.foreground_width > 0 && entry.foreground_height > 0);
+}
+
+void PaintFocusFrame(HDC dc, const RECT& rect, COLORREF color) {
+  constexpr int kInset = 2;
+  RECT frame = rect;
+  ::InflateRect(&frame, -kInset, -kInset);
+  DrawFocusFrame(dc, frame, color);
+}
+
 std::wstring CaptionFrom(const wchar_t* text) { return text ? std::wstring(text) : std::wstring(); }

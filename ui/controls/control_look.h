@@ -3,9 +3,12 @@
 // and the painting of one visual state.
 //
 // Visual states index the entries drawn: 0 normal, 1 grayed, 2 lighted,
-// 3 pressed, 4 focused (loaded, never drawn). A control keeps an interaction
-// state of 0 (normal), 2 (lighted: the pointer is over it) or 3 (pressed);
-// grayed comes from the element's enabled flag at painting time.
+// 3 pressed, 4 focused. A control keeps an interaction state of 0 (normal),
+// 2 (lighted: the pointer is over it) or 3 (pressed); grayed comes from the
+// element's enabled flag at painting time, focused from the element model
+// (ShowsFocusLook): a focused control otherwise normal draws its focused
+// picture when the skin gives one (its normal picture when not), and every
+// focused control draws a focus frame over its picture (PaintFocusFrame).
 #ifndef BRINDLE_UI_CONTROLS_CONTROL_LOOK_H_
 #define BRINDLE_UI_CONTROLS_CONTROL_LOOK_H_
 
@@ -61,6 +64,13 @@ CaptionLook LoadCaptionLook(IResource* resource, const JsonValue* node);
 // when `shift` is set. No clip rectangle: the DC's clipping applies.
 void PaintCaptionedState(HDC dc, const RECT& rect, const StateEntry& image, const TextStyle& style,
                          const RECT& margin, const std::wstring& caption, bool shift);
+
+// True when `entry` draws something: a background or a foreground picture.
+bool HasPicture(const StateEntry& entry);
+
+// The focus frame of a control: DrawFocusFrame 2 pixels inside `rect`, in
+// `color` (the caption colour of the state drawn).
+void PaintFocusFrame(HDC dc, const RECT& rect, COLORREF color);
 
 // A copy of zero-terminated `text`; null gives an empty string.
 std::wstring CaptionFrom(const wchar_t* text);

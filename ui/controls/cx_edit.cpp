@@ -142,25 +142,27 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
   DrawStateEntry(rect_, background_, dc);
   const RECT area = TextArea();
   const int height = area.bottom - area.top;
+  ScrollCaretIntoView(dc, area.right - area.left);
+  const int left = area.left - scroll_x_;
   const TextStyle& style = styles_[0];
   // Every edit keeps these inside the text; they are cut to it here as well,
   // because a read past the end would throw inside the window procedure.
   const int start = std::min(selection_start_, Length());
   const int end = std::min(selection_end_, Length());
   if (start == end) {
-    DrawRun(dc, style, kTextColor, area, area.left, text_);
+    DrawRun(dc, style, kTextColor, area, left, text_);
     if (caret_visible_) {
       const int caret = std::min(caret_, Length());
-      const int x = area.left + TextWidth(dc, text_.substr(0, caret)) + kCaretGap;
+      const int x = left + TextWidth(dc, text_.substr(0, caret)) + kCaretGap;
       DrawCaret(dc, area, x, area.top + (height - kCaretBox) / 2);
     }
     return;
   }
-  int x = area.left;
+  int x = left;
   if (start > 0) {
     const std::wstring before = text_.substr(0, start);
     DrawRun(dc, style, kTextColor, area, x, before);
-    x = area.left + TextWidth(dc, before);
+    x = left + TextWidth(dc, before);
   }
   const std::wstring selected = text_.substr(start, end - start);
   const int selected_width = TextWidth(dc, selected);
@@ -170,8 +172,20 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
   if (end != Length()) DrawRun(dc, style, kTextColor, area, x, text_.substr(end));
 }
 
+void CXEdit::ScrollCaretIntoView(HDC dc, int area_width) {
+  // Room for the caret, drawn kCaretGap right of its boundary.
+  const int room = std::max(area_width - kCaretGap - 1, 0);
+  const int caret_x = TextWidth(dc, text_.substr(0, std::min(caret_, Length())));
+  const int text_width = TextWidth(dc, text_);
+  if (caret_x - scroll_x_ > room) scroll_x_ = caret_x - room;
+  if (caret_x < scroll_x_) scroll_x_ = caret_x;
+  // Text shortened or widened: no empty room at the right while text is
+  // hidden at the left.
+  if (text_width - scroll_x_ < room) scroll_x_ = std::max(text_width - room, 0);
+}
+
 int CXEdit::HitTest(HDC dc, POINT point) const {
-  const int left = rect_.left + margin_.left;
+  const int left = rect_.left + margin_.left - scroll_x_;
   const RECT text = {left, rect_.top, left + TextWidth(dc, text_), rect_.bottom};
   if (!::PtInRect(&text, point)) return point.x >= text.right ? Length() : 0;
   int previous = 0;
@@ -244,21 +258,23 @@ bool CXEdit::OnLButtonUp(UINT, POINT) { return true; }
 bool CXEdit::OnMouseMove(UINT, POINT) { return true; }
 
 bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
+  const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   switch (wparam) {
     case VK_ESCAPE:
       caret_visible_ = false;  // Shown again by the next blink.
-      break;
+      Invalidate(nullptr, true);
+      return false;
     case VK_BACK:
-      if (caret_ < 1) break;
+      if (caret_ < 1) return true;
       if (HasSelection()) {
         DeleteSelection();
       } else {
         const int previous = PreviousBoundary(caret_);
         text_.erase(previous, caret_ - previous);
-        caret_ = previous;
+        CollapseTo(previous);
       }
       NotifyChange();
-      break;
+      return true;
     case VK_DELETE:
       if (HasSelection()) {
         DeleteSelection();
@@ -266,52 +282,64 @@ bool CXEdit::OnKeyDown(WPARAM wparam, LPARAM) {
         text_.erase(caret_, NextBoundary(caret_) - caret_);
       }
       NotifyChange();
-      break;
-    case VK_HOME:
-      CollapseTo(0);
-      Invalidate(nullptr, true);
-      break;
-    case VK_END:
-      CollapseTo(Length());
-      Invalidate(nullptr, true);
-      break;
-    case VK_LEFT:
-      if (HasSelection()) CollapseTo(Length());
-      caret_ = PreviousBoundary(caret_);
-      Invalidate(nullptr, true);
-      break;
-    case VK_RIGHT:
-      if (HasSelection()) {
-        selection_end_ = selection_start_;
-        caret_ = selection_start_;
-      }
-      caret_ = NextBoundary(caret_);
-      Invalidate(nullptr, true);
-      break;
+      return true;
     default:
       break;
   }
-  if (::GetKeyState(VK_CONTROL) >= 0) return true;
+  if (MoveCaret(wparam, ::GetKeyState(VK_SHIFT) < 0)) {
+    Invalidate(nullptr, true);
+    return true;
+  }
+  if (!ctrl) return false;
   switch (wparam) {
     case 'A':
       OnLButtonDblClk(0, {});
-      break;
+      return true;
     case 'C':
       if (HasSelection()) {
         CopyToClipboard(text_.substr(selection_start_, selection_end_ - selection_start_));
       }
-      break;
+      return true;
     case 'X':
       if (HasSelection()) Cut();
-      break;
+      return true;
     case 'V':
       Paste();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CXEdit::MoveCaret(WPARAM key, bool extend) {
+  int target = 0;
+  switch (key) {
+    case VK_HOME:
+      target = 0;
+      break;
+    case VK_END:
+      target = Length();
+      break;
+    case VK_LEFT:
+      // Without Shift a selection collapses to its start, the caret going no
+      // further.
+      target = HasSelection() && !extend ? selection_start_ : PreviousBoundary(caret_);
+      break;
+    case VK_RIGHT:
+      target = HasSelection() && !extend ? selection_end_ : NextBoundary(caret_);
       break;
     default:
-      break;
+      return false;
+  }
+  if (extend) {
+    ExtendTo(target);
+  } else {
+    CollapseTo(target);
   }
   return true;
 }
+
+bool CXEdit::IsTabStop() const { return true; }
 
 bool CXEdit::OnChar(WPARAM wparam, LPARAM) {
   const wchar_t held = pending_high_surrogate_;
@@ -404,6 +432,14 @@ void CXEdit::Insert(const std::wstring& typed) {
 }
 
 void CXEdit::CollapseTo(int index) { caret_ = selection_start_ = selection_end_ = index; }
+
+void CXEdit::ExtendTo(int index) {
+  int anchor = caret_;
+  if (HasSelection()) anchor = caret_ == selection_start_ ? selection_end_ : selection_start_;
+  caret_ = index;
+  selection_start_ = std::min(anchor, index);
+  selection_end_ = std::max(anchor, index);
+}
 
 void CXEdit::Cut() {
   const std::wstring removed = text_.substr(selection_start_, selection_end_ - selection_start_);

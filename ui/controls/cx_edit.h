@@ -2,8 +2,9 @@
 // windowless element built on UIEditBox (background, margins, normal text
 // style, loading and layout). It adds a blinking caret, a mouse selection,
 // editing keys, clipboard cut, copy and paste, and a change notification to
-// its parent element. It does not scroll: text beyond the right margin is
-// clipped. Created directly by its owner, not by the element factory.
+// its parent element. A text wider than the text area scrolls horizontally
+// so that the caret stays in view. A tab stop. Created directly by its owner,
+// not by the element factory.
 //
 // Indices count UTF-16 units of the text: the caret is the number of units
 // before it; the selection is [selection_start, selection_end), empty when
@@ -48,9 +49,14 @@ class CXEdit : public UIEditBox {
   // Both only report the event as handled.
   bool OnLButtonUp(UINT keys, POINT point) override;
   bool OnMouseMove(UINT keys, POINT point) override;
-  // Escape, Backspace, Delete, Home, End, Left, Right; Ctrl+A, C, X, V.
-  // Shift is not examined: there is no keyboard selection.
+  // Backspace, Delete, Home, End, Left, Right; Ctrl+A, C, X, V, as a Windows
+  // edit box: Left and Right with a selection collapse it to its start and
+  // end; with Shift, Home, End, Left and Right move the caret and extend the
+  // selection from its anchor (the end the caret is not at). Escape hides the
+  // caret until the next blink. True for these keys; false for the rest
+  // (Escape included), which the window may use (Enter, Escape).
   bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
+  bool IsTabStop() const override;
   // Inserts a typed character (a UTF-16 unit, as a keyboard or an input
   // method delivers it) at the caret, replacing a selection: every character
   // from the space up except the control characters DEL and U+0080 to
@@ -72,9 +78,10 @@ class CXEdit : public UIEditBox {
   // Throws std::invalid_argument for a null `text` (a caller error).
   void SetText(const wchar_t* text);
 
-  // The caret index for `point` (host client coordinates), measuring in
-  // `dc`: the nearest character boundary inside the text, the text length
-  // right of the text, 0 anywhere else (left of it, above, below).
+  // The caret index for `point` (host client coordinates, the text drawn
+  // scrolled by scroll_x), measuring in `dc`: the nearest character boundary
+  // inside the text, the text length right of the text, 0 anywhere else
+  // (left of it, above, below).
   int HitTest(HDC dc, POINT point) const;
 
   int caret() const { return caret_; }
@@ -83,6 +90,10 @@ class CXEdit : public UIEditBox {
   int selection_end() const { return selection_end_; }
   bool HasSelection() const { return selection_start_ != selection_end_; }
   int blink_timer() const { return blink_timer_; }
+  // Pixels of text scrolled out at the left; set when painting, so that the
+  // caret lies inside the text area and no room is left empty at the right
+  // while text is scrolled out at the left.
+  int scroll_x() const { return scroll_x_; }
 
  private:
   int Length() const { return static_cast<int>(text_.size()); }
@@ -99,6 +110,13 @@ class CXEdit : public UIEditBox {
   void DeleteSelection();
   // caret := start := end := `index`.
   void CollapseTo(int index);
+  // Moves the caret to `index`, the selection running from its anchor (the
+  // caret without a selection) to there.
+  void ExtendTo(int index);
+  // The caret move of an arrow or Home/End key; true when `key` is one.
+  bool MoveCaret(WPARAM key, bool extend);
+  // Adjusts scroll_x for the caret and the text width, measured in `dc`.
+  void ScrollCaretIntoView(HDC dc, int area_width);
   void Cut();
   void Paste();
   // Puts `text` on the clipboard as CF_UNICODETEXT and repaints; nothing
@@ -110,6 +128,7 @@ class CXEdit : public UIEditBox {
   int selection_start_ = 0;
   int selection_end_ = 0;
   int blink_timer_ = kNoTimer;
+  int scroll_x_ = 0;
   // The high half of a surrogate pair typed last, waiting for its low half;
   // 0 when none.
   wchar_t pending_high_surrogate_ = 0;

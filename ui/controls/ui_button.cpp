@@ -14,6 +14,7 @@ int UIButton::VisualState() const {
   if (!enabled()) return kVisualGrayed;
   if (interaction_state_ == kInteractionLighted) return kVisualLighted;
   if (interaction_state_ == kInteractionPressed) return kVisualPressed;
+  if (ShowsFocusLook(this) && HasPicture(images_[kVisualFocused])) return kVisualFocused;
   return kVisualNormal;
 }
 
@@ -21,6 +22,7 @@ void UIButton::OnPaint(HDC dc, const RECT& rect, const RECT&) {
   const int state = VisualState();
   PaintCaptionedState(dc, rect, images_[state], caption_look_.styles[state], caption_look_.margin,
                       caption_, state == kVisualPressed);
+  if (ShowsFocusLook(this)) PaintFocusFrame(dc, rect, caption_look_.styles[state].color);
 }
 
 void UIButton::SetInteractionState(int state) {
@@ -51,6 +53,19 @@ bool UIButton::OnLButtonDblClk(UINT, POINT) {
 
 bool UIButton::OnLButtonUp(UINT, POINT) {
   SetInteractionState(kInteractionLighted);
+  return Click();
+}
+
+bool UIButton::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+  if (wparam != VK_SPACE && wparam != VK_RETURN) return false;
+  constexpr LPARAM kRepeat = 1 << 30;  // The key was already down.
+  if (!enabled() || !visible()) return false;
+  return (lparam & kRepeat) || Click();
+}
+
+bool UIButton::IsTabStop() const { return true; }
+
+bool UIButton::Click() {
   const WPARAM command = LOWORD(command_id());
   if (parent()) parent()->OnChildNotify(this, WM_COMMAND, command, reinterpret_cast<LPARAM>(this));
   SendToHost(WM_COMMAND, command, reinterpret_cast<LPARAM>(GetHostWindow()));

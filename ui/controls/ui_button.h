@@ -3,7 +3,8 @@
 // release of the left button over it -- to its parent element
 // (OnChildNotify) and then to its host as WM_COMMAND with its command id.
 // There is no mouse capture: where the press began does not matter, and a
-// press released elsewhere sends nothing. No keyboard handling, no focus look.
+// press released elsewhere sends nothing. A tab stop: Space or Enter while it
+// has the focus clicks it, and it draws its focus look (control_look.h).
 #ifndef BRINDLE_UI_CONTROLS_UI_BUTTON_H_
 #define BRINDLE_UI_CONTROLS_UI_BUTTON_H_
 
@@ -32,13 +33,22 @@ class UIButton : public UIObject {
   bool OnLButtonUp(UINT keys, POINT point) override;
   // Shown or hidden: back to normal.
   int OnShow(bool visible) override;
+  // Space and Enter click an enabled, visible button (auto-repeats of a held
+  // key do not); other keys, and every key on a disabled or hidden button,
+  // are left to the window (false).
+  bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
+  bool IsTabStop() const override;
+  // The notifications of a click, without a change of the interaction state.
+  bool Click() override;
 
   // Copies `text` (null: empty) as the caption and repaints.
   void SetText(const wchar_t* text);
   const std::wstring& caption() const { return caption_; }
   // kInteractionNormal, kInteractionLighted or kInteractionPressed.
   int interaction_state() const { return interaction_state_; }
-  // The visual state OnPaint draws now.
+  // The visual state OnPaint draws now: grayed when disabled, lighted or
+  // pressed while so, focused when it shows the focus look and the skin has
+  // a focused picture, otherwise normal.
   int VisualState() const;
 
  protected:

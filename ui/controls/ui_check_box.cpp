@@ -14,6 +14,7 @@ int UICheckBox::VisualState() const {
   if (!enabled()) return kVisualGrayed;
   if (interaction_state_ == kInteractionLighted) return kVisualLighted;
   if (interaction_state_ == kInteractionPressed || checked_) return kVisualPressed;
+  if (ShowsFocusLook(this) && HasPicture(StateImage(kVisualFocused))) return kVisualFocused;
   return kVisualNormal;
 }
 
@@ -23,6 +24,7 @@ void UICheckBox::OnPaint(HDC dc, const RECT& rect, const RECT&) {
   const int state = VisualState();
   PaintCaptionedState(dc, rect, StateImage(state), caption_look_.styles[state],
                       caption_look_.margin, caption_, false);
+  if (ShowsFocusLook(this)) PaintFocusFrame(dc, rect, caption_look_.styles[state].color);
 }
 
 bool UICheckBox::OnMouseEnter(UINT, POINT) {
@@ -62,6 +64,23 @@ void UICheckBox::Toggle() {
   SendToHost(WM_COMMAND, LOWORD(command_id()), reinterpret_cast<LPARAM>(GetHostWindow()));
 }
 
+bool UICheckBox::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+  if (wparam != VK_SPACE && wparam != VK_RETURN) return false;
+  constexpr LPARAM kRepeat = 1 << 30;  // The key was already down.
+  if (!enabled() || !visible()) return false;
+  return (lparam & kRepeat) || Click();
+}
+
+bool UICheckBox::IsTabStop() const { return true; }
+
+bool UICheckBox::Click() {
+  interaction_state_ = kInteractionNormal;
+  checked_ = !checked_;
+  Invalidate(nullptr, true);
+  SendToHost(WM_COMMAND, LOWORD(command_id()), reinterpret_cast<LPARAM>(GetHostWindow()));
+  return true;
+}
+
 int UICheckBox::OnShow(bool) {
   interaction_state_ = kInteractionNormal;
   return 1;
@@ -91,6 +110,7 @@ int UICheckBoxEx::VisualState() const {
   if (!enabled()) return kVisualGrayed;
   if (interaction_state() == kInteractionLighted) return kVisualLighted;
   if (interaction_state() == kInteractionPressed) return kVisualPressed;
+  if (ShowsFocusLook(this) && HasPicture(StateImage(kVisualFocused))) return kVisualFocused;
   return kVisualNormal;
 }
 

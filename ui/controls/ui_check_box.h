@@ -7,7 +7,9 @@
 // checked box is shown pressed, so a release over it always unchecks it,
 // whereas an unchecked box only toggles after a press on it. Each toggle
 // repaints and sends WM_COMMAND with the command id to the host (the parent
-// element is not notified). SetCheck checks silently.
+// element is not notified). SetCheck checks silently. A tab stop: Space or
+// Enter while it has the focus toggles it, and it draws its focus look
+// (control_look.h).
 #ifndef BRINDLE_UI_CONTROLS_UI_CHECK_BOX_H_
 #define BRINDLE_UI_CONTROLS_UI_CHECK_BOX_H_
 
@@ -31,6 +33,14 @@ class UICheckBox : public UIObject {
   bool OnLButtonDblClk(UINT keys, POINT point) override;
   bool OnLButtonUp(UINT keys, POINT point) override;
   int OnShow(bool visible) override;
+  // Space and Enter toggle an enabled, visible box (auto-repeats of a held key
+  // do not); other keys, and every key on a disabled or hidden box, are left
+  // to the window (false).
+  bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
+  bool IsTabStop() const override;
+  // Toggles the box as a click does (repaint, WM_COMMAND), the interaction
+  // state back to normal.
+  bool Click() override;
 
   // Copies `text` (null: empty) as the caption and repaints.
   void SetText(const wchar_t* text);
@@ -40,7 +50,8 @@ class UICheckBox : public UIObject {
   const std::wstring& caption() const { return caption_; }
   int interaction_state() const { return interaction_state_; }
   // The visual state OnPaint draws now: grayed when disabled; lighted while
-  // lighted; pressed while pressed or checked; otherwise normal.
+  // lighted; pressed while pressed or checked; focused when it shows the
+  // focus look and the skin has a focused picture; otherwise normal.
   virtual int VisualState() const;
 
  protected:
@@ -66,7 +77,8 @@ class UICheckBoxEx : public UICheckBox {
   // "Checked/normal" ... (same five state keys each).
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
   // The checked flag chooses the picture set, so the visual state does not
-  // need it: grayed when disabled, lighted or pressed while so, else normal.
+  // need it: grayed when disabled, lighted or pressed while so, focused as
+  // in UICheckBox, else normal.
   int VisualState() const override;
 
  protected:

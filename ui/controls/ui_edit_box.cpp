@@ -1,5 +1,7 @@
 #include "ui/controls/ui_edit_box.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <memory>
 
 #include "ui/controls/control_look.h"
@@ -10,21 +12,21 @@
 
 namespace {
 
-namespace gp = Gdiplus;
+// Extra layout width for a drawn line, pixels (see OnPaint).
+constexpr int kNoWrapSlack = 64;
 
-// Tall enough that the height never limits the layout.
-constexpr float kUnlimitedHeight = 4294967296.0f;
-
-// `text` with every CR LF and every lone CR replaced by one LF.
+// `text` with every CR LF and every lone CR replaced by one LF; the runs
+// between CRs are copied whole.
 std::wstring WithLineFeeds(const wchar_t* text) {
   std::wstring result;
-  for (const wchar_t* c = text; *c; ++c) {
-    if (*c != L'\r') {
-      result += *c;
-      continue;
-    }
+  result.reserve(std::wcslen(text));
+  for (const wchar_t* run = text;;) {
+    const size_t length = std::wcscspn(run, L"\r");
+    result.append(run, length);
+    run += length;
+    if (!*run) break;
     result += L'\n';
-    if (c[1] == L'\n') ++c;
+    run += run[1] == L'\n' ? 2 : 1;
   }
   return result;
 }
@@ -64,20 +66,54 @@ void UIEditBox::OnLayout() {
   text_rect_ = {e.left, e.top, e.right - width, e.bottom};
   SetPosition(scroll_bar_, (e.right - width) - e.left, 0, width, e.bottom - e.top);
   const RECT area = TextArea();
-  const int height = MeasureTextHeight(GetHostDC(), styles_[0], area, text_);
-  scroll_bar_->SetRange(height);
+  WrapLines(GetHostDC());
+  scroll_bar_->SetRange(text_.empty() ? 0 : static_cast<int>(lines_.size()) * line_height_);
   scroll_bar_->set_page(area.bottom - area.top);
   scroll_bar_->UpdateThumb();
   scroll_bar_->Invalidate(nullptr, true);
 }
 
+void UIEditBox::WrapLines(HDC dc) {
+  const RECT area = TextArea();
+  const int width = area.right - area.left;
+  if (!dc || (width == wrapped_width_ && styles_[0].font == wrapped_font_)) return;
+  const brindle::gdi::ScopedSelectObject font(dc, styles_[0].font);
+  lines_ = WrapTextLines(dc, text_, width);
+  line_height_ = TextLineHeight(dc);
+  wrapped_width_ = width;
+  wrapped_font_ = styles_[0].font;
+}
+
 void UIEditBox::OnPaint(HDC dc, const RECT&, const RECT&) {
   DrawStateEntry(rect_, background_, dc);
-  if (text_.empty()) return;
   const RECT clip = TextArea();
-  RECT layout = clip;
-  layout.top -= scroll_offset_;
-  DrawSkinText(dc, styles_[0], layout, text_.c_str(), &clip);
+  if (multi_line_ && ShowsFocusLook(this)) PaintFocusFrame(dc, text_rect_, styles_[0].color);
+  if (text_.empty()) return;
+  if (!multi_line_) {
+    DrawSkinText(dc, styles_[0], clip, text_.c_str(), &clip);
+    return;
+  }
+  WrapLines(dc);
+  if (line_height_ <= 0) return;
+  // Each line is drawn alone, top-aligned, in a layout far wider than the
+  // area, so that the drawing never wraps it again; the clip cuts it off.
+  TextStyle look = styles_[0];
+  look.align = 0;
+  const int width = clip.right - clip.left;
+  const int height = clip.bottom - clip.top;
+  const auto count = static_cast<int>(lines_.size());
+  const int first = std::max(0, scroll_offset_ / line_height_);
+  const int last = std::min(count, (scroll_offset_ + height) / line_height_ + 1);
+  for (int i = first; i < last; ++i) {
+    const TextLine& line = lines_[static_cast<size_t>(i)];
+    if (line.length == 0) continue;
+    const std::wstring run =
+        text_.substr(static_cast<size_t>(line.start), static_cast<size_t>(line.length));
+    const int top = clip.top - scroll_offset_ + i * line_height_;
+    const RECT layout = {clip.left, top, clip.left + 2 * width + kNoWrapSlack,
+                         top + 2 * line_height_};
+    DrawSkinText(dc, look, layout, run.c_str(), &clip);
+  }
 }
 
 bool UIEditBox::OnMouseWheel(UINT, UINT delta, POINT) {
@@ -87,6 +123,41 @@ bool UIEditBox::OnMouseWheel(UINT, UINT delta, POINT) {
   return true;
 }
 
+bool UIEditBox::OnKeyDown(WPARAM wparam, LPARAM) {
+  if (!multi_line_) return false;
+  const int page = scroll_bar_->page();
+  const int line = std::max(line_height_, 1);
+  const int bottom = std::max(0, scroll_bar_->max() - page);
+  int next = scroll_offset_;
+  switch (wparam) {
+    case VK_UP:
+      next -= line;
+      break;
+    case VK_DOWN:
+      next += line;
+      break;
+    case VK_PRIOR:
+      next -= std::max(page - line, line);
+      break;
+    case VK_NEXT:
+      next += std::max(page - line, line);
+      break;
+    case VK_HOME:
+      next = 0;
+      break;
+    case VK_END:
+      next = bottom;
+      break;
+    default:
+      return false;
+  }
+  next = std::max(0, std::min(next, bottom));
+  if (next != scroll_offset_) ScrollTo(next);
+  return true;
+}
+
+bool UIEditBox::IsTabStop() const { return multi_line_; }
+
 LRESULT UIEditBox::OnChildNotify(UIObject*, UINT message, WPARAM wparam, LPARAM) {
   if (message == WM_VSCROLL) ScrollTo(scroll_bar_->PositionAfterCode(LOWORD(wparam)));
   return 0;
@@ -94,6 +165,7 @@ LRESULT UIEditBox::OnChildNotify(UIObject*, UINT message, WPARAM wparam, LPARAM)
 
 void UIEditBox::SetText(const wchar_t* text) {
   text_ = text ? WithLineFeeds(text) : std::wstring();
+  wrapped_width_ = -1;
   Invalidate(nullptr, true);
 }
 
@@ -106,31 +178,4 @@ void UIEditBox::ScrollTo(int position) {
   scroll_bar_->MoveTo(position);
   scroll_offset_ = position;
   Invalidate(nullptr, true);
-}
-
-int UIEditBox::MeasureTextHeight(HDC dc, const TextStyle& style, const RECT& area,
-                                 const std::wstring& text) {
-  if (!dc || text.empty()) return 0;
-  const brindle::gdi::ScopedSaveDC saved(dc);
-  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
-  brindle::gdi::GdipGraphics graphics;
-  if (gdip.GdipCreateFromHDC(dc, graphics.receive()) != gp::Ok) return 0;
-  const brindle::gdi::GdipFont font = MakeGdiplusFont(dc, style.font);
-  brindle::gdi::GdipStringFormat format;
-  if (!font || gdip.GdipCreateStringFormat(0, LANG_NEUTRAL, format.receive()) != gp::Ok) {
-    return 0;
-  }
-  gdip.GdipSetStringFormatAlign(format.get(), (style.align & DT_CENTER) ? gp::StringAlignmentCenter
-                                                                        : gp::StringAlignmentNear);
-  if ((style.align & DT_SINGLELINE) && (style.align & DT_VCENTER)) {
-    gdip.GdipSetStringFormatLineAlign(format.get(), gp::StringAlignmentCenter);
-  }
-  const gp::RectF layout(static_cast<gp::REAL>(area.left), static_cast<gp::REAL>(area.top),
-                         static_cast<gp::REAL>(area.right - area.left), kUnlimitedHeight);
-  gp::RectF box;
-  if (gdip.GdipMeasureString(graphics.get(), text.c_str(), static_cast<INT>(text.size()),
-                             font.get(), &layout, format.get(), &box, nullptr, nullptr) != gp::Ok) {
-    return 0;
-  }
-  return static_cast<int>(box.Height);
 }

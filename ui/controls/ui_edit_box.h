@@ -1,8 +1,11 @@
 // UIEditBox: a read-only skinned text box (element kind 15): a nine-grid
 // background with a block of text inside a margin. In multi-line mode it
-// word-wraps the text to its width, measures the wrapped height and scrolls it
-// vertically, pixel by pixel, with its UIScrollBar child and the wheel. It
-// takes no keyboard input and has no caret or selection (CXEdit adds those).
+// word-wraps the text to its width into lines (text_lines.h; blank lines are
+// kept), and scrolls them vertically, pixel by pixel, with its UIScrollBar
+// child, the wheel and the keyboard (it is a tab stop then). Wrapping is done
+// once per text and width, linear in the text's length, and painting draws
+// only the lines in view, so a licence of megabytes shows at once. It has no
+// caret or selection (CXEdit adds those).
 //
 // Coordinates are pixels in the host's client area. User-interface thread
 // only.
@@ -12,7 +15,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "ui/controls/text_lines.h"
 #include "ui/framework/skin_types.h"
 #include "ui/framework/ui_object.h"
 
@@ -32,12 +37,21 @@ class UIEditBox : public UIObject {
   // missing "ScrollBar" a bar of width 0. False when the node is missing.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
   // The element layout; in multi-line mode with a visible bar, places the
-  // bar at the right edge and sets its range to the measured text height and
-  // its page to the text area's height.
+  // bar at the right edge, wraps the text to the text area's width (when the
+  // text, the width or the font changed) and sets the bar's range to the
+  // lines' height and its page to the text area's height.
   void OnLayout() override;
-  // The background, then the text (normal style) scrolled up by the scroll
-  // offset and clipped to the text area.
+  // The background, then the text (normal style) clipped to the text area:
+  // in multi-line mode the wrapped lines in view, scrolled up by the scroll
+  // offset, and a focus frame while the box shows its focus look; otherwise
+  // the whole text as one block.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
+  // Multi-line only (false otherwise, and for other keys): Up and Down scroll
+  // by a line, Page Up and Page Down by a page less a line, Home and End to
+  // the top and to where the last line is in view.
+  bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
+  // In multi-line mode.
+  bool IsTabStop() const override;
   // Multi-line only (false otherwise): one eighth of the page per message.
   // Content whose range is at most 100 pixels is handled without scrolling.
   bool OnMouseWheel(UINT keys, UINT delta, POINT point) override;
@@ -70,17 +84,19 @@ class UIEditBox : public UIObject {
   const TextStyle& grayed_style() const { return styles_[1]; }
   const StateEntry& background() const { return background_; }
 
-  // Height in pixels of `text` laid out in `area` with `style`'s font and
-  // horizontal alignment, wrapping at word boundaries (GDI+ measuring on
-  // `dc`, truncated). 0 without a DC or when GDI+ cannot measure.
-  static int MeasureTextHeight(HDC dc, const TextStyle& style, const RECT& area,
-                               const std::wstring& text);
+  // The wrapped lines as of the last wrap (OnLayout, or a paint after
+  // SetText), and the height of one line in pixels.
+  const std::vector<TextLine>& lines() const { return lines_; }
+  int line_height() const { return line_height_; }
 
  protected:
   // The text area: the text rectangle less the margins.
   RECT TextArea() const;
   // Moves the scroll offset and the bar to `position` and repaints.
   void ScrollTo(int position);
+  // Wraps the text to the text area's width in the normal style's font on
+  // `dc`, unless the text, width and font are those of the last wrap.
+  void WrapLines(HDC dc);
 
   std::wstring text_;
   TextStyle styles_[2];
@@ -90,6 +106,11 @@ class UIEditBox : public UIObject {
   UIScrollBar* scroll_bar_ = nullptr;  // Owned as the first child.
   RECT text_rect_ = {};
   int scroll_offset_ = 0;
+  std::vector<TextLine> lines_;
+  int line_height_ = 0;
+  // What the lines were wrapped for; a width of -1 forces the next wrap.
+  int wrapped_width_ = -1;
+  HFONT wrapped_font_ = nullptr;
 };
 
 #endif  // BRINDLE_UI_CONTROLS_UI_EDIT_BOX_H_

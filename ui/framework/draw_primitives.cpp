@@ -1,5 +1,11 @@
 #include "ui/framework/draw_primitives.h"
 
+#include <algorithm>
+#include <cwchar>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "ui/framework/ch_bitmap.h"
 #include "ui/framework/graphics_runtime.h"
 #include "ui/framework/system_libraries.h"
@@ -144,7 +150,65 @@ Gdiplus::ARGB TextColor(COLORREF color) {
          static_cast<Gdiplus::ARGB>(GetGValue(color)) << 8 | GetBValue(color);
 }
 
+void CopyFace(const std::wstring& face, LOGFONTW& font) {
+  const size_t length = std::min(face.size(), size_t{LF_FACESIZE - 1});
+  std::wmemcpy(font.lfFaceName, face.data(), length);
+  font.lfFaceName[length] = L'\0';
+}
+
+int CALLBACK TakeTrueTypeFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM found) {
+  // Vertical faces ("@...") lay text out sideways.
+  if (!(type & TRUETYPE_FONTTYPE) || font->lfFaceName[0] == L'@') return 1;
+  *reinterpret_cast<std::wstring*>(found) = font->lfFaceName;
+  return 0;
+}
+
+// The first TrueType face the system has for `charset`; empty when none.
+std::wstring FaceForCharset(BYTE charset) {
+  LOGFONTW wanted = {};
+  wanted.lfCharSet = charset;
+  std::wstring found;
+  const brindle::gdi::WindowDC screen(nullptr);
+  ::EnumFontFamiliesExW(screen.get(), &wanted, TakeTrueTypeFace, reinterpret_cast<LPARAM>(&found),
+                        0);
+  return found;
+}
+
+std::wstring MessageFontFace() {
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return {};
+  return metrics.lfMessageFont.lfFaceName;
+}
+
+std::wstring DefaultGuiFontFace() {
+  LOGFONTW font = {};
+  if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font) != sizeof(font)) {
+    return {};
+  }
+  return font.lfFaceName;
+}
+
 }  // namespace
+
+// For a script's character set (CJK, Cyrillic, ...) a face that has it comes
+// first, since GDI+ draws no glyph its font lacks; the message font and the
+// default GUI font cover Latin text everywhere.
+const std::vector<std::wstring>& FallbackFontFaces(BYTE charset) {
+  static std::map<BYTE, std::vector<std::wstring>> cache;
+  const auto cached = cache.find(charset);
+  if (cached != cache.end()) return cached->second;
+  std::vector<std::wstring>& faces = cache[charset];
+  const bool latin = charset == ANSI_CHARSET || charset == DEFAULT_CHARSET;
+  if (!latin) faces.push_back(FaceForCharset(charset));
+  faces.push_back(MessageFontFace());
+  faces.push_back(DefaultGuiFontFace());
+  if (latin) faces.push_back(FaceForCharset(ANSI_CHARSET));
+  faces.erase(std::remove_if(faces.begin(), faces.end(),
+                             [](const std::wstring& face) { return face.empty(); }),
+              faces.end());
+  return faces;
+}
 
 void DrawCell(HDC source, HDC target, int x, int y, int width, int height, int source_x,
               int source_y, int source_width, int source_height, COLORREF key_color,
@@ -205,12 +269,40 @@ brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font) {
   brindle::gdi::GdipFont result;
   if (!StartGdiplus()) return result;
   LOGFONTW logfont;
-  if (font && ::GetObjectW(font, sizeof(logfont), &logfont) == sizeof(logfont) &&
-      gdip.GdipCreateFontFromLogfontW(dc, &logfont, result.receive()) == Gdiplus::Ok) {
-    return result;
+  if (font && ::GetObjectW(font, sizeof(logfont), &logfont) == sizeof(logfont)) {
+    if (gdip.GdipCreateFontFromLogfontW(dc, &logfont, result.receive()) == Gdiplus::Ok) {
+      return result;
+    }
+    for (const std::wstring& face : FallbackFontFaces(logfont.lfCharSet)) {
+      LOGFONTW fallback = logfont;
+      CopyFace(face, fallback);
+      if (gdip.GdipCreateFontFromLogfontW(dc, &fallback, result.receive()) == Gdiplus::Ok) {
+        return result;
+      }
+    }
   }
   if (gdip.GdipCreateFontFromDC(dc, result.receive()) != Gdiplus::Ok) result.reset();
   return result;
+}
+
+void DrawFocusFrame(HDC dc, const RECT& frame, COLORREF color) {
+  if (frame.right - frame.left < 2 || frame.bottom - frame.top < 2 || !StartGdiplus()) return;
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
+  brindle::gdi::GdipGraphics graphics;
+  brindle::gdi::GdipPen pen;
+  if (gdip.GdipCreateFromHDC(dc, graphics.receive()) != Gdiplus::Ok ||
+      gdip.GdipCreatePen1(TextColor(color), 1.0f, Gdiplus::UnitWorld, pen.receive()) !=
+          Gdiplus::Ok) {
+    return;
+  }
+  const int left = frame.left;
+  const int top = frame.top;
+  const int right = frame.right - 1;
+  const int bottom = frame.bottom - 1;
+  gdip.GdipDrawLineI(graphics.get(), pen.get(), left, top, right, top);
+  gdip.GdipDrawLineI(graphics.get(), pen.get(), right, top, right, bottom);
+  gdip.GdipDrawLineI(graphics.get(), pen.get(), right, bottom, left, bottom);
+  gdip.GdipDrawLineI(graphics.get(), pen.get(), left, bottom, left, top);
 }
 
 void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wchar_t* text,

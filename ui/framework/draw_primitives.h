@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "ui/framework/gdi_handles.h"
 #include "ui/framework/skin_types.h"
 
@@ -49,9 +52,27 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
 void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wchar_t* text,
                   const RECT* clip);
 
+// Draws a one-pixel frame of `color` (0x00BBGGRR, drawn with alpha 254 like
+// text) along the inside of `frame`: the focus look of elements whose skin
+// has no focused picture. Nothing is drawn into a frame narrower or lower
+// than 2 pixels.
+void DrawFocusFrame(HDC dc, const RECT& frame, COLORREF color);
+
 // A GDI+ font made from `font`, or from the font selected into `dc` when
-// `font` is null or not a font. Starts GDI+ if needed. Null when GDI+ cannot
-// use the font (GDI+ takes TrueType and OpenType fonts only).
+// `font` is null or not a font. Starts GDI+ if needed. When GDI+ cannot make
+// `font` (its face is missing, or not TrueType or OpenType), the same size and
+// style in a fallback face: one the system has for the font's character set
+// (for a non-Latin script), the system's message font, the default GUI font;
+// so text is drawn whatever faces the skin names. Null only when none of
+// these, nor the DC's font, can be made.
 brindle::gdi::GdipFont MakeGdiplusFont(HDC dc, HFONT font);
+
+// The fallback faces of MakeGdiplusFont for a font of `charset`, in the order
+// tried, none empty: for a character set other than ANSI and DEFAULT, first
+// the first TrueType face the system lists for it (when there is one); then
+// the message font's face (SPI_GETNONCLIENTMETRICS), the default GUI font's
+// face, and for ANSI and DEFAULT the first TrueType face with ANSI. Looked up
+// once per character set and kept for the process (user-interface thread).
+const std::vector<std::wstring>& FallbackFontFaces(BYTE charset);
 
 #endif  // BRINDLE_UI_FRAMEWORK_DRAW_PRIMITIVES_H_

@@ -131,6 +131,7 @@ bool UIFrameWindow::LoadSkin(IResource* resource, const char* path, const JsonVa
       if (!button) continue;
       button->LoadSkin(resource, key, node);
       *field = AppendChild(this, std::move(button));
+      (*field)->set_tab_group(1);
       LayoutTree(*field);
     }
     if (restore_button_) SetVisible(restore_button_, false);

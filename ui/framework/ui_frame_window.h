@@ -15,7 +15,8 @@
 // drawn); "SysBtns/Close", "Restore", "Maximize", "Minimize" (button nodes).
 //
 // All rectangles are in client coordinates, which equal window coordinates:
-// the window has no non-client area.
+// the window has no non-client area. The system buttons are tab stops after
+// every other element (tab group 1).
 #ifndef BRINDLE_UI_FRAMEWORK_UI_FRAME_WINDOW_H_
 #define BRINDLE_UI_FRAMEWORK_UI_FRAME_WINDOW_H_
 
@@ -65,7 +66,6 @@ class UIFrameWindow : public UIObject {
   // sizes, and sets the window region: none for a layered window, otherwise
   // the rectangle (0, 0, width + 1, height + 1).
   void OnResized() override;
-
   const FramePiece& top() const { return top_; }
   const FramePiece& left() const { return left_; }
   const FramePiece& right() const { return right_; }

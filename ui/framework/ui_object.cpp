@@ -1,5 +1,6 @@
 #include "ui/framework/ui_object.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/framework/element_factory.h"
@@ -24,13 +25,6 @@ bool PositiveSize(const UIObject* element) {
 
 bool Interactive(const UIObject* element) { return element->enabled() && element->visible(); }
 
-// The first element from `element` up through its parents that owns a
-// window; null when there is none.
-UIObject* FindHost(UIObject* element) {
-  while (element && !element->hwnd()) element = element->parent();
-  return element;
-}
-
 HFONT MakeIconTitleFont(LONG weight) {
   LOGFONTW font = {};
   ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
@@ -51,7 +45,110 @@ void SendToolRect(UIObject* element, bool show) {
   ::SendMessageW(host->tooltip_window(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+int CentreY(const UIObject* element) { return (element->rect().top + element->rect().bottom) / 2; }
+
+void CollectTabStops(UIObject* element, std::vector<UIObject*>& stops) {
+  for (const auto& child : element->children()) {
+    if (!child->visible() || !child->enabled()) continue;
+    if (child->IsTabStop()) stops.push_back(child.get());
+    CollectTabStops(child.get(), stops);
+  }
+}
+
+// Orders the elements of one tab group in rows (see TabOrder).
+void SortInRows(std::vector<UIObject*>::iterator first, std::vector<UIObject*>::iterator last) {
+  std::stable_sort(first, last,
+                   [](const UIObject* a, const UIObject* b) { return CentreY(a) < CentreY(b); });
+  while (first != last) {
+    const RECT& anchor = (*first)->rect();
+    const auto row_end = std::find_if(first, last, [&anchor](const UIObject* element) {
+      return CentreY(element) >= anchor.bottom;
+    });
+    std::stable_sort(first, row_end, [](const UIObject* a, const UIObject* b) {
+      return a->rect().left < b->rect().left;
+    });
+    first = row_end == first ? first + 1 : row_end;
+  }
+}
+
 }  // namespace
+
+UIObject* FindHost(UIObject* element) {
+  while (element && !element->hwnd()) element = element->parent();
+  return element;
+}
+
+bool InteractiveChain(const UIObject* element) {
+  for (; element; element = element->parent()) {
+    if (!Interactive(element)) return false;
+  }
+  return true;
+}
+
+std::vector<UIObject*> TabOrder(UIObject* host) {
+  std::vector<UIObject*> stops;
+  if (!host) return stops;
+  CollectTabStops(host, stops);
+  std::stable_sort(stops.begin(), stops.end(), [](const UIObject* a, const UIObject* b) {
+    return a->tab_group() < b->tab_group();
+  });
+  for (auto first = stops.begin(); first != stops.end();) {
+    const int group = (*first)->tab_group();
+    const auto last = std::find_if(first, stops.end(), [group](const UIObject* element) {
+      return element->tab_group() != group;
+    });
+    SortInRows(first, last);
+    first = last;
+  }
+  return stops;
+}
+
+void SetFocusElement(UIObject* host, UIObject* element) {
+  if (!host || host->focus_child_ == element) return;
+  UIObject* old = host->focus_child_;
+  if (old) old->OnKillFocus(element);
+  host->focus_child_ = element;
+  if (element) element->OnSetFocus(old);
+  // Only the focus look changes here; without cues there is none.
+  if (!host->focus_cues()) return;
+  if (old) old->Invalidate(nullptr, true);
+  if (element) element->Invalidate(nullptr, true);
+}
+
+UIObject* MoveFocus(UIObject* host, bool forward) {
+  if (!host) return nullptr;
+  host->set_focus_cues(true);
+  const std::vector<UIObject*> stops = TabOrder(host);
+  if (stops.empty()) return host->focus_child();
+  const auto count = static_cast<int>(stops.size());
+  const auto found = std::find(stops.begin(), stops.end(), host->focus_child());
+  int index = forward ? 0 : count - 1;
+  if (found != stops.end()) {
+    const auto current = static_cast<int>(found - stops.begin());
+    index = (current + (forward ? 1 : count - 1)) % count;
+  }
+  UIObject* next = stops[static_cast<size_t>(index)];
+  if (next == host->focus_child()) {
+    next->Invalidate(nullptr, true);  // The focus look may have just been turned on.
+  } else {
+    SetFocusElement(host, next);
+  }
+  return next;
+}
+
+bool ShowsFocusLook(const UIObject* element) {
+  UIObject* host = FindHost(const_cast<UIObject*>(element));
+  return host && host != element && host->focus_child() == element && host->focus_cues();
+}
+
+UIObject* FindElementByCommand(UIObject* root, int id) {
+  if (!root || id == 0) return nullptr;
+  for (const auto& child : root->children()) {
+    if (child->command_id() == id) return child.get();
+    if (UIObject* found = FindElementByCommand(child.get(), id)) return found;
+  }
+  return nullptr;
+}
 
 HFONT ElementDefaultFont() {
   static const brindle::gdi::Font font(MakeIconTitleFont(FW_NORMAL));
@@ -261,19 +358,12 @@ LRESULT UIObject::HandleWindowPosChanged(WPARAM wparam, LPARAM lparam) {
 void UIObject::DeliverLButtonDown(UINT keys, POINT point) {
   UIObject* deepest = DeepestHovered(this);
   if (!deepest) {
-    UIObject* old = focus_child_;
-    focus_child_ = nullptr;
-    if (old) old->OnKillFocus(nullptr);
+    SetFocusElement(this, nullptr);
     OnLButtonDown(keys, point);
     return;
   }
   if (!Interactive(deepest)) return;
-  if (deepest != focus_child_) {
-    UIObject* old = focus_child_;
-    if (old) old->OnKillFocus(deepest);
-    focus_child_ = deepest;
-    deepest->OnSetFocus(old);
-  }
+  SetFocusElement(this, deepest);
   deepest->OnLButtonDown(keys, point);
 }
 
@@ -328,13 +418,29 @@ LRESULT UIObject::HandleKeyUp(WPARAM wparam, LPARAM lparam) {
 
 LRESULT UIObject::HandleKeyDown(WPARAM wparam, LPARAM lparam) {
   const LRESULT result = CallPreviousProc(WM_KEYDOWN, wparam, lparam);
-  (focus_child_ ? focus_child_ : this)->OnKeyDown(wparam, lparam);
+  if (wparam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0) {
+    MoveFocus(this, ::GetKeyState(VK_SHIFT) >= 0);
+    return result;
+  }
+  if (focus_child_ && focus_child_->OnKeyDown(wparam, lparam)) return result;
+  if (OnKeyDown(wparam, lparam)) return result;
+  if (wparam == VK_RETURN) RunCommand(default_command_);
+  if (wparam == VK_ESCAPE) RunCommand(cancel_command_);
   return result;
+}
+
+bool UIObject::RunCommand(int id) {
+  if (id == 0) return false;
+  if (UIObject* element = FindElementByCommand(this, id)) {
+    return InteractiveChain(element) && element->Click();
+  }
+  ::SendMessageW(hwnd(), WM_COMMAND, LOWORD(id), reinterpret_cast<LPARAM>(hwnd()));
+  return true;
 }
 
 LRESULT UIObject::HandleChar(WPARAM wparam, LPARAM lparam) {
   const LRESULT result = CallPreviousProc(WM_CHAR, wparam, lparam);
-  (focus_child_ ? focus_child_ : this)->OnChar(wparam, lparam);
+  if (wparam != L'\t') (focus_child_ ? focus_child_ : this)->OnChar(wparam, lparam);
   return result;
 }
 
@@ -473,6 +579,10 @@ LRESULT UIObject::OnChildNotify(UIObject* child, UINT message, WPARAM wparam, LP
 }
 
 void UIObject::OnResized() {}
+
+bool UIObject::IsTabStop() const { return false; }
+
+bool UIObject::Click() { return false; }
 
 void UIObject::RelayToTooltip(MSG* msg) {
   if (tooltip_window_) {

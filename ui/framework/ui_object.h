@@ -93,10 +93,17 @@ class UIObject : public CHWindow {
   // (the owner, for a popup).
   LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
   LRESULT HandleKeyUp(WPARAM wparam, LPARAM lparam) override;
+  // Tab and Shift+Tab (without Ctrl or Alt) move the focus (MoveFocus).
+  // Other keys go to the focus child's OnKeyDown; a key it does not handle
+  // (false), or any key without a focus child, goes to the host's own
+  // OnKeyDown, and when that does not handle it either, Enter runs the
+  // default command and Escape the cancel command (RunCommand).
   LRESULT HandleKeyDown(WPARAM wparam, LPARAM lparam) override;
   LRESULT HandleNotify(WPARAM wparam, LPARAM lparam) override;
   // Calls OnTimer of the element that set the timer; kills unknown ids.
   LRESULT HandleTimer(WPARAM wparam, LPARAM lparam) override;
+  // The focus child's (or the host's) OnChar; the Tab character is dropped,
+  // since Tab moves the focus.
   LRESULT HandleChar(WPARAM wparam, LPARAM lparam) override;
   LRESULT HandleMouseWheel(WPARAM wparam, LPARAM lparam) override;
   // Clears the hovered state of the whole hover chain.
@@ -174,6 +181,14 @@ class UIObject : public CHWindow {
   // Sends TTM_RELAYEVENT to this element's tooltip window (if any), then
   // relays to every child.
   virtual void RelayToTooltip(MSG* msg);
+  // Whether Tab stops at this element while it, and every element above it,
+  // is enabled and visible. The base: no.
+  virtual bool IsTabStop() const;
+  // The element's click as the keyboard gives it (Space or Enter while it has
+  // the focus, or the window's default or cancel command): the same state
+  // change and notifications as a click with the mouse. True when the element
+  // has such a click; the base has none and returns false.
+  virtual bool Click();
 
   // ---- State. ----
   int command_id() const { return command_id_; }
@@ -191,6 +206,28 @@ class UIObject : public CHWindow {
   void set_anchoring_off(bool value) { anchoring_off_ = value; }
   bool has_tooltip() const { return has_tooltip_; }
   void set_has_tooltip(bool value) { has_tooltip_ = value; }
+  // Tab order: tab stops of a lower group come first; within a group, rows
+  // from top to bottom, each row from left to right (see TabOrder). 0 by
+  // default.
+  int tab_group() const { return tab_group_; }
+  void set_tab_group(int group) { tab_group_ = group; }
+  // On a host: the command ids Enter and Escape run when no element takes
+  // the key; 0 (the default) for none.
+  int default_command() const { return default_command_; }
+  void set_default_command(int id) { default_command_ = id; }
+  int cancel_command() const { return cancel_command_; }
+  void set_cancel_command(int id) { cancel_command_ = id; }
+  // On a host: runs command `id` as a click would: the element below with
+  // that command id is clicked (Click) when it, and every element above it,
+  // is enabled and visible, and nothing happens when it is not; without such
+  // an element the host window gets WM_COMMAND (id, window handle). False
+  // for id 0, a disabled or hidden element, or an element without a click.
+  bool RunCommand(int id);
+  // On a host: whether focused elements draw their focus look. Off until the
+  // focus is first moved by the keyboard (Tab), as Windows hides focus
+  // rectangles from mouse users; stays on afterwards.
+  bool focus_cues() const { return focus_cues_; }
+  void set_focus_cues(bool value) { focus_cues_ = value; }
   // Position in host client coordinates; for a host, its client rectangle.
   const RECT& rect() const { return rect_; }
   void set_rect(const RECT& rect) { rect_ = rect; }
@@ -242,6 +279,10 @@ class UIObject : public CHWindow {
   bool drag_through_ = false;
   bool anchoring_off_ = false;
   bool has_tooltip_ = false;
+  int tab_group_ = 0;
+  bool focus_cues_ = false;
+  int default_command_ = 0;
+  int cancel_command_ = 0;
   RECT rect_ = {};
   int size_x_ = 0;
   int size_y_ = 0;
@@ -279,6 +320,7 @@ class UIObject : public CHWindow {
   friend LRESULT RouteMouseMove(UIObject* element, UINT keys, POINT point);
   friend bool MakeLayered(UIObject* host);
   friend bool EnsureBackBuffer(UIObject* host);
+  friend void SetFocusElement(UIObject* host, UIObject* element);
 
   // Drops the buffer bitmap, keeping the memory DC.
   void ReleaseBufferBitmap();
@@ -348,6 +390,43 @@ LRESULT RouteMouseMove(UIObject* element, UINT keys, POINT point);
 // The end of the chain of hover children below `element`; null when
 // `element` has no hover child.
 UIObject* DeepestHovered(UIObject* element);
+
+// ---- Keyboard focus. ----
+
+// The first element from `element` up through its parents that owns a window
+// (the element itself for a host); null when there is none.
+UIObject* FindHost(UIObject* element);
+
+// True when `element` and every element above it are enabled and visible.
+bool InteractiveChain(const UIObject* element);
+
+// The tab stops under `host` (its descendants whose IsTabStop is true and
+// whose chain is interactive) in tab order: by tab group, then in rows from
+// top to bottom, each row from left to right. A row starts at the element
+// whose vertical centre is highest among those left and takes every element
+// whose vertical centre lies within that element's top and bottom.
+std::vector<UIObject*> TabOrder(UIObject* host);
+
+// Makes `element` (null: none) the focus child of `host`: the old focus
+// child's OnKillFocus(element), then the new one's OnSetFocus(old); both are
+// repainted while the host shows focus cues. Nothing happens when `element`
+// already has the focus.
+void SetFocusElement(UIObject* host, UIObject* element);
+
+// Moves the focus of `host` to the next tab stop (`forward`) or the previous
+// one, wrapping around; from an element that is no tab stop (or none), to the
+// first or the last. Turns the host's focus cues on. Returns the element that
+// has the focus afterwards (null when the host has no tab stop).
+UIObject* MoveFocus(UIObject* host, bool forward);
+
+// Whether `element` draws its focus look now: it is its host's focus child
+// and its host shows focus cues.
+bool ShowsFocusLook(const UIObject* element);
+
+// The first element below `root` (depth first, in child order; `root` itself
+// is not considered) whose command id is `id`; null when there is none or
+// `id` is 0.
+UIObject* FindElementByCommand(UIObject* root, int id);
 
 // ---- Painting and composition. ----
 

@@ -3,7 +3,8 @@
 // loop and the element model's routing is what these tests check. A press on
 // the title band, or on a label lying on it, drags the window; the close
 // button over the band gets its click; the agreement box toggles on a click
-// and, after a press elsewhere, only when it was checked.
+// and, after a press elsewhere, only when it was checked; the keyboard alone
+// goes through the install page.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -163,6 +164,47 @@ TEST_F(FrameRealInputTest, AgreementBoxFollowsWhereTheButtonIsReleased) {
   ASSERT_TRUE(input.Run({press_at(400, 420), release_at(60, 493)}));
   EXPECT_FALSE(box->checked());
   EXPECT_EQ(frame_.log, (std::vector<std::string>{"command:1002", "command:1002"}));
+}
+
+// The install page's keyboard pass with real keys: Tab reaches the agreement
+// box, Space toggles it, Tab reaches the install button past the desktop box,
+// Enter clicks it, Shift+Tab goes back, Escape runs the cancel command (the
+// close button); the focused element draws its frame.
+TEST_F(FrameRealInputTest, TheKeyboardAloneGoesThroughTheInstallPage) {
+  auto* install = CreateElement("MainWindow/InstallButton2", &skin_, kElementButton, &frame_);
+  auto* desktop = dynamic_cast<UICheckBox*>(
+      CreateElement("MainWindow/CheckBoxDesktop", &skin_, kElementCheckBox, &frame_));
+  auto* agree = dynamic_cast<UICheckBox*>(
+      CreateElement("MainWindow/CheckBoxAgree", &skin_, kElementCheckBox, &frame_));
+  ASSERT_TRUE(install && desktop && agree);
+  frame_.set_default_command(install->command_id());
+  frame_.set_cancel_command(frame_.close_button()->command_id());
+  frame_.Invalidate(nullptr, true);
+  const HWND window = frame_.hwnd();
+  auto key = [window](WORD code, bool shift = false) -> InputStep {
+    return {
+        {InputAction::Focus(window), shift ? InputAction::ShiftKey(code) : InputAction::Key(code)},
+        KeyDownOf(code)};
+  };
+  // The left edge of the agreement box's focus frame, before it has one.
+  const int edge_x = agree->rect().left + 2;
+  const uint32_t unfocused_edge = BufferPixel(frame_, edge_x, 493);
+  RealInput input;
+  ASSERT_TRUE(input.Run({key(VK_TAB)})) << input.trace();
+  EXPECT_EQ(frame_.focus_child(), agree);
+  EXPECT_NE(BufferPixel(frame_, edge_x, 493), unfocused_edge);
+  ASSERT_TRUE(input.Run({key(VK_SPACE)})) << input.trace();
+  EXPECT_TRUE(agree->checked());
+  ASSERT_TRUE(input.Run({key(VK_TAB), key(VK_TAB)})) << input.trace();
+  EXPECT_EQ(frame_.focus_child(), install);
+  EXPECT_TRUE(ShowsFocusLook(install));
+  ASSERT_TRUE(input.Run({key(VK_RETURN)})) << input.trace();
+  ASSERT_TRUE(input.Run({key(VK_TAB, true)})) << input.trace();
+  EXPECT_EQ(frame_.focus_child(), desktop);
+  ASSERT_TRUE(input.Run({key(VK_ESCAPE)})) << input.trace();
+  EXPECT_EQ(frame_.log,
+            (std::vector<std::string>{"command:1002", "command:1001",
+                                      "sys:" + std::to_string(SC_CLOSE), "close", "command:1000"}));
 }
 
 }  // namespace

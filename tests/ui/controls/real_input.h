@@ -32,11 +32,12 @@ struct InputAction {
   Kind kind;
   int x = 0;
   int y = 0;
-  // kKey: the virtual key; with `ctrl` or `alt`, pressed while Control or
-  // Alt is held.
+  // kKey: the virtual key; with `ctrl`, `alt` or `shift`, pressed while
+  // Control, Alt or Shift is held.
   WORD key = 0;
   bool ctrl = false;
   bool alt = false;
+  bool shift = false;
   // kText: typed character by character: under Wine each through its
   // Unicode key symbol, on Windows ASCII through its keys and the rest as
   // KEYEVENTF_UNICODE input (a pair for characters beyond the BMP).
@@ -58,6 +59,12 @@ struct InputAction {
     InputAction action(kKey);
     action.key = key;
     action.ctrl = ctrl;
+    return action;
+  }
+  static InputAction ShiftKey(WORD key) {
+    InputAction action(kKey);
+    action.key = key;
+    action.shift = true;
     return action;
   }
   static InputAction AltKey(WORD key) {
@@ -238,6 +245,18 @@ class RealInput {
         return "space";
       case VK_F4:
         return "F4";
+      case VK_TAB:
+        return "Tab";
+      case VK_RETURN:
+        return "Return";
+      case VK_UP:
+        return "Up";
+      case VK_DOWN:
+        return "Down";
+      case VK_PRIOR:
+        return "Prior";
+      case VK_NEXT:
+        return "Next";
       default:
         return std::string(1, static_cast<char>(::tolower(key)));
     }
@@ -258,7 +277,8 @@ class RealInput {
           break;
         case InputAction::kKey:
           command += " key " + std::string(action.ctrl ? "ctrl+" : "") +
-                     std::string(action.alt ? "alt+" : "") + KeyName(action.key);
+                     std::string(action.alt ? "alt+" : "") +
+                     std::string(action.shift ? "shift+" : "") + KeyName(action.key);
           break;
         case InputAction::kText:
           command += XdotoolText(action.text);
@@ -361,7 +381,10 @@ class RealInput {
           inputs.push_back(input);
           break;
         case InputAction::kKey: {
-          const WORD modifier = action.ctrl ? VK_CONTROL : action.alt ? VK_MENU : 0;
+          const WORD modifier = action.ctrl    ? VK_CONTROL
+                                : action.alt   ? VK_MENU
+                                : action.shift ? VK_SHIFT
+                                               : 0;
           if (modifier) AddKey(inputs, modifier, false);
           AddKey(inputs, action.key, false);
           AddKey(inputs, action.key, true);

@@ -2,7 +2,8 @@
 // skin reading, the multi-line layout with its scroll bar, scrolling by wheel
 // and by scroll bar notifications with their different bottoms, the range
 // that follows the text only at the next layout, and what scrolling changes in
-// the composed buffer, and line ends (CR LF and CR stored and drawn as LF).
+// the composed buffer, line ends (CR LF and CR stored and drawn as LF), blank
+// lines, a long licence's line count, and scrolling by keys.
 // A cell skin covers the boxes without "Text" or "ScrollBar".
 #include "ui/controls/ui_edit_box.h"
 
@@ -260,6 +261,86 @@ TEST_F(LicenceBoxTest, CarriageReturnsLayOutAndDrawLikeLineFeeds) {
   SetTextAndLayOut(joined);
   EXPECT_NE(bar_->max(), lf_range);
   EXPECT_FALSE(text_area() == lf_pixels);
+}
+
+// Text pixels (anything but the background at the left margin) in the rows
+// [top, bottom) of the box's text area.
+int TextPixelsInRows(const ControlHost& host, int top, int bottom) {
+  const uint32_t background = host.Pixel(62, 400);
+  int count = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = 67; x < 586; ++x) count += host.Pixel(x, y) != background;
+  }
+  return count;
+}
+
+TEST_F(LicenceBoxTest, BlankLinesAreKept) {
+  SetTextAndLayOut(L"First\n\n\nFourth\r\n\r\nSixth");
+  const int height = box_->line_height();
+  ASSERT_GT(height, 0);
+  ASSERT_EQ(box_->lines().size(), 6u);
+  EXPECT_EQ(bar_->max(), 6 * height);
+  // Text area from y 317: lines 1, 4 and 6 drawn, 2, 3 and 5 blank.
+  const int top = 317;
+  const bool drawn[] = {true, false, false, true, false, true};
+  for (int line = 0; line < 6; ++line) {
+    const int pixels =
+        TextPixelsInRows(host_, top + line * height + 2, top + (line + 1) * height - 2);
+    EXPECT_EQ(pixels > 0, drawn[line]) << "line " << line + 1;
+  }
+}
+
+TEST_F(LicenceBoxTest, ALongLicenceHasItsLineCountAsRange) {
+  std::wstring licence;
+  for (int i = 0; i < 5000; ++i) licence += L"Clause " + std::to_wstring(i) + L".\n\n";
+  licence += L"The end.";
+  SetTextAndLayOut(licence);
+  EXPECT_EQ(box_->lines().size(), 10001u);
+  EXPECT_EQ(bar_->max(), 10001 * box_->line_height());
+}
+
+TEST_F(LicenceBoxTest, KeysScrollByLinesAndPages) {
+  SetTextAndLayOut(Lines(40));
+  EXPECT_TRUE(box_->IsTabStop());
+  SetFocusElement(&host_, box_);
+  const int line = box_->line_height();
+  const int page = bar_->page();
+  const int bottom = bar_->max() - page;
+  const struct {
+    WORD key;
+    int offset;
+  } steps[] = {
+      {VK_UP, 0},        {VK_DOWN, line},   {VK_DOWN, 2 * line}, {VK_UP, line},
+      {VK_NEXT, page},   {VK_PRIOR, line},  {VK_PRIOR, 0},       {VK_END, bottom},
+      {VK_NEXT, bottom}, {VK_DOWN, bottom}, {VK_HOME, 0},
+  };
+  for (const auto& step : steps) {
+    ::SendMessageW(host_.hwnd(), WM_KEYDOWN, step.key, 0);
+    EXPECT_EQ(box_->scroll_offset(), step.offset) << "key " << step.key;
+    EXPECT_EQ(bar_->position(), step.offset);
+  }
+  // Keys the box does not take go on to the window (here: nowhere).
+  EXPECT_FALSE(box_->OnKeyDown(VK_RETURN, 0));
+}
+
+TEST_F(LicenceBoxTest, EndShowsTheLastLine) {
+  SetTextAndLayOut(Lines(200) + L"\n\nThe last line");
+  SetFocusElement(&host_, box_);
+  ::SendMessageW(host_.hwnd(), WM_KEYDOWN, VK_END, 0);
+  const int height = box_->line_height();
+  const int last = static_cast<int>(box_->lines().size()) - 1;
+  const int last_top = 317 + last * height - box_->scroll_offset();
+  ASSERT_GE(last_top, 317);
+  ASSERT_LE(last_top + height, 317 + bar_->page());
+  EXPECT_GT(TextPixelsInRows(host_, last_top, last_top + height), 0);
+  // The blank line above it is blank.
+  EXPECT_EQ(TextPixelsInRows(host_, last_top - height + 2, last_top - 2), 0);
+}
+
+TEST_F(LicenceBoxTest, ASingleLineBoxTakesNoKeysAndNoFocus) {
+  box_->set_multi_line(false);
+  EXPECT_FALSE(box_->IsTabStop());
+  EXPECT_FALSE(box_->OnKeyDown(VK_DOWN, 0));
 }
 
 // Boxes of a cell skin: without "Text" and "ScrollBar", and with them.

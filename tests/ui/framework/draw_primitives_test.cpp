@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/ui/framework/framework_test_support.h"
 #include "ui/framework/ch_bitmap.h"
@@ -499,6 +500,105 @@ TEST_F(SkinTextTest, GdiplusFontFromTheHandleOrTheDC) {
   // Not a font: the DC's font is used.
   const brindle::gdi::Brush brush(::CreateSolidBrush(0));
   EXPECT_TRUE(MakeGdiplusFont(canvas.dc(), reinterpret_cast<HFONT>(brush.get())));
+}
+
+// A face the system does not have, in a Latin and a Chinese character set,
+// and bitmap faces: the text is drawn all the same, in a fallback face.
+// Windows' GDI+ refuses such fonts; Wine's GDI+ takes the face that Wine's
+// font mapper chose, so under Wine the first try already succeeds and the
+// fallback faces are checked on their own below.
+TEST_F(SkinTextTest, AMissingFaceStillDrawsText) {
+  const struct {
+    const wchar_t* face;
+    BYTE charset;
+    const wchar_t* text;
+  } cases[] = {
+      {L"Brindle No Such Face", ANSI_CHARSET, L"Hello"},
+      {L"Brindle No Such Face", DEFAULT_CHARSET, L"Hello"},
+      {L"Brindle No Such Face", GB2312_CHARSET, L"Hello"},
+      {L"Brindle No Such Face", GB2312_CHARSET, L"\x5B89\x88C5"},
+      // Bitmap faces, which GDI+ cannot use.
+      {L"System", ANSI_CHARSET, L"Hello"},
+      {L"MS Sans Serif", ANSI_CHARSET, L"Hello"},
+  };
+  for (const auto& c : cases) {
+    LOGFONTW logfont = {};
+    logfont.lfHeight = -16;
+    logfont.lfWeight = FW_NORMAL;
+    logfont.lfCharSet = c.charset;
+    ::wcscpy(logfont.lfFaceName, c.face);
+    const brindle::gdi::Font missing(::CreateFontIndirectW(&logfont));
+    ASSERT_TRUE(missing);
+    Canvas canvas(200, 40, 0);
+    EXPECT_TRUE(MakeGdiplusFont(canvas.dc(), missing.get()));
+    TextStyle style = Style(36, 0xFFFFFF);
+    style.font = missing.get();
+    DrawSkinText(canvas.dc(), style, {0, 0, 200, 40}, c.text, nullptr);
+    const RECT box = Drawn(canvas);
+    EXPECT_LT(box.left, box.right) << "charset " << int{c.charset} << " face "
+                                   << ::testing::PrintToString(std::wstring(c.face));
+  }
+}
+
+// Font enumeration callback: sets the bool at `found` and stops.
+int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+TEST_F(SkinTextTest, FallbackFacesCoverLatinAndTheCharsetsScript) {
+  for (const BYTE charset : {BYTE{ANSI_CHARSET}, BYTE{GB2312_CHARSET}, BYTE{THAI_CHARSET}}) {
+    const std::vector<std::wstring>& faces = FallbackFontFaces(charset);
+    ASSERT_FALSE(faces.empty()) << int{charset};
+    Canvas canvas(10, 10, 0);
+    for (const std::wstring& face : faces) {
+      EXPECT_FALSE(face.empty());
+      // Each one is a face GDI+ takes as it is.
+      LOGFONTW logfont = {};
+      logfont.lfHeight = -16;
+      logfont.lfCharSet = charset;
+      ::wcsncpy(logfont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+      brindle::gdi::GdipFont font;
+      EXPECT_EQ(
+          brindle::GdiplusApi().GdipCreateFontFromLogfontW(canvas.dc(), &logfont, font.receive()),
+          Gdiplus::Ok)
+          << ::testing::PrintToString(face);
+    }
+  }
+  // For a Chinese font the first choice has the script: the test prefix
+  // has a Chinese face, so it comes before the Latin message font.
+  const std::wstring chinese = FallbackFontFaces(GB2312_CHARSET).front();
+  LOGFONTW wanted = {};
+  wanted.lfCharSet = GB2312_CHARSET;
+  ::wcsncpy(wanted.lfFaceName, chinese.c_str(), LF_FACESIZE - 1);
+  bool has_charset = false;
+  const brindle::gdi::WindowDC screen(nullptr);
+  ::EnumFontFamiliesExW(screen.get(), &wanted, NoteFound, reinterpret_cast<LPARAM>(&has_charset),
+                        0);
+  EXPECT_TRUE(has_charset) << ::testing::PrintToString(chinese);
+}
+
+TEST(FocusFrameTest, OnePixelAlongTheInsideOfTheFrame) {
+  Canvas canvas(20, 10, 0);
+  const std::unique_ptr<CHBitmap> keep_alive = std::make_unique<CHBitmap>();
+  DrawFocusFrame(canvas.dc(), {2, 2, 18, 8}, RGB(0x20, 0x40, 0x80));
+  const struct {
+    int x, y;
+    bool drawn;
+  } probes[] = {
+      {2, 5, true},  {17, 5, true},  {10, 2, true}, {10, 7, true},  {2, 2, true},   {17, 7, true},
+      {3, 5, false}, {10, 5, false}, {1, 5, false}, {18, 5, false}, {10, 1, false}, {10, 8, false},
+  };
+  for (const auto& p : probes) {
+    EXPECT_EQ(canvas.At(p.x, p.y) != 0, p.drawn) << p.x << "," << p.y;
+  }
+  const uint32_t edge = canvas.At(2, 5);
+  EXPECT_EQ(edge >> 24, 0xFEu);  // Drawn with alpha 254, like text.
+  EXPECT_NEAR(0x20, static_cast<int>((edge >> 16) & 0xFF), 2);
+  EXPECT_NEAR(0x80, static_cast<int>(edge & 0xFF), 2);
+  Canvas tiny(10, 10, 0);
+  DrawFocusFrame(tiny.dc(), {2, 2, 3, 8}, 0xFFFFFF);
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(tiny.At(2, y), 0u) << y;
 }
 
 }  // namespace
