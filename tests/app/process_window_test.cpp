@@ -216,7 +216,7 @@ TEST_F(ProcessWindowTest, UninstallRemovesTheRecordAndShowsTheFinishWindow) {
   config["setup"] = JsonValue(JsonKind::Object);
   config["setup"]["root"] = JsonValue(engine_test::EncodePath(folder));
   config["files"] = engine_test::PathList({files[0], files[1]});
-  config["folders"] = engine_test::PathList({folder + L"\\data"});
+  config["folders"] = engine_test::PathList({folder + L"\\data", folder});
   const std::wstring copy = scratch.Join(L"unins000.exe");
   ASSERT_TRUE(test_package::WriteFileBytes(copy, app_test::Package(app_test::ConfigText(config))));
 

@@ -339,7 +339,7 @@ check "start-menu shortcut" [ -f "$start_menu/Velto.lnk" ]
 check "no Quick Launch shortcut (its option was off)" [ ! -e "$quick_launch/Velto.lnk" ]
 product_values >"$work/values.txt"
 check "registry DisplayName" grep -qx 'DisplayName=Velto' "$work/values.txt"
-check "registry UninstallString" grep -qixF "UninstallString=$folder\\unins000.exe" "$work/values.txt"
+check "registry UninstallString" grep -qixF "UninstallString=\\\"$folder\\unins000.exe\\\"" "$work/values.txt"
 check "registry QuietUninstallString" \
   grep -qixF "QuietUninstallString=\\\"$folder\\unins000.exe\\\" /S" "$work/values.txt"
 check "registry DisplayIcon" grep -qi '^DisplayIcon=.*Velto' "$work/values.txt"
@@ -501,6 +501,14 @@ if [ -n "$main" ]; then
   sleep 0.5
   type_folder "$main" "$fail_folder"
   click "$main" 545 602
+  # The folder holds a file of no earlier install: the setup asks first (answered Yes here).
+  folder_question=$(wait_for "xdotool search --onlyvisible --name '^提示\$'") ||
+    fail "the question about a folder of other files is asked"
+  if [ -n "$folder_question" ]; then
+    sleep 0.3
+    import -window root "$shots/folder-not-empty-question.png"
+    answer_box "$folder_question" y
+  fi
   question=$(wait_for "xdotool search --onlyvisible --name '^关闭占用\$'") || fail "the in-use question is asked"
   if [ -n "$question" ]; then
     sleep 0.3
