@@ -222,8 +222,8 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   LayoutTree(folder_box_);
   folder_box_->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr);
   offered_folder_ = options_.folder.empty() ? OfferedFolder() : options_.folder;
-  package_version_ = config["version"].kind() == JsonKind::String ? config["version"].toCString()
-                                                                   : std::string();
+  package_version_ =
+      config["version"].kind() == JsonKind::String ? config["version"].toCString() : std::string();
   folder_box_->SetText(offered_folder_.c_str());
 
   browse_button_ =
@@ -335,10 +335,10 @@ std::wstring CHMainWnd::OfferedFolder() const {
 bool CHMainWnd::AskYesNo(const std::wstring& question) {
   LogLine(L"question", question);
   // Without a person every question takes its safe answer, No.
-  const bool yes = !options_.unattended() &&
-                   ::MessageBoxW(hwnd(), question.c_str(),
-                                 AppTextsFor(product_.language).folder_warning_caption,
-                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  const bool yes =
+      !options_.unattended() &&
+      ::MessageBoxW(hwnd(), question.c_str(), AppTextsFor(product_.language).folder_warning_caption,
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
   LogLine(L"answer", yes ? L"yes" : L"no");
   return yes;
 }

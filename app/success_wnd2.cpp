@@ -40,7 +40,8 @@ LRESULT CHSuccessWnd2::HandleClose(WPARAM, LPARAM) {
 bool CHSuccessWnd2::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   UIFrameWindow::LoadSkin(resource, path, base);
   const AppTexts& texts = AppTextsFor(language_);
-  AddLoadedChild<UILabel>(this, resource, "SuccessWindow2/Label1")->SetText(texts.uninstall_finished);
+  AddLoadedChild<UILabel>(this, resource, "SuccessWindow2/Label1")
+      ->SetText(texts.uninstall_finished);
   AddLoadedChild<UIButton>(this, resource, "SuccessWindow2/ButtonOK")->SetText(texts.done);
   AddLoadedChild<UIPane>(this, resource, "SuccessWindow2/Icon");
   set_default_command(kCommandAgreeOrCancel);

@@ -41,7 +41,6 @@ constexpr unsigned kCopyBufferSize = 524288;
 // Longest time given to ended processes to go away and release their files.
 constexpr DWORD kWaitAfterEndingMs = 5000;
 
-
 std::wstring ReplaceSlashes(std::wstring path) {
   for (wchar_t& c : path) {
     if (c == L'/') c = L'\\';
@@ -60,7 +59,6 @@ std::wstring TrimWhiteSpace(const std::wstring& text) {
 InstallResult Failure(InstallError error, const std::wstring& path = std::wstring()) {
   return {error, path, {}};
 }
-
 
 // The failure of creating, writing or moving `path` with the Win32 `error`.
 InstallResult WriteFailure(DWORD error, const std::wstring& path) {
@@ -113,10 +111,7 @@ void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
 class InstallRun {
  public:
   InstallRun(const std::wstring& package_path, ProgressSink& sink)
-      : package_path_(package_path),
-        sink_(sink),
-        folder_(sink.InstallFolder()),
-        links_(folder_) {}
+      : package_path_(package_path), sink_(sink), folder_(sink.InstallFolder()), links_(folder_) {}
 
   InstallResult Run() {
     journal_.AddCreatedFolders(folder_, sink_.CreatedFolderRoot());

@@ -65,6 +65,5 @@ bool LinkCheck::IsLink(const std::wstring& entry) const {
   }
   if (folder_final_.empty()) return false;
   const std::wstring final_path = FinalPathOf(entry);
-  return final_path.empty() ||
-         !SameText(final_path, folder_final_ + entry.substr(folder_.size()));
+  return final_path.empty() || !SameText(final_path, folder_final_ + entry.substr(folder_.size()));
 }

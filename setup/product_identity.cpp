@@ -16,8 +16,7 @@ bool IsIdCharacter(char c) {
 }
 
 bool IsLanguage(const std::string& language) {
-  return language == kLanguageChinese || language == kLanguageEnglish ||
-         language == kLanguageAuto;
+  return language == kLanguageChinese || language == kLanguageEnglish || language == kLanguageAuto;
 }
 
 // Reads the string member `key` of `product` into `out` (unchanged when absent). False when the

@@ -64,7 +64,8 @@ class UninstallRun {
     left.kept = RestoreKeptFiles();
     DeleteSettingsFiles();
     result.left = left.files;
-    for (const KeptFile& kept : left.kept) result.left.push_back(kept.file + L" \u2190 " + kept.backup);
+    for (const KeptFile& kept : left.kept)
+      result.left.push_back(kept.file + L" \u2190 " + kept.backup);
     if (!result.left.empty()) {
       // What is left stays uninstallable: the uninstaller in the folder is
       // rewritten with a record of exactly that, and the entry stays.

@@ -25,7 +25,8 @@ TEST(InstallFailureTextTest, NamesTheCauseAndThePath) {
       {InstallError::kProgramNotClosed, L"您选择不结束正在运行的程序“" + path + L"”, 操作终止."},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.text, InstallFailureText({c.error, path, {}}, kChineseTexts)) << static_cast<int>(c.error);
+    EXPECT_EQ(c.text, InstallFailureText({c.error, path, {}}, kChineseTexts))
+        << static_cast<int>(c.error);
   }
 }
 
@@ -57,10 +58,10 @@ TEST(InstallFailureTextTest, AnIncompleteRollbackListsWhatItCouldNotRestore) {
 TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
   for (const AppTexts* texts : {&kChineseTexts, &kEnglishTexts}) {
     const wchar_t* const with_placeholder[] = {
-        texts->disk_full,         texts->cannot_write,    texts->file_in_use,
-        texts->folder_in_the_way, texts->file_in_the_way, texts->program_not_closed, texts->link_in_the_way, texts->rollback_incomplete,
-        texts->uninstall_incomplete, texts->folder_not_empty, texts->downgrade,
-        texts->uninstall_question,
+        texts->disk_full,         texts->cannot_write,        texts->file_in_use,
+        texts->folder_in_the_way, texts->file_in_the_way,     texts->program_not_closed,
+        texts->link_in_the_way,   texts->rollback_incomplete, texts->uninstall_incomplete,
+        texts->folder_not_empty,  texts->downgrade,           texts->uninstall_question,
     };
     for (const wchar_t* text : with_placeholder) {
       const std::wstring value = text;

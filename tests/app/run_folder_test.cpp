@@ -155,7 +155,8 @@ TEST_F(RunFolderTest, LinksInEarlierRunFoldersAreRemovedAsLinksNeverFollowed) {
 
   const std::wstring file_link_run = temp_ + L"unins-" + kDigits32;
   ASSERT_TRUE(CreateDirectoryW(file_link_run.c_str(), nullptr));
-  if (!test_links::MakeLink(file_link_run + L"\\unins000.exe", outside + L"\\precious.txt", false)) {
+  if (!test_links::MakeLink(file_link_run + L"\\unins000.exe", outside + L"\\precious.txt",
+                            false)) {
     GTEST_SKIP() << "this process can make no symbolic link";
   }
   const std::wstring folder_link_run = temp_ + L"unins-" + std::wstring(32, L'5');

@@ -148,8 +148,10 @@ TEST_F(ForeignFilesTest, AnUpgradeRemovesTheFilesTheNewVersionNoLongerHas) {
   ASSERT_TRUE(Write(folder_ + L"\\user.txt", "the user's"));
   ASSERT_TRUE(Install(Package({{"A.txt", "a2"}, {"D.txt", "d2"}, {"sub/C.txt", "c2"}})));
 
-  const Tree expected = {{L"\\A.txt", "a2"},       {L"\\D.txt", "d2"},
-                         {L"\\sub", "<folder>"},   {L"\\sub\\C.txt", "c2"},
+  const Tree expected = {{L"\\A.txt", "a2"},
+                         {L"\\D.txt", "d2"},
+                         {L"\\sub", "<folder>"},
+                         {L"\\sub\\C.txt", "c2"},
                          {L"\\user.txt", "the user's"},
                          {L"\\unins000.exe", Content(folder_ + L"\\unins000.exe")}};
   EXPECT_EQ(TreeOf(folder_), expected);

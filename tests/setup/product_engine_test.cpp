@@ -164,8 +164,8 @@ TEST_F(ProductEngineTest, AnUninstallerOfAnEarlierInstallElsewhereLeavesTheLiveO
 
   EXPECT_FALSE(Exists(first));
   EXPECT_EQ(EntryValue(kOtherId, L"InstallLocation"), second);
-  EXPECT_TRUE(Exists(GetStartMenuProgramsFolder() + L"\\" + kOtherName + L"\\" + kOtherName +
-                     L".lnk"));
+  EXPECT_TRUE(
+      Exists(GetStartMenuProgramsFolder() + L"\\" + kOtherName + L"\\" + kOtherName + L".lnk"));
   EXPECT_TRUE(Exists(second + L"\\unins000.exe"));
 }
 

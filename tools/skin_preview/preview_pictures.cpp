@@ -83,8 +83,8 @@ std::unique_ptr<CHMainWnd> MakeMainWindow(const PreviewSource& source, int run_m
   auto window = std::make_unique<CHMainWnd>(::GetModuleHandleW(nullptr));
   if (!LoadSkin(window->skin(), source)) {
     error = HasPackageSkin(source.package_config) ? L"the package's skin is damaged"
-            : source.skin_path.empty()             ? L"the program has no embedded skin"
-                                                   : L"cannot load the skin " + source.skin_path;
+            : source.skin_path.empty()            ? L"the program has no embedded skin"
+                                                  : L"cannot load the skin " + source.skin_path;
     return nullptr;
   }
   JsonValue config = source.package_config;

@@ -63,8 +63,8 @@ int wmain(int argc, wchar_t** argv) {
   if (!options.package_path.empty()) {
     JsonValue config;
     Product product;
-    if (!LoadPackageConfig(options.package_path, config) ||
-        config.kind() != JsonKind::Object || !ReadProduct(config, product)) {
+    if (!LoadPackageConfig(options.package_path, config) || config.kind() != JsonKind::Object ||
+        !ReadProduct(config, product)) {
       return Fail(L"no valid package in " + options.package_path);
     }
     source.package_config = std::move(config);
