@@ -8,6 +8,7 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,49 @@ inline bool Exists(const std::wstring& path) { return PathFileExistsW(path.c_str
 inline std::string Content(const std::wstring& path) {
   std::string bytes;
   return test_package::ReadFileBytes(path, bytes) ? bytes : std::string("<unreadable>");
+}
+
+// Every folder and file below `root` by relative path ("\\name"): "<folder>" or the file's
+// content. A link to a folder is listed, not followed.
+inline void AddTree(const std::wstring& root, const std::wstring& relative,
+                    std::map<std::wstring, std::string>& tree) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((root + relative + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = relative + L"\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[path] = "<folder>";
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) AddTree(root, path, tree);
+    } else {
+      tree[path] = Content(root + path);
+    }
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+}
+
+inline std::map<std::wstring, std::string> Tree(const std::wstring& root) {
+  std::map<std::wstring, std::string> tree;
+  AddTree(root, L"", tree);
+  return tree;
+}
+
+// The text value `name` of the Uninstall entry of product `id`; "<no entry>" or "<missing>".
+inline std::wstring EntryValue(const std::wstring& id, const wchar_t* name) {
+  HKEY key = nullptr;
+  const std::wstring path =
+      std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + id;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return L"<no entry>";
+  }
+  wchar_t data[512] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  const LONG result =
+      RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::wstring(data) : L"<missing>";
 }
 
 inline bool ProductKeyExists() {

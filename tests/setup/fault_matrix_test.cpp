@@ -122,33 +122,6 @@ std::vector<FaultRow> FaultRows() {
   return rows;
 }
 
-// Every folder and file below `root` by relative path: "<folder>" or the
-// file's content.
-void AddTree(const std::wstring& root, const std::wstring& relative,
-             std::map<std::wstring, std::string>& tree) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((root + relative + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = relative + L"\\" + name;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      tree[path] = "<folder>";
-      AddTree(root, path, tree);
-    } else {
-      tree[path] = Content(root + path);
-    }
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-}
-
-std::map<std::wstring, std::string> Tree(const std::wstring& root) {
-  std::map<std::wstring, std::string> tree;
-  AddTree(root, L"", tree);
-  return tree;
-}
-
 std::wstring UninstallString() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {

@@ -28,29 +28,7 @@ using test_package::ZipEntry;
 
 using Tree = std::map<std::wstring, std::string>;
 
-void AddTree(const std::wstring& root, const std::wstring& relative, Tree& tree) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((root + relative + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = relative + L"\\" + name;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      tree[path] = "<folder>";
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) AddTree(root, path, tree);
-    } else {
-      tree[path] = Content(root + path);
-    }
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-}
-
-Tree TreeOf(const std::wstring& root) {
-  Tree tree;
-  AddTree(root, L"", tree);
-  return tree;
-}
+Tree TreeOf(const std::wstring& root) { return engine_test::Tree(root); }
 
 bool Write(const std::wstring& path, const std::string& content) {
   return test_package::WriteFileBytes(path, content);

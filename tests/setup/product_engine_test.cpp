@@ -27,22 +27,6 @@ constexpr wchar_t kOtherName[] = L"苔岸 Mossbank";
 
 bool Touch(const std::wstring& path) { return test_package::WriteFileBytes(path, "x"); }
 
-// The value `name` of the product `id`'s Uninstall entry; "<missing>" when absent.
-std::wstring EntryValue(const std::wstring& id, const wchar_t* name) {
-  RegKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(id).c_str(), 0, KEY_READ, key.put()) !=
-      ERROR_SUCCESS) {
-    return L"<no entry>";
-  }
-  wchar_t data[512] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
-      ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return data;
-}
-
 class ProductEngineTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(scratch_.path().empty()); }

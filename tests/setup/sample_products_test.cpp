@@ -30,21 +30,6 @@ std::wstring BuiltPackage(const wchar_t* unix_path) {
   return path;
 }
 
-std::wstring EntryValue(const std::wstring& id, const wchar_t* name) {
-  RegKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(id).c_str(), 0, KEY_READ, key.put()) !=
-      ERROR_SUCCESS) {
-    return L"<no entry>";
-  }
-  wchar_t data[512] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
-      ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return data;
-}
-
 class SampleProductsTest : public ::testing::Test {
  protected:
   void TearDown() override {
