@@ -15,7 +15,9 @@
 #include "app/exit_code.h"
 #include "app/main_wnd.h"
 #include "app/run_folder.h"
+#include "app/install_folder.h"
 #include "app/texts.h"
+#include "setup/uninstall_key.h"
 #include "setup/paths.h"
 #include "setup/win_handles.h"
 #include "tests/app/access_list.h"
@@ -205,7 +207,13 @@ TEST_F(MainWindowTest, InstallPageControlsStartAsTheUserSeesThem) {
   EXPECT_EQ(window_->browse_button()->caption(), L"更换目录");
   EXPECT_EQ(window_->browse_button()->command_id(), 1005);
 
-  const std::wstring expected_folder = GetSpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Velto";
+  // The registered install's folder when a Velto is installed in this prefix, else the default.
+  std::wstring installed;
+  const std::wstring expected_folder =
+      ReadUninstallValue(L"Velto", L"InstallLocation", installed) == ERROR_SUCCESS &&
+              IsFullPath(installed)
+          ? installed
+          : GetSpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Velto";
   ASSERT_NE(window_->folder_box(), nullptr);
   EXPECT_EQ(window_->folder_box()->text(), expected_folder);
   EXPECT_EQ(window_->offered_folder(), expected_folder);
