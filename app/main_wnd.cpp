@@ -15,6 +15,7 @@
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
+#include "app/running_image.h"
 #include "app/process_wait.h"
 #include "app/setup_log.h"
 #include "app/temporary_uninstaller.h"
@@ -37,7 +38,10 @@
 #include "ui/controls/ui_label.h"
 
 CHMainWnd::CHMainWnd(HINSTANCE instance)
-    : instance_(instance), package_path_(GetModulePath()), temp_folder_(GetTempFolder()) {}
+    : instance_(instance),
+      package_path_(GetModulePath()),
+      package_(package_path_),
+      temp_folder_(GetTempFolder()) {}
 
 CHMainWnd::~CHMainWnd() {
   // The window and the elements go before the skin they borrow from.
@@ -56,6 +60,8 @@ bool CHMainWnd::CreateMainWindow() {
 
 void CHMainWnd::SetStartupPaths(const std::wstring& package_path, const std::wstring& temp_folder) {
   package_path_ = package_path;
+  package_ = PackageFile(package_path);
+  package_is_own_image_ = false;
   temp_folder_ = temp_folder;
 }
 
@@ -98,7 +104,8 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   if (!options_.log_path.empty()) OpenSetupLog(options_.log_path);
   LogLine(L"package", package_path_);
   LogLine(L"arguments", arguments_);
-  if (!ReadPackageConfig(package_path_, config, run_mode_) || !ReadProductAndSkin(config)) {
+  if ((package_is_own_image_ && !HoldsRunningImage(package_)) ||
+      !ReadPackageConfig(package_, config, run_mode_) || !ReadProductAndSkin(config)) {
     EndWithDamagedPackage();
     return false;
   }
@@ -126,6 +133,9 @@ void CHMainWnd::HandToTemporaryUninstaller() {
   const std::wstring waiting_image =
       temp_folder_ + L"waiting-uninstaller-" +
       FormatLong(L"%ld", static_cast<long>(::GetCurrentProcessId())) + L".exe";
+  // This process reads no more of its package; holding it would keep it from
+  // moving.
+  package_ = PackageFile();
   const bool moved = ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
                                    MOVEFILE_REPLACE_EXISTING) != FALSE;
   const std::wstring self = moved ? waiting_image : package_path_;
@@ -159,7 +169,7 @@ void CHMainWnd::ShowUsage() {
   // The language of the package when it can be read; the box needs no more.
   JsonValue package;
   int run_mode = 0;
-  if (ReadPackageConfig(package_path_, package, run_mode)) ReadProduct(package, product_);
+  if (ReadPackageConfig(package_, package, run_mode)) ReadProduct(package, product_);
   const bool shown = options_.help || options_.ui != UiLevel::kSilent;
   if (shown)
     ::MessageBoxW(hwnd(), AppTextsFor(product_.language).usage, nullptr, MB_ICONINFORMATION);
@@ -261,7 +271,7 @@ void CHMainWnd::BuildUninstallPage() {
 
 void CHMainWnd::CreateProgressWindow() {
   progress_window_.set_run_mode(run_mode_);
-  progress_window_.set_package_path(package_path_);
+  progress_window_.set_package(package_);
   progress_window_.set_language(product_.language);
   progress_window_.set_ui_level(options_.ui);
   progress_window_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");

@@ -63,9 +63,11 @@ class CHMainWnd : public UIFrameWindow {
   bool CreateMainWindow();
 
   // The package the start-up reads and the engines work on (by default the
-  // running executable) and the folder of the temporary uninstaller copy (by
+  // running executable, opened when this window object is made and read only
+  // through that handle) and the folder of the temporary uninstaller copy (by
   // default the user's temporary folder). Tests point them at scratch files
-  // before CreateMainWindow.
+  // before CreateMainWindow; a package set here is not checked against the
+  // running image.
   void SetStartupPaths(const std::wstring& package_path, const std::wstring& temp_folder);
 
   // The skin preview: CreateMainWindow skips the start-up checks (elevation,
@@ -157,6 +159,10 @@ class CHMainWnd : public UIFrameWindow {
   std::string package_version_;
   HINSTANCE instance_;
   std::wstring package_path_;
+  // The package, open from the start to the end of the process (see
+  // SetStartupPaths), and whether it must be the running image.
+  PackageFile package_;
+  bool package_is_own_image_ = true;
   std::wstring temp_folder_;
   UIButton* install_button_ = nullptr;
   UIButton* browse_button_ = nullptr;

@@ -9,8 +9,8 @@
 #include "ui/framework/packed_skin.h"
 #include "ui/framework/ui_resource.h"
 
-bool ReadPackageConfig(const std::wstring& path, JsonValue& config, int& run_mode) {
-  if (!LoadPackageConfig(path, config) || !config.hasMember("mode")) return false;
+bool ReadPackageConfig(const PackageFile& package, JsonValue& config, int& run_mode) {
+  if (!LoadPackageConfig(package, config) || !config.hasMember("mode")) return false;
   run_mode = static_cast<int>(static_cast<uint32_t>(config["mode"].toInt64()));
   return true;
 }

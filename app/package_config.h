@@ -5,6 +5,7 @@
 #include <string>
 
 class JsonValue;
+class PackageFile;
 class UIResource;
 
 // Run modes named by the package config's "mode".
@@ -14,15 +15,15 @@ enum RunMode : int {
   kRunModeInstall = 1,
 };
 
-// Reads the package config behind the program image of the file at `path`
-// (the running executable's, in the program) into `config` and its run mode
+// Reads the package config behind the program image of `package` (the
+// running executable, in the program) into `config` and its run mode
 // into `run_mode`. False ("no valid package") when the file cannot be read,
 // the package offset or the config length is out of bounds, a read is short,
 // the text is no JSON, or the root is no object with a member "mode"; then
 // `run_mode` is unchanged. The mode is the low 32 bits of the member's
 // integer reading: an integer as is, a boolean 0 or 1, a real truncated, a
 // string by its leading digits, anything else 0.
-bool ReadPackageConfig(const std::wstring& path, JsonValue& config, int& run_mode);
+bool ReadPackageConfig(const PackageFile& package, JsonValue& config, int& run_mode);
 
 // True when `config` carries the product's own skin ("skin").
 bool HasPackageSkin(const JsonValue& config);

@@ -27,7 +27,7 @@ void ShowTopmost(HWND window) {
   ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
-CHProcessWnd::CHProcessWnd() : package_path_(GetModulePath()) {}
+CHProcessWnd::CHProcessWnd() = default;
 
 CHProcessWnd::~CHProcessWnd() = default;
 
@@ -99,13 +99,14 @@ void CHProcessWnd::StartWork() {
   std::wstring failure;
   UINT exit_code = kExitFailed;
   if (run_mode_) {
-    const InstallResult result = RunInstallFromPackage(package_path_, *this);
+    const InstallResult result = RunInstallFromPackage(package_, *this);
     if (!result) {
       failure = InstallFailureText(result, texts);
       exit_code = InstallFailureExitCode(result);
     }
   } else {
-    const UninstallResult result = RunUninstallFromPackage(package_path_, *this);
+    const UninstallResult result = RunUninstallFromPackage(package_, *this);
+    for (const std::wstring& path : result.skipped) LogLine(L"skipped (outside the folder)", path);
     if (!result.read) {
       failure = texts.uninstall_failed;
     } else if (!result.left.empty()) {

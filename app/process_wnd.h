@@ -13,6 +13,7 @@
 #include "app/command_line.h"
 #include "app/success_wnd.h"
 #include "app/success_wnd2.h"
+#include "setup/package_layout.h"
 #include "setup/product.h"
 #include "setup/progress_sink.h"
 #include "ui/framework/ui_frame_window.h"
@@ -88,9 +89,10 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   const std::wstring& install_folder() const { return install_folder_; }
   const std::wstring& launch_path() const { return launch_path_; }
   // The setup package (install) or uninstaller copy (uninstall) the engine
-  // reads; by default the running executable.
-  const std::wstring& package_path() const { return package_path_; }
-  void set_package_path(const std::wstring& path) { package_path_ = path; }
+  // reads: the main window hands over the running executable, opened at
+  // start; empty (nothing to read) until then.
+  const PackageFile& package() const { return package_; }
+  void set_package(const PackageFile& package) { package_ = package; }
   // The language of the texts of this window, its error boxes and its finish
   // windows; set before the window is created (default Chinese).
   void set_language(Language language);
@@ -116,7 +118,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   std::wstring install_folder_;
   std::wstring created_folder_root_;
   std::wstring launch_path_;
-  std::wstring package_path_;
+  PackageFile package_;
   CHSuccessWnd success_window_;
   CHSuccessWnd2 success_window2_;
 };

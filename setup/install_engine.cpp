@@ -110,8 +110,8 @@ void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
 // One run of the installation; all state lives for that run only.
 class InstallRun {
  public:
-  InstallRun(const std::wstring& package_path, ProgressSink& sink)
-      : package_path_(package_path), sink_(sink), folder_(sink.InstallFolder()), links_(folder_) {}
+  InstallRun(const PackageFile& package, ProgressSink& sink)
+      : package_(package), sink_(sink), folder_(sink.InstallFolder()), links_(folder_) {}
 
   InstallResult Run() {
     journal_.AddCreatedFolders(folder_, sink_.CreatedFolderRoot());
@@ -146,9 +146,9 @@ class InstallRun {
   // A. The package config with the product it describes, and where the
   // payload archive lies in the package.
   bool ReadPackage() {
-    return LoadPackageConfig(package_path_, setup_config_, &location_) &&
+    return LoadPackageConfig(package_, setup_config_, &location_) &&
            ReadProduct(setup_config_, product_) &&
-           LocatePayloadArchive(package_path_, location_.package_offset, location_.config_length,
+           LocatePayloadArchive(package_, location_.package_offset, location_.config_length,
                                 archive_);
   }
 
@@ -164,7 +164,7 @@ class InstallRun {
 
   // C. Extracts every entry.
   InstallResult Extract() {
-    UnzipArchive zip = OpenArchiveInFile(package_path_, archive_.offset, archive_.length);
+    UnzipArchive zip = OpenArchiveInFile(package_, archive_.offset, archive_.length);
     if (!zip) return Failure(InstallError::kPackageDamaged);
     return ExtractEntries(zip.get());
   }
@@ -328,7 +328,7 @@ class InstallRun {
     // Recorded first, so that a partly written copy goes with a rollback.
     journal_.AddWrittenFile(target);
     DWORD error = ERROR_SUCCESS;
-    if (WriteUninstallerCopyFile(package_path_, location_.package_offset, config, target, &error)) {
+    if (WriteUninstallerCopyFile(package_, location_.package_offset, config, target, &error)) {
       // An uninstaller that cannot read its own record could never remove the product.
       return ReadsBack(target) ? result : Failure(InstallError::kPackageDamaged);
     }
@@ -340,7 +340,8 @@ class InstallRun {
     JsonValue config;
     if (!LoadPackageConfig(uninstaller, config)) return false;
     const InstallRecord record = ReadInstallRecord(config);
-    return IsSamePath(record.folder, folder_) && record.files.size() == files_.size();
+    return IsSamePath(record.folder, folder_) && record.files.size() == files_.size() &&
+           record.outside.empty();
   }
 
   // What the uninstall removes: the files written now; the folders made now
@@ -479,7 +480,7 @@ class InstallRun {
     sink_.SetProgressPosition(position);
   }
 
-  const std::wstring package_path_;
+  const PackageFile package_;
   ProgressSink& sink_;
   const std::wstring folder_;
   ScratchPool pool_;
@@ -505,6 +506,6 @@ InstallResult RunInstall(ProgressSink& sink) {
   return RunInstallFromPackage(GetModulePath(), sink);
 }
 
-InstallResult RunInstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
-  return InstallRun(package_path, sink).Run();
+InstallResult RunInstallFromPackage(const PackageFile& package, ProgressSink& sink) {
+  return InstallRun(package, sink).Run();
 }

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/package_layout.h"
 #include "setup/progress_sink.h"
 
 // Why an installation failed.
@@ -56,6 +57,7 @@ struct InstallResult {
 // calling (user-interface) thread, which must own the sink's window.
 InstallResult RunInstall(ProgressSink& sink);
 
-// RunInstall with the setup package read from `package_path` instead of the
-// running executable.
-InstallResult RunInstallFromPackage(const std::wstring& package_path, ProgressSink& sink);
+// RunInstall with the setup package read through `package` (the running
+// executable, opened once at start, in the program) instead of the running
+// executable's path.
+InstallResult RunInstallFromPackage(const PackageFile& package, ProgressSink& sink);

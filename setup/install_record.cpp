@@ -7,6 +7,7 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/config_lists.h"
+#include "setup/entry_names.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/package_layout.h"
@@ -42,6 +43,82 @@ JsonValue EncodePaths(const std::vector<std::wstring>& paths, ScratchPool& pool)
   return list;
 }
 
+// A full path as Windows resolves it: its root ("X:" for a drive, "\\\\" for
+// a UNC path, whose first two names are the server and the share) and its
+// names, "." and empty names dropped and ".." taking away the name before
+// it. False for a path that is not full, or whose ".." climbs above its root
+// or into a UNC path's share.
+bool SplitFullPath(const std::wstring& path, std::wstring& root, std::vector<std::wstring>& names) {
+  size_t begin = 0;
+  size_t fixed = 0;  // names that ".." may not take away
+  if (path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\') {
+    root = path.substr(0, 2);
+    begin = 3;
+  } else if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
+    root = L"\\\\";
+    begin = 2;
+    fixed = 2;
+  } else {
+    return false;
+  }
+  names.clear();
+  while (begin <= path.size()) {
+    size_t end = path.find(L'\\', begin);
+    if (end == std::wstring::npos) end = path.size();
+    const std::wstring name = path.substr(begin, end - begin);
+    begin = end + 1;
+    if (name.empty() || name == L".") continue;
+    if (name == L"..") {
+      if (names.size() <= fixed) return false;
+      names.pop_back();
+      continue;
+    }
+    names.push_back(name);
+  }
+  return names.size() >= fixed;
+}
+
+bool IsFullFolderPath(const std::wstring& path) {
+  std::wstring root;
+  std::vector<std::wstring> names;
+  return SplitFullPath(path, root, names);
+}
+
+// True when the full path `path` begins with the names of the full path
+// `folder` (as Windows resolves both, without regard to case); `rest` then
+// receives the names that follow.
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder,
+                      std::vector<std::wstring>& rest) {
+  std::wstring path_root;
+  std::wstring folder_root;
+  std::vector<std::wstring> folder_names;
+  if (!SplitFullPath(path, path_root, rest) || !SplitFullPath(folder, folder_root, folder_names) ||
+      _wcsicmp(path_root.c_str(), folder_root.c_str()) != 0 ||
+      rest.size() < folder_names.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < folder_names.size(); ++i) {
+    if (_wcsicmp(rest[i].c_str(), folder_names[i].c_str()) != 0) return false;
+  }
+  rest.erase(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(folder_names.size()));
+  return true;
+}
+
+bool IsSameFolderText(const std::wstring& first, const std::wstring& second) {
+  std::vector<std::wstring> rest;
+  return StartsWithFolder(first, second, rest) && rest.empty();
+}
+
+// The paths of `paths` inside the record's folder; the others go to its
+// `outside` list.
+std::vector<std::wstring> KeepInside(std::vector<std::wstring> paths, InstallRecord& record) {
+  std::vector<std::wstring> inside;
+  for (std::wstring& path : paths) {
+    (IsInsideFolder(path, record.folder) ? inside : record.outside).push_back(std::move(path));
+  }
+  return inside;
+}
+
 // True when the file name `name` names no other folder: no separator, not "." or "..".
 bool IsPlainFileName(const std::wstring& name) {
   return !name.empty() && name != L"." && name != L".." &&
@@ -54,12 +131,27 @@ InstallRecord ReadInstallRecord(const JsonValue& config) {
   ScratchPool pool;
   InstallRecord record;
   record.folder = DecodePath(config["setup"]["root"], pool);
-  record.files = DecodePaths(config["files"], pool);
-  record.folders = DecodePaths(config["folders"], pool);
+  if (!IsFullFolderPath(record.folder)) record.folder.clear();
+  record.files = KeepInside(DecodePaths(config["files"], pool), record);
+  // The install folder itself is one of the product's folders when the install made it.
+  std::vector<std::wstring> folders = DecodePaths(config["folders"], pool);
+  const auto is_folder = [&record](const std::wstring& path) {
+    return !record.folder.empty() && IsSameFolderText(path, record.folder);
+  };
+  const bool made_folder = std::any_of(folders.begin(), folders.end(), is_folder);
+  folders.erase(std::remove_if(folders.begin(), folders.end(), is_folder), folders.end());
+  record.folders = KeepInside(std::move(folders), record);
+  if (made_folder) record.folders.push_back(record.folder);
   const JsonValue& kept = ConfigList(config["kept"]);
   for (size_t i = 0; i < kept.size(); ++i) {
     KeptFile entry{DecodePath(kept[i]["file"], pool), DecodePath(kept[i]["backup"], pool)};
-    if (!entry.file.empty() && !entry.backup.empty()) record.kept.push_back(entry);
+    if (entry.file.empty() || entry.backup.empty()) continue;
+    if (IsInsideFolder(entry.file, record.folder) && IsInsideFolder(entry.backup, record.folder)) {
+      record.kept.push_back(entry);
+    } else {
+      record.outside.push_back(entry.file);
+      record.outside.push_back(entry.backup);
+    }
   }
   const JsonValue& name = config["uninstaller"];
   record.uninstaller_name = kUninstallerFileName;
@@ -82,6 +174,12 @@ void WriteInstallRecord(const InstallRecord& record, JsonValue& config) {
     config["uninstaller"] = JsonValue(ToNarrow(record.uninstaller_name.c_str(), pool, CP_UTF8));
   }
   config["setup"]["root"] = EncodePath(record.folder, pool);
+}
+
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
+  std::vector<std::wstring> rest;
+  return StartsWithFolder(path, folder, rest) && !rest.empty() &&
+         std::all_of(rest.begin(), rest.end(), IsSafeEntryName);
 }
 
 std::wstring UninstallerPathOf(const InstallRecord& record) {

@@ -12,7 +12,10 @@
 //   "setup"       {"root": install folder, "shortcut": the setup's lists}
 //
 // Every path is a full path with "\" separators. Reading is lenient: entries
-// of the wrong kind, or that do not decode, are skipped.
+// of the wrong kind, or that do not decode, are skipped. Reading is strict
+// about places: a path that does not lie inside the install folder (see
+// IsInsideFolder) is no part of the record, whatever wrote it there, and an
+// install folder that is no full path makes a record without a folder.
 #pragma once
 
 #include <set>
@@ -32,7 +35,18 @@ struct InstallRecord {
   std::vector<std::wstring> folders;
   std::vector<KeptFile> kept;
   std::wstring uninstaller_name;
+  // Paths of the config that were left out of the record because they do not
+  // lie inside the install folder; never written back.
+  std::vector<std::wstring> outside;
 };
+
+// True when `path` lies below `folder`, both full paths ("X:\..." or
+// "\\server\share..."), as Windows resolves them ("." and doubled
+// separators dropped, ".." taking away the name before it): the folder's
+// names, compared without regard to case, then at least one name that could
+// be an archive entry's (setup/entry_names.h: no drive, stream or device
+// name, no trailing dot or blank). Lexical: links are the engines' concern.
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder);
 
 // The record of `config`; `folder` empty when it names no install folder.
 InstallRecord ReadInstallRecord(const JsonValue& config);
@@ -54,7 +68,18 @@ struct EarlierInstall {
   // The uninstaller name a new install there takes: the earlier one's, or
   // else the first of "unins000.exe" to "unins999.exe" that no file has.
   std::wstring uninstaller_name;
+  // Paths of the config that were left out of the record because they do not
+  // lie inside the install folder; never written back.
+  std::vector<std::wstring> outside;
 };
+
+// True when `path` lies below `folder`, both full paths ("X:\..." or
+// "\\server\share..."), as Windows resolves them ("." and doubled
+// separators dropped, ".." taking away the name before it): the folder's
+// names, compared without regard to case, then at least one name that could
+// be an archive entry's (setup/entry_names.h: no drive, stream or device
+// name, no trailing dot or blank). Lexical: links are the engines' concern.
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder);
 
 // Looks for an uninstaller ("uninsNNN.exe", not a link) of the product
 // `product_id` (compared without regard to case) in `folder`.

@@ -11,9 +11,33 @@ constexpr size_t kMaxIoSize = 1 << 20;
 
 }  // namespace
 
-FileByteSource::FileByteSource(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+PackageFile::PackageFile(const std::wstring& path)
+    : path_(path),
+      file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+PackageFile::PackageFile(const PackageFile& other)
+    : path_(other.path_), file_(DuplicateFileHandle(other.handle())) {}
+
+PackageFile& PackageFile::operator=(const PackageFile& other) {
+  if (this != &other) {
+    path_ = other.path_;
+    file_ = DuplicateFileHandle(other.handle());
+  }
+  return *this;
+}
+
+UniqueHandle DuplicateFileHandle(HANDLE file) {
+  UniqueHandle copy;
+  if (file && file != INVALID_HANDLE_VALUE) {
+    const HANDLE process = GetCurrentProcess();
+    DuplicateHandle(process, file, process, copy.put(), 0, FALSE, DUPLICATE_SAME_ACCESS);
+  }
+  return copy;
+}
+
+FileByteSource::FileByteSource(const PackageFile& package)
+    : file_(DuplicateFileHandle(package.handle())) {
   LARGE_INTEGER size;
   if (!file_ || !GetFileSizeEx(file_.get(), &size)) {
     file_.reset();
@@ -74,13 +98,14 @@ bool FileByteSink::Close() {
   return false;
 }
 
-bool LocatePackage(const std::wstring& path, PackageLocation& location) {
-  FileByteSource file(path);
+bool LocatePackage(const PackageFile& package, PackageLocation& location) {
+  FileByteSource file(package);
   return file.IsOpen() && LocatePackage(file, location) == PackageError::kNone;
 }
 
-bool LoadPackageConfig(const std::wstring& path, JsonValue& config, PackageLocation* location) {
-  FileByteSource file(path);
+bool LoadPackageConfig(const PackageFile& package, JsonValue& config,
+                       PackageLocation* location) {
+  FileByteSource file(package);
   PackageLocation found;
   if (!file.IsOpen() || LoadPackageConfig(file, config, found) != PackageError::kNone) {
     return false;
@@ -89,17 +114,17 @@ bool LoadPackageConfig(const std::wstring& path, JsonValue& config, PackageLocat
   return true;
 }
 
-bool LocatePayloadArchive(const std::wstring& path, uint32_t package_offset, uint32_t config_length,
-                          ArchiveRange& range) {
-  FileByteSource file(path);
+bool LocatePayloadArchive(const PackageFile& package, uint32_t package_offset,
+                          uint32_t config_length, ArchiveRange& range) {
+  FileByteSource file(package);
   return file.IsOpen() &&
          LocatePayloadArchive(file, package_offset, config_length, range) == PackageError::kNone;
 }
 
-bool LoadPayloadArchive(const std::wstring& path, uint32_t package_offset, uint32_t config_length,
-                        std::string& archive) {
+bool LoadPayloadArchive(const PackageFile& package, uint32_t package_offset,
+                        uint32_t config_length, std::string& archive) {
   archive.clear();
-  FileByteSource file(path);
+  FileByteSource file(package);
   ArchiveRange range;
   if (!file.IsOpen() ||
       LocatePayloadArchive(file, package_offset, config_length, range) != PackageError::kNone) {
@@ -113,10 +138,10 @@ bool LoadPayloadArchive(const std::wstring& path, uint32_t package_offset, uint3
   return true;
 }
 
-bool BuildUninstallerCopy(const std::wstring& setup_path, uint32_t package_offset,
+bool BuildUninstallerCopy(const PackageFile& setup, uint32_t package_offset,
                           const JsonValue& config, std::string& copy) {
   copy.clear();
-  FileByteSource file(setup_path);
+  FileByteSource file(setup);
   StringByteSink sink(copy);
   if (!file.IsOpen() || !WriteUninstallerCopy(file, package_offset, config, sink)) {
     copy.clear();
@@ -125,11 +150,11 @@ bool BuildUninstallerCopy(const std::wstring& setup_path, uint32_t package_offse
   return true;
 }
 
-bool WriteUninstallerCopyFile(const std::wstring& setup_path, uint32_t package_offset,
+bool WriteUninstallerCopyFile(const PackageFile& setup, uint32_t package_offset,
                               const JsonValue& config, const std::wstring& copy_path,
                               DWORD* write_error) {
   if (write_error) *write_error = ERROR_SUCCESS;
-  FileByteSource file(setup_path);
+  FileByteSource file(setup);
   if (!file.IsOpen()) return false;
   FileByteSink sink(copy_path);
   if (!sink.IsOpen()) {

@@ -13,7 +13,7 @@ namespace {
 
 // Where the archive lies in its file; lent to the open hook through minizip's
 // opaque pointer for the duration of unzOpen2_64.
-struct ArchiveRange {
+struct ArchiveSpan {
   uint64_t offset;
   uint64_t length;
 };
@@ -61,11 +61,10 @@ struct RangeStream {
 RangeStream* StreamOf(voidpf stream) { return static_cast<RangeStream*>(stream); }
 
 voidpf ZCALLBACK OpenRange(voidpf opaque, const void* filename, int mode) {
-  const auto* range = static_cast<const ArchiveRange*>(opaque);
+  const auto* range = static_cast<const ArchiveSpan*>(opaque);
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-  UniqueHandle file(CreateFileW(static_cast<const wchar_t*>(filename), GENERIC_READ,
-                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+  // The "file name" minizip passes on is the package's open file.
+  UniqueHandle file = DuplicateFileHandle(static_cast<const PackageFile*>(filename)->handle());
   LARGE_INTEGER size;
   if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
   const uint64_t file_size = static_cast<uint64_t>(size.QuadPart);
@@ -189,8 +188,8 @@ int ZCALLBACK RangeError(voidpf, voidpf handle) { return StreamOf(handle)->faile
 
 }  // namespace
 
-UnzipArchive OpenArchiveInFile(const std::wstring& path, uint64_t offset, uint64_t length) {
-  ArchiveRange range = {offset, length};
+UnzipArchive OpenArchiveInFile(const PackageFile& package, uint64_t offset, uint64_t length) {
+  ArchiveSpan range = {offset, length};
   zlib_filefunc64_def functions = {};
   functions.zopen64_file = OpenRange;
   functions.zread_file = ReadRange;
@@ -200,5 +199,5 @@ UnzipArchive OpenArchiveInFile(const std::wstring& path, uint64_t offset, uint64
   functions.zclose_file = CloseRange;
   functions.zerror_file = RangeError;
   functions.opaque = &range;
-  return UnzipArchive(unzOpen2_64(path.c_str(), &functions));
+  return UnzipArchive(unzOpen2_64(&package, &functions));
 }

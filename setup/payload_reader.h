@@ -10,6 +10,7 @@
 #include <string>
 
 #include "setup/entry_names.h"  // the engine's rule for the names of entries
+#include "setup/package_layout.h"
 
 // Owns an open minizip archive and closes it with unzClose.
 class UnzipArchive {
@@ -43,10 +44,10 @@ class UnzipArchive {
 };
 
 // Opens the ZIP archive that occupies the `length` bytes at byte `offset` of
-// the file `path` (a UTF-16 path). The file is opened for reading with read
-// sharing and stays open until the archive is closed; minizip sees the range
-// as a file of its own, so offsets inside the archive count from `offset` and
-// nothing outside the range is ever read. Empty when the file cannot be
-// opened, the range does not lie inside the file, or the range holds no ZIP
+// the package file `package`, reading through a handle of its own to the same
+// open file, which stays open until the archive is closed; minizip sees the
+// range as a file of its own, so offsets inside the archive count from
+// `offset` and nothing outside the range is ever read. Empty when the file is
+// not open, the range does not lie inside the file, or the range holds no ZIP
 // archive (no end-of-central-directory record).
-UnzipArchive OpenArchiveInFile(const std::wstring& path, uint64_t offset, uint64_t length);
+UnzipArchive OpenArchiveInFile(const PackageFile& package, uint64_t offset, uint64_t length);

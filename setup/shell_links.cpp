@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include "setup/entry_names.h"
 #include "setup/file_utils.h"
 #include "setup/paths.h"
 #include "setup/win_handles.h"
@@ -40,7 +41,11 @@ bool SaveShellLink(const std::wstring& target, const std::wstring& working_folde
 }
 
 std::wstring LinkPathIn(const std::wstring& folder, const std::wstring& name) {
-  if (folder.empty()) return std::wstring();
+  // One file name: a name from a package never reaches another folder.
+  if (folder.empty() || name.find_first_of(L"\\/") != std::wstring::npos ||
+      !IsSafeEntryName(name)) {
+    return std::wstring();
+  }
   return folder + L"\\" + name + L".lnk";
 }
 

@@ -41,7 +41,8 @@ bool CreateDescribedShortcut(const std::wstring& target, const std::wstring& des
                              const std::wstring& link_file);
 
 // Link file of the desktop shortcut or Quick Launch shortcut `name`; empty
-// when the folder cannot be determined.
+// when the folder cannot be determined or `name` is no single file name (a
+// separator, "..", a drive or stream name).
 std::wstring DesktopLinkPath(const std::wstring& name);
 std::wstring QuickLaunchLinkPath(const std::wstring& name);
 

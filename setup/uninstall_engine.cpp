@@ -37,18 +37,19 @@ constexpr REGSAM kUninstallKeyAccess = 0x2001F;
 
 class UninstallRun {
  public:
-  UninstallRun(const std::wstring& package_path, ProgressSink& sink)
-      : package_path_(package_path), sink_(sink) {}
+  UninstallRun(const PackageFile& package, ProgressSink& sink)
+      : package_(package), sink_(sink) {}
 
   UninstallResult Run() {
     UninstallResult result;
-    if (!LoadPackageConfig(package_path_, config_) || !ReadProduct(config_, product_)) {
+    if (!LoadPackageConfig(package_, config_) || !ReadProduct(config_, product_)) {
       return result;
     }
     record_ = ReadInstallRecord(config_);
     folder_ = record_.folder;
     if (folder_.empty()) return result;
     result.read = true;
+    result.skipped = record_.outside;
     sink_.SetStepText(
         FormatLong(EngineTextsFor(product_.language).deleting_step, kDeletingStepPercent));
     // What is registered for the whole product (entry, shortcuts, start-menu
@@ -144,8 +145,8 @@ class UninstallRun {
     }
     WriteInstallRecord(left, rewritten);
     PackageLocation location;
-    if (LocatePackage(package_path_, location)) {
-      WriteUninstallerCopyFile(package_path_, location.package_offset, rewritten,
+    if (LocatePackage(package_, location)) {
+      WriteUninstallerCopyFile(package_, location.package_offset, rewritten,
                                UninstallerPathOf(left));
     }
   }
@@ -186,7 +187,7 @@ class UninstallRun {
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 
-  const std::wstring package_path_;
+  const PackageFile package_;
   ProgressSink& sink_;
   ScratchPool pool_;
   JsonValue config_;
@@ -201,6 +202,6 @@ UninstallResult RunUninstall(ProgressSink& sink) {
   return RunUninstallFromPackage(GetModulePath(), sink);
 }
 
-UninstallResult RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
-  return UninstallRun(package_path, sink).Run();
+UninstallResult RunUninstallFromPackage(const PackageFile& package, ProgressSink& sink) {
+  return UninstallRun(package, sink).Run();
 }

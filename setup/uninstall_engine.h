@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/package_layout.h"
 #include "setup/progress_sink.h"
 
 // The outcome of one run.
@@ -25,6 +26,9 @@ struct UninstallResult {
   // When anything is left, the uninstaller in the install folder now records
   // exactly that, the entry stays, and FinishWork is not called.
   std::vector<std::wstring> left;
+  // Paths of the record that do not lie inside its install folder: passed
+  // over, never deleted or restored (for the log).
+  std::vector<std::wstring> skipped;
 
   explicit operator bool() const { return read && left.empty(); }
 };
@@ -38,5 +42,5 @@ struct UninstallResult {
 // folders is best effort.
 UninstallResult RunUninstall(ProgressSink& sink);
 
-// RunUninstall with the package config read from `package_path`.
-UninstallResult RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink);
+// RunUninstall with the package config read through `package`.
+UninstallResult RunUninstallFromPackage(const PackageFile& package, ProgressSink& sink);

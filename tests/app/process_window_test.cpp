@@ -151,7 +151,7 @@ TEST_F(ProcessWindowTest, FailedInstallShowsTheErrorAndEndsWithOne) {
   const std::wstring package = scratch.Join(L"setup.exe");
   ASSERT_TRUE(test_package::WriteFileBytes(package, app_test::Package("{\"mode\":1}")));
   Build(1);
-  window_.set_package_path(package);
+  window_.set_package(package);
   window_.set_install_folder(scratch.Join(L"Velto"));
   MessageBoxAnswerer answerer(IDOK);
   window_.StartWork();
@@ -174,7 +174,7 @@ TEST_F(ProcessWindowTest, FailedInstallNamesItsCause) {
   const std::wstring package = scratch.Join(L"setup.exe");
   ASSERT_TRUE(test_package::WriteFileBytes(package, app_test::Package("{\"mode\":1}", &archive)));
   Build(1);
-  window_.set_package_path(package);
+  window_.set_package(package);
   window_.set_install_folder(folder);
   MessageBoxAnswerer answerer(IDOK);
   window_.StartWork();
@@ -191,7 +191,7 @@ TEST_F(ProcessWindowTest, FailedUninstallShowsTheErrorAndEndsWithOne) {
   const std::wstring copy = scratch.Join(L"unins000.exe");
   ASSERT_TRUE(test_package::WriteFileBytes(copy, app_test::Package("{\"mode\":0}")));
   Build(0);
-  window_.set_package_path(copy);
+  window_.set_package(copy);
   MessageBoxAnswerer answerer(IDOK);
   window_.StartWork();
   ASSERT_EQ(answerer.seen().size(), 1u);
@@ -221,7 +221,7 @@ TEST_F(ProcessWindowTest, UninstallRemovesTheRecordAndShowsTheFinishWindow) {
   ASSERT_TRUE(test_package::WriteFileBytes(copy, app_test::Package(app_test::ConfigText(config))));
 
   Build(0);
-  window_.set_package_path(copy);
+  window_.set_package(copy);
   ShowWindow(window_.hwnd(), SW_SHOW);
   MessageBoxAnswerer answerer(IDOK);
   window_.StartWork();

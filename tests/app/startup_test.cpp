@@ -11,6 +11,7 @@
 #include "app/package_config.h"
 #include "app/temporary_uninstaller.h"
 #include "json/json_value.h"
+#include "setup/package_layout.h"
 #include "setup/same_path.h"
 #include "setup/win_handles.h"
 #include "tests/app/app_test_support.h"

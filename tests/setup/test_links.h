@@ -1,6 +1,6 @@
-// Symbolic links for tests: made through CreateSymbolicLinkW where the process may, else under
-// Wine (whose CreateSymbolicLinkW returns TRUE and makes nothing) as a Unix link made by ln
-// through Wine's Z: drive.
+// Symbolic links and Unix programs for tests: links made through CreateSymbolicLinkW where the
+// process may, else under Wine (whose CreateSymbolicLinkW returns TRUE and makes nothing) as a
+// Unix link made by ln through Wine's Z: drive; Unix programs started through that drive.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +26,23 @@ inline std::string UnixPathOf(const std::wstring& path) {
   return copy;
 }
 
+inline std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// Starts the Unix program of `command` (a Z: path and its arguments) under Wine. Wine starts a
+// Unix program without a Windows process to wait for: the caller waits for what it does.
+inline bool StartUnixProgram(std::wstring command) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  return true;
+}
+
 // Makes `link` a symbolic link to `target` (a file or, with `folder`, a folder): through
 // CreateSymbolicLinkW where the process may (Windows: the privilege or developer mode), else,
 // under Wine, as a Unix link made by ln through Wine's Z: drive, waiting until it shows.
@@ -41,20 +58,10 @@ inline bool MakeLink(const std::wstring& link, const std::wstring& target, bool 
   const std::string unix_link = UnixPathOf(link);
   const std::string unix_target = UnixPathOf(target);
   if (unix_link.empty() || unix_target.empty()) return false;
-  std::wstring command = L"Z:\\bin\\ln -s \"" +
-                         std::wstring(unix_target.begin(), unix_target.end()) + L"\" \"" +
-                         std::wstring(unix_link.begin(), unix_link.end()) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  // Wine starts a Unix program without a Windows process to wait for: the link's arrival is
-  // what shows that ln ran.
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!StartUnixProgram(L"Z:\\bin\\ln -s \"" + Widen(unix_target) + L"\" \"" + Widen(unix_link) +
+                        L"\"")) {
     return false;
   }
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
   const DWORD deadline = GetTickCount() + 10000;
   while (!Exists(link) && GetTickCount() < deadline) Sleep(10);
   return Exists(link);
