@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <iterator>
+
+#include "ui/framework/system_libraries.h"
+
 namespace {
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
@@ -22,4 +26,16 @@ bool RestrictDllSearch() {
   if (set_default && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32)) return true;
   ::SetDllDirectoryW(L"");
   return false;
+}
+
+const wchar_t* const kPreloadedSystemLibraries[] = {L"uxtheme.dll", L"dwmapi.dll", L"version.dll",
+                                                    L"propsys.dll", L"cryptbase.dll"};
+const size_t kPreloadedSystemLibraryCount = std::size(kPreloadedSystemLibraries);
+
+size_t PreloadSystemLibraries() {
+  size_t loaded = 0;
+  for (const wchar_t* name : kPreloadedSystemLibraries) {
+    if (brindle::LoadSystemLibrary(name)) ++loaded;
+  }
+  return loaded;
 }

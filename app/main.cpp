@@ -18,6 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous_instance, PWSTR comma
                     int show_command) {
   // Before anything else can load a DLL.
   RestrictDllSearch();
+  PreloadSystemLibraries();
   const int exit_code = RunApp(*g_app, instance, previous_instance, command_line, show_command);
   LogExitCode(static_cast<unsigned>(exit_code));
   return exit_code;

@@ -45,4 +45,20 @@ TEST(DllSearchTest, ADllInTheCurrentFolderIsNotFoundAfterTheRestriction) {
   SetCurrentDirectoryW(previous);
 }
 
+// Each preloaded library that the system has is the system folder's, so a later load by name
+// (the theme library at window creation) finds it instead of searching beside the program.
+TEST(DllSearchTest, PreloadedLibrariesComeFromTheSystemFolder) {
+  const size_t loaded = PreloadSystemLibraries();
+  EXPECT_GE(loaded, 1u);  // at least the theme library, which every system has
+  for (size_t i = 0; i < kPreloadedSystemLibraryCount; ++i) {
+    const HMODULE module = GetModuleHandleW(kPreloadedSystemLibraries[i]);
+    if (!module) continue;
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(module, path, MAX_PATH), 0u);
+    EXPECT_EQ(_wcsnicmp(path, (SystemFolder() + L"\\").c_str(), SystemFolder().size() + 1), 0)
+        << "loaded from elsewhere: " << std::string(path, path + wcslen(path));
+  }
+  EXPECT_NE(GetModuleHandleW(L"uxtheme.dll"), nullptr);
+}
+
 }  // namespace
