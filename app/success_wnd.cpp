@@ -5,6 +5,7 @@
 
 #include "app/child_elements.h"
 #include "app/command_ids.h"
+#include "app/desktop_launch.h"
 #include "app/exit_code.h"
 #include "app/process_end.h"
 #include "ui/controls/ui_button.h"
@@ -21,7 +22,7 @@ LRESULT CHSuccessWnd::HandleLButtonDown(WPARAM wparam, LPARAM lparam) {
 
 LRESULT CHSuccessWnd::HandleCommand(WPARAM wparam, LPARAM) {
   if (LOWORD(wparam) == kCommandLaunch && !launch_path_.empty()) {
-    ::ShellExecuteW(nullptr, L"open", launch_path_.c_str(), nullptr, nullptr, SW_SHOW);
+    StartInstalledProduct(launch_path_);
   }
   EndProcess(kExitSuccess);
   return 0;

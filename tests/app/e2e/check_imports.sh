@@ -7,7 +7,7 @@
 set -euo pipefail
 objdump=$1
 program=$2
-allowed='kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|comctl32|msvcrt'
+allowed='kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|msvcrt'
 loaded_at_run_time='gdiplus|msimg32|msvfw32'
 imports=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 echo "imports:" $imports
