@@ -28,6 +28,7 @@
 #include "setup/number_text.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
+#include "setup/os_version.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
@@ -112,7 +113,11 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   LogLine(L"product", product_.name);
   LogLine(L"mode", run_mode_ == kRunModeUninstall ? L"uninstall" : L"install");
   if (run_mode_ == kRunModeUninstall && !IsTemporaryUninstaller(package_path_, temp_folder_)) {
-    HandToTemporaryUninstaller();
+    if (IsVistaOrLater() && !RunsAsAdministrator()) {
+      ElevateBeforeHandOff();
+    } else {
+      HandToTemporaryUninstaller();
+    }
     return false;
   }
   // The process that does the work holds the product's lock; those that only
@@ -123,6 +128,18 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     return false;
   }
   return true;
+}
+
+void CHMainWnd::ElevateBeforeHandOff() {
+  // A standard user's temporary copy would lie in a folder that user can
+  // write, and an administrator's approval would then run whatever stands
+  // there. The installed uninstaller lies where only administrators write:
+  // it is started elevated, and the elevated process makes and protects its
+  // own temporary copy. It writes the log from here on.
+  LogLine(L"handed to", L"the elevated uninstaller");
+  CloseSetupLog();
+  package_ = PackageFile();
+  EndProcess(RunElevated(package_path_, arguments_, kExitElevationDeclined));
 }
 
 void CHMainWnd::HandToTemporaryUninstaller() {

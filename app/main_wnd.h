@@ -118,6 +118,10 @@ class CHMainWnd : public UIFrameWindow {
   // Starts the temporary uninstaller copy, waits for it and ends the process
   // with its exit code.
   void HandToTemporaryUninstaller();
+  // For a process without administrator rights on Windows Vista and later:
+  // starts this (installed) uninstaller elevated, waits for it and ends the
+  // process with its exit code (kExitElevationDeclined when refused).
+  void ElevateBeforeHandOff();
   // After the wait: puts the image this process runs from back as the
   // install's uninstaller unless the uninstall completed (`exit_code` 0).
   void ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code);
