@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "json/json_value.h"
+#include "json/json_writer.h"
 #include "setup/config_lists.h"
 #include "setup/engine_texts.h"
 #include "setup/file_utils.h"
 #include "setup/install_record.h"
+#include "setup/journal_file.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -37,18 +39,35 @@ constexpr REGSAM kUninstallKeyAccess = 0x2001F;
 
 class UninstallRun {
  public:
-  UninstallRun(const std::wstring& package_path, ProgressSink& sink)
-      : package_path_(package_path), sink_(sink) {}
+  // `config`: the package config, already read (null: read from `package_path`).
+  UninstallRun(const std::wstring& package_path, ProgressSink& sink,
+               const JsonValue* config = nullptr)
+      : package_path_(package_path), sink_(sink), preloaded_(config) {}
 
   UninstallResult Run() {
     UninstallResult result;
-    if (!LoadPackageConfig(package_path_, config_) || !ReadProduct(config_, product_)) {
+    if (preloaded_) {
+      config_ = *preloaded_;
+    } else if (!LoadPackageConfig(package_path_, config_)) {
       return result;
     }
+    if (!ReadProduct(config_, product_)) return result;
     record_ = ReadInstallRecord(config_);
     folder_ = record_.folder;
     if (folder_.empty()) return result;
     result.read = true;
+    // From here on an interruption is finished by the next start of a setup
+    // or uninstaller of the product, from the config the journal keeps.
+    if (disk_.Create(product_.id) == ERROR_SUCCESS) {
+      disk_.Append({JournalKind::kUninstallBegun, {JsonWriter().write(config_)}});
+    }
+    Remove(result);
+    disk_.Remove();
+    return result;
+  }
+
+ private:
+  void Remove(UninstallResult& result) {
     sink_.SetStepText(
         FormatLong(EngineTextsFor(product_.language).deleting_step, kDeletingStepPercent));
     // What is registered for the whole product (entry, shortcuts, start-menu
@@ -70,16 +89,14 @@ class UninstallRun {
       // What is left stays uninstallable: the uninstaller in the folder is
       // rewritten with a record of exactly that, and the entry stays.
       KeepUninstaller(left);
-      return result;
+      return;
     }
     DeleteProductFile(UninstallerPathOf(record_));
     RemoveEmptyFolders(record_.folders);
     if (registered_here) DeleteUninstallEntry();
     sink_.FinishWork();
-    return result;
   }
 
- private:
   void DeleteShortcuts(const JsonValue& shortcuts) {
     const JsonValue& desktop = ConfigList(shortcuts["desktop"]);
     for (size_t i = 0; i < desktop.size(); ++i) {
@@ -143,6 +160,10 @@ class UninstallRun {
       if (config[name].kind() != JsonKind::Null) rewritten[name] = config[name];
     }
     WriteInstallRecord(left, rewritten);
+    // The uninstaller in the folder cannot be rewritten from itself (an
+    // interrupted uninstall finished from the journal): its older record
+    // still names everything that is left.
+    if (IsSamePath(package_path_, UninstallerPathOf(left))) return;
     PackageLocation location;
     if (LocatePackage(package_path_, location)) {
       WriteUninstallerCopyFile(package_path_, location.package_offset, rewritten,
@@ -188,6 +209,8 @@ class UninstallRun {
 
   const std::wstring package_path_;
   ProgressSink& sink_;
+  const JsonValue* preloaded_;
+  JournalFile disk_;
   ScratchPool pool_;
   JsonValue config_;
   Product product_ = DefaultProduct();
@@ -203,4 +226,8 @@ UninstallResult RunUninstall(ProgressSink& sink) {
 
 UninstallResult RunUninstallFromPackage(const std::wstring& package_path, ProgressSink& sink) {
   return UninstallRun(package_path, sink).Run();
+}
+
+UninstallResult FinishUninstall(const JsonValue& config, ProgressSink& sink) {
+  return UninstallRun(UninstallerPathOf(ReadInstallRecord(config)), sink, &config).Run();
 }
