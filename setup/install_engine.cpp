@@ -156,7 +156,19 @@ class InstallRun {
   // administrator) the run is undone in memory only.
   InstallResult BeginJournal(unzFile zip) {
     if (disk_.Create(product_.id) == ERROR_SUCCESS) journal_.set_disk(&disk_);
-    const DWORD error = journal_.Begin(folder_, AbsentPaths(zip));
+    // A fresh install needs no look at the entries: all of the folder will be the run's.
+    const DWORD attributes = GetFileAttributesW(folder_.c_str());
+    DWORD error;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      std::vector<std::wstring> absent;
+      PathSet seen;
+      AddAbsent(folder_, absent, seen);
+      error = journal_.Begin(folder_, absent, {});
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && IsEmptyFolder(folder_)) {
+      error = journal_.Begin(folder_, {}, {folder_});
+    } else {
+      error = journal_.Begin(folder_, AbsentPaths(zip), {});
+    }
     if (error == ERROR_SUCCESS) return InstallResult();
     journal_.set_disk(nullptr);
     disk_.Remove();
@@ -179,6 +191,10 @@ class InstallRun {
     }
     AddAbsent(UninstallerPath(), absent, seen);
     return absent;
+  }
+
+  static bool IsEmptyFolder(const std::wstring& folder) {
+    return PathIsDirectoryEmptyW(folder.c_str()) != FALSE;
   }
 
   // Adds `path` and its parents to `absent`, up to the first that exists or

@@ -62,29 +62,43 @@ DWORD InstallJournal::Durable(const JournalRecord& record) {
   return disk_ && disk_->is_open() ? disk_->Append(record) : ERROR_SUCCESS;
 }
 
-DWORD InstallJournal::Begin(const std::wstring& folder,
-                            const std::vector<std::wstring>& new_paths) {
-  DWORD error = Durable(PathRecord(JournalKind::kInstallBegun, folder));
-  if (error != ERROR_SUCCESS) return error;
-  JournalRecord record{JournalKind::kNewPaths, {}};
-  record.fields.reserve(new_paths.size());
-  for (const std::wstring& path : new_paths) {
+// A record of `kind` naming `paths`, each added to `announced`.
+JournalRecord AnnouncingRecord(JournalKind kind, const std::vector<std::wstring>& paths,
+                               PathSet& announced) {
+  JournalRecord record{kind, {}};
+  record.fields.reserve(paths.size());
+  for (const std::wstring& path : paths) {
     record.fields.push_back(PathField(path));
-    new_paths_.Add(path);
+    announced.Add(path);
   }
-  error = Durable(record);
+  return record;
+}
+
+DWORD InstallJournal::Begin(const std::wstring& folder, std::vector<std::wstring> new_paths,
+                            const std::vector<std::wstring>& empty_folders) {
+  new_paths.insert(new_paths.end(), created_folders_.begin(), created_folders_.end());
+  const DWORD error =
+      disk_ && disk_->is_open()
+          ? disk_->Append({PathRecord(JournalKind::kInstallBegun, folder),
+                           AnnouncingRecord(JournalKind::kNewPaths, new_paths, announced_),
+                           AnnouncingRecord(JournalKind::kEmptyFolders, empty_folders, announced_)})
+          : ERROR_SUCCESS;
   if (error == ERROR_SUCCESS) AfterDiskStep();
   return error;
 }
 
-DWORD InstallJournal::AddCreatedFolders(const std::wstring& folder, const std::wstring& root) {
-  if (root.empty() || !IsSameOrBelow(folder, root)) return ERROR_SUCCESS;
+bool InstallJournal::Announced(const std::wstring& path) const {
+  for (std::wstring walk = path; !walk.empty(); walk = ParentOf(walk)) {
+    if (announced_.Contains(walk)) return true;
+  }
+  return false;
+}
+
+void InstallJournal::AddCreatedFolders(const std::wstring& folder, const std::wstring& root) {
+  if (root.empty() || !IsSameOrBelow(folder, root)) return;
   for (std::wstring path = folder; path.size() >= root.size(); path = ParentOf(path)) {
-    const DWORD error = Durable(PathRecord(JournalKind::kNewFolder, path));
-    if (error != ERROR_SUCCESS) return error;
     created_folders_.push_back(path);
   }
-  return ERROR_SUCCESS;
 }
 
 DWORD InstallJournal::CreateFolders(const std::wstring& folder, std::wstring& failed) {
@@ -100,7 +114,7 @@ DWORD InstallJournal::CreateFolders(const std::wstring& folder, std::wstring& fa
     missing.push_back(path);
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    if (!new_paths_.Contains(*it)) {
+    if (!Announced(*it)) {
       const DWORD error = Durable(PathRecord(JournalKind::kNewFolder, *it));
       if (error != ERROR_SUCCESS) {
         failed = *it;
@@ -147,7 +161,7 @@ DWORD InstallJournal::MoveAside(const std::wstring& target, bool keep, std::wstr
 }
 
 DWORD InstallJournal::WillCreateFile(const std::wstring& target) {
-  if (new_paths_.Contains(target)) return ERROR_SUCCESS;
+  if (Announced(target)) return ERROR_SUCCESS;
   return Durable(PathRecord(JournalKind::kNewFile, target));
 }
 

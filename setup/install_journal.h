@@ -10,8 +10,10 @@
 // written through to the disk before the step, so that the next start of a
 // setup of the product can undo a run that a kill or a power cut stopped
 // (setup/journal_recovery.h). To keep that cheap, Begin names once the files
-// and folders that do not exist before the run; creating one of those needs
-// no record of its own, while each original moved aside gets one.
+// and folders that do not exist before the run and the folders that are
+// empty: whatever the run creates in or below those needs no record of its
+// own (a fresh install is a few records in all), while each original moved
+// aside gets one.
 //
 // Paths are full paths with "\" separators. Not thread-safe; one run only.
 #pragma once
@@ -34,17 +36,20 @@ class InstallJournal {
   // the run's use of the journal) before its step. Null: memory only.
   void set_disk(JournalFile* disk) { disk_ = disk; }
 
-  // The first records of a run into `folder`: the folder, and `new_paths`,
-  // the files and folders absent now that the run may create. ERROR_SUCCESS
-  // or the error of writing the journal (nothing may change then).
-  DWORD Begin(const std::wstring& folder, const std::vector<std::wstring>& new_paths);
+  // The first records of a run into `folder`: the folder; `new_paths`, the
+  // files and folders absent now that the run may create, with the folders
+  // recorded by AddCreatedFolders; `empty_folders`, existing folders that
+  // hold nothing now. ERROR_SUCCESS or the error of writing the journal
+  // (nothing may change then).
+  DWORD Begin(const std::wstring& folder, std::vector<std::wstring> new_paths,
+              const std::vector<std::wstring>& empty_folders);
 
   // Records that `folder` and its parents up to and including `root` were
   // made for this run before it started (by the main window's folder check),
-  // so that RollBack removes them when they are empty. Nothing is recorded
-  // when `root` is empty or is neither `folder` nor one of its parents.
-  // ERROR_SUCCESS or the error of writing the journal.
-  DWORD AddCreatedFolders(const std::wstring& folder, const std::wstring& root);
+  // so that RollBack removes them when they are empty; call before Begin,
+  // which makes them durable. Nothing is recorded when `root` is empty or is
+  // neither `folder` nor one of its parents.
+  void AddCreatedFolders(const std::wstring& folder, const std::wstring& root);
 
   // Creates `folder` and every missing parent, recording each folder it
   // creates. Returns ERROR_SUCCESS when `folder` exists as a folder
@@ -63,7 +68,7 @@ class InstallJournal {
   DWORD MoveAside(const std::wstring& target, bool keep = false, std::wstring* backup = nullptr);
 
   // Makes durable that the run is about to create the file `target`, unless
-  // Begin named it. Call before creating it. ERROR_SUCCESS or the error of
+  // Begin named it or a folder above it. Call before creating it. ERROR_SUCCESS or the error of
   // the journal (the file must not be created then).
   DWORD WillCreateFile(const std::wstring& target);
 
@@ -102,10 +107,12 @@ class InstallJournal {
   };
 
   DWORD Durable(const JournalRecord& record);
+  // True when Begin named `path` or one of its folders.
+  bool Announced(const std::wstring& path) const;
 
   std::vector<Step> steps_;
   std::vector<std::wstring> created_folders_;
-  PathSet new_paths_;
+  PathSet announced_;  // Begin's new paths and empty folders
   JournalFile* disk_ = nullptr;
 };
 

@@ -161,9 +161,11 @@ DWORD JournalFile::Create(const std::wstring& product_id) {
   return FlushFileBuffers(file_.get()) ? ERROR_SUCCESS : GetLastError();
 }
 
-DWORD JournalFile::Append(const JournalRecord& record) {
+DWORD JournalFile::Append(const std::vector<JournalRecord>& records) {
   if (!file_) return ERROR_INVALID_HANDLE;
-  const DWORD error = WriteAll(file_.get(), EncodeJournalRecord(record));
+  std::string bytes;
+  for (const JournalRecord& record : records) bytes += EncodeJournalRecord(record);
+  const DWORD error = WriteAll(file_.get(), bytes);
   if (error != ERROR_SUCCESS) return error;
   return FlushFileBuffers(file_.get()) ? ERROR_SUCCESS : GetLastError();
 }

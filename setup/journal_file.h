@@ -36,9 +36,10 @@ class JournalFile {
   // folder cannot be made safe).
   DWORD Create(const std::wstring& product_id);
 
-  // Appends `record` and returns only when it is on the disk (written
-  // through and flushed). ERROR_SUCCESS or the error of the write.
-  DWORD Append(const JournalRecord& record);
+  // Appends `records` and returns only when they are on the disk (written
+  // through and flushed once). ERROR_SUCCESS or the error of the write.
+  DWORD Append(const std::vector<JournalRecord>& records);
+  DWORD Append(const JournalRecord& record) { return Append(std::vector<JournalRecord>{record}); }
 
   // Closes and deletes the file: the run needs no undoing any more.
   void Remove();

@@ -21,7 +21,7 @@
 // What a record says. The numbers are stored on disk: never reuse one.
 enum class JournalKind : uint8_t {
   kInstallBegun = 1,     // install folder
-  kNewPaths = 2,         // files and folders absent before the run that it may create
+  kNewPaths = 2,         // files and folders absent before the run: all of each is the run's
   kMovedAside = 3,       // target, backup, keep ("1" or "0"): before the move
   kMoveCancelled = 4,    // target, backup: the move of the record before did not happen
   kNewFile = 5,          // a file outside kNewPaths the run is about to create
@@ -32,6 +32,7 @@ enum class JournalKind : uint8_t {
   kFoldersToPrune = 10,  // folders the committed run removes when empty
   kCommitted = 11,       // the run succeeded: only the cleanup of its backups is left
   kUninstallBegun = 12,  // the uninstaller's package config (JSON text): finish it
+  kEmptyFolders = 13,    // folders empty before the run: all they hold is the run's
 };
 
 struct JournalRecord {

@@ -73,6 +73,12 @@ class Undo {
       case JournalKind::kNewPaths:
         for (const std::string& field : f) NewPath(FieldPath(field));
         break;
+      case JournalKind::kEmptyFolders:
+        for (const std::string& field : f) {
+          const std::wstring folder = FieldPath(field);
+          if (IsFolder(folder)) DeleteContents(folder);
+        }
+        break;
       case JournalKind::kKeptRestored:
         if (f.size() == 2) SetKeptAsideAgain(FieldPath(f[0]), FieldPath(f[1]));
         break;
@@ -108,14 +114,35 @@ class Undo {
     if (!DeleteRunFile(path)) result_.unrestored.push_back(path);
   }
 
-  // A path that did not exist before the run: a folder is removed later if
-  // it is empty, a file now.
+  // A path that did not exist before the run, with all it holds now: the
+  // run made it.
   void NewPath(const std::wstring& path) {
     if (IsFolder(path)) {
+      DeleteContents(path);
       folders_.push_back(path);
     } else if (Exists(path)) {
       DeleteNamed(path);
     }
+  }
+
+  // Deletes everything below `folder`, which holds only what the run made.
+  // A link found there is removed itself, never followed.
+  void DeleteContents(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteNamed(path);
+        continue;
+      }
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteContents(path);
+      if (!RemoveDirectoryW(path.c_str())) result_.unrestored.push_back(path);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
   }
 
   // An earlier install's kept original that the run put back under its name

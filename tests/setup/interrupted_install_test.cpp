@@ -125,13 +125,13 @@ class InterruptedInstallTest : public ::testing::Test {
   }
 
   // Uninstalls through a copy of the installed uninstaller; then nothing of
-  // the product may be left.
-  void UninstallLeavesNothing() {
+  // the product may be left: the area holds `left` (what was there before).
+  void UninstallLeavesNothing(const std::map<std::wstring, std::string>& left = {}) {
     const std::wstring copy = scratch_.Join(L"uninstaller-copy.exe");
     ASSERT_TRUE(CopyFileW((folder_ + L"\\unins000.exe").c_str(), copy.c_str(), FALSE));
     RecordingSink sink(std::wstring(), false, false, false);
     EXPECT_TRUE(RunUninstallFromPackage(copy, sink));
-    EXPECT_TRUE(Tree(area_).empty());
+    EXPECT_EQ(left, Tree(area_));
     EXPECT_FALSE(ProductKeyExists());
     EXPECT_FALSE(Exists(StartMenuFolder()));
     EXPECT_FALSE(Exists(DesktopLinkPath(link_)));
@@ -202,6 +202,39 @@ TEST_F(InterruptedInstallTest, AnUpgradeStoppedAfterAnyDiskStepIsUndoneOrFinishe
   // the last ones (deleting the originals replaced) come after the commit.
   EXPECT_GT(undone, 15);
   EXPECT_GT(finished, 3);
+}
+
+// A fresh install, into a folder that is not there and into an empty one,
+// stopped after each disk step: the recovery leaves the area as it was,
+// without entry or shortcuts.
+TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing) {
+  for (const bool folder_exists : {false, true}) {
+    for (long steps = 1;; ++steps) {
+      SCOPED_TRACE(std::string(folder_exists ? "empty folder" : "no folder") +
+                   ", stopped after disk step " + std::to_string(steps));
+      ASSERT_TRUE(EnsureDirectory(folder_exists ? folder_ : area_));
+      const auto before = Tree(area_);
+      const long code = UpgradeStoppedAfter(steps);
+      const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+      if (code == 0) {
+        UninstallLeavesNothing(before);
+        break;
+      }
+      ASSERT_EQ(kStopped, code);
+      EXPECT_TRUE(recovery.unrestored.empty());
+      if (!recovery.committed) {
+        EXPECT_EQ(before, Tree(area_));
+        EXPECT_FALSE(ProductKeyExists());
+        EXPECT_FALSE(Exists(DesktopLinkPath(link_)));
+        EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
+        EXPECT_FALSE(Exists(StartMenuFolder()));
+      } else {
+        UninstallLeavesNothing(before);
+      }
+      ScratchFolder::RemoveTree(area_);
+      if (HasFailure()) return;
+    }
+  }
 }
 
 // Writes a journal of `records` for the product, then `tail` (a torn
