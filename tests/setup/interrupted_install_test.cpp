@@ -18,10 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "json/json_value.h"
+#include "json/json_writer.h"
 #include "setup/install_engine.h"
 #include "setup/install_journal.h"
 #include "setup/journal_file.h"
 #include "setup/journal_recovery.h"
+#include "setup/package_layout.h"
 #include "setup/uninstall_engine.h"
 #include "tests/setup/child_process.h"
 #include "tests/setup/engine_test_support.h"
@@ -235,6 +238,36 @@ TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing
       if (HasFailure()) return;
     }
   }
+}
+
+// An uninstall stopped after it removed the shortcuts, some files and the
+// uninstaller itself (so that nothing could start it again): the next start
+// finishes it from the config that its journal keeps.
+TEST_F(InterruptedInstallTest, AnInterruptedUninstallIsFinishedAtTheNextStart) {
+  InstallEarlier();
+  const std::wstring uninstaller = folder_ + L"\\unins000.exe";
+  JsonValue config;
+  ASSERT_TRUE(LoadPackageConfig(uninstaller, config));
+  {
+    JournalFile journal;
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), journal.Create(L"Velto"));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              journal.Append({JournalKind::kUninstallBegun, {JsonWriter().write(config)}}));
+  }
+  for (const wchar_t* gone : {L"\\aaa.dll", L"\\data\\old.txt", L"\\unins000.exe"}) {
+    ASSERT_TRUE(DeleteFileW((folder_ + gone).c_str()));
+  }
+  ASSERT_TRUE(DeleteFileW(DesktopLinkPath(link_).c_str()));
+
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  EXPECT_TRUE(recovery.found);
+  EXPECT_TRUE(recovery.uninstall);
+  EXPECT_TRUE(recovery.unrestored.empty());
+  EXPECT_TRUE(Tree(area_).empty());
+  EXPECT_FALSE(ProductKeyExists());
+  EXPECT_FALSE(Exists(StartMenuFolder()));
+  EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto").found);
 }
 
 // Writes a journal of `records` for the product, then `tail` (a torn
