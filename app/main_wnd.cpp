@@ -25,6 +25,7 @@
 #include "setup/dotted_version.h"
 #include "setup/file_utils.h"
 #include "setup/install_record.h"
+#include "setup/journal_recovery.h"
 #include "setup/number_text.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
@@ -37,6 +38,19 @@
 #include "ui/controls/ui_check_box.h"
 #include "ui/controls/ui_edit_box.h"
 #include "ui/controls/ui_label.h"
+
+namespace {
+
+// What the recovery of an interrupted run did, for the log.
+void LogRecovery(const RecoveryResult& recovery) {
+  if (!recovery.found) return;
+  LogLine(L"interrupted run", recovery.uninstall
+                                  ? L"uninstall finished"
+                                  : (recovery.committed ? L"install finished" : L"install undone"));
+  for (const std::wstring& line : recovery.unrestored) LogLine(L"not restored", line);
+}
+
+}  // namespace
 
 CHMainWnd::CHMainWnd(HINSTANCE instance)
     : instance_(instance),
@@ -127,6 +141,8 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     EndProcess(kExitSetupRunning);
     return false;
   }
+  // Before any page: a run of the product that was interrupted is undone.
+  LogRecovery(RecoverInterruptedRun(product_.id));
   return true;
 }
 

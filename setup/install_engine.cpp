@@ -13,9 +13,11 @@
 #include "setup/base64.h"
 #include "setup/config_lists.h"
 #include "setup/engine_texts.h"
+#include "setup/entry_snapshot.h"
 #include "setup/file_utils.h"
 #include "setup/install_journal.h"
 #include "setup/install_record.h"
+#include "setup/journal_file.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -114,19 +116,22 @@ class InstallRun {
       : package_(package), sink_(sink), folder_(sink.InstallFolder()), links_(folder_) {}
 
   InstallResult Run() {
+    // In memory only: the journal on disk starts once the product is known.
     journal_.AddCreatedFolders(folder_, sink_.CreatedFolderRoot());
     InstallResult result = WriteFiles();
     if (!result) {
       result.unrestored = journal_.RollBack();
       return result;
     }
-    // Nothing below can fail the installation any more.
-    journal_.Commit();
-    RemoveEarlierLeftovers();
+    // Nothing below can fail the installation any more, but until the commit
+    // an interruption is still undone at the next start, registration and
+    // shortcuts included.
+    MoveEarlierLeftoversAside();
     sink_.SetProgressPosition(70);
     CreateShortcuts();
-    sink_.SetLaunchPath(folder_ + L"\\" + Wide(setup_config_["lastrun"].toCString()));
     Register();
+    Commit();
+    sink_.SetLaunchPath(folder_ + L"\\" + Wide(setup_config_["lastrun"].toCString()));
     SendMessageTimeoutW(sink_.WindowHandle(), kInstallFinishedMessage, 0, 0, SMTO_BLOCK, 0,
                         nullptr);
     return result;
@@ -138,9 +143,71 @@ class InstallRun {
     if (!ReadPackage()) return Failure(InstallError::kPackageDamaged);
     FindEarlierInstall();
     Report(10, Texts().copying_step);
-    InstallResult result = Extract();
+    UnzipArchive zip = OpenArchiveInFile(package_, archive_.offset, archive_.length);
+    if (!zip) return Failure(InstallError::kPackageDamaged);
+    InstallResult result = BeginJournal(zip.get());
+    if (result) result = ExtractEntries(zip.get());
     if (result) result = WriteUninstaller();
     return result;
+  }
+
+  // The journal on disk, begun with the files and folders that the run may
+  // create and that do not exist now. Without rights to its folder (no
+  // administrator) the run is undone in memory only.
+  InstallResult BeginJournal(unzFile zip) {
+    if (disk_.Create(product_.id) == ERROR_SUCCESS) journal_.set_disk(&disk_);
+    // A fresh install needs no look at the entries: all of the folder will be the run's.
+    const DWORD attributes = GetFileAttributesW(folder_.c_str());
+    DWORD error;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      std::vector<std::wstring> absent;
+      PathSet seen;
+      AddAbsent(folder_, absent, seen);
+      error = journal_.Begin(folder_, absent, {});
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && IsEmptyFolder(folder_)) {
+      error = journal_.Begin(folder_, {}, {folder_});
+    } else {
+      error = journal_.Begin(folder_, AbsentPaths(zip), {});
+    }
+    if (error == ERROR_SUCCESS) return InstallResult();
+    journal_.set_disk(nullptr);
+    disk_.Remove();
+    return WriteFailure(error, JournalFolderOf(product_.id));
+  }
+
+  // The install folder with its missing parents, every entry's target with
+  // its missing folders, and the uninstaller copy: those that do not exist.
+  // Entries that fail the extraction's checks are passed over here.
+  std::vector<std::wstring> AbsentPaths(unzFile zip) {
+    std::vector<std::wstring> absent;
+    PathSet seen;
+    AddAbsent(folder_, absent, seen);
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+      std::wstring name;
+      unz_file_info64 info = {};
+      if (!CurrentEntry(zip, name, info)) continue;
+      if (name.back() == L'/') name.pop_back();
+      AddAbsent(folder_ + L"\\" + ReplaceSlashes(name), absent, seen);
+    }
+    AddAbsent(UninstallerPath(), absent, seen);
+    return absent;
+  }
+
+  static bool IsEmptyFolder(const std::wstring& folder) {
+    return PathIsDirectoryEmptyW(folder.c_str()) != FALSE;
+  }
+
+  // Adds `path` and its parents to `absent`, up to the first that exists or
+  // was seen before.
+  static void AddAbsent(const std::wstring& path, std::vector<std::wstring>& absent,
+                        PathSet& seen) {
+    for (std::wstring walk = path; !walk.empty() && !seen.Contains(walk);) {
+      seen.Add(walk);
+      if (GetFileAttributesW(walk.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+      absent.push_back(walk);
+      const size_t slash = walk.find_last_of(L'\\');
+      walk.resize(slash == std::wstring::npos ? 0 : slash);
+    }
   }
 
   // A. The package config with the product it describes, and where the
@@ -163,12 +230,6 @@ class InstallRun {
   }
 
   // C. Extracts every entry.
-  InstallResult Extract() {
-    UnzipArchive zip = OpenArchiveInFile(package_, archive_.offset, archive_.length);
-    if (!zip) return Failure(InstallError::kPackageDamaged);
-    return ExtractEntries(zip.get());
-  }
-
   InstallResult ExtractEntries(unzFile zip) {
     unz_global_info64 global = {};
     if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return Failure(InstallError::kPackageDamaged);
@@ -184,16 +245,23 @@ class InstallRun {
     return InstallResult();
   }
 
-  InstallResult ExtractEntry(unzFile zip) {
+  // The current entry's name (trimmed, "/" separators) and details; false
+  // when they cannot be read or the name is not safe.
+  bool CurrentEntry(unzFile zip, std::wstring& name, unz_file_info64& info) {
     char name_buffer[kEntryNameBufferSize] = {};
-    unz_file_info64 info = {};
     if (unzGetCurrentFileInfo64(zip, &info, name_buffer, kEntryNameBufferSize, nullptr, 0, nullptr,
                                 0) != UNZ_OK ||
         info.size_filename >= kEntryNameBufferSize) {
-      return Failure(InstallError::kPackageDamaged);
+      return false;
     }
-    std::wstring name = TrimWhiteSpace(ToWide(pool_, name_buffer, CP_UTF8));
-    if (!IsSafeEntryName(name)) return Failure(InstallError::kPackageDamaged);
+    name = TrimWhiteSpace(ToWide(pool_, name_buffer, CP_UTF8));
+    return IsSafeEntryName(name);
+  }
+
+  InstallResult ExtractEntry(unzFile zip) {
+    std::wstring name;
+    unz_file_info64 info = {};
+    if (!CurrentEntry(zip, name, info)) return Failure(InstallError::kPackageDamaged);
     if (name.back() == L'/') {
       name.pop_back();
       return ExtractFolder(name);
@@ -234,6 +302,7 @@ class InstallRun {
     if (!result) return result;
     if (!closed) return WriteFailure(close_error, target);
     if (!intact) return Failure(InstallError::kPackageDamaged);
+    AfterDiskStep();
     return result;
   }
 
@@ -329,6 +398,7 @@ class InstallRun {
     journal_.AddWrittenFile(target);
     DWORD error = ERROR_SUCCESS;
     if (WriteUninstallerCopyFile(package_, location_.package_offset, config, target, &error)) {
+      AfterDiskStep();
       // An uninstaller that cannot read its own record could never remove the product.
       return ReadsBack(target) ? result : Failure(InstallError::kPackageDamaged);
     }
@@ -366,19 +436,46 @@ class InstallRun {
   }
 
   // After a successful upgrade: the earlier install's files that the new
-  // package no longer has go, as its uninstall would remove them; an
-  // original it kept in the place of such a file comes back; its folders
-  // that are empty now go, deepest first.
-  void RemoveEarlierLeftovers() {
+  // package no longer has are moved aside, to go with the commit as its
+  // uninstall would remove them; an original it kept in the place of such a
+  // file comes back.
+  void MoveEarlierLeftoversAside() {
     if (!earlier_found_) return;
     const PathSet written(files_);
     for (const std::wstring& file : earlier_.files) {
-      if (!written.Contains(file) && links_.FirstLink(file).empty()) DeleteProductFile(file);
+      if (written.Contains(file) || !links_.FirstLink(file).empty()) continue;
+      if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) journal_.MoveAside(file);
     }
     for (const KeptFile& kept : earlier_.kept) {
-      if (!written.Contains(kept.file)) MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0);
+      if (written.Contains(kept.file)) continue;
+      if (journal_.Note({JournalKind::kKeptRestored,
+                         {PathField(kept.file), PathField(kept.backup)}}) != ERROR_SUCCESS) {
+        continue;
+      }
+      if (MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0)) AfterDiskStep();
     }
+  }
+
+  // The run succeeded: the originals replaced for good go, then the earlier
+  // install's folders that are empty now, deepest first, then the journal.
+  void Commit() {
+    JournalRecord prune{JournalKind::kFoldersToPrune, {}};
+    for (const std::wstring& folder : earlier_.folders) prune.fields.push_back(PathField(folder));
+    journal_.Note(prune);
+    journal_.Commit();
     RemoveEmptyFolders(earlier_.folders);
+    journal_.Finish();
+  }
+
+  // Frees the place of the link file `link` with an undo record: a link
+  // already there is moved aside, a new one is recorded. False when that
+  // cannot be recorded: the link is then left as it is.
+  bool PrepareLink(const std::wstring& link) {
+    if (link.empty()) return false;
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return journal_.MoveAside(link) == ERROR_SUCCESS;
+    }
+    return journal_.WillCreateFile(link) == ERROR_SUCCESS;
   }
 
   // D. Desktop, Quick Launch (with taskbar pin) and start-menu shortcuts.
@@ -387,17 +484,18 @@ class InstallRun {
     if (sink_.DesktopOption()) {
       Report(70, Texts().desktop_step);
       ForEachShortcut(shortcuts["desktop"],
-                      [](const std::wstring& name, const std::wstring& target) {
+                      [this](const std::wstring& name, const std::wstring& target) {
+                        if (!PrepareLink(DesktopLinkPath(name))) return;
                         CreateDesktopShortcut(name, target);
+                        AfterDiskStep();
                       });
     }
     sink_.SetProgressPosition(80);
     if (sink_.TaskbarOption()) {
       sink_.SetStepText(FormatLong(Texts().taskbar_step, 80));
       ForEachShortcut(shortcuts["taskbar"],
-                      [](const std::wstring& name, const std::wstring& target) {
-                        CreateQuickLaunchShortcut(name, target);
-                        if (IsVistaOrLater()) PinQuickLaunchShortcut(name);
+                      [this](const std::wstring& name, const std::wstring& target) {
+                        CreateTaskbarShortcut(name, target);
                       });
     }
     sink_.SetProgressPosition(90);
@@ -420,6 +518,20 @@ class InstallRun {
     }
   }
 
+  // The Quick Launch link, pinned to the taskbar. Only a new link's pin is
+  // recorded for undoing: an earlier install's link was pinned already.
+  void CreateTaskbarShortcut(const std::wstring& name, const std::wstring& target) {
+    const std::wstring link = QuickLaunchLinkPath(name);
+    const bool fresh = GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (!PrepareLink(link)) return;
+    CreateQuickLaunchShortcut(name, target);
+    AfterDiskStep();
+    if (!IsVistaOrLater()) return;
+    if (fresh && journal_.Note({JournalKind::kPinned, {PathField(name)}}) != ERROR_SUCCESS) return;
+    PinQuickLaunchShortcut(name);
+    AfterDiskStep();
+  }
+
   std::wstring ShortcutTarget(const JsonValue& entry) {
     return ReplaceSlashes(folder_ + L"\\" + Wide(entry["file"].toCString()));
   }
@@ -432,14 +544,19 @@ class InstallRun {
     std::wstring target = ReplaceSlashes(folder_ + L"\\");
     if (desktop.size() > 0) target = ShortcutTarget(desktop[desktop.size() - 1]);
     const std::wstring product_folder = programs + L"\\" + product_.name;
-    EnsureDirectory(product_folder);
+    std::wstring failed;
+    if (journal_.CreateFolders(product_folder, failed) != ERROR_SUCCESS) return;
+    const std::wstring link = product_folder + L"\\" + product_.name + L".lnk";
+    if (!PrepareLink(link)) return;
     ScopedComInit com;
-    CreateDescribedShortcut(target, product_.name,
-                            product_folder + L"\\" + product_.name + L".lnk");
+    CreateDescribedShortcut(target, product_.name, link);
+    AfterDiskStep();
   }
 
   // F. The product's entry under the Uninstall key; skipped without rights.
+  // What the entry held before is recorded first, for a recovery to put back.
   void Register() {
+    if (journal_.Note(SnapshotUninstallEntry(product_.id)) != ERROR_SUCCESS) return;
     RegKey key;
     if (OpenUninstallKey(product_.id, key) != ERROR_SUCCESS) return;
     const std::wstring uninstaller = UninstallerPath();
@@ -453,6 +570,7 @@ class InstallRun {
     if (!product_.publisher.empty()) SetStringValue(key.get(), L"Publisher", product_.publisher);
     WriteAppsEntryDetails(key.get(), AppsEntry(uninstaller));
     CloseUninstallKey(key);
+    AfterDiskStep();
   }
 
   // The version the package names (none in packages made without one), the install folder, the
@@ -495,6 +613,7 @@ class InstallRun {
   bool earlier_found_ = false;
   std::wstring uninstaller_name_ = kUninstallerFileName;
   LinkCheck links_;
+  JournalFile disk_;  // the journal on disk; closed without administrator rights
   InstallJournal journal_;
   std::wstring last_parent_;  // the folder of the last file, known to exist
   std::unique_ptr<char[]> copy_buffer_;

@@ -9,6 +9,8 @@ namespace {
 // Backup names tried for one original before MoveAside gives up.
 constexpr int kBackupNames = 100;
 
+void (*g_disk_step_hook)() = nullptr;
+
 // `path` without its last component; empty when it has no "\".
 std::wstring ParentOf(const std::wstring& path) {
   const size_t slash = path.find_last_of(L'\\');
@@ -18,6 +20,10 @@ std::wstring ParentOf(const std::wstring& path) {
 bool IsFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // True when `path` is `root` or lies below it. `root` may end with "\".
@@ -30,7 +36,63 @@ std::wstring BackupName(const std::wstring& target, int attempt) {
   return attempt == 0 ? target + L".old" : target + FormatLong(L".%ld.old", attempt);
 }
 
+JournalRecord PathRecord(JournalKind kind, const std::wstring& path) {
+  return {kind, {PathField(path)}};
+}
+
 }  // namespace
+
+std::string PathField(const std::wstring& path) {
+  return std::string(reinterpret_cast<const char*>(path.data()), path.size() * sizeof(wchar_t));
+}
+
+std::wstring FieldPath(const std::string& field) {
+  std::wstring path(field.size() / sizeof(wchar_t), L'\0');
+  if (!path.empty()) field.copy(reinterpret_cast<char*>(&path[0]), path.size() * sizeof(wchar_t));
+  return path;
+}
+
+void SetDiskStepHookForTesting(void (*hook)()) { g_disk_step_hook = hook; }
+
+void AfterDiskStep() {
+  if (g_disk_step_hook) g_disk_step_hook();
+}
+
+DWORD InstallJournal::Durable(const JournalRecord& record) {
+  return disk_ && disk_->is_open() ? disk_->Append(record) : ERROR_SUCCESS;
+}
+
+// A record of `kind` naming `paths`, each added to `announced`.
+JournalRecord AnnouncingRecord(JournalKind kind, const std::vector<std::wstring>& paths,
+                               PathSet& announced) {
+  JournalRecord record{kind, {}};
+  record.fields.reserve(paths.size());
+  for (const std::wstring& path : paths) {
+    record.fields.push_back(PathField(path));
+    announced.Add(path);
+  }
+  return record;
+}
+
+DWORD InstallJournal::Begin(const std::wstring& folder, std::vector<std::wstring> new_paths,
+                            const std::vector<std::wstring>& empty_folders) {
+  new_paths.insert(new_paths.end(), created_folders_.begin(), created_folders_.end());
+  const DWORD error =
+      disk_ && disk_->is_open()
+          ? disk_->Append({PathRecord(JournalKind::kInstallBegun, folder),
+                           AnnouncingRecord(JournalKind::kNewPaths, new_paths, announced_),
+                           AnnouncingRecord(JournalKind::kEmptyFolders, empty_folders, announced_)})
+          : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS) AfterDiskStep();
+  return error;
+}
+
+bool InstallJournal::Announced(const std::wstring& path) const {
+  for (std::wstring walk = path; !walk.empty(); walk = ParentOf(walk)) {
+    if (announced_.Contains(walk)) return true;
+  }
+  return false;
+}
 
 void InstallJournal::AddCreatedFolders(const std::wstring& folder, const std::wstring& root) {
   if (root.empty() || !IsSameOrBelow(folder, root)) return;
@@ -52,8 +114,16 @@ DWORD InstallJournal::CreateFolders(const std::wstring& folder, std::wstring& fa
     missing.push_back(path);
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    if (!Announced(*it)) {
+      const DWORD error = Durable(PathRecord(JournalKind::kNewFolder, *it));
+      if (error != ERROR_SUCCESS) {
+        failed = *it;
+        return error;
+      }
+    }
     if (CreateDirectoryW(it->c_str(), nullptr)) {
       created_folders_.push_back(*it);
+      AfterDiskStep();
       continue;
     }
     const DWORD error = GetLastError();
@@ -68,30 +138,56 @@ DWORD InstallJournal::MoveAside(const std::wstring& target, bool keep, std::wstr
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < kBackupNames; ++attempt) {
     const std::wstring backup = BackupName(target, attempt);
+    // A recovery moves back whatever has the recorded backup name: the
+    // record names only a free one.
+    if (Exists(backup)) continue;
+    error = Durable(
+        {JournalKind::kMovedAside, {PathField(target), PathField(backup), keep ? "1" : "0"}});
+    if (error != ERROR_SUCCESS) return error;
     // No MOVEFILE_REPLACE_EXISTING: whatever has the backup name stays.
     if (MoveFileExW(target.c_str(), backup.c_str(), 0)) {
       steps_.push_back({target, backup, keep});
       if (backup_name) *backup_name = backup;
+      AfterDiskStep();
       return ERROR_SUCCESS;
     }
     error = GetLastError();
+    const DWORD cancelled =
+        Durable({JournalKind::kMoveCancelled, {PathField(target), PathField(backup)}});
+    if (cancelled != ERROR_SUCCESS) return cancelled;
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
   }
   return error;
+}
+
+DWORD InstallJournal::WillCreateFile(const std::wstring& target) {
+  if (Announced(target)) return ERROR_SUCCESS;
+  return Durable(PathRecord(JournalKind::kNewFile, target));
 }
 
 void InstallJournal::AddWrittenFile(const std::wstring& target) {
   steps_.push_back({target, std::wstring(), false});
 }
 
+DWORD InstallJournal::Note(const JournalRecord& record) { return Durable(record); }
+
 void InstallJournal::Commit() {
+  // A journal without this record would make the next start undo a finished
+  // run: when it cannot be written, the journal goes instead (an
+  // interruption of the cleanup below then leaves backups behind).
+  if (Durable({JournalKind::kCommitted, {}}) != ERROR_SUCCESS) Finish();
+  AfterDiskStep();
   for (const Step& step : steps_) {
     if (step.backup.empty() || step.keep) continue;
     SetFileAttributesW(step.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(step.backup.c_str());
+    if (DeleteFileW(step.backup.c_str())) AfterDiskStep();
   }
   steps_.clear();
   created_folders_.clear();
+}
+
+void InstallJournal::Finish() {
+  if (disk_) disk_->Remove();
 }
 
 std::vector<std::wstring> InstallJournal::RollBack() {
@@ -114,5 +210,6 @@ std::vector<std::wstring> InstallJournal::RollBack() {
       [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
   for (const std::wstring& folder : created_folders_) RemoveDirectoryW(folder.c_str());
   created_folders_.clear();
+  Finish();
   return unrestored;
 }

@@ -6,6 +6,15 @@
 // wrote, puts every original back under its name and removes the folders the
 // run made that are empty again, leaving the disk as it was before the run.
 //
+// With a journal file attached (set_disk), the record of each step is also
+// written through to the disk before the step, so that the next start of a
+// setup of the product can undo a run that a kill or a power cut stopped
+// (setup/journal_recovery.h). To keep that cheap, Begin names once the files
+// and folders that do not exist before the run and the folders that are
+// empty: whatever the run creates in or below those needs no record of its
+// own (a fresh install is a few records in all), while each original moved
+// aside gets one.
+//
 // Paths are full paths with "\" separators. Not thread-safe; one run only.
 #pragma once
 
@@ -14,23 +23,39 @@
 #include <string>
 #include <vector>
 
+#include "setup/install_record.h"
+#include "setup/journal_file.h"
+
 class InstallJournal {
  public:
   InstallJournal() = default;
   InstallJournal(const InstallJournal&) = delete;
   InstallJournal& operator=(const InstallJournal&) = delete;
 
+  // Makes every later record durable in `disk` (borrowed; it must outlive
+  // the run's use of the journal) before its step. Null: memory only.
+  void set_disk(JournalFile* disk) { disk_ = disk; }
+
+  // The first records of a run into `folder`: the folder; `new_paths`, the
+  // files and folders absent now that the run may create, with the folders
+  // recorded by AddCreatedFolders; `empty_folders`, existing folders that
+  // hold nothing now. ERROR_SUCCESS or the error of writing the journal
+  // (nothing may change then).
+  DWORD Begin(const std::wstring& folder, std::vector<std::wstring> new_paths,
+              const std::vector<std::wstring>& empty_folders);
+
   // Records that `folder` and its parents up to and including `root` were
   // made for this run before it started (by the main window's folder check),
-  // so that RollBack removes them when they are empty. Nothing is recorded
-  // when `root` is empty or is neither `folder` nor one of its parents.
+  // so that RollBack removes them when they are empty; call before Begin,
+  // which makes them durable. Nothing is recorded when `root` is empty or is
+  // neither `folder` nor one of its parents.
   void AddCreatedFolders(const std::wstring& folder, const std::wstring& root);
 
   // Creates `folder` and every missing parent, recording each folder it
   // creates. Returns ERROR_SUCCESS when `folder` exists as a folder
   // afterwards. Otherwise `failed` names the path that stopped it and the
   // result is ERROR_FILE_EXISTS when a file occupies that path, or the error
-  // of creating it.
+  // of creating it (or of writing the journal).
   DWORD CreateFolders(const std::wstring& folder, std::wstring& failed);
 
   // Moves the existing file `target` aside to "<target>.old" (or, when that
@@ -38,25 +63,40 @@ class InstallJournal {
   // that `target` is free for new content. A kept original (`keep`) is not
   // the product's: Commit leaves it under its backup name, which `backup`
   // receives, for the uninstall to put back. ERROR_SUCCESS, or the error of
-  // the move (the file then stays where it is and nothing is recorded).
+  // the move or of the journal (the file then stays where it is and nothing
+  // is recorded).
   DWORD MoveAside(const std::wstring& target, bool keep = false, std::wstring* backup = nullptr);
+
+  // Makes durable that the run is about to create the file `target`, unless
+  // Begin named it or a folder above it. Call before creating it. ERROR_SUCCESS or the error of
+  // the journal (the file must not be created then).
+  DWORD WillCreateFile(const std::wstring& target);
 
   // Records that this run created `target` and wrote to it.
   void AddWrittenFile(const std::wstring& target);
 
+  // Makes `record` durable (registry values before a change, a kept original
+  // about to come back, a pin); memory-only journals ignore it.
+  DWORD Note(const JournalRecord& record);
+
   // The folders this run created, in the order created.
   const std::vector<std::wstring>& created_folders() const { return created_folders_; }
 
-  // The run succeeded: deletes the originals moved aside that were not kept.
-  // One that another program still holds open stays under its backup name.
+  // The run succeeded: makes that durable, then deletes the originals moved
+  // aside that were not kept. One that another program still holds open
+  // stays under its backup name. Call Finish after the cleanup that follows.
   void Commit();
+
+  // The run is over: the journal on disk is deleted.
+  void Finish();
 
   // The run failed: in the reverse order of the records, deletes each written
   // file and moves each original back under its name; then removes the
-  // recorded folders, deepest first, as far as they are empty. Returns what
-  // could not be restored, one line each: a written file that could not be
-  // deleted, or an original that could not be moved back ("<target> ←
-  // <backup>", where it waits). Empty when the disk is as it was.
+  // recorded folders, deepest first, as far as they are empty; then deletes
+  // the journal on disk. Returns what could not be restored, one line each:
+  // a written file that could not be deleted, or an original that could not
+  // be moved back ("<target> ← <backup>", where it waits). Empty when the
+  // disk is as it was.
   std::vector<std::wstring> RollBack();
 
  private:
@@ -66,6 +106,24 @@ class InstallJournal {
     bool keep = false;    // an original that Commit leaves in place
   };
 
+  DWORD Durable(const JournalRecord& record);
+  // True when Begin named `path` or one of its folders.
+  bool Announced(const std::wstring& path) const;
+
   std::vector<Step> steps_;
   std::vector<std::wstring> created_folders_;
+  PathSet announced_;  // Begin's new paths and empty folders
+  JournalFile* disk_ = nullptr;
 };
+
+// A field holding `path` as UTF-16LE bytes, and back.
+std::string PathField(const std::wstring& path);
+std::wstring FieldPath(const std::string& field);
+
+// Test seam: `hook` (null: none) runs after each step of an installation
+// that changes the disk or the registry, so that a test can end the process
+// there as a kill would. Never set in the product.
+void SetDiskStepHookForTesting(void (*hook)());
+
+// Called by the engine after each such step; runs the hook.
+void AfterDiskStep();

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "json/json_value.h"
+#include "json/json_writer.h"
 #include "setup/config_lists.h"
 #include "setup/engine_texts.h"
 #include "setup/file_utils.h"
 #include "setup/install_record.h"
+#include "setup/journal_file.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -37,19 +39,35 @@ constexpr REGSAM kUninstallKeyAccess = 0x2001F;
 
 class UninstallRun {
  public:
-  UninstallRun(const PackageFile& package, ProgressSink& sink)
-      : package_(package), sink_(sink) {}
+  // `config`: the package config, already read (null: read through `package`).
+  UninstallRun(const PackageFile& package, ProgressSink& sink, const JsonValue* config = nullptr)
+      : package_(package), sink_(sink), preloaded_(config) {}
 
   UninstallResult Run() {
     UninstallResult result;
-    if (!LoadPackageConfig(package_, config_) || !ReadProduct(config_, product_)) {
+    if (preloaded_) {
+      config_ = *preloaded_;
+    } else if (!LoadPackageConfig(package_, config_)) {
       return result;
     }
+    if (!ReadProduct(config_, product_)) return result;
     record_ = ReadInstallRecord(config_);
     folder_ = record_.folder;
     if (folder_.empty()) return result;
     result.read = true;
     result.skipped = record_.outside;
+    // From here on an interruption is finished by the next start of a setup
+    // or uninstaller of the product, from the config the journal keeps.
+    if (disk_.Create(product_.id) == ERROR_SUCCESS) {
+      disk_.Append({JournalKind::kUninstallBegun, {JsonWriter().write(config_)}});
+    }
+    Remove(result);
+    disk_.Remove();
+    return result;
+  }
+
+ private:
+  void Remove(UninstallResult& result) {
     sink_.SetStepText(
         FormatLong(EngineTextsFor(product_.language).deleting_step, kDeletingStepPercent));
     // What is registered for the whole product (entry, shortcuts, start-menu
@@ -71,16 +89,14 @@ class UninstallRun {
       // What is left stays uninstallable: the uninstaller in the folder is
       // rewritten with a record of exactly that, and the entry stays.
       KeepUninstaller(left);
-      return result;
+      return;
     }
     DeleteProductFile(UninstallerPathOf(record_));
     RemoveEmptyFolders(record_.folders);
     if (registered_here) DeleteUninstallEntry();
     sink_.FinishWork();
-    return result;
   }
 
- private:
   void DeleteShortcuts(const JsonValue& shortcuts) {
     const JsonValue& desktop = ConfigList(shortcuts["desktop"]);
     for (size_t i = 0; i < desktop.size(); ++i) {
@@ -144,6 +160,10 @@ class UninstallRun {
       if (config[name].kind() != JsonKind::Null) rewritten[name] = config[name];
     }
     WriteInstallRecord(left, rewritten);
+    // Without a package (an interrupted uninstall finished from the journal)
+    // there is nothing to write the uninstaller from: the one in the folder
+    // still records everything that is left.
+    if (!package_.IsOpen()) return;
     PackageLocation location;
     if (LocatePackage(package_, location)) {
       WriteUninstallerCopyFile(package_, location.package_offset, rewritten,
@@ -189,6 +209,8 @@ class UninstallRun {
 
   const PackageFile package_;
   ProgressSink& sink_;
+  const JsonValue* preloaded_;
+  JournalFile disk_;
   ScratchPool pool_;
   JsonValue config_;
   Product product_ = DefaultProduct();
@@ -204,4 +226,8 @@ UninstallResult RunUninstall(ProgressSink& sink) {
 
 UninstallResult RunUninstallFromPackage(const PackageFile& package, ProgressSink& sink) {
   return UninstallRun(package, sink).Run();
+}
+
+UninstallResult FinishUninstall(const JsonValue& config, ProgressSink& sink) {
+  return UninstallRun(PackageFile(), sink, &config).Run();
 }

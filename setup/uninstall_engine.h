@@ -16,6 +16,8 @@
 #include "setup/package_layout.h"
 #include "setup/progress_sink.h"
 
+class JsonValue;
+
 // The outcome of one run.
 struct UninstallResult {
   // False, with nothing changed, when the config cannot be read or names no
@@ -44,3 +46,9 @@ UninstallResult RunUninstall(ProgressSink& sink);
 
 // RunUninstall with the package config read through `package`.
 UninstallResult RunUninstallFromPackage(const PackageFile& package, ProgressSink& sink);
+
+// Finishes an uninstall that was interrupted, from `config`, the package
+// config of its uninstaller as the journal kept it (the uninstaller copy in
+// the install folder may be gone already). Files that are gone are passed
+// over, so the result is that of a whole uninstall.
+UninstallResult FinishUninstall(const JsonValue& config, ProgressSink& sink);

@@ -5,15 +5,24 @@
 //                         event READY and exits when the event QUIT is set
 //   end-own-file          ends every process that runs its own executable
 //                         file, itself included; exit code 3 if it survives
+//   install-stop PACKAGE FOLDER N
+//                         installs PACKAGE into FOLDER with every shortcut and
+//                         ends itself without any cleanup (exit code 77), as a
+//                         kill would, after the engine's N-th disk step; exit
+//                         code 0 when the install ends first, 1 when it fails
 // Without arguments it is the program image of the tests' setup packages:
 // an uninstaller copy made from one runs RunUninstall on its own package and
 // exits with 0 on success, 1 on failure and 2 when it carries no package.
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
+#include <utility>
 
 #include "json/json_value.h"
+#include "setup/install_engine.h"
+#include "setup/install_journal.h"
 #include "setup/package_layout.h"
 #include "setup/paths.h"
 #include "setup/processes.h"
@@ -62,6 +71,39 @@ int Hold(const wchar_t* path, const wchar_t* ready, const wchar_t* quit) {
   return 0;
 }
 
+// The install engine's sink for install-stop: all shortcuts, nothing shown.
+class InstallSink final : public ProgressSink {
+ public:
+  explicit InstallSink(std::wstring folder) : folder_(std::move(folder)) {}
+  HWND WindowHandle() const override { return nullptr; }
+  void SetStepText(const std::wstring&) override {}
+  void SetProgressPosition(int) override {}
+  std::wstring InstallFolder() const override { return folder_; }
+  std::wstring CreatedFolderRoot() const override { return std::wstring(); }
+  bool DesktopOption() const override { return true; }
+  bool TaskbarOption() const override { return true; }
+  bool StartMenuOption() const override { return true; }
+  void SetLaunchPath(const std::wstring&) override {}
+  void FinishWork() override {}
+
+ private:
+  std::wstring folder_;
+};
+
+constexpr UINT kStoppedExitCode = 77;
+long g_steps_left = 0;
+
+void CountDiskStep() {
+  if (--g_steps_left == 0) TerminateProcess(GetCurrentProcess(), kStoppedExitCode);
+}
+
+int InstallAndStop(const wchar_t* package, const wchar_t* folder, const wchar_t* steps) {
+  g_steps_left = wcstol(steps, nullptr, 10);
+  SetDiskStepHookForTesting(CountDiskStep);
+  InstallSink sink(folder);
+  return static_cast<bool>(RunInstallFromPackage(std::wstring(package), sink)) ? 0 : 1;
+}
+
 int RunOwnPackage() {
   JsonValue config;
   if (!LoadPackageConfig(GetModulePath(), config)) return 2;
@@ -75,6 +117,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"wait" && argc == 3) return Wait(argv[2]);
   if (mode == L"hold" && argc == 5) return Hold(argv[2], argv[3], argv[4]);
+  if (mode == L"install-stop" && argc == 5) return InstallAndStop(argv[2], argv[3], argv[4]);
   if (mode == L"end-own-file") {
     TerminateProcessesByPath(GetModulePath(), 0);
     return 3;

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# An upgrade of the real setup program killed (kill -9, as a power cut or Task Manager would end
+# it) in the middle of a large file, and the next start: before its page shows, the earlier
+# install is back exactly (every file byte for byte, no backup, no file of the killed run, the
+# same registration and shortcuts) and the log says the run was undone; the earlier install then
+# uninstalls without a trace and no journal is left.
+#
+#   interrupted_install.sh --build WIN_BUILD_DIR --pack BRINDLE_PACK --setup BrindleSetup.exe
+#                          --payload DIR --licence FILE
+#
+# WIN_BUILD_DIR is the Windows build tree with a running Wine session (scripts/wine-session.sh).
+# The product's fixed places in that prefix are cleared before and after. Exit status 0 on
+# success, 1 on a failed check, 77 when brindle-pack is missing.
+set -uo pipefail
+
+build= pack= setup= payload= licence=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=$2 ;;
+    --pack) pack=$2 ;;
+    --setup) setup=$2 ;;
+    --payload) payload=$2 ;;
+    --licence) licence=$2 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+  shift 2
+done
+if [ ! -x "$pack" ]; then
+  echo "SKIP: brindle-pack not found at '$pack' (build the host tree first)"
+  exit 77
+fi
+for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
+  [ -e "$file" ] || { echo "missing: $file" >&2; exit 1; }
+done
+
+export LC_ALL=C.UTF-8
+wine_run=$build/wine-run
+prefix=$build/wine/prefix
+desktop=$build/wine/home
+DISPLAY=$(cat "$build/wine/display")
+export DISPLAY
+work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-interrupted.XXXXXX")
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+check() { # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
+cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
+zpath() { echo "Z:${1//\//\\}"; }
+
+product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
+appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
+start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
+quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
+journal=$(cpath 'C:\ProgramData')/Brindle/journal/Velto/run.journal
+folder='C:\BrindleKill\Velto'
+folder_unix=$(cpath "$folder")
+large_mib=256
+
+# The product's Uninstall values as NAME=VALUE lines (empty when the key is missing).
+product_values() {
+  rm -f "$work/product.reg"
+  win reg export "$product_key" "$(zpath "$work/product.reg")" /y
+  [ -f "$work/product.reg" ] || return 0
+  iconv -f UTF-16LE -t UTF-8 "$work/product.reg" | tr -d '\r' | grep '^"' | sort
+}
+
+# Everything an install touches: each file below the folder with its checksum, each folder,
+# the shortcuts with theirs, the registration.
+state() {
+  (cd "$folder_unix" 2>/dev/null && find . -mindepth 1 -type d | sort && find . -type f -print0 |
+    sort -z | xargs -0 -r md5sum)
+  for link in "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$start_menu/Velto.lnk"; do
+    [ -f "$link" ] && md5sum "$link"
+  done
+  product_values
+}
+
+clear_product_places() {
+  win reg delete "$product_key" /f
+  rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$journal"
+  rm -rf "$(cpath 'C:\BrindleKill')"
+}
+
+cleanup() {
+  [ -n "${setup_pid:-}" ] && kill "$setup_pid" 2>/dev/null
+  clear_product_places
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Version 1: the sample payload. Version 2: one file changed, and a large file of random bytes
+# (stored, not deflated) last in the archive.
+mkdir -p "$work/v1" "$work/v2"
+cp -r "$payload" "$work/v1/payload"
+cp -r "$payload" "$work/v2/payload"
+echo "changed in version 2" >>"$work/v2/payload/readme.txt"
+head -c $((large_mib << 20)) /dev/urandom >"$work/v2/payload/zz-large.bin"
+for version in v1 v2; do
+  "$pack" pack --stub "$setup" --payload "$work/$version/payload" --licence "$licence" \
+    --lastrun Velto.exe --desktop Velto=Velto.exe --taskbar Velto=Velto.exe --progress never \
+    --output "$work/$version/VeltoSetup.exe" >/dev/null || { echo "packing failed" >&2; exit 1; }
+done
+clear_product_places
+mkdir -p "$quick_launch"
+
+echo "== version 1, silent"
+win "$work/v1/VeltoSetup.exe" /S "/D=$folder"
+check "version 1 installs" [ -f "$folder_unix/Velto.exe" ]
+state >"$work/before.txt"
+check "version 1 is registered" grep -q '^"DisplayName"="Velto"' "$work/before.txt"
+
+echo "== version 2, killed in the middle of its large file"
+"$wine_run" "$work/v2/VeltoSetup.exe" /S "/D=$folder" </dev/null >/dev/null 2>&1 &
+setup_pid=$!
+large="$folder_unix/zz-large.bin"
+size=0
+# Waits for what the program writes: the large file past its first 16 MiB.
+for _ in $(seq 1 120000); do
+  size=$(stat -c %s "$large" 2>/dev/null || echo 0)
+  [ "$size" -ge $((16 << 20)) ] && break
+  kill -0 "$setup_pid" 2>/dev/null || break
+done
+kill -9 "$setup_pid"
+wait "$setup_pid" 2>/dev/null
+setup_pid=
+size=$(stat -c %s "$large" 2>/dev/null || echo 0)
+check "killed in the middle of the large file ($size bytes of $((large_mib << 20)))" \
+  [ "$size" -gt 0 -a "$size" -lt $((large_mib << 20)) ]
+check "the killed run left its journal" [ -f "$journal" ]
+
+echo "== the next start"
+log=$work/next.log
+"$wine_run" "$work/v2/VeltoSetup.exe" "/LOG=$(zpath "$log")" "/D=$folder" </dev/null >/dev/null 2>&1 &
+setup_pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --class veltosetup 2>/dev/null | head -n 1)
+check "the next start shows its page" [ -n "$window" ]
+state >"$work/after.txt"
+check "before the page, version 1 is back exactly" diff -u "$work/before.txt" "$work/after.txt"
+check "no backup is left" [ -z "$(find "$folder_unix" -name '*.old')" ]
+log_has() { tr -d '\r' <"$log" | grep -qx "$1"; }
+check "the log says the run was undone" log_has 'interrupted run: install undone'
+check "the journal is gone" [ ! -e "$journal" ]
+kill "$setup_pid"
+wait "$setup_pid" 2>/dev/null
+setup_pid=
+
+echo "== uninstall"
+win "$folder_unix/unins000.exe" /S
+check "the install folder is gone" [ ! -e "$folder_unix" ]
+check "the shortcuts are gone" [ ! -e "$desktop/Velto.lnk" -a ! -e "$start_menu" -a ! -e "$quick_launch/Velto.lnk" ]
+check "the registration is gone" [ -z "$(product_values)" ]
+check "no journal is left" [ ! -e "$journal" ]
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,329 @@
+// Installs interrupted as a kill or a power cut would interrupt them, and
+// the recovery at the next start: an upgrade (files replaced, one held open
+// by another program, files and folders added and dropped, shortcuts,
+// registration) stopped after each of its disk steps in turn must, after the
+// recovery, leave exactly the earlier install, which then uninstalls without
+// a trace; a journal whose last record is torn undoes the complete records
+// only.
+//
+// The journal's folder allows writing to Administrators and SYSTEM only;
+// Wine (8.0) keeps that access list but checks no access list at all, and
+// every Wine process has an administrator token, so what a standard user
+// could not do there is not tested here.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "json/json_value.h"
+#include "json/json_writer.h"
+#include "setup/install_engine.h"
+#include "setup/install_journal.h"
+#include "setup/journal_file.h"
+#include "setup/journal_recovery.h"
+#include "setup/package_layout.h"
+#include "setup/uninstall_engine.h"
+#include "tests/setup/child_process.h"
+#include "tests/setup/engine_test_support.h"
+#include "tests/setup/recording_sink.h"
+#include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_package.h"
+
+namespace {
+
+using namespace engine_test;
+using test_package::ZipEntry;
+
+constexpr long kStopped = 77;  // the helper's exit code when it stopped itself
+
+// Every value of the product's Uninstall entry: name -> type and bytes.
+std::map<std::wstring, std::string> EntryValues() {
+  std::map<std::wstring, std::string> values;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return values;
+  }
+  wchar_t name[256];
+  BYTE data[4096];
+  for (DWORD index = 0;; ++index) {
+    DWORD name_size = 256;
+    DWORD data_size = sizeof data;
+    DWORD type = 0;
+    if (RegEnumValueW(key, index, name, &name_size, nullptr, &type, data, &data_size) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    values[name] =
+        std::to_string(type) + ":" + std::string(reinterpret_cast<const char*>(data), data_size);
+  }
+  RegCloseKey(key);
+  return values;
+}
+
+// What an install may touch: the test's area, the entry and the shortcuts.
+struct Places {
+  std::map<std::wstring, std::string> area;
+  std::map<std::wstring, std::string> entry;
+  std::map<std::wstring, std::string> start_menu;
+  std::string desktop_link;
+  std::string quick_launch_link;
+};
+
+std::string LinkBytes(const std::wstring& link) {
+  return Exists(link) ? Content(link) : std::string("<none>");
+}
+
+class InterruptedInstallTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(scratch_.path().empty());
+    area_ = scratch_.Join(L"area");
+    folder_ = area_ + L"\\Velto 安装";
+    link_ = places_.LinkName(L"Velto");
+    const JsonValue shortcuts =
+        ShortcutLists({Shortcut(link_, L"Velto.exe")}, {Shortcut(link_, L"Velto.exe")});
+    earlier_ = Package(
+        L"v1",
+        {File("aaa.dll", "old library"), File("Velto.exe", "old program"), File("data/", ""),
+         File("data/old.txt", "old data"), File("gone.txt", "only in v1")},
+        shortcuts);
+    upgrade_ = Package(L"v2",
+                       {File("aaa.dll", "new library"), File("Velto.exe", "new program"),
+                        File("data/new.txt", "new data"), File("extra/deep/x.txt", "x")},
+                       shortcuts);
+  }
+
+  static ZipEntry File(const std::string& name, const std::string& data) { return {name, data}; }
+
+  std::wstring Package(const std::wstring& name, const std::vector<ZipEntry>& entries,
+                       const JsonValue& shortcuts) {
+    const std::string archive = test_package::BuildZip(entries);
+    const std::wstring path = scratch_.Join(name + L".exe");
+    EXPECT_TRUE(test_package::WriteFileBytes(
+        path, test_package::BuildPackage(SetupConfigText(L"Velto.exe", shortcuts), &archive)));
+    return path;
+  }
+
+  Places Now() const {
+    return {Tree(area_), EntryValues(), Tree(StartMenuFolder()), LinkBytes(DesktopLinkPath(link_)),
+            LinkBytes(QuickLaunchLinkPath(link_))};
+  }
+
+  void InstallEarlier() {
+    ASSERT_TRUE(EnsureDirectory(area_));
+    RecordingSink sink(folder_, true, true, true);
+    ASSERT_TRUE(RunInstallFromPackage(earlier_, sink));
+  }
+
+  // Runs the upgrade in the helper, stopped after `steps` disk steps (0:
+  // never); the helper's exit code.
+  long UpgradeStoppedAfter(long steps) {
+    ChildProcess helper(
+        test_package::SiblingProgram(L"setup_engine_helper.exe"),
+        L"install-stop \"" + upgrade_ + L"\" \"" + folder_ + L"\" " + std::to_wstring(steps));
+    return helper.WaitExit(60000);
+  }
+
+  // Uninstalls through a copy of the installed uninstaller; then nothing of
+  // the product may be left: the area holds `left` (what was there before).
+  void UninstallLeavesNothing(const std::map<std::wstring, std::string>& left = {}) {
+    const std::wstring copy = scratch_.Join(L"uninstaller-copy.exe");
+    ASSERT_TRUE(CopyFileW((folder_ + L"\\unins000.exe").c_str(), copy.c_str(), FALSE));
+    RecordingSink sink(std::wstring(), false, false, false);
+    EXPECT_TRUE(RunUninstallFromPackage(copy, sink));
+    EXPECT_EQ(left, Tree(area_));
+    EXPECT_FALSE(ProductKeyExists());
+    EXPECT_FALSE(Exists(StartMenuFolder()));
+    EXPECT_FALSE(Exists(DesktopLinkPath(link_)));
+    EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
+    EXPECT_FALSE(Exists(JournalFolderOf(L"Velto") + L"\\run.journal"));
+  }
+
+  ScratchFolder scratch_;
+  ProductPlaces places_;
+  std::wstring area_;
+  std::wstring folder_;
+  std::wstring link_;
+  std::wstring earlier_;
+  std::wstring upgrade_;
+};
+
+TEST_F(InterruptedInstallTest, AnUpgradeStoppedAfterAnyDiskStepIsUndoneOrFinished) {
+  // The upgrade run to its end, for the runs stopped after their commit.
+  InstallEarlier();
+  ASSERT_EQ(0, UpgradeStoppedAfter(0));
+  const Places upgraded = Now();
+  UninstallLeavesNothing();
+
+  int undone = 0;
+  int finished = 0;
+  long steps = 1;
+  for (;; ++steps) {
+    SCOPED_TRACE("stopped after disk step " + std::to_string(steps));
+    InstallEarlier();
+    NamedEvent ready;
+    NamedEvent quit;
+    ChildProcess holder(test_package::SiblingProgram(L"setup_engine_helper.exe"),
+                        L"hold \"" + folder_ + L"\\aaa.dll\" " + ready.name() + L" " + quit.name());
+    ASSERT_TRUE(holder.WaitReady(ready.get()));
+    const Places before = Now();
+
+    const long code = UpgradeStoppedAfter(steps);
+    const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+    quit.Set();
+    EXPECT_EQ(0, holder.WaitExit());
+    if (code == 0) {
+      EXPECT_FALSE(recovery.found);
+      UninstallLeavesNothing();
+      break;
+    }
+    ASSERT_EQ(kStopped, code);
+    EXPECT_TRUE(recovery.found);
+    EXPECT_FALSE(recovery.torn);
+    EXPECT_TRUE(recovery.unrestored.empty());
+    const Places after = Now();
+    ++(recovery.committed ? finished : undone);
+    if (recovery.committed) {
+      // Link files name their target's times: only their presence compares.
+      EXPECT_EQ(upgraded.area, after.area);
+      EXPECT_EQ(upgraded.entry, after.entry);
+      EXPECT_EQ(upgraded.start_menu.size(), after.start_menu.size());
+    } else {
+      EXPECT_EQ(before.area, after.area);
+      EXPECT_EQ(before.entry, after.entry);
+      EXPECT_EQ(before.start_menu, after.start_menu);
+      EXPECT_EQ(before.desktop_link, after.desktop_link);
+      EXPECT_EQ(before.quick_launch_link, after.quick_launch_link);
+    }
+    UninstallLeavesNothing();
+    if (HasFatalFailure() || HasFailure()) break;
+  }
+  // The upgrade has more steps than its files: folders, moves, links, entry;
+  // the last ones (deleting the originals replaced) come after the commit.
+  EXPECT_GT(undone, 15);
+  EXPECT_GT(finished, 3);
+}
+
+// A fresh install, into a folder that is not there and into an empty one,
+// stopped after each disk step: the recovery leaves the area as it was,
+// without entry or shortcuts.
+TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing) {
+  for (const bool folder_exists : {false, true}) {
+    for (long steps = 1;; ++steps) {
+      SCOPED_TRACE(std::string(folder_exists ? "empty folder" : "no folder") +
+                   ", stopped after disk step " + std::to_string(steps));
+      ASSERT_TRUE(EnsureDirectory(folder_exists ? folder_ : area_));
+      const auto before = Tree(area_);
+      const long code = UpgradeStoppedAfter(steps);
+      const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+      if (code == 0) {
+        UninstallLeavesNothing(before);
+        break;
+      }
+      ASSERT_EQ(kStopped, code);
+      EXPECT_TRUE(recovery.unrestored.empty());
+      if (!recovery.committed) {
+        EXPECT_EQ(before, Tree(area_));
+        EXPECT_FALSE(ProductKeyExists());
+        EXPECT_FALSE(Exists(DesktopLinkPath(link_)));
+        EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
+        EXPECT_FALSE(Exists(StartMenuFolder()));
+      } else {
+        UninstallLeavesNothing(before);
+      }
+      ScratchFolder::RemoveTree(area_);
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// An uninstall stopped after it removed the shortcuts, some files and the
+// uninstaller itself (so that nothing could start it again): the next start
+// finishes it from the config that its journal keeps.
+TEST_F(InterruptedInstallTest, AnInterruptedUninstallIsFinishedAtTheNextStart) {
+  InstallEarlier();
+  const std::wstring uninstaller = folder_ + L"\\unins000.exe";
+  JsonValue config;
+  ASSERT_TRUE(LoadPackageConfig(uninstaller, config));
+  {
+    JournalFile journal;
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), journal.Create(L"Velto"));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              journal.Append({JournalKind::kUninstallBegun, {JsonWriter().write(config)}}));
+  }
+  for (const wchar_t* gone : {L"\\aaa.dll", L"\\data\\old.txt", L"\\unins000.exe"}) {
+    ASSERT_TRUE(DeleteFileW((folder_ + gone).c_str()));
+  }
+  ASSERT_TRUE(DeleteFileW(DesktopLinkPath(link_).c_str()));
+
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  EXPECT_TRUE(recovery.found);
+  EXPECT_TRUE(recovery.uninstall);
+  EXPECT_TRUE(recovery.unrestored.empty());
+  EXPECT_TRUE(Tree(area_).empty());
+  EXPECT_FALSE(ProductKeyExists());
+  EXPECT_FALSE(Exists(StartMenuFolder()));
+  EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto").found);
+}
+
+// Writes a journal of `records` for the product, then `tail` (a torn
+// record) after them.
+void WriteJournal(const std::vector<JournalRecord>& records, const std::string& tail) {
+  {
+    JournalFile file;
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), file.Create(L"Velto"));
+  }
+  std::string bytes = JournalHeader();
+  for (const JournalRecord& record : records) bytes += EncodeJournalRecord(record);
+  ASSERT_TRUE(
+      test_package::WriteFileBytes(JournalFolderOf(L"Velto") + L"\\run.journal", bytes + tail));
+}
+
+// A power cut in the middle of the record that would have named the user's
+// file as the run's: the complete records are undone, the torn one is not.
+TEST_F(InterruptedInstallTest, ATornLastRecordIsIgnoredAndTheCompleteOnesUndone) {
+  ASSERT_TRUE(EnsureDirectory(folder_));
+  const std::wstring replaced = folder_ + L"\\Velto.exe";
+  const std::wstring created = folder_ + L"\\new.txt";
+  const std::wstring users = folder_ + L"\\mine.txt";
+  ASSERT_TRUE(test_package::WriteFileBytes(replaced, "original"));
+  ASSERT_TRUE(test_package::WriteFileBytes(users, "the user's"));
+  const auto before = Tree(area_);
+  ASSERT_TRUE(MoveFileExW(replaced.c_str(), (replaced + L".old").c_str(), 0));
+  ASSERT_TRUE(test_package::WriteFileBytes(replaced, "half a new progr"));
+  ASSERT_TRUE(test_package::WriteFileBytes(created, "new"));
+  const std::string torn = EncodeJournalRecord({JournalKind::kNewFile, {PathField(users)}});
+  WriteJournal(
+      {{JournalKind::kInstallBegun, {PathField(folder_)}},
+       {JournalKind::kNewPaths, {PathField(created)}},
+       {JournalKind::kMovedAside, {PathField(replaced), PathField(replaced + L".old"), "0"}}},
+      torn.substr(0, torn.size() - 3));
+
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  EXPECT_TRUE(recovery.found);
+  EXPECT_TRUE(recovery.torn);
+  EXPECT_FALSE(recovery.committed);
+  EXPECT_TRUE(recovery.unrestored.empty());
+  EXPECT_EQ(before, Tree(area_));
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto").found) << "the journal stays after its recovery";
+}
+
+// A journal that is not one (another program's bytes) changes nothing and goes.
+TEST_F(InterruptedInstallTest, BytesThatAreNoJournalChangeNothing) {
+  ASSERT_TRUE(EnsureDirectory(folder_));
+  ASSERT_TRUE(test_package::WriteFileBytes(folder_ + L"\\Velto.exe", "program"));
+  const auto before = Tree(area_);
+  WriteJournal({}, "");
+  ASSERT_TRUE(test_package::WriteFileBytes(JournalFolderOf(L"Velto") + L"\\run.journal",
+                                           "MZ not a journal"));
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  EXPECT_TRUE(recovery.found);
+  EXPECT_TRUE(recovery.torn);
+  EXPECT_EQ(before, Tree(area_));
+}
+
+}  // namespace
