@@ -109,12 +109,17 @@ bool IsSameFolderText(const std::wstring& first, const std::wstring& second) {
   return StartsWithFolder(first, second, rest) && rest.empty();
 }
 
-// The paths of `paths` inside the record's folder; the others go to its
-// `outside` list.
-std::vector<std::wstring> KeepInside(std::vector<std::wstring> paths, InstallRecord& record) {
+// The paths of `paths` inside the record's folder (with `or_above`, also the
+// folder itself and the folders above it); the others go to its `outside`
+// list.
+std::vector<std::wstring> KeepInside(std::vector<std::wstring> paths, InstallRecord& record,
+                                     bool or_above) {
   std::vector<std::wstring> inside;
   for (std::wstring& path : paths) {
-    (IsInsideFolder(path, record.folder) ? inside : record.outside).push_back(std::move(path));
+    const bool keep = IsInsideFolder(path, record.folder) ||
+                      (or_above && !record.folder.empty() &&
+                       (IsSameFolderText(path, record.folder) || IsInsideFolder(record.folder, path)));
+    (keep ? inside : record.outside).push_back(std::move(path));
   }
   return inside;
 }
@@ -132,16 +137,10 @@ InstallRecord ReadInstallRecord(const JsonValue& config) {
   InstallRecord record;
   record.folder = DecodePath(config["setup"]["root"], pool);
   if (!IsFullFolderPath(record.folder)) record.folder.clear();
-  record.files = KeepInside(DecodePaths(config["files"], pool), record);
-  // The install folder itself is one of the product's folders when the install made it.
-  std::vector<std::wstring> folders = DecodePaths(config["folders"], pool);
-  const auto is_folder = [&record](const std::wstring& path) {
-    return !record.folder.empty() && IsSameFolderText(path, record.folder);
-  };
-  const bool made_folder = std::any_of(folders.begin(), folders.end(), is_folder);
-  folders.erase(std::remove_if(folders.begin(), folders.end(), is_folder), folders.end());
-  record.folders = KeepInside(std::move(folders), record);
-  if (made_folder) record.folders.push_back(record.folder);
+  record.files = KeepInside(DecodePaths(config["files"], pool), record, false);
+  // The folders the install made include the install folder itself and the
+  // parents it created for it; they only ever go when empty.
+  record.folders = KeepInside(DecodePaths(config["folders"], pool), record, true);
   const JsonValue& kept = ConfigList(config["kept"]);
   for (size_t i = 0; i < kept.size(); ++i) {
     KeptFile entry{DecodePath(kept[i]["file"], pool), DecodePath(kept[i]["backup"], pool)};

@@ -14,7 +14,8 @@
 // Every path is a full path with "\" separators. Reading is lenient: entries
 // of the wrong kind, or that do not decode, are skipped. Reading is strict
 // about places: a path that does not lie inside the install folder (see
-// IsInsideFolder) is no part of the record, whatever wrote it there, and an
+// IsInsideFolder; for "folders", or is that folder or one above it) is no
+// part of the record, whatever wrote it there, and an
 // install folder that is no full path makes a record without a folder.
 #pragma once
 

@@ -56,13 +56,15 @@ class PackageFileTest : public ::testing::Test {
     return WritePackage(name, config, &entries);
   }
 
-  // An uninstaller copy whose record names `files` below the install folder `root`.
+  // An uninstaller copy whose record names `files` and `folders` for the install folder `root`.
   std::wstring UninstallerPackage(const std::wstring& name, const std::wstring& root,
-                                  const std::vector<std::wstring>& files) {
+                                  const std::vector<std::wstring>& files,
+                                  const std::vector<std::wstring>& folders = {}) {
     JsonValue config;
     config["mode"] = 0;
     config["setup"]["root"] = JsonValue(EncodePath(root));
     config["files"] = PathList(files);
+    if (!folders.empty()) config["folders"] = PathList(folders);
     return WritePackage(name, config, nullptr);
   }
 
@@ -144,13 +146,22 @@ TEST_F(PackageFileTest, RecordedPathsOutsideTheInstallFolderArePassedOver) {
                                              folder_ + L"Other\\victim.txt"};
   std::vector<std::wstring> recorded = outside;
   recorded.push_back(own);
-  const std::wstring copy = UninstallerPackage(L"uninstaller.exe", folder_, recorded);
+  // The install folder and the folders above it that a setup made are the product's (removed
+  // only when empty); a folder beside it is not.
+  const std::wstring empty_other = scratch_.Join(L"Empty");
+  ASSERT_TRUE(CreateDirectoryW(empty_other.c_str(), nullptr));
+  const std::wstring copy = UninstallerPackage(L"uninstaller.exe", folder_, recorded,
+                                               {folder_, scratch_.path(), empty_other});
 
   RecordingSink sink(std::wstring(), false, false, false);
   const UninstallResult result = RunUninstallFromPackage(copy, sink);
   EXPECT_TRUE(result);
-  EXPECT_EQ(result.skipped, outside);
+  std::vector<std::wstring> skipped = outside;
+  skipped.push_back(empty_other);
+  EXPECT_EQ(result.skipped, skipped);
   EXPECT_FALSE(Exists(own));
+  EXPECT_FALSE(Exists(folder_));
+  EXPECT_TRUE(Exists(empty_other));
   EXPECT_EQ(Content(victim()), "the user's");
 }
 
