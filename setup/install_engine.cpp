@@ -318,6 +318,9 @@ class InstallRun {
     WriteInstallRecord(NewRecord(), config);
     config["mode"] = 0;
     config["setup"]["shortcut"] = setup_config_["shortcut"];
+    // The uninstaller removes the entry from the Uninstall key this run registers under.
+    WritePackageScope(Scope() == InstallScope::kUser ? PackageScope::kUser : PackageScope::kMachine,
+                      config);
     // The uninstaller speaks of the same product, in the same skin.
     for (const char* member : {kProductMember, kSkinMember}) {
       if (setup_config_.hasMember(member)) config[member] = setup_config_[member];
@@ -440,7 +443,7 @@ class InstallRun {
   // F. The product's entry under the Uninstall key; skipped without rights.
   void Register() {
     RegKey key;
-    if (OpenUninstallKey(product_.id, key) != ERROR_SUCCESS) return;
+    if (OpenUninstallKey(product_.id, key, Scope()) != ERROR_SUCCESS) return;
     const std::wstring uninstaller = UninstallerPath();
     SetStringValue(key.get(), L"DisplayName", product_.name);
     SetStringValue(key.get(), L"DisplayIcon", uninstaller);
@@ -469,6 +472,12 @@ class InstallRun {
   }
 
   std::wstring UninstallerPath() const { return folder_ + L"\\" + uninstaller_name_; }
+
+  // The package's scope, or the sink's choice when the package offers both.
+  InstallScope Scope() const {
+    return product_.scope == PackageScope::kBoth ? sink_.Scope()
+                                                 : DefaultInstallScope(product_.scope);
+  }
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 
