@@ -318,9 +318,9 @@ class InstallRun {
     WriteInstallRecord(NewRecord(), config);
     config["mode"] = 0;
     config["setup"]["shortcut"] = setup_config_["shortcut"];
-    // The uninstaller removes the entry from the Uninstall key this run registers under.
-    WritePackageScope(Scope() == InstallScope::kUser ? PackageScope::kUser : PackageScope::kMachine,
-                      config);
+    // The uninstaller removes the entry from the Uninstall key this run registers under; without
+    // the member, the machine's, as for every uninstaller written before per-user installs.
+    if (Scope() == InstallScope::kUser) WritePackageScope(PackageScope::kUser, config);
     // The uninstaller speaks of the same product, in the same skin.
     for (const char* member : {kProductMember, kSkinMember}) {
       if (setup_config_.hasMember(member)) config[member] = setup_config_[member];
