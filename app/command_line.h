@@ -1,11 +1,12 @@
 // The switches of the setup program and of the uninstaller. Each is a word
 // after "/" or "-", in any case: /S, /PASSIVE, /D=<folder>, /NODESKTOP,
-// /NOTASKBAR, /NOSTARTMENU, /ALLUSERS, /CURRENTUSER, /LOG=<file>, /?. /D= takes the rest of the
-// command line as the folder (blanks allowed, no quotes needed), so it comes
-// last; double quotes in it are dropped (a folder name has none). A /LOG=
-// value with blanks is written in double quotes; a switch may also be quoted
-// as a whole ("/LOG=C:\my logs\a.txt", "/D=C:\Program Files\App"), as
-// callers that quote every argument with blanks do.
+// /NOTASKBAR, /NOSTARTMENU, /ALLUSERS, /CURRENTUSER, /LOG=<file>, /?. /D=
+// takes the rest of the command line as the folder (blanks allowed, no
+// quotes needed), so it comes last; double quotes in it are dropped (a folder
+// name has none). A /LOG= value with blanks is written in double quotes; a
+// switch may also be quoted as a whole ("/LOG=C:\my logs\a.txt",
+// "/D=C:\Program Files\App"), as callers that quote every argument with
+// blanks do.
 #ifndef BRINDLE_APP_COMMAND_LINE_H_
 #define BRINDLE_APP_COMMAND_LINE_H_
 

@@ -43,9 +43,8 @@ enum class InstallScope { kMachine, kUser };
 InstallScope DefaultInstallScope(PackageScope scope);
 
 // The product described by `config` ("product", or Velto without it, and
-// "scope"), with
-// "auto" resolved to Chinese when the user's UI language is Chinese and to
-// English otherwise. False when the member breaks its rules
+// "scope"), with "auto" resolved to Chinese when the user's UI language is
+// Chinese and to English otherwise. False when the member breaks its rules
 // (setup/product_identity.h): a package handled as damaged.
 bool ReadProduct(const JsonValue& config, Product& product);
 

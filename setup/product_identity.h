@@ -36,7 +36,7 @@ inline constexpr char kLanguageAuto[] = "auto";
 //              asking for elevation
 //   "both"     the command line or the install page chooses; "machine" unless told otherwise
 // Absent: "machine", as every package packed before the member existed. An uninstaller's config
-// holds the scope its install chose, "machine" or "user".
+// holds "user" when its install was for the current user, and no member otherwise.
 inline constexpr char kScopeMember[] = "scope";
 
 enum class PackageScope { kMachine, kUser, kBoth };
