@@ -16,6 +16,8 @@ enum CommandId : int {
   kCommandShortcutBox = 1004,
   // "更换目录".
   kCommandBrowse = 1005,
+  // "为所有用户安装", shown for a package whose scope is "both".
+  kCommandAllUsersBox = 1006,
   // "SuccessWindow/Button1": starts the installed program.
   kCommandLaunch = 2001,
   // The progress window's (hidden) cancel button.

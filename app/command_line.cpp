@@ -62,6 +62,10 @@ bool ApplySwitch(const std::wstring& word, CommandLineOptions& options) {
     options.no_taskbar = true;
   } else if (upper == L"NOSTARTMENU") {
     options.no_start_menu = true;
+  } else if (upper == L"ALLUSERS") {
+    options.scope = ScopeSwitch::kAllUsers;
+  } else if (upper == L"CURRENTUSER") {
+    options.scope = ScopeSwitch::kCurrentUser;
   } else if (upper == L"?") {
     options.help = true;
   } else if (StartsWith(word, L"LOG=") && word.size() > 4) {
@@ -94,6 +98,11 @@ CommandLineOptions ParseCommandLine(const std::wstring& arguments) {
     at = SkipBlanks(arguments, at);
   }
   return options;
+}
+
+InstallScope StartScope(PackageScope package, const CommandLineOptions& options) {
+  if (package != PackageScope::kBoth) return DefaultInstallScope(package);
+  return options.scope == ScopeSwitch::kCurrentUser ? InstallScope::kUser : InstallScope::kMachine;
 }
 
 std::wstring ArgumentsOf(const std::wstring& command_line) {

@@ -1,15 +1,18 @@
 // The switches of the setup program and of the uninstaller. Each is a word
 // after "/" or "-", in any case: /S, /PASSIVE, /D=<folder>, /NODESKTOP,
-// /NOTASKBAR, /NOSTARTMENU, /LOG=<file>, /?. /D= takes the rest of the
-// command line as the folder (blanks allowed, no quotes needed), so it comes
-// last; double quotes in it are dropped (a folder name has none). A /LOG=
-// value with blanks is written in double quotes; a switch may also be quoted
-// as a whole ("/LOG=C:\my logs\a.txt", "/D=C:\Program Files\App"), as
-// callers that quote every argument with blanks do.
+// /NOTASKBAR, /NOSTARTMENU, /ALLUSERS, /CURRENTUSER, /LOG=<file>, /?. /D=
+// takes the rest of the command line as the folder (blanks allowed, no
+// quotes needed), so it comes last; double quotes in it are dropped (a folder
+// name has none). A /LOG= value with blanks is written in double quotes; a
+// switch may also be quoted as a whole ("/LOG=C:\my logs\a.txt",
+// "/D=C:\Program Files\App"), as callers that quote every argument with
+// blanks do.
 #ifndef BRINDLE_APP_COMMAND_LINE_H_
 #define BRINDLE_APP_COMMAND_LINE_H_
 
 #include <string>
+
+#include "setup/product.h"
 
 // How much of the setup a person sees.
 enum class UiLevel {
@@ -17,6 +20,9 @@ enum class UiLevel {
   kPassive,  // the progress window only; every question takes its safe answer
   kSilent,   // no window and no message box at all
 };
+
+// /ALLUSERS and /CURRENTUSER: for whom a package of scope "both" installs.
+enum class ScopeSwitch { kNone, kAllUsers, kCurrentUser };
 
 struct CommandLineOptions {
   UiLevel ui = UiLevel::kFull;
@@ -26,6 +32,8 @@ struct CommandLineOptions {
   bool no_desktop = false;
   bool no_taskbar = false;
   bool no_start_menu = false;
+  // The last of /ALLUSERS and /CURRENTUSER; kNone without either.
+  ScopeSwitch scope = ScopeSwitch::kNone;
   // The file of /LOG=; empty without /LOG (no log is written).
   std::wstring log_path;
   // /? asks for the list of switches.
@@ -40,6 +48,12 @@ struct CommandLineOptions {
 // Parses `arguments`: the command line after the program's own name, as
 // wWinMain receives it. Empty or blank text gives the defaults.
 CommandLineOptions ParseCommandLine(const std::wstring& arguments);
+
+// The scope a run starts with for a package (or uninstaller) of scope
+// `package`: a package of "both" installs for the current user with
+// /CURRENTUSER and for every user otherwise; any other package decides
+// alone, whatever the switches say.
+InstallScope StartScope(PackageScope package, const CommandLineOptions& options);
 
 // The arguments of the whole `command_line` (program name first, as
 // GetCommandLineW gives it): the text after the program name and the blanks

@@ -3,12 +3,15 @@
 // windows.h first.
 // clang-format off
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 // clang-format on
 
 #include <vector>
 
 #include "setup/file_utils.h"
+#include "setup/paths.h"
 
 namespace {
 
@@ -35,6 +38,18 @@ std::vector<std::wstring> MissingFolders(const std::wstring& path) {
 std::wstring DefaultInstallFolder(const std::wstring& program_files,
                                   const std::wstring& product_name) {
   return program_files + L"\\" + product_name;
+}
+
+std::wstring UserProgramsFolder() {
+  PWSTR known = nullptr;
+  // KF_FLAG_DONT_VERIFY: the folder is only named here; the install creates it.
+  const HRESULT result =
+      ::SHGetKnownFolderPath(FOLDERID_UserProgramFiles, KF_FLAG_DONT_VERIFY, nullptr, &known);
+  std::wstring folder = SUCCEEDED(result) && known ? known : L"";
+  ::CoTaskMemFree(known);
+  if (!folder.empty()) return folder;
+  const std::wstring local_app_data = GetSpecialFolder(CSIDL_LOCAL_APPDATA);
+  return local_app_data.empty() ? std::wstring() : local_app_data + L"\\Programs";
 }
 
 std::wstring ChosenInstallFolder(const std::wstring& chosen, const std::wstring& product_name) {

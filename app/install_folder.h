@@ -10,6 +10,12 @@
 std::wstring DefaultInstallFolder(const std::wstring& program_files,
                                   const std::wstring& product_name);
 
+// The user's own programs folder, where a per-user install goes:
+// FOLDERID_UserProgramFiles ("%LOCALAPPDATA%\Programs"), or, where the system
+// does not know that folder, "Programs" under the user's local application
+// data folder. Never created here; empty when neither can be determined.
+std::wstring UserProgramsFolder();
+
 // The folder to offer after `chosen` was picked in the folder dialog: a drive
 // root ("D:\", 3 characters or fewer) gets `product_name` appended without a
 // separator ("D:\Velto"); any other folder is used unchanged.

@@ -96,6 +96,7 @@ LRESULT CHMainWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
   } else {
     if (!SettleStartup(config)) return -1;
   }
+  scope_ = StartScope(product_.scope, options_);
   if (run_mode_ != kRunModeUninstall) {
     BuildInstallPage(config);
   } else {
@@ -111,7 +112,7 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     ShowUsage();
     return false;
   }
-  if (NeedsElevation()) {
+  if (MustElevate()) {
     // The elevated copy writes the log; this process only waits for it.
     EndProcess(RunElevated(package_path_, arguments_, kExitElevationDeclined));
     return false;
@@ -127,7 +128,8 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   LogLine(L"product", product_.name);
   LogLine(L"mode", run_mode_ == kRunModeUninstall ? L"uninstall" : L"install");
   if (run_mode_ == kRunModeUninstall && !IsTemporaryUninstaller(package_path_, temp_folder_)) {
-    if (IsVistaOrLater() && !RunsAsAdministrator()) {
+    if (IsVistaOrLater() && !RunsAsAdministrator() &&
+        StartScope(product_.scope, options_) == InstallScope::kMachine) {
       ElevateBeforeHandOff();
     } else {
       HandToTemporaryUninstaller();
@@ -144,6 +146,15 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   // Before any page: a run of the product that was interrupted is undone.
   LogRecovery(RecoverInterruptedRun(product_.id));
   return true;
+}
+
+bool CHMainWnd::MustElevate() const {
+  if (!NeedsElevation()) return false;
+  JsonValue package;
+  int run_mode = 0;
+  Product product;
+  return !ReadPackageConfig(package_, package, run_mode) || !ReadProduct(package, product) ||
+         StartScope(product.scope, options_) == InstallScope::kMachine;
 }
 
 void CHMainWnd::ElevateBeforeHandOff() {
@@ -258,13 +269,15 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
     box->SetText(caption);
     if (!left_out) box->SetCheck();
   }
+  if (product_.scope == PackageScope::kBoth) BuildScopeBox(texts);
 
   auto folder_box = std::make_unique<CXEdit>();
   folder_box_ = folder_box.get();
   AppendChild(this, std::move(folder_box));
   LayoutTree(folder_box_);
   folder_box_->LoadSkin(&skin_, "MainWindow/EditBoxPath", nullptr);
-  offered_folder_ = options_.folder.empty() ? OfferedFolder() : options_.folder;
+  folder_follows_scope_ = options_.folder.empty();
+  offered_folder_ = folder_follows_scope_ ? OfferedFolder() : options_.folder;
   package_version_ =
       config["version"].kind() == JsonKind::String ? config["version"].toCString() : std::string();
   folder_box_->SetText(offered_folder_.c_str());
@@ -284,6 +297,25 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   licence_box_->SetText(ToWide(pool, licence, CP_UTF8));
 
   ResizeWindow(kMainWindowWidth, kInstallPageHeight);
+}
+
+void CHMainWnd::BuildScopeBox(const AppTexts& texts) {
+  all_users_box_ =
+      CreateElementAs<UICheckBox>("MainWindow/CheckBoxAllUsers", &skin_, kElementCheckBox, this);
+  all_users_box_->SetText(texts.all_users_box);
+  if (scope_ == InstallScope::kMachine) all_users_box_->SetCheck();
+  all_users_box_->set_enabled(all_users_box_->checked() || RunsAsAdministrator());
+}
+
+void CHMainWnd::OnAllUsersBox() {
+  scope_ = all_users_box_->checked() ? InstallScope::kMachine : InstallScope::kUser;
+  // Unticked without administrator rights, it stays unticked.
+  all_users_box_->set_enabled(all_users_box_->checked() || RunsAsAdministrator());
+  all_users_box_->Invalidate(nullptr, true);
+  if (folder_follows_scope_ && FolderText() == offered_folder_) {
+    offered_folder_ = OfferedFolder();
+    folder_box_->SetText(offered_folder_.c_str());
+  }
 }
 
 void CHMainWnd::BuildUninstallPage() {
@@ -339,6 +371,9 @@ void CHMainWnd::OnInstallCommand(int id) {
     case kCommandBrowse:
       Browse();
       break;
+    case kCommandAllUsersBox:
+      if (all_users_box_) OnAllUsersBox();
+      break;
     default:
       break;
   }
@@ -368,11 +403,13 @@ std::wstring CHMainWnd::FolderText() const { return folder_box_->text(); }
 
 std::wstring CHMainWnd::OfferedFolder() const {
   std::wstring installed;
-  if (ReadUninstallValue(product_.id, L"InstallLocation", installed) == ERROR_SUCCESS &&
+  if (ReadUninstallValue(product_.id, L"InstallLocation", installed, scope_) == ERROR_SUCCESS &&
       IsFullPath(installed)) {
     return installed;
   }
-  return DefaultInstallFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES), product_.name);
+  const std::wstring programs =
+      scope_ == InstallScope::kUser ? UserProgramsFolder() : GetSpecialFolder(CSIDL_PROGRAM_FILES);
+  return DefaultInstallFolder(programs, product_.name);
 }
 
 bool CHMainWnd::AskYesNo(const std::wstring& question) {
@@ -395,7 +432,7 @@ bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
   }
   std::wstring installed;
   if (!package_version_.empty() &&
-      ReadUninstallValue(product_.id, L"DisplayVersion", installed) == ERROR_SUCCESS) {
+      ReadUninstallValue(product_.id, L"DisplayVersion", installed, scope_) == ERROR_SUCCESS) {
     ScratchPool pool;
     const std::string installed_utf8 = ToNarrow(installed.c_str(), pool, CP_UTF8);
     if (CompareDottedVersions(package_version_, installed_utf8) < 0 &&
@@ -433,7 +470,9 @@ void CHMainWnd::StartWork() {
     progress_window_.set_desktop_option(desktop_box_->checked() ? 1 : 0);
     progress_window_.set_taskbar_option(taskbar_box_->checked() ? 1 : 0);
     progress_window_.set_start_menu_option(start_menu_box_->checked() ? 1 : 0);
+    progress_window_.set_scope(scope_);
     LogLine(L"folder", progress_window_.install_folder());
+    LogLine(L"scope", scope_ == InstallScope::kUser ? L"current user" : L"all users");
     LogLine(L"shortcuts", ShortcutsText());
   }
   progress_window_.StartWork();
@@ -472,6 +511,7 @@ void CHMainWnd::Browse() {
     return;
   }
   offered_folder_ = ChosenInstallFolder(offered_folder_, product_.name);
+  folder_follows_scope_ = false;
   folder_box_->SetText(offered_folder_.c_str());
 }
 

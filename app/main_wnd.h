@@ -25,6 +25,7 @@
 #include "ui/framework/ui_frame_window.h"
 #include "ui/framework/ui_resource.h"
 
+struct AppTexts;
 class CXEdit;
 class UIButton;
 class UICheckBox;
@@ -103,12 +104,28 @@ class CHMainWnd : public UIFrameWindow {
   UICheckBox* desktop_box() const { return desktop_box_; }
   UICheckBox* taskbar_box() const { return taskbar_box_; }
   UICheckBox* start_menu_box() const { return start_menu_box_; }
+  // Null unless the package's scope is "both".
+  UICheckBox* all_users_box() const { return all_users_box_; }
+  // For whom the install is made: the package's scope, the switches and the
+  // page's box (valid once the start-up has read the package).
+  InstallScope scope() const { return scope_; }
   CXEdit* folder_box() const { return folder_box_; }
   UIEditBox* licence_box() const { return licence_box_; }
 
  private:
   // False when the process ends here (relaunch or no package).
   bool SettleStartup(JsonValue& config);
+  // True when the process must start itself again with administrator
+  // rights: NeedsElevation, unless the package (or uninstaller) is for the
+  // current user only (a package that cannot be read is left to the
+  // elevated copy to report, as before).
+  bool MustElevate() const;
+  // The scope box of a package of scope "both", ticked for every user; it
+  // can be ticked only by a process with administrator rights.
+  void BuildScopeBox(const AppTexts& texts);
+  // The scope box was clicked: the scope follows it, and so does the
+  // offered folder unless the user chose one.
+  void OnAllUsersBox();
   // The package's product and its skin (the package's own, or the one built
   // into the program). False when the product or the package's own skin is
   // damaged.
@@ -138,7 +155,8 @@ class CHMainWnd : public UIFrameWindow {
   void OnInstallCommand(int id);
   void OnUninstallCommand(int id);
   void CheckFolderAndStart();
-  // The folder of the product's registered install, or the default one.
+  // The folder of the product's install registered in the scope, or the
+  // scope's default one.
   std::wstring OfferedFolder() const;
   // The questions before installing into `folder`: a folder holding other
   // files than an earlier install of the product, and a package older than
@@ -174,9 +192,14 @@ class CHMainWnd : public UIFrameWindow {
   UICheckBox* desktop_box_ = nullptr;
   UICheckBox* taskbar_box_ = nullptr;
   UICheckBox* start_menu_box_ = nullptr;
+  UICheckBox* all_users_box_ = nullptr;
   CXEdit* folder_box_ = nullptr;
   UIEditBox* licence_box_ = nullptr;
   CommandLineOptions options_;
+  InstallScope scope_ = InstallScope::kMachine;
+  // False once the folder came from /D= or the folder dialog: the scope box
+  // no longer changes it.
+  bool folder_follows_scope_ = true;
   std::wstring arguments_;
   bool page_preset_ = false;
   JsonValue preset_config_;

@@ -67,6 +67,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   bool DesktopOption() const override { return desktop_option_ != 0; }
   bool TaskbarOption() const override { return taskbar_option_ != 0; }
   bool StartMenuOption() const override { return start_menu_option_ != 0; }
+  InstallScope Scope() const override { return scope_; }
   void SetLaunchPath(const std::wstring& path) override { launch_path_ = path; }
   // Fades this window out and shows the finish window of the run mode
   // topmost; an unattended run shows no finish window (and so never starts
@@ -74,8 +75,8 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void FinishWork() override;
 
   // Set by the main window: the run mode before the window is created, the
-  // folder (with the outermost folder its check created, or empty) and the
-  // options (0 or 1) when the work starts.
+  // folder (with the outermost folder its check created, or empty), the
+  // options (0 or 1) and the install scope when the work starts.
   int run_mode() const { return run_mode_; }
   void set_run_mode(int mode) { run_mode_ = mode; }
   void set_install_folder(const std::wstring& folder) { install_folder_ = folder; }
@@ -83,6 +84,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void set_desktop_option(int value) { desktop_option_ = value; }
   void set_taskbar_option(int value) { taskbar_option_ = value; }
   void set_start_menu_option(int value) { start_menu_option_ = value; }
+  void set_scope(InstallScope scope) { scope_ = scope; }
   int desktop_option() const { return desktop_option_; }
   int taskbar_option() const { return taskbar_option_; }
   int start_menu_option() const { return start_menu_option_; }
@@ -115,6 +117,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   int desktop_option_ = 1;
   int taskbar_option_ = 1;
   int start_menu_option_ = 1;
+  InstallScope scope_ = InstallScope::kMachine;
   std::wstring install_folder_;
   std::wstring created_folder_root_;
   std::wstring launch_path_;

@@ -1,7 +1,9 @@
 // One setup or uninstaller per product at a time: a named mutex keyed by the
 // product id ("Global\Brindle.Setup.<id>", one for all sessions, as a
 // per-machine install is one for all users), held by the process that does
-// the work until it ends.
+// the work until it ends. A per-user install takes the same lock: it makes
+// the same shortcuts and start-menu folder of the user as one for every
+// user, so the two must not run at once.
 #ifndef BRINDLE_APP_PRODUCT_LOCK_H_
 #define BRINDLE_APP_PRODUCT_LOCK_H_
 

@@ -12,7 +12,6 @@
 #include "app/elevation.h"
 #include "app/run_folder.h"
 #include "setup/file_utils.h"
-#include "setup/os_version.h"
 #include "setup/product.h"
 #include "setup/same_path.h"
 #include "setup/win_handles.h"
@@ -50,7 +49,7 @@ void Start(const std::wstring& program, const std::wstring& arguments, UniqueHan
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
   info.hwnd = nullptr;
-  info.lpVerb = IsVistaOrLater() ? L"runas" : L"open";
+  info.lpVerb = L"open";
   info.lpFile = program.c_str();
   info.lpParameters = arguments.c_str();
   info.lpDirectory = L"";

@@ -24,9 +24,10 @@ bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_f
 // copies `self` into it and checks that the copy holds exactly its bytes,
 // schedules the copy and the folder for removal at the next restart
 // (MoveFileExW; needs administrator rights, otherwise a later run removes
-// them), and starts exactly that copy: with the verb "runas" on Windows Vista
-// and later, "open" before, with `arguments` (this process's, passed on in
-// full); `started` receives the started process, empty when the start
+// them), and starts exactly that copy with the verb "open", so that it runs
+// with this process's rights (an uninstaller that needs administrator rights
+// has them before it gets here), with `arguments` (this process's, passed on
+// in full); `started` receives the started process, empty when the start
 // failed. Folder and copy are held open until the start,
 // so that nothing renames or swaps them meanwhile. Returns false, having
 // started nothing and removed what it made, when `temp_folder` is empty, no

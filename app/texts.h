@@ -55,6 +55,8 @@ struct AppTexts {
   const wchar_t* start_menu_box;
   const wchar_t* agreement_box;
   const wchar_t* browse_button;
+  // The scope box of a package whose scope is "both": ticked, every user.
+  const wchar_t* all_users_box;
 
   // Uninstall page: the question ("%s" stands for the product's name), its
   // button, and the cancel button of this page and of the progress window.
@@ -99,6 +101,7 @@ inline constexpr AppTexts kChineseTexts = {
     L"建立开始菜单快捷方式",
     L"我同意用户协议",
     L"更换目录",
+    L"为所有用户安装",
     L"您确认卸载%s吗？",
     L"卸载",
     L"取消",
@@ -107,11 +110,12 @@ inline constexpr AppTexts kChineseTexts = {
     L"安装完毕: 100%",
     L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。",
     L"完成",
-    L"用法: 安装程序 [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] [/LOG=文件] "
-    L"[/D=安装目录]\n\n"
+    L"用法: 安装程序 [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] "
+    L"[/ALLUSERS | /CURRENTUSER] [/LOG=文件] [/D=安装目录]\n\n"
     L"/S\t静默: 不显示任何窗口和提示\n"
     L"/PASSIVE\t只显示进度窗口\n"
     L"/NODESKTOP, /NOTASKBAR, /NOSTARTMENU\t不建立该快捷方式\n"
+    L"/ALLUSERS, /CURRENTUSER\t为所有用户或只为当前用户安装 (安装包允许选择时)\n"
     L"/LOG=文件\t把过程写入日志 (UTF-8)\n"
     L"/D=安装目录\t安装目录, 放在最后, 可含空格, 不加引号\n"
     L"/?\t显示本说明",
@@ -142,6 +146,7 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Create a start menu shortcut",
     L"I accept the licence agreement",
     L"Browse",
+    L"Install for all users",
     L"Do you want to uninstall %s?",
     L"Uninstall",
     L"Cancel",
@@ -151,11 +156,13 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Uninstall complete. We want to give you the best experience we can, and we would be glad "
     L"of your suggestions and feedback.",
     L"Done",
-    L"Usage: setup [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] [/LOG=file] "
-    L"[/D=folder]\n\n"
+    L"Usage: setup [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] "
+    L"[/ALLUSERS | /CURRENTUSER] [/LOG=file] [/D=folder]\n\n"
     L"/S\tsilent: no window and no question\n"
     L"/PASSIVE\tonly the progress window\n"
     L"/NODESKTOP, /NOTASKBAR, /NOSTARTMENU\tleave out that shortcut\n"
+    L"/ALLUSERS, /CURRENTUSER\tinstall for every user or for you only (where the setup lets you "
+    L"choose)\n"
     L"/LOG=file\twrite what the setup does to a UTF-8 log\n"
     L"/D=folder\tthe install folder; last, blanks allowed, no quotes\n"
     L"/?\tshow this list",

@@ -387,6 +387,9 @@ class InstallRun {
     WriteInstallRecord(NewRecord(), config);
     config["mode"] = 0;
     config["setup"]["shortcut"] = setup_config_["shortcut"];
+    // The uninstaller removes the entry from the Uninstall key this run registers under; without
+    // the member, the machine's, as for every uninstaller written before per-user installs.
+    if (Scope() == InstallScope::kUser) WritePackageScope(PackageScope::kUser, config);
     // The uninstaller speaks of the same product, in the same skin.
     for (const char* member : {kProductMember, kSkinMember}) {
       if (setup_config_.hasMember(member)) config[member] = setup_config_[member];
@@ -558,7 +561,7 @@ class InstallRun {
   void Register() {
     if (journal_.Note(SnapshotUninstallEntry(product_.id)) != ERROR_SUCCESS) return;
     RegKey key;
-    if (OpenUninstallKey(product_.id, key) != ERROR_SUCCESS) return;
+    if (OpenUninstallKey(product_.id, key, Scope()) != ERROR_SUCCESS) return;
     const std::wstring uninstaller = UninstallerPath();
     SetStringValue(key.get(), L"DisplayName", product_.name);
     SetStringValue(key.get(), L"DisplayIcon", uninstaller);
@@ -588,6 +591,12 @@ class InstallRun {
   }
 
   std::wstring UninstallerPath() const { return folder_ + L"\\" + uninstaller_name_; }
+
+  // The package's scope, or the sink's choice when the package offers both.
+  InstallScope Scope() const {
+    return product_.scope == PackageScope::kBoth ? sink_.Scope()
+                                                 : DefaultInstallScope(product_.scope);
+  }
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 

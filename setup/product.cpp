@@ -42,9 +42,18 @@ Product FromIdentity(const ProductIdentity& identity) {
 bool ReadProduct(const JsonValue& config, Product& product) {
   ProductIdentity identity;
   std::string problem;
-  if (!ReadProductIdentity(config, identity, problem)) return false;
+  PackageScope scope = PackageScope::kMachine;
+  if (!ReadProductIdentity(config, identity, problem) ||
+      !ReadPackageScope(config, scope, problem)) {
+    return false;
+  }
   product = FromIdentity(identity);
+  product.scope = scope;
   return true;
+}
+
+InstallScope DefaultInstallScope(PackageScope scope) {
+  return scope == PackageScope::kUser ? InstallScope::kUser : InstallScope::kMachine;
 }
 
 Product DefaultProduct() { return FromIdentity(DefaultProductIdentity()); }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "setup/product_identity.h"
+
 class JsonValue;
 
 // The language every text of the setup is shown in.
@@ -26,19 +28,32 @@ struct Product {
   // Files the uninstall removes, relative to the user's application data
   // folder ("\" between names, never leaving that folder).
   std::vector<std::wstring> remove_on_uninstall;
+  // For whom the package installs ("scope"); in an uninstaller's config,
+  // the scope its install chose (kMachine or kUser).
+  PackageScope scope = PackageScope::kMachine;
 };
 
-// The product described by `config` ("product", or Velto without it), with
-// "auto" resolved to Chinese when the user's UI language is Chinese and to
-// English otherwise. False when the member breaks its rules
+// For whom one install is made: every user (Program Files, the machine's
+// Uninstall key, administrator rights) or the user who runs the setup (the
+// user's own programs folder and Uninstall key, no elevation).
+enum class InstallScope { kMachine, kUser };
+
+// The install scope that `scope` gives when nothing else chooses: kUser for
+// kUser, kMachine for kMachine and kBoth.
+InstallScope DefaultInstallScope(PackageScope scope);
+
+// The product described by `config` ("product", or Velto without it, and
+// "scope"), with "auto" resolved to Chinese when the user's UI language is
+// Chinese and to English otherwise. False when the member breaks its rules
 // (setup/product_identity.h): a package handled as damaged.
 bool ReadProduct(const JsonValue& config, Product& product);
 
 // Velto, the product of a package without "product".
 Product DefaultProduct();
 
-// The Uninstall key of all products under HKEY_LOCAL_MACHINE; a product's own
-// entry is its subkey Product::id.
+// The Uninstall key of all products under HKEY_LOCAL_MACHINE (every user's
+// products) or HKEY_CURRENT_USER (the user's own); a product's own entry is
+// its subkey Product::id.
 constexpr wchar_t kUninstallRootKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // `kUninstallRootKey` + "\" + `product_id`.

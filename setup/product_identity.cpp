@@ -58,6 +58,44 @@ bool ReadRemoveList(const JsonValue& product, std::vector<std::string>& list,
 
 }  // namespace
 
+const char* ScopeName(PackageScope scope) {
+  switch (scope) {
+    case PackageScope::kUser:
+      return "user";
+    case PackageScope::kBoth:
+      return "both";
+    case PackageScope::kMachine:
+      break;
+  }
+  return "machine";
+}
+
+bool ParseScopeName(std::string_view name, PackageScope& scope) {
+  for (PackageScope known : {PackageScope::kMachine, PackageScope::kUser, PackageScope::kBoth}) {
+    if (name == ScopeName(known)) {
+      scope = known;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ReadPackageScope(const JsonValue& config, PackageScope& scope, std::string& problem) {
+  problem.clear();
+  if (!config.hasMember(kScopeMember)) {
+    scope = PackageScope::kMachine;
+    return true;
+  }
+  const JsonValue& value = config[kScopeMember];
+  if (value.kind() == JsonKind::String && ParseScopeName(value.toCString(), scope)) return true;
+  problem = "\"scope\" is not \"machine\", \"user\" or \"both\"";
+  return false;
+}
+
+void WritePackageScope(PackageScope scope, JsonValue& config) {
+  config[kScopeMember] = JsonValue(ScopeName(scope));
+}
+
 bool operator==(const ProductIdentity& a, const ProductIdentity& b) {
   return a.id == b.id && a.name == b.name && a.publisher == b.publisher &&
          a.help_link == b.help_link && a.language == b.language &&

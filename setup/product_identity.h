@@ -29,6 +29,18 @@ inline constexpr char kLanguageChinese[] = "zh";
 inline constexpr char kLanguageEnglish[] = "en";
 inline constexpr char kLanguageAuto[] = "auto";
 
+// The config member that says for whom the package installs, a sibling of "product":
+//   "machine"  every user: the Program Files folder and the machine's Uninstall key, with
+//              administrator rights (the setup asks for elevation)
+//   "user"     the user who runs it: the user's own programs folder and Uninstall key, never
+//              asking for elevation
+//   "both"     the command line or the install page chooses; "machine" unless told otherwise
+// Absent: "machine", as every package packed before the member existed. An uninstaller's config
+// holds "user" when its install was for the current user, and no member otherwise.
+inline constexpr char kScopeMember[] = "scope";
+
+enum class PackageScope { kMachine, kUser, kBoth };
+
 // All text is UTF-8.
 struct ProductIdentity {
   // The product's key: its subkey under the Uninstall key and the name of everything
@@ -68,6 +80,18 @@ std::string RemovePathProblem(std::string_view path);
 // "product" is not an object or a member breaks its rule (a wrong kind, an id, name or path
 // above, a language other than the three); `identity` is then unspecified.
 bool ReadProductIdentity(const JsonValue& config, ProductIdentity& identity, std::string& problem);
+
+// The member's text for `scope`: "machine", "user" or "both".
+const char* ScopeName(PackageScope scope);
+// `name` as a scope (exactly one of the three texts, lower case); false for any other text.
+bool ParseScopeName(std::string_view name, PackageScope& scope);
+
+// Reads config["scope"]: kMachine when absent. False, with `problem` naming the fault, when the
+// member is not one of the three texts; `scope` is then unchanged.
+bool ReadPackageScope(const JsonValue& config, PackageScope& scope, std::string& problem);
+
+// Sets config["scope"] to ScopeName(`scope`).
+void WritePackageScope(PackageScope scope, JsonValue& config);
 
 // Sets config["product"] to `identity`; members that are empty are left out, and so is "language"
 // when it is Chinese. Remove paths are stored with "\" separators.

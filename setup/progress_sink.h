@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "setup/product.h"
+
 // Sent (SendMessageTimeoutW, both parameters 0) to the progress window when an
 // installation has finished; its handler shows 100 % and the finish window.
 constexpr UINT kInstallFinishedMessage = 0x8401;
@@ -41,6 +43,10 @@ class ProgressSink {
   // existed. A failed installation removes the install folder and its parents
   // up to this one again, as far as they are empty.
   virtual std::wstring CreatedFolderRoot() const = 0;
+  // For whom the install is made, as the command line or the page chose it;
+  // asked only of a package whose scope is "both" (the package decides for
+  // the others). By default every user.
+  virtual InstallScope Scope() const { return InstallScope::kMachine; }
   // The three shortcut options of the main window.
   virtual bool DesktopOption() const = 0;
   virtual bool TaskbarOption() const = 0;

@@ -34,9 +34,6 @@ namespace {
 constexpr DWORD kWaitAfterEndingMs = 5000;
 constexpr long kDeletingStepPercent = 90;
 
-// Access to the Uninstall key: KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE.
-constexpr REGSAM kUninstallKeyAccess = 0x2001F;
-
 class UninstallRun {
  public:
   // `config`: the package config, already read (null: read through `package`).
@@ -93,7 +90,7 @@ class UninstallRun {
     }
     DeleteProductFile(UninstallerPathOf(record_));
     RemoveEmptyFolders(record_.folders);
-    if (registered_here) DeleteUninstallEntry();
+    if (registered_here) DeleteUninstallEntry(product_.id, Scope());
     sink_.FinishWork();
   }
 
@@ -176,7 +173,7 @@ class UninstallRun {
   // wrote it) that could name another.
   bool IsRegisteredHere() {
     std::wstring location;
-    const LONG result = ReadUninstallValue(product_.id, L"InstallLocation", location);
+    const LONG result = ReadUninstallValue(product_.id, L"InstallLocation", location, Scope());
     if (result == ERROR_FILE_NOT_FOUND) return true;
     return result == ERROR_SUCCESS && IsSamePath(location, folder_);
   }
@@ -197,13 +194,9 @@ class UninstallRun {
     }
   }
 
-  void DeleteUninstallEntry() {
-    RegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRootKey, 0, kUninstallKeyAccess, key.put()) ==
-        ERROR_SUCCESS) {
-      RegDeleteKeyW(key.get(), product_.id.c_str());
-    }
-  }
+  // The scope its install chose, as the uninstaller's config records it:
+  // the entry is under that scope's Uninstall key.
+  InstallScope Scope() const { return DefaultInstallScope(product_.scope); }
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 

@@ -16,7 +16,14 @@ void SetNumber(HKEY key, const wchar_t* name, DWORD data) {
   RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
 }
 
+// Access to the Uninstall key when deleting a product's entry from it.
+constexpr REGSAM kUninstallKeyAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
+
 }  // namespace
+
+HKEY UninstallRootOf(InstallScope scope) {
+  return scope == InstallScope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
 
 LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder) {
   HKEY key = nullptr;
@@ -27,13 +34,14 @@ LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder) {
   return result;
 }
 
-LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder) {
-  return OpenKeyInto(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), holder);
+LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder, InstallScope scope) {
+  return OpenKeyInto(UninstallRootOf(scope), UninstallKeyPath(product_id).c_str(), holder);
 }
 
-LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std::wstring& text) {
+LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std::wstring& text,
+                        InstallScope scope) {
   RegKey key;
-  LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), 0,
+  LONG result = RegOpenKeyExW(UninstallRootOf(scope), UninstallKeyPath(product_id).c_str(), 0,
                               KEY_QUERY_VALUE, key.put());
   if (result != ERROR_SUCCESS) return result;
   DWORD type = 0;
@@ -48,6 +56,14 @@ LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std
   value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
   text = value;
   return ERROR_SUCCESS;
+}
+
+LONG DeleteUninstallEntry(const std::wstring& product_id, InstallScope scope) {
+  RegKey key;
+  const LONG result =
+      RegOpenKeyExW(UninstallRootOf(scope), kUninstallRootKey, 0, kUninstallKeyAccess, key.put());
+  if (result != ERROR_SUCCESS) return result;
+  return RegDeleteKeyW(key.get(), product_id.c_str());
 }
 
 LONG CloseUninstallKey(RegKey& holder) { return holder.Close(); }

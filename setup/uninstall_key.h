@@ -1,4 +1,6 @@
-// A product's key under the system's Uninstall key (HKEY_LOCAL_MACHINE).
+// A product's key under the Uninstall key of its install's scope: the
+// machine's (HKEY_LOCAL_MACHINE) for every user, the user's own
+// (HKEY_CURRENT_USER) for a per-user install.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "setup/product.h"
 #include "setup/win_handles.h"
+
+// HKEY_LOCAL_MACHINE for kMachine, HKEY_CURRENT_USER for kUser (a predefined
+// key: never closed).
+HKEY UninstallRootOf(InstallScope scope);
 
 // Creates or opens `subKey` below `root` (non-volatile, access KEY_READ |
 // KEY_CREATE_SUB_KEY | KEY_SET_VALUE). On success closes a key already held
@@ -16,14 +23,21 @@
 LONG OpenKeyInto(HKEY root, const wchar_t* subKey, RegKey& holder);
 
 // OpenKeyInto for the product's key UninstallKeyPath(`product_id`) below
-// HKEY_LOCAL_MACHINE (needs administrator rights).
-LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder);
+// UninstallRootOf(`scope`) (the machine's needs administrator rights).
+LONG OpenUninstallKey(const std::wstring& product_id, RegKey& holder,
+                      InstallScope scope = InstallScope::kMachine);
 
 // The text value `name` of the product's Uninstall entry ("InstallLocation",
 // "DisplayVersion"). ERROR_SUCCESS with the value; ERROR_FILE_NOT_FOUND when
 // there is no entry, or an entry without the value (as entries written before
-// it existed); another error when the entry cannot be read.
-LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std::wstring& value);
+// it existed); another error when the entry cannot be read. Reads below
+// UninstallRootOf(`scope`).
+LONG ReadUninstallValue(const std::wstring& product_id, const wchar_t* name, std::wstring& value,
+                        InstallScope scope = InstallScope::kMachine);
+
+// Deletes the product's entry (a key without subkeys) below
+// UninstallRootOf(`scope`); the platform's error code.
+LONG DeleteUninstallEntry(const std::wstring& product_id, InstallScope scope);
 
 // Closes the key in `holder` and empties it; ERROR_SUCCESS when it was empty.
 LONG CloseUninstallKey(RegKey& holder);

@@ -190,6 +190,14 @@ class Inspector {
     for (const std::string& path : product.remove_on_uninstall) {
       std::fprintf(out_, "    %s\n", path.c_str());
     }
+    PackageScope scope = PackageScope::kMachine;
+    if (!ReadPackageScope(config, scope, problem)) {
+      std::fprintf(out_, "scope:           BROKEN: %s (the setup refuses the package)\n",
+                   problem.c_str());
+    } else {
+      std::fprintf(out_, "scope:           %s%s\n", ScopeName(scope),
+                   config.hasMember(kScopeMember) ? "" : " (default)");
+    }
   }
 
   void PrintSkin(const JsonValue& config) {

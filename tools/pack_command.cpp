@@ -48,6 +48,12 @@ bool ParseProgress(const std::string& value, ProgressMode& mode, std::string& pr
   return true;
 }
 
+bool ParseScope(const std::string& value, PackageScope& scope, std::string& problem) {
+  if (ParseScopeName(value, scope)) return true;
+  problem = "--scope '" + value + "': expected user, machine or both";
+  return false;
+}
+
 // Collects the problems of the text options: lastrun and shortcut entries.
 void CheckTextOptions(const PackOptions& options, std::vector<std::string>& problems) {
   auto check_path = [&](const std::string& what, const std::string& path) {
@@ -338,7 +344,8 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
       options.product.given = true;
     } else if (option == "--remove-on-uninstall") {
       options.product.given = true;
-    } else if (option != "--desktop" && option != "--taskbar" && option != "--progress") {
+    } else if (option != "--desktop" && option != "--taskbar" && option != "--progress" &&
+               option != "--scope") {
       problem = "unknown option '" + arguments[i] + "'";
       return false;
     }
@@ -353,6 +360,8 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
       options.product.remove_on_uninstall.push_back(value);
     } else if (option == "--progress") {
       if (!ParseProgress(value, options.progress, problem)) return false;
+    } else if (option == "--scope") {
+      if (!ParseScope(value, options.scope, problem)) return false;
     } else if (!ParseShortcut(option, value,
                               option == "--desktop" ? options.desktop : options.taskbar, problem)) {
       return false;
@@ -433,6 +442,7 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   JsonValue config_value =
       MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar, version);
   if (options.product.given) WriteProductIdentity(IdentityOf(options.product), config_value);
+  if (options.scope != PackageScope::kMachine) WritePackageScope(options.scope, config_value);
   if (!options.skin.empty()) config_value[kSkinMember] = JsonValue(Base64EncodeBytes(skin));
   const std::string config = FormatPackageConfig(config_value);
   if (config.size() > std::numeric_limits<uint32_t>::max()) {

@@ -40,14 +40,17 @@ struct PackOptions {
   std::vector<ShortcutSpec> taskbar;
   std::string product_version;  // empty: from the lastrun program's version resource, if any
   ProductOptions product;
-  std::string skin;        // a skin container file; empty: the setup's built-in skin
-  std::string icon;        // an icon file for the setup program; empty: the stub's own icon
-  SigningOptions signing;  // signs the package when a certificate is given
+  std::string skin;  // a skin container file; empty: the setup's built-in skin
+  std::string icon;  // an icon file for the setup program; empty: the stub's own icon
+  // --scope: for whom the package installs; kMachine (the default) leaves "scope" out.
+  PackageScope scope = PackageScope::kMachine;
+  SigningOptions signing;                       // signs the package when a certificate is given
   ProgressMode progress = ProgressMode::kAuto;  // kAuto: when stderr is a terminal
 };
 
 // Parses the arguments that follow "pack". False with `problem` set on an unknown or incomplete
-// option, a missing required option, or a shortcut that is not NAME=PATH.
+// option, a missing required option, a shortcut that is not NAME=PATH, or a --scope other than
+// user, machine or both.
 bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& options,
                       std::string& problem);
 

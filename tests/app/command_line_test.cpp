@@ -13,7 +13,8 @@ struct Case {
   UiLevel ui;
   const wchar_t* folder;
   const wchar_t* log_path;
-  // "d", "t", "s" for the shortcuts left out, "?" for /?.
+  // "d", "t", "s" for the shortcuts left out, "a" for /ALLUSERS, "c" for
+  // /CURRENTUSER, "?" for /?.
   const char* flags;
   const wchar_t* unknown;
 };
@@ -23,6 +24,8 @@ std::string FlagsOf(const CommandLineOptions& options) {
   if (options.no_desktop) flags += 'd';
   if (options.no_taskbar) flags += 't';
   if (options.no_start_menu) flags += 's';
+  if (options.scope == ScopeSwitch::kAllUsers) flags += 'a';
+  if (options.scope == ScopeSwitch::kCurrentUser) flags += 'c';
   if (options.help) flags += '?';
   return flags;
 }
@@ -49,6 +52,11 @@ TEST(CommandLineTest, EachCommandLineMeansWhatItSays) {
       {L"/S /LOG=C:\\log.txt", silent, L"", L"C:\\log.txt", "", L""},
       {L"/log=\"C:\\my logs\\a.txt\" /S", silent, L"", L"C:\\my logs\\a.txt", "", L""},
       {L"/NODESKTOP -notaskbar /NoStartMenu", full, L"", L"", "dts", L""},
+      {L"/ALLUSERS", full, L"", L"", "a", L""},
+      {L"-currentuser /S", silent, L"", L"", "c", L""},
+      {L"/CurrentUser /AllUsers", full, L"", L"", "a", L""},
+      {L"/ALLUSERS /currentUSER /D=C:\\x", full, L"C:\\x", L"", "c", L""},
+      {L"/ALLUSER", full, L"", L"", "", L"/ALLUSER"},
       {L"/?", full, L"", L"", "?", L""},
       {L"-?", full, L"", L"", "?", L""},
       {L"/SILENT", full, L"", L"", "", L"/SILENT"},
@@ -66,6 +74,30 @@ TEST(CommandLineTest, EachCommandLineMeansWhatItSays) {
     EXPECT_EQ(FlagsOf(options), c.flags) << c.arguments;
     EXPECT_EQ(options.unknown, c.unknown) << c.arguments;
     EXPECT_EQ(options.unattended(), c.ui != UiLevel::kFull) << c.arguments;
+  }
+}
+
+// Only a package of scope "both" lets the switches choose; for it every user
+// is the default.
+TEST(CommandLineTest, TheStartScopeFollowsTheSwitchesOnlyWhereThePackageLetsThem) {
+  const InstallScope machine = InstallScope::kMachine;
+  const InstallScope user = InstallScope::kUser;
+  const struct {
+    PackageScope package;
+    const wchar_t* arguments;
+    InstallScope expected;
+  } cases[] = {
+      {PackageScope::kBoth, L"", machine},
+      {PackageScope::kBoth, L"/CURRENTUSER", user},
+      {PackageScope::kBoth, L"/ALLUSERS", machine},
+      {PackageScope::kUser, L"", user},
+      {PackageScope::kUser, L"/ALLUSERS", user},
+      {PackageScope::kMachine, L"", machine},
+      {PackageScope::kMachine, L"/CURRENTUSER", machine},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(StartScope(c.package, ParseCommandLine(c.arguments)), c.expected)
+        << ScopeName(c.package) << " " << c.arguments;
   }
 }
 

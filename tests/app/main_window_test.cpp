@@ -11,14 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/elevation.h"
 #include "app/exit_code.h"
+#include "app/install_folder.h"
 #include "app/main_wnd.h"
 #include "app/run_folder.h"
-#include "app/install_folder.h"
 #include "app/texts.h"
-#include "setup/uninstall_key.h"
 #include "setup/paths.h"
+#include "setup/uninstall_key.h"
 #include "setup/win_handles.h"
 #include "tests/app/access_list.h"
 #include "tests/app/app_test_support.h"
@@ -135,16 +136,19 @@ class MainWindowTest : public ::testing::Test {
     CoUninitialize();
   }
 
-  // Writes `package` to `path` and creates the main window on it.
-  bool CreateOn(const std::wstring& path, const std::string& package) {
+  // Writes `package` to `path` and creates the main window on it, started
+  // with the switches `arguments`.
+  bool CreateOn(const std::wstring& path, const std::string& package,
+                const std::wstring& arguments = L"") {
     EXPECT_TRUE(test_package::WriteFileBytes(path, package));
     window_ = std::make_unique<CHMainWnd>(GetModuleHandleW(nullptr));
     window_->SetStartupPaths(path, temp_folder_);
+    window_->set_options(ParseCommandLine(arguments), arguments);
     return window_->CreateMainWindow();
   }
 
-  bool CreateInstallPage(const std::string& config_text) {
-    return CreateOn(scratch_.Join(L"setup.exe"), Package(config_text));
+  bool CreateInstallPage(const std::string& config_text, const std::wstring& arguments = L"") {
+    return CreateOn(scratch_.Join(L"setup.exe"), Package(config_text), arguments);
   }
 
   // The uninstall page, as the temporary uninstaller copy shows it.
@@ -298,6 +302,80 @@ TEST_F(MainWindowTest, ShortcutBoxCommandsChangeNothing) {
   ClickElement(hwnd(), window_->desktop_box());
   EXPECT_FALSE(window_->desktop_box()->checked());
   EXPECT_TRUE(window_->install_button()->enabled());
+}
+
+// The folder the page offers in `scope`: the registered install's when the
+// prefix has one there, else the scope's default.
+std::wstring OfferedIn(InstallScope scope) {
+  std::wstring installed;
+  if (ReadUninstallValue(L"Velto", L"InstallLocation", installed, scope) == ERROR_SUCCESS &&
+      IsFullPath(installed)) {
+    return installed;
+  }
+  return (scope == InstallScope::kUser ? UserProgramsFolder()
+                                       : GetSpecialFolder(CSIDL_PROGRAM_FILES)) +
+         L"\\Velto";
+}
+
+// Only a package for both scopes shows the scope box, ticked unless /CURRENTUSER was given.
+TEST_F(MainWindowTest, ThePageStartsInTheScopeOfThePackageAndTheSwitches) {
+  const char* both = "{\"mode\":1,\"scope\":\"both\"}";
+  const struct {
+    const char* config;
+    const wchar_t* arguments;
+    InstallScope scope;
+    bool box;
+  } cases[] = {
+      {"{\"mode\":1}", L"/CURRENTUSER", InstallScope::kMachine, false},
+      {"{\"mode\":1,\"scope\":\"user\"}", L"", InstallScope::kUser, false},
+      {both, L"", InstallScope::kMachine, true},
+      {both, L"/CurrentUser", InstallScope::kUser, true},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(CreateInstallPage(c.config, c.arguments)) << c.config;
+    EXPECT_EQ(window_->scope(), c.scope) << c.config;
+    ASSERT_EQ(window_->all_users_box() != nullptr, c.box) << c.config;
+    if (c.box) {
+      EXPECT_EQ(window_->all_users_box()->checked(), c.scope == InstallScope::kMachine);
+    }
+    EXPECT_EQ(window_->offered_folder(), OfferedIn(c.scope)) << c.config;
+    window_.reset();
+  }
+  const std::wstring user_programs = UserProgramsFolder();
+  EXPECT_NE(user_programs.find(L"\\AppData\\Local\\Programs"), std::wstring::npos) << user_programs;
+}
+
+TEST_F(MainWindowTest, TheScopeBoxChoosesTheScopeAndTheOfferedFolderFollows) {
+  ASSERT_TRUE(CreateInstallPage("{\"mode\":1,\"scope\":\"both\"}"));
+  UICheckBox* box = window_->all_users_box();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->caption(), L"为所有用户安装");
+  EXPECT_EQ(box->command_id(), 1006);
+  EXPECT_TRUE(box->checked());
+  EXPECT_TRUE(box->enabled());
+  const RECT place = {320, 680 - 200, 320 + 240, 680 - 200 + 27};
+  EXPECT_TRUE(EqualRect(&box->rect(), &place));
+
+  ClickElement(hwnd(), box);
+  EXPECT_FALSE(box->checked());
+  EXPECT_EQ(window_->scope(), InstallScope::kUser);
+  EXPECT_EQ(window_->folder_box()->text(), OfferedIn(InstallScope::kUser));
+  // Ticking it again needs administrator rights, which every Wine process has.
+  ASSERT_EQ(box->enabled(), RunsAsAdministrator());
+  if (!box->enabled()) return;
+  SendMessageW(hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ClickElement(hwnd(), box);
+  EXPECT_TRUE(box->checked());
+  EXPECT_EQ(window_->scope(), InstallScope::kMachine);
+  EXPECT_EQ(window_->folder_box()->text(), OfferedIn(InstallScope::kMachine));
+
+  // A folder the user typed stays whatever the box says.
+  const std::wstring typed = scratch_.Join(L"typed");
+  window_->folder_box()->SetText(typed.c_str());
+  SendMessageW(hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ClickElement(hwnd(), box);
+  EXPECT_EQ(window_->scope(), InstallScope::kUser);
+  EXPECT_EQ(window_->folder_box()->text(), typed);
 }
 
 TEST_F(MainWindowTest, CloseButtonEndsTheLoop) {

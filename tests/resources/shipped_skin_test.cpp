@@ -190,6 +190,7 @@ const Keys& KeysTheWindowsRead() {
     Append(*k, Button("MainWindow/CheckBoxTaskbar", 1004, {180, -90, 147, 27}, kBoxMargin));
     Append(*k, Button("MainWindow/CheckBoxStartMenu", 1004, {320, -90, 156, 27}, kBoxMargin));
     Append(*k, Button("MainWindow/CheckBoxAgree", 1002, {48, -200, 220, 27}, kBoxMargin));
+    Append(*k, Button("MainWindow/CheckBoxAllUsers", 1006, {320, -200, 240, 27}, kBoxMargin));
     Append(*k, Button("MainWindow/ButtonBrowser", 1005, {515, -160, 100, 35}, kNoMargin));
     Append(*k, Placed("MainWindow/EditBoxPath", 0, {55, -160, 560, 35}));
     Append(*k, {{"MainWindow/EditBoxPath/bkgnd", Expect::kDrawn},

@@ -8,6 +8,9 @@
 #include "json/json_value.h"
 #include "json/json_writer.h"
 #include "setup/install_engine.h"
+#include "setup/package_layout.h"
+#include "setup/uninstall_engine.h"
+#include "setup/uninstall_key.h"
 #include "setup/win_handles.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -28,6 +31,15 @@ class InstallRegistrationTest : public ::testing::Test {
 
   // Installs a package with two files whose config carries `version` when it is not empty.
   void Install(const std::string& version) {
+    RecordingSink sink(folder_, false, false, false);
+    ASSERT_TRUE(RunInstallFromPackage(WritePackage(version, ""), sink));
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, key_.put()),
+              ERROR_SUCCESS);
+  }
+
+  // Writes a package with two files whose config carries `version` and `scope` when they are not
+  // empty; returns its path.
+  std::wstring WritePackage(const std::string& version, const std::string& scope) {
     test_package::ZipEntry big;
     big.name = "data/big.bin";
     big.data = std::string(5000, 'b');
@@ -40,13 +52,11 @@ class InstallRegistrationTest : public ::testing::Test {
     config["mode"] = 1;
     config["shortcut"] = ShortcutLists({}, {});
     if (!version.empty()) config["version"] = JsonValue(version);
+    if (!scope.empty()) config["scope"] = JsonValue(scope);
     const std::wstring package = scratch_.Join(L"setup.exe");
-    ASSERT_TRUE(test_package::WriteFileBytes(
+    EXPECT_TRUE(test_package::WriteFileBytes(
         package, test_package::BuildPackage(JsonWriter().write(config), &archive)));
-    RecordingSink sink(folder_, false, false, false);
-    ASSERT_TRUE(RunInstallFromPackage(package, sink));
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, key_.put()),
-              ERROR_SUCCESS);
+    return package;
   }
 
   // The value `name` as text: REG_SZ as is, REG_DWORD in decimal, "<missing>" otherwise.
@@ -94,6 +104,39 @@ TEST_F(InstallRegistrationTest, PackageWithoutVersionRegistersNoDisplayVersion) 
   Install("");
   EXPECT_EQ(Value(L"DisplayVersion"), L"<missing>");
   EXPECT_EQ(Value(L"InstallLocation"), folder_);
+}
+
+// The package decides its scope, unless it offers both: then the sink's choice counts. A per-user
+// install registers under HKEY_CURRENT_USER only, records its scope for the uninstaller, and the
+// uninstall removes that entry.
+TEST_F(InstallRegistrationTest, APerUserInstallRegistersAndUnregistersUnderTheUsersKeyOnly) {
+  const struct {
+    const char* package_scope;
+    InstallScope chosen;
+  } cases[] = {{"user", InstallScope::kMachine}, {"both", InstallScope::kUser}};
+  for (const auto& c : cases) {
+    RecordingSink sink(folder_, false, false, false);
+    sink.scope = c.chosen;
+    ASSERT_TRUE(RunInstallFromPackage(WritePackage("", c.package_scope), sink));
+    std::wstring location;
+    EXPECT_EQ(ReadUninstallValue(L"Velto", L"InstallLocation", location, InstallScope::kUser),
+              ERROR_SUCCESS)
+        << c.package_scope;
+    EXPECT_EQ(location, folder_);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, key_.put()),
+              ERROR_FILE_NOT_FOUND)
+        << c.package_scope;
+    JsonValue uninstaller;
+    ASSERT_TRUE(LoadPackageConfig(folder_ + L"\\unins000.exe", uninstaller));
+    EXPECT_STREQ(uninstaller["scope"].toCString(), "user") << c.package_scope;
+
+    RecordingSink uninstall_sink(folder_, false, false, false);
+    EXPECT_TRUE(RunUninstallFromPackage(folder_ + L"\\unins000.exe", uninstall_sink));
+    EXPECT_EQ(ReadUninstallValue(L"Velto", L"InstallLocation", location, InstallScope::kUser),
+              ERROR_FILE_NOT_FOUND)
+        << c.package_scope;
+    RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+  }
 }
 
 }  // namespace

@@ -104,4 +104,36 @@ TEST(ProductIdentityTest, IdRule) {
   EXPECT_NE(ProductIdProblem("a/b"), "");
 }
 
+TEST(PackageScopeTest, AbsentScopeIsMachine) {
+  PackageScope scope = PackageScope::kBoth;
+  std::string problem;
+  ASSERT_TRUE(ReadPackageScope(Parse(R"({"mode":1})"), scope, problem)) << problem;
+  EXPECT_EQ(scope, PackageScope::kMachine);
+}
+
+TEST(PackageScopeTest, EachScopeReadsBackAsWritten) {
+  for (PackageScope written : {PackageScope::kMachine, PackageScope::kUser, PackageScope::kBoth}) {
+    JsonValue config(JsonKind::Object);
+    WritePackageScope(written, config);
+    EXPECT_EQ(JsonWriter().write(config),
+              std::string(R"({"scope":")") + ScopeName(written) + "\"}\n");
+    PackageScope read = PackageScope::kMachine;
+    std::string problem;
+    ASSERT_TRUE(ReadPackageScope(config, read, problem)) << ScopeName(written) << ": " << problem;
+    EXPECT_EQ(read, written);
+  }
+}
+
+TEST(PackageScopeTest, AnythingButTheThreeNamesIsRefused) {
+  for (const char* config :
+       {R"({"scope":"User"})", R"({"scope":"all"})", R"({"scope":""})", R"({"scope":1})",
+        R"({"scope":null})", R"({"scope":["user"]})", R"({"scope":"machine "})"}) {
+    PackageScope scope = PackageScope::kUser;
+    std::string problem;
+    EXPECT_FALSE(ReadPackageScope(Parse(config), scope, problem)) << config;
+    EXPECT_NE(problem.find("\"scope\""), std::string::npos) << config << ": " << problem;
+    EXPECT_EQ(scope, PackageScope::kUser) << config;
+  }
+}
+
 }  // namespace

@@ -36,6 +36,7 @@ class RecordingSink final : public ProgressSink {
   bool DesktopOption() const override { return desktop_; }
   bool TaskbarOption() const override { return taskbar_; }
   bool StartMenuOption() const override { return start_menu_; }
+  InstallScope Scope() const override { return scope; }
   void SetLaunchPath(const std::wstring& path) override { launch_path = path; }
   void FinishWork() override { events.push_back(L"finish work"); }
 
@@ -45,6 +46,8 @@ class RecordingSink final : public ProgressSink {
   std::wstring launch_path;
   // What CreatedFolderRoot reports; empty unless a test sets it.
   std::wstring created_folder_root;
+  // What Scope reports; every user unless a test sets it.
+  InstallScope scope = InstallScope::kMachine;
 
  private:
   static constexpr wchar_t kClassName[] = L"BrindleRecordingSink";

@@ -489,7 +489,8 @@ TEST_F(BrindlePackTest, WithoutTheNewOptionsTheConfigIsAsBefore) {
   for (const char* line :
        {"product:         Velto (default: Velto)\n", "  publisher:     Velto Software Ltd.\n",
         "    Velto\\Velto.cfg\n", "skin:            none (the setup's built-in skin)\n",
-        "setup marker:    yes (a Brindle setup program)\n", "icon:            0 images\n"}) {
+        "setup marker:    yes (a Brindle setup program)\n", "icon:            0 images\n",
+        "scope:           machine (default)\n"}) {
     EXPECT_NE(inspect.out.find(line), std::string::npos) << line << inspect.out;
   }
 }
@@ -532,6 +533,33 @@ TEST_F(BrindlePackTest, TheIdDefaultsToTheNameAndOnlyTheNameIsNeeded) {
   ASSERT_EQ(RunBrindlePack(arguments).exit_code, 0);
   const JsonValue config = PackageConfig(ReadFile(Output()));
   EXPECT_EQ(JsonWriter().write(config["product"]), "{\"id\":\"Mossbank\",\"name\":\"Mossbank\"}\n");
+}
+
+TEST_F(BrindlePackTest, TheScopeGoesIntoTheConfigUnlessItIsMachine) {
+  const struct {
+    std::string option;
+    const char* member;  // null: no "scope" member
+    const char* inspected;
+  } cases[] = {
+      {"--scope=user", "user", "scope:           user\n"},
+      {"--scope=both", "both", "scope:           both\n"},
+      {"--scope=machine", nullptr, "scope:           machine (default)\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = PackArguments();
+    arguments.push_back(c.option);
+    const ToolResult pack = RunBrindlePack(arguments);
+    ASSERT_EQ(pack.exit_code, 0) << c.option << ": " << pack.err;
+    const JsonValue config = PackageConfig(ReadFile(Output()));
+    if (c.member) {
+      EXPECT_STREQ(config["scope"].toCString(), c.member) << c.option;
+    } else {
+      EXPECT_FALSE(config.hasMember("scope")) << c.option;
+    }
+    EXPECT_FALSE(config.hasMember("product")) << c.option;
+    const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+    EXPECT_NE(inspect.out.find(c.inspected), std::string::npos) << c.option << inspect.out;
+  }
 }
 
 TEST_F(BrindlePackTest, TheSkinFileGoesIntoTheConfigAsGiven) {
@@ -596,12 +624,16 @@ TEST_F(BrindlePackTest, UsageErrors) {
       {"pack", "--colour", "blue"},
       {"pack", "--desktop", "Velto"},
       {"pack", "--progress", "sometimes"},
+      {"pack", "--scope", "everyone"},
+      {"pack", "--scope", "User"},
   };
   for (const auto& arguments : cases) {
     const ToolResult result = RunBrindlePack(arguments);
     EXPECT_EQ(result.exit_code, 2) << result.err;
     EXPECT_NE(result.err.find("usage:"), std::string::npos);
   }
+  EXPECT_NE(RunBrindlePack({"pack", "--scope", "User"}).err.find("expected user, machine or both"),
+            std::string::npos);
   const ToolResult help = RunBrindlePack({"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_NE(help.out.find("--lastrun PATH"), std::string::npos);

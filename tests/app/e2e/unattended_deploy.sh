@@ -5,7 +5,11 @@
 # passive install that shows the progress window only; and silent runs that must fail with their
 # exit code and change nothing: a folder on a missing drive, a damaged package, and an install
 # while the product runs (the in-use question takes its safe answer, No). Each run writes a log
-# (/LOG=), which must name the cause of a failure and the exit code.
+# (/LOG=), which must name the cause of a failure and the exit code. Last, per-user installs (a
+# package packed with --scope user, and one with --scope both started with /CURRENTUSER) and their
+# uninstalls, which must leave HKEY_LOCAL_MACHINE's Uninstall keys and Program Files untouched.
+# (Under Wine every process runs as an administrator, so the absence of an elevation prompt
+# cannot be seen; what the runs write can.)
 #
 #   unattended_deploy.sh --build WIN_BUILD_DIR --pack BRINDLE_PACK --setup BrindleSetup.exe
 #                        --payload DIR --licence FILE
@@ -60,17 +64,21 @@ win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
 cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
 zpath() { echo "Z:${1//\//\\}"; }
 
-product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
+uninstall_path='Software\Microsoft\Windows\CurrentVersion\Uninstall'
+product_key="HKLM\\$uninstall_path\\Velto"
+user_key="HKCU\\$uninstall_path\\Velto"
+user_folder="C:\\users\\$(id -un)\\AppData\\Local\\Programs\\Velto"
 appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
 start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
 quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
 temp_dir=$(cpath 'C:\users')/$(id -un)/Temp
 session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
 
-# The product's Uninstall values as NAME=VALUE lines (empty when the key is missing).
+# The product's Uninstall values (under key $1, by default the machine's) as NAME=VALUE lines
+# (empty when the key is missing).
 product_values() {
   rm -f "$work/product.reg"
-  win reg export "$product_key" "$(zpath "$work/product.reg")" /y
+  win reg export "${1:-$product_key}" "$(zpath "$work/product.reg")" /y
   [ -f "$work/product.reg" ] || return 0
   iconv -f UTF-16LE -t UTF-8 "$work/product.reg" | tr -d '\r' |
     sed -n 's/^"\([A-Za-z]*\)"="\(.*\)"$/\1=\2/p' | sed 's/\\\\/\\/g'
@@ -78,6 +86,8 @@ product_values() {
 
 clear_product_places() {
   win reg delete "$product_key" /f
+  win reg delete "$user_key" /f
+  rm -rf "$(cpath "$user_folder")"
   win taskkill /F /IM Velto.exe
   rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-* "$temp_dir"/waiting-uninstaller-*
   win reg delete "$session_manager" /v PendingFileRenameOperations /f
@@ -124,6 +134,11 @@ trap cleanup EXIT
 "$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
   --desktop Velto=Velto.exe --taskbar Velto=Velto.exe --progress never \
   --output "$work/VeltoSetup.exe" >/dev/null || { echo "packing failed" >&2; exit 1; }
+for scope in user both; do
+  "$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
+    --desktop Velto=Velto.exe --scope $scope --progress never \
+    --output "$work/VeltoSetup-$scope.exe" >/dev/null || { echo "packing failed" >&2; exit 1; }
+done
 payload_files=$(cd "$payload" && find . -type f | sed 's|^\./||' | sort)
 clear_product_places
 mkdir -p "$quick_launch"
@@ -234,6 +249,47 @@ check "the log ends with the exit code" \
   [ "$(tail -n 1 "$work/running.log" | tr -d '\r')" = "exit code: $exit_product_running" ]
 win taskkill /F /IM Velto.exe
 kill "$velto_pid" 2>/dev/null
+
+# ==== Per-user installs: HKLM and Program Files untouched ====
+# What a per-user run must leave alone: the machine's Uninstall keys (both registry views) and
+# the Program Files folders.
+machine_state() {
+  local view
+  for view in "HKLM\\$uninstall_path" "HKLM\\Software\\Wow6432Node\\${uninstall_path#Software\\}"; do
+    rm -f "$work/machine.reg"
+    win reg export "$view" "$(zpath "$work/machine.reg")" /y
+    [ -f "$work/machine.reg" ] && iconv -f UTF-16LE -t UTF-8 "$work/machine.reg"
+  done
+  (cd "$prefix/drive_c" && find 'Program Files' 'Program Files (x86)' 2>/dev/null | sort)
+}
+clear_product_places
+user_folder_unix=$(cpath "$user_folder")
+for setup_and_switch in "VeltoSetup-user.exe" "VeltoSetup-both.exe /CURRENTUSER"; do
+  read -r package switch <<<"$setup_and_switch"
+  name="per-user ${switch:-$package}"
+  echo "== $name"
+  before=$(machine_state)
+  # No /D=: the default folder of a per-user install.
+  run "$work/$package" /S $switch "/LOG=$(zpath "$work/user.log")"
+  check "$name: the install exits 0 (status $status)" [ "$status" = 0 ]
+  check "$name: the payload and the uninstaller are in LocalAppData\\Programs\\Velto" \
+    [ "$(tree_of "$user_folder_unix" | tr '\n' ' ')" = "$( (cd "$payload" && find . -mindepth 1; echo ./unins000.exe) | sort | tr '\n' ' ')" ]
+  check "$name: registered under HKCU with its folder and quiet uninstall string" \
+    grep -qixF "QuietUninstallString=\\\"$user_folder\\unins000.exe\\\" /S" <(product_values "$user_key")
+  check "$name: the user's shortcuts" [ -f "$desktop/Velto.lnk" -a -f "$start_menu/Velto.lnk" ]
+  check "$name: nothing under HKLM's Uninstall key" [ -z "$(product_values)" ]
+  check "$name: HKLM and Program Files as they were" [ "$(machine_state)" = "$before" ]
+  check "$name: the log names the scope" grep -qx 'scope: current user.\?' "$work/user.log"
+  run "$user_folder_unix/unins000.exe" /S
+  check "$name: the uninstall exits 0 (status $status)" [ "$status" = 0 ]
+  check "$name: the folder, the HKCU entry and the shortcuts are gone" \
+    [ ! -e "$user_folder_unix" -a -z "$(product_values "$user_key")" -a ! -e "$desktop/Velto.lnk" -a ! -e "$start_menu" ]
+  check "$name: HKLM and Program Files still as they were" [ "$(machine_state)" = "$before" ]
+done
+echo "== scope both without a switch: every user"
+run "$work/VeltoSetup-both.exe" /S
+check "it installs into Program Files, registered under HKLM only (status $status)" \
+  [ "$status" = 0 -a -f "$(cpath 'C:\Program Files\Velto\Velto.exe')" -a -n "$(product_values)" -a -z "$(product_values "$user_key")" ]
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
