@@ -4,7 +4,9 @@
 # exit 0 and leave exactly the expected disk and registry while no window is ever mapped; a
 # passive install that shows the progress window only; and silent runs that must fail with their
 # exit code and change nothing: a folder on a missing drive, a damaged package, and an install
-# while the product runs (the in-use question takes its safe answer, No). Each run writes a log
+# while the product runs (the in-use question takes its safe answer, No), of an older package over
+# a newer install (the downgrade question, No), and beside another setup of the product that shows
+# its page. Each run writes a log
 # (/LOG=), which must name the cause of a failure and the exit code. Last, per-user installs (a
 # package packed with --scope user, and one with --scope both started with /CURRENTUSER) and their
 # uninstalls, which must leave HKEY_LOCAL_MACHINE's Uninstall keys and Program Files untouched.
@@ -59,6 +61,8 @@ check() { # check DESCRIPTION COMMAND...
 exit_bad_folder=4
 exit_damaged=3
 exit_product_running=8
+exit_cancelled=$((1602 % 256))
+exit_setup_running=$((1618 % 256))
 
 win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
 cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
@@ -249,6 +253,33 @@ check "the log ends with the exit code" \
   [ "$(tail -n 1 "$work/running.log" | tr -d '\r')" = "exit code: $exit_product_running" ]
 win taskkill /F /IM Velto.exe
 kill "$velto_pid" 2>/dev/null
+
+echo "== downgrade"
+# The installed Velto has its program's version; a package that says 0.1 asks first (No).
+"$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
+  --product-name Velto --product-version 0.1 --progress never \
+  --output "$work/VeltoSetup-old.exe" >/dev/null || fail "packing the older package"
+before=$(tree_of "$folder_unix")
+registered_before=$(product_values)
+run "$work/VeltoSetup-old.exe" /S "/LOG=$(zpath "$work/downgrade.log")" "/D=$folder"
+check "an older package exits $exit_cancelled (status $status)" [ "$status" = "$exit_cancelled" ]
+check "the downgrade question is asked and answered no" \
+  [ "$(grep -c '^question: \|^answer: no' "$work/downgrade.log")" = 2 ]
+check "the folder is as it was after the refused downgrade" [ "$(tree_of "$folder_unix")" = "$before" ]
+check "the registration is as it was after the refused downgrade" \
+  [ "$(product_values)" = "$registered_before" ]
+
+echo "== a second setup of the product"
+"$wine_run" "$work/VeltoSetup.exe" </dev/null >/dev/null 2>&1 &
+first_pid=$!
+check "the first setup shows its page" \
+  timeout 60 xdotool search --sync --onlyvisible --class veltosetup >/dev/null
+run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/second.log")" "/D=$folder"
+check "a second setup while the first shows its page exits $exit_setup_running (status $status)" \
+  [ "$status" = "$exit_setup_running" ]
+check "the second setup changed nothing" [ "$(tree_of "$folder_unix")" = "$before" ]
+win taskkill /F /IM VeltoSetup.exe
+wait "$first_pid" 2>/dev/null
 
 # ==== Per-user installs: HKLM and Program Files untouched ====
 # What a per-user run must leave alone: the machine's Uninstall keys (both registry views) and
