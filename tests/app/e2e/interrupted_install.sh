@@ -13,50 +13,11 @@
 # success, 1 on a failed check, 77 when brindle-pack is missing.
 set -uo pipefail
 
-build= pack= setup= payload= licence=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --build) build=$2 ;;
-    --pack) pack=$2 ;;
-    --setup) setup=$2 ;;
-    --payload) payload=$2 ;;
-    --licence) licence=$2 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-  shift 2
-done
-if [ ! -x "$pack" ]; then
-  echo "SKIP: brindle-pack not found at '$pack' (build the host tree first)"
-  exit 77
-fi
-for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
-  [ -e "$file" ] || { echo "missing: $file" >&2; exit 1; }
-done
+. "$(dirname "$0")/e2e_common.sh"
+e2e_start interrupted "$@"
 
-export LC_ALL=C.UTF-8
-wine_run=$build/wine-run
-prefix=$build/wine/prefix
-desktop=$build/wine/home
-DISPLAY=$(cat "$build/wine/display")
-export DISPLAY
-work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-interrupted.XXXXXX")
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-check() { # check DESCRIPTION COMMAND...
-  local what=$1; shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
-
-win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
-cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
-zpath() { echo "Z:${1//\//\\}"; }
 
 product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
-appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
-start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
-quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
 journal=$(cpath 'C:\ProgramData')/Brindle/journal/Velto/run.journal
 folder='C:\BrindleKill\Velto'
 folder_unix=$(cpath "$folder")

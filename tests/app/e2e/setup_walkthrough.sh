@@ -17,62 +17,17 @@
 # before and after. Exit status 0 on success, 1 on a failed check, 77 when brindle-pack is missing.
 set -uo pipefail
 
-build= pack= setup= payload= licence= shots=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --build) build=$2 ;;
-    --pack) pack=$2 ;;
-    --setup) setup=$2 ;;
-    --payload) payload=$2 ;;
-    --licence) licence=$2 ;;
-    --shots) shots=$2 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-  shift 2
-done
-if [ ! -x "$pack" ]; then
-  echo "SKIP: brindle-pack not found at '$pack' (build the host tree first: it packs the test packages)"
-  exit 77
-fi
-for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
-  [ -e "$file" ] || { echo "missing: $file" >&2; exit 1; }
-done
-[ -d "$payload" ] || { echo "missing payload folder: $payload" >&2; exit 1; }
-
-# Wine names Unix files in the locale's character set: a UTF-8 locale lets it make the install
-# folder with Chinese characters (Windows has no such limit).
-export LC_ALL=C.UTF-8
-wine_run=$build/wine-run
-prefix=$build/wine/prefix
-desktop=$build/wine/home
-DISPLAY=$(cat "$build/wine/display")
-export DISPLAY
-work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-e2e.XXXXXX")
+. "$(dirname "$0")/e2e_common.sh"
+e2e_start e2e "$@"
 mkdir -p "$shots"
-
-failures=0
 # Exit codes (app/exit_code.h) as a Unix shell sees them: the low 8 bits (Windows keeps all 32).
 cancelled=$((1602 % 256))
 compositor=
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-check() { # check DESCRIPTION COMMAND...
-  local what=$1; shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
 
 # ---- Wine paths, registry and processes ----
 
-win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
-# Unix path of a path on drive C of the prefix.
-cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
-# Windows path of a Unix path (drive Z maps the root).
-zpath() { echo "Z:${1//\//\\}"; }
 
 product_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velto'
-appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
-start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
-quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
 temp_dir=$(cpath 'C:\users')/$(id -un)/Temp
 session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
 

@@ -21,41 +21,8 @@
 # success, 1 on a failed check, 77 when brindle-pack is missing.
 set -uo pipefail
 
-build= pack= setup= payload= licence=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --build) build=$2 ;;
-    --pack) pack=$2 ;;
-    --setup) setup=$2 ;;
-    --payload) payload=$2 ;;
-    --licence) licence=$2 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-  shift 2
-done
-if [ ! -x "$pack" ]; then
-  echo "SKIP: brindle-pack not found at '$pack' (build the host tree first)"
-  exit 77
-fi
-for file in "$setup" "$licence" "$build/wine-run" "$build/wine/display"; do
-  [ -e "$file" ] || { echo "missing: $file" >&2; exit 1; }
-done
-
-export LC_ALL=C.UTF-8
-wine_run=$build/wine-run
-prefix=$build/wine/prefix
-desktop=$build/wine/home
-DISPLAY=$(cat "$build/wine/display")
-export DISPLAY
-work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-unattended.XXXXXX")
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-check() { # check DESCRIPTION COMMAND...
-  local what=$1; shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+. "$(dirname "$0")/e2e_common.sh"
+e2e_start unattended "$@"
 
 # Exit codes (app/exit_code.h); a Unix shell sees their low 8 bits (Windows keeps all 32).
 exit_bad_folder=4
@@ -64,17 +31,11 @@ exit_product_running=8
 exit_cancelled=$((1602 % 256))
 exit_setup_running=$((1618 % 256))
 
-win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
-cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
-zpath() { echo "Z:${1//\//\\}"; }
 
 uninstall_path='Software\Microsoft\Windows\CurrentVersion\Uninstall'
 product_key="HKLM\\$uninstall_path\\Velto"
 user_key="HKCU\\$uninstall_path\\Velto"
 user_folder="C:\\users\\$(id -un)\\AppData\\Local\\Programs\\Velto"
-appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
-start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
-quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
 temp_dir=$(cpath 'C:\users')/$(id -un)/Temp
 session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
 
