@@ -35,6 +35,7 @@
 #include "ui/controls/ui_check_box.h"
 #include "ui/controls/ui_edit_box.h"
 #include "ui/controls/ui_label.h"
+#include "ui/framework/dpi_scale.h"
 
 CHMainWnd::CHMainWnd(HINSTANCE instance)
     : instance_(instance), package_path_(GetModulePath()), temp_folder_(GetTempFolder()) {}
@@ -240,7 +241,7 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   const char* licence = Base64Decode(config["protocol"].toCString(), pool);
   licence_box_->SetText(ToWide(pool, licence, CP_UTF8));
 
-  ResizeWindow(kMainWindowWidth, kInstallPageHeight);
+  ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kInstallPageHeight, dpi()));
 }
 
 void CHMainWnd::BuildUninstallPage() {
@@ -256,7 +257,7 @@ void CHMainWnd::BuildUninstallPage() {
   set_default_command(kCommandStart);
   set_cancel_command(kCommandAgreeOrCancel);
   CreateProgressWindow();
-  ResizeWindow(kMainWindowWidth, kUninstallPageHeight);
+  ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kUninstallPageHeight, dpi()));
 }
 
 void CHMainWnd::CreateProgressWindow() {

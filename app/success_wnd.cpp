@@ -8,6 +8,7 @@
 #include "app/exit_code.h"
 #include "app/process_end.h"
 #include "ui/controls/ui_button.h"
+#include "ui/framework/dpi_scale.h"
 #include "ui/framework/draw_primitives.h"
 
 CHSuccessWnd::CHSuccessWnd() = default;
@@ -28,7 +29,7 @@ LRESULT CHSuccessWnd::HandleCommand(WPARAM wparam, LPARAM) {
 }
 
 LRESULT CHSuccessWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
-  ResizeWindow(kSuccessWindowWidth, kSuccessWindowHeight);
+  ResizeWindow(ScaleLength(kSuccessWindowWidth, dpi()), ScaleLength(kSuccessWindowHeight, dpi()));
   CenterWindow();
   MakeLayered(this);
   return CallPreviousProc(WM_CREATE, wparam, lparam);
