@@ -164,14 +164,14 @@ HFONT ElementDefaultFont() {
 }
 
 HFONT ElementDefaultFontAt(int dpi) {
+  const int system_dpi = WindowDpi(nullptr);
+  if (dpi <= 0 || dpi == system_dpi) return ElementDefaultFont();
   static std::map<int, brindle::gdi::Font> fonts;
   brindle::gdi::Font& font = fonts[dpi];
   if (!font) {
     LOGFONTW log_font = {};
     ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(log_font), &log_font, 0);
-    const int system_dpi = WindowDpi(nullptr);
-    if (dpi > 0 && dpi != system_dpi)
-      log_font.lfHeight = ::MulDiv(log_font.lfHeight, dpi, system_dpi);
+    log_font.lfHeight = ::MulDiv(log_font.lfHeight, dpi, system_dpi);
     font.reset(::CreateFontIndirectW(&log_font));
   }
   return font.get() ? font.get() : ElementDefaultFont();
@@ -188,9 +188,10 @@ void ApplyHostDpi(UIObject* host, int dpi) {
   if (!host || !host->hwnd()) return;
   host->dpi_ = dpi;
   if (host->skin_resource_) host->skin_resource_->SetDpi(dpi);
-  ReloadSkinTree(host);
+  // The font first: laying the tree out measures text with it.
   if (host->memory_dc_) ::SelectObject(host->memory_dc_.get(), ElementDefaultFontAt(dpi));
   host->ReleaseBufferBitmap();
+  ReloadSkinTree(host);
 }
 
 void UIObject::RememberSkin(IResource* resource, const char* path, const JsonValue* base) {

@@ -473,9 +473,10 @@ void PaintChildren(HDC dc, UIObject* element, const RECT& clip);
 // created by the first UIObject. Owned by the process.
 HFONT ElementDefaultFont();
 HFONT ElementDefaultBoldFont();
-// The normal icon-title font at `dpi` (its height moved from the system DPI),
-// made once per DPI and owned by the process; selected into the back buffer
-// of a host at that DPI.
+// The normal icon-title font at `dpi` (its height moved from the system DPI):
+// ElementDefaultFont itself at the system DPI (or for 0), otherwise made once
+// per DPI and owned by the process. Selected into the back buffer of a host
+// at that DPI.
 HFONT ElementDefaultFontAt(int dpi);
 
 // Calls ReloadSkin on `element` and every element below it, then lays the

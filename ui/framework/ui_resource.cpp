@@ -1,6 +1,7 @@
 #include "ui/framework/ui_resource.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -71,19 +72,50 @@ SkinRect ScaledRect(const SkinRect& rect, int dpi) {
   return {box.x, box.y, box.width, box.height};
 }
 
-// `bitmap` smoothed to `dpi` (its pixels are taken as drawn at 96 DPI); null
-// when no bitmap of that size can be made.
-std::unique_ptr<CHBitmap> ScaledCopy(const CHBitmap& bitmap, int dpi) {
-  const int channels = bitmap.bits_per_pixel() / 8;
-  auto scaled = std::make_unique<CHBitmap>();
-  if (!scaled->Create(ScaleLength(bitmap.width(), dpi), ScaleLength(bitmap.height(), dpi),
-                      bitmap.bits_per_pixel())) {
-    return nullptr;
-  }
+// The cell `cell` (96-DPI pixels, wholly inside `image`) smoothed to `dpi`
+// on its own: samples never reach past the cell's edges. Null when no
+// bitmap of that size can be made.
+std::unique_ptr<CHBitmap> ScaledCell(const CHBitmap& image, const SkinRect& cell, int dpi) {
+  const SkinRect scaled = ScaledRect(cell, dpi);
+  auto bitmap = std::make_unique<CHBitmap>();
+  if (!bitmap->Create(scaled.width, scaled.height, image.bits_per_pixel())) return nullptr;
+  const int channels = image.bits_per_pixel() / 8;
+  // Rows are stored bottom-up: the cell's lowest row comes first.
+  const int first_row = image.height() - cell.y - cell.height;
+  const BYTE* source = image.bits() + static_cast<std::ptrdiff_t>(first_row) * image.stride() +
+                       static_cast<std::ptrdiff_t>(cell.x) * channels;
   ::GdiFlush();
-  ScalePixels(bitmap.bits(), bitmap.width(), bitmap.height(), bitmap.stride(), scaled->bits(),
-              scaled->width(), scaled->height(), scaled->stride(), channels);
-  return scaled;
+  ScalePixels(source, cell.width, cell.height, image.stride(), bitmap->bits(), bitmap->width(),
+              bitmap->height(), bitmap->stride(), channels);
+  return bitmap;
+}
+
+// The background fields of a state entry whose picture is `source` (already
+// at `dpi`); lengths scaled to `dpi`.
+void ReadBackground(const JsonValue& keys, const SkinRect& source, int dpi, StateEntry& entry) {
+  entry.x = source.x;
+  entry.y = source.y;
+  entry.width = source.width;
+  entry.height = source.height;
+  entry.key_color = ColorOfElements(keys["bc"]);
+  const JsonValue& margins = keys["mg"];
+  entry.margin_left = ScaleLength(ElementOrZero(margins, 0), dpi);
+  entry.margin_top = ScaleLength(ElementOrZero(margins, 1), dpi);
+  entry.margin_right = ScaleLength(ElementOrZero(margins, 2), dpi);
+  entry.margin_bottom = ScaleLength(ElementOrZero(margins, 3), dpi);
+  entry.mode = IntOf(keys["md"]);
+}
+
+// The foreground fields, likewise.
+void ReadForeground(const JsonValue& keys, const SkinRect& source, int dpi, StateEntry& entry) {
+  entry.foreground_x = source.x;
+  entry.foreground_y = source.y;
+  entry.foreground_width = source.width;
+  entry.foreground_height = source.height;
+  entry.foreground_key_color = ColorOfElements(keys["fc"]);
+  entry.foreground_align = IntOf(keys["al"]);
+  entry.foreground_offset_x = ScaleLength(ElementOrZero(keys["of"], 0), dpi);
+  entry.foreground_offset_y = ScaleLength(ElementOrZero(keys["of"], 1), dpi);
 }
 
 // Overwrites the fields of `font` whose keys the record gives with a nonzero
@@ -260,33 +292,15 @@ StateEntry UIResource::GetStyle(const std::string& path, const JsonValue* base) 
   if (!node) return entry;
   const JsonValue& keys = *node;
 
-  if (keys.hasMember("bi")) entry.image = GetImage(IntOf(keys["bi"]), true);
-  if (entry.image) {
-    const SkinRect source = ScaledRect(RectOf(keys["bg"]), dpi_);
-    entry.x = source.x;
-    entry.y = source.y;
-    entry.width = source.width;
-    entry.height = source.height;
-    entry.key_color = ColorOfElements(keys["bc"]);
-    const JsonValue& margins = keys["mg"];
-    entry.margin_left = ScaleLength(ElementOrZero(margins, 0), dpi_);
-    entry.margin_top = ScaleLength(ElementOrZero(margins, 1), dpi_);
-    entry.margin_right = ScaleLength(ElementOrZero(margins, 2), dpi_);
-    entry.margin_bottom = ScaleLength(ElementOrZero(margins, 3), dpi_);
-    entry.mode = IntOf(keys["md"]);
+  if (keys.hasMember("bi")) {
+    SkinRect source = RectOf(keys["bg"]);
+    entry.image = PictureAtDpi(IntOf(keys["bi"]), source);
+    if (entry.image) ReadBackground(keys, source, dpi_, entry);
   }
-
-  if (keys.hasMember("fi")) entry.foreground_image = GetImage(IntOf(keys["fi"]), true);
-  if (entry.foreground_image) {
-    const SkinRect source = ScaledRect(RectOf(keys["fg"]), dpi_);
-    entry.foreground_x = source.x;
-    entry.foreground_y = source.y;
-    entry.foreground_width = source.width;
-    entry.foreground_height = source.height;
-    entry.foreground_key_color = ColorOfElements(keys["fc"]);
-    entry.foreground_align = IntOf(keys["al"]);
-    entry.foreground_offset_x = ScaleLength(ElementOrZero(keys["of"], 0), dpi_);
-    entry.foreground_offset_y = ScaleLength(ElementOrZero(keys["of"], 1), dpi_);
+  if (keys.hasMember("fi")) {
+    SkinRect source = RectOf(keys["fg"]);
+    entry.foreground_image = PictureAtDpi(IntOf(keys["fi"]), source);
+    if (entry.foreground_image) ReadForeground(keys, source, dpi_, entry);
   }
   return entry;
 }
@@ -306,7 +320,7 @@ TextStyle UIResource::GetTextStyle(const std::string& path, const JsonValue* bas
 }
 
 HFONT UIResource::GetFont(int id) {
-  const DpiKey key(id, dpi_);
+  const FontKey key(id, dpi_);
   const auto cached = fonts_.find(key);
   if (cached != fonts_.end()) return cached->second.get();
 
@@ -320,22 +334,20 @@ HFONT UIResource::GetFont(int id) {
   return font.get();
 }
 
-std::unique_ptr<CHBitmap> UIResource::MakeImage(int id) {
+CHBitmap* UIResource::GetImage(int id, bool recolorable) {
+  const ImageKey key(id, kBaseDpi, 0, 0, 0, 0);
+  const auto cached = images_.find(key);
+  if (cached != images_.end()) return cached->second.bitmap.get();
+
   std::string bytes;
   if (!GetData(kImagesSection, id, bytes)) return nullptr;
   auto bitmap = std::make_unique<CHBitmap>();
   if (!bitmap->LoadFromMemory(bytes.data(), bytes.size())) return nullptr;
-  if (dpi_ == kBaseDpi) return bitmap;
-  return ScaledCopy(*bitmap, dpi_);
+  return CacheImage(key, std::move(bitmap), recolorable);
 }
 
-CHBitmap* UIResource::GetImage(int id, bool recolorable) {
-  const DpiKey key(id, dpi_);
-  const auto cached = images_.find(key);
-  if (cached != images_.end()) return cached->second.bitmap.get();
-
-  std::unique_ptr<CHBitmap> bitmap = MakeImage(id);
-  if (!bitmap) return nullptr;
+CHBitmap* UIResource::CacheImage(const ImageKey& key, std::unique_ptr<CHBitmap> bitmap,
+                                 bool recolorable) {
   CachedImage& image = images_[key];
   image.bitmap = std::move(bitmap);
   image.recolorable = recolorable;
@@ -344,6 +356,31 @@ CHBitmap* UIResource::GetImage(int id, bool recolorable) {
     if (recolorable) RecolorImage(key, image);
   }
   return image.bitmap.get();
+}
+
+CHBitmap* UIResource::GetCell(int id, const SkinRect& cell) {
+  const ImageKey key(id, dpi_, cell.x, cell.y, cell.width, cell.height);
+  const auto cached = images_.find(key);
+  if (cached != images_.end()) return cached->second.bitmap.get();
+
+  const CHBitmap* image = GetImage(id, true);
+  if (!image || cell.x < 0 || cell.y < 0 || cell.width <= 0 || cell.height <= 0 ||
+      !image->ContainsSource(cell.x, cell.y, cell.width, cell.height)) {
+    return nullptr;
+  }
+  // Cells are cut from the pixels as stored; recolouring applies to the cell.
+  const auto original = unrecolored_images_.find(ImageKey(id, kBaseDpi, 0, 0, 0, 0));
+  if (original != unrecolored_images_.end() && original->second) image = original->second.get();
+  std::unique_ptr<CHBitmap> scaled = ScaledCell(*image, cell, dpi_);
+  return scaled ? CacheImage(key, std::move(scaled), true) : nullptr;
+}
+
+CHBitmap* UIResource::PictureAtDpi(int id, SkinRect& source) {
+  if (dpi_ == kBaseDpi) return GetImage(id, true);
+  CHBitmap* cell = GetCell(id, source);
+  const SkinRect scaled = ScaledRect(source, dpi_);
+  source = {0, 0, scaled.width, scaled.height};
+  return cell;
 }
 
 bool UIResource::GetData(const std::string& section, int id, std::string& out) {
@@ -383,7 +420,7 @@ COLORREF UIResource::RecolorColor(COLORREF color) {
 // Restores the image's pixels from its unrecoloured copy (made now if there
 // is none yet, from the pixels as they are) and applies the current
 // parameters to them.
-void UIResource::RecolorImage(const DpiKey& key, CachedImage& image) {
+void UIResource::RecolorImage(const ImageKey& key, CachedImage& image) {
   CHBitmap& bitmap = *image.bitmap;
   std::unique_ptr<CHBitmap>& original = unrecolored_images_[key];
   if (!original) original = CopyOf(bitmap);

@@ -25,10 +25,12 @@
 // DPI: the skin is drawn at 96 DPI. A resource reads at one DPI at a time
 // (SetDpi; 96 at first): every length it returns (rectangles, points,
 // margins, offsets, font heights) is scaled to it (dpi_scale.h; rectangles by
-// their edges), and every image it returns is the sheet at that scale, made
-// once per DPI by smoothing the 96-DPI sheet, so the source rectangles it
-// returns point into that image. Fonts and images read at another DPI stay
-// cached and valid: a window on another monitor keeps drawing with them.
+// their edges). Away from 96 DPI a state entry's picture is its own cell: the
+// entry's rectangle cut from the sheet and smoothed to the DPI on its own, so
+// no neighbouring picture bleeds into its edges when it is stretched; the
+// entry's rectangle is then the whole cell. Fonts and cells read at another
+// DPI stay cached and valid: a window on another monitor keeps drawing with
+// them.
 #ifndef BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 #define BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 
@@ -39,6 +41,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "json/json_value.h"
@@ -115,8 +118,8 @@ class IResource {
   // at this DPI), created once per DPI and owned by the resource. Null
   // (cached as well) when there is no such record.
   virtual HFONT GetFont(int id) = 0;
-  // The image of record `id` in section "images" at the current DPI, made
-  // once per DPI and owned by the resource; `recolorable` marks it for recolouring. Null when there
+  // The image of record `id` in section "images" as stored (96 DPI), decoded
+  // once and owned by the resource; `recolorable` marks it for recolouring. Null when there
   // is no record or it does not decode; a failed decode is tried again on the next call.
   virtual CHBitmap* GetImage(int id, bool recolorable) = 0;
   // Replaces `out` with the bytes of record `id` in `section` (empty when
@@ -189,29 +192,40 @@ class UIResource : public IResource {
     bool recolorable = false;
   };
 
-  // An image or font made for one DPI: record id, DPI.
-  using DpiKey = std::pair<int, int>;
+  // A font made for one DPI: record id, DPI.
+  using FontKey = std::pair<int, int>;
+  // A cached picture: record id, DPI, and the cell's rectangle at 96 DPI
+  // (x, y, width, height); a whole image is at 96 DPI with a zero rectangle.
+  using ImageKey = std::tuple<int, int, int, int, int, int>;
 
   bool RecolorOn() const { return hue_ != 0 || saturation_ != 0 || lightness_ != 0; }
-  void RecolorImage(const DpiKey& key, CachedImage& image);
-  // Record `id` decoded and, away from 96 DPI, smoothed to the current DPI;
-  // null when there is no such record or it does not decode.
-  std::unique_ptr<CHBitmap> MakeImage(int id);
+  void RecolorImage(const ImageKey& key, CachedImage& image);
+  // Keeps `bitmap` under `key`, recoloured when recolouring is on and it is
+  // recolourable, and returns it.
+  CHBitmap* CacheImage(const ImageKey& key, std::unique_ptr<CHBitmap> bitmap, bool recolorable);
+  // The cell `cell` (96-DPI pixels) of image `id`, smoothed to the current
+  // DPI from the unrecoloured pixels, made once; null when there is no such
+  // image or the cell is not wholly inside it.
+  CHBitmap* GetCell(int id, const SkinRect& cell);
+  // The rectangle `source` of image `id` as a state entry draws it at the
+  // current DPI: the image and the rectangle as stored at 96 DPI, otherwise
+  // the cell (GetCell) and its whole area.
+  CHBitmap* PictureAtDpi(int id, SkinRect& source);
 
   int dpi_ = 96;
   int hue_ = 0;
   int saturation_ = 0;
   int lightness_ = 0;
   JsonValue document_;
-  std::map<DpiKey, brindle::gdi::Font> fonts_;
-  std::map<DpiKey, CachedImage> images_;
+  std::map<FontKey, brindle::gdi::Font> fonts_;
+  std::map<ImageKey, CachedImage> images_;
   // Each record's bytes once, by id; a section names the ids it lists that have a record. The
   // text may list one record in any number of sections and entries: copies per entry would let a
   // small skin ask for gigabytes.
   std::map<uint32_t, std::string> records_;
   std::map<std::string, std::set<int>> sections_;
   std::map<COLORREF, COLORREF> recolored_colors_;
-  std::map<DpiKey, std::unique_ptr<CHBitmap>> unrecolored_images_;
+  std::map<ImageKey, std::unique_ptr<CHBitmap>> unrecolored_images_;
 };
 
 #endif  // BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_

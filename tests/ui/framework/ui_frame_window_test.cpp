@@ -100,8 +100,9 @@ TEST_F(ShippedFrameTest, MainWindowPiecesAt670By680) {
 
 // A move to a monitor of another DPI (WM_DPICHANGED as Windows sends it; Wine
 // never sends it, so the test does): the skin is read again at the new DPI,
-// pictures come from the sheet at that scale, and the window takes the
-// suggested rectangle. Going back gives the first values and pictures again.
+// each picture is its own cell of the sheet smoothed to that scale, and the
+// window takes the suggested rectangle. Going back gives the first values
+// and the sheet itself again.
 TEST_F(ShippedFrameTest, DpiChangeReadsTheSkinAtTheNewDpi) {
   TestFrame frame;
   ASSERT_TRUE(frame.Open(&skin_, "MainWindow", 670, 680));
@@ -119,7 +120,8 @@ TEST_F(ShippedFrameTest, DpiChangeReadsTheSkinAtTheNewDpi) {
     const char* install;
     const char* close;
     int top_height;
-    int sheet_width;
+    int top_width;    // The top piece's picture at this DPI.
+    int image_width;  // The image it is cut from: its own cell, or the sheet at 96 DPI.
   } steps[] = {
       {192,
        {10, 20, 1350, 1380},
@@ -127,9 +129,17 @@ TEST_F(ShippedFrameTest, DpiChangeReadsTheSkinAtTheNewDpi) {
        "950,1168,1230,1242",
        "1220,90,1250,120",
        574,
-       1884},
-      {144, {10, 20, 1015, 1040}, "10,20,1015,1040", "712,876,922,931", "915,68,937,90", 431, 1413},
-      {96, {10, 20, 680, 700}, "10,20,680,700", "475,584,615,621", "610,45,625,60", 287, 942},
+       1340,
+       1340},
+      {144,
+       {10, 20, 1015, 1040},
+       "10,20,1015,1040",
+       "712,876,922,931",
+       "915,68,937,90",
+       431,
+       1005,
+       1005},
+      {96, {10, 20, 680, 700}, "10,20,680,700", "475,584,615,621", "610,45,625,60", 287, 670, 942},
   };
   for (const auto& step : steps) {
     ::SendMessageW(frame.hwnd(), kDpiChangedMessage, MAKEWPARAM(step.dpi, step.dpi),
@@ -144,10 +154,11 @@ TEST_F(ShippedFrameTest, DpiChangeReadsTheSkinAtTheNewDpi) {
     EXPECT_EQ(RectText(frame.close_button()->rect()), step.close) << step.dpi;
     EXPECT_EQ(frame.top().rect.bottom, step.top_height) << step.dpi;
     ASSERT_NE(frame.top().normal.image, nullptr);
-    EXPECT_EQ(frame.top().normal.image->width(), step.sheet_width) << step.dpi;
+    EXPECT_EQ(frame.top().normal.width, step.top_width) << step.dpi;
+    EXPECT_EQ(frame.top().normal.image->width(), step.image_width) << step.dpi;
   }
-  // The 96-DPI sheet is the one read first: pictures made at other DPIs are
-  // kept beside it, never in its place.
+  // At 96 DPI the pictures are the sheet read first: cells made at other DPIs
+  // are kept beside it, never in its place.
   EXPECT_EQ(frame.top().normal.image, sheet);
   EXPECT_EQ(frame.children().size(), 2u);  // The close button was not made twice.
 }
