@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <vector>
 
 namespace {
 
@@ -41,21 +42,6 @@ ScaledBox ScaleBox(const ScaledBox& box, int dpi) {
   const int top = ScaleLength(box.y, dpi);
   return {left, top, ScaleLength(box.x + box.width, dpi) - left,
           ScaleLength(box.y + box.height, dpi) - top};
-}
-
-int PickSheetScale(const std::vector<int>& scales_percent, int dpi) {
-  if (scales_percent.empty()) return -1;
-  if (dpi <= 0) dpi = kBaseDpi;
-  int above = -1;
-  int largest = 0;
-  for (int i = 0; i < static_cast<int>(scales_percent.size()); ++i) {
-    const int scale = scales_percent[static_cast<size_t>(i)];
-    if (scale > scales_percent[static_cast<size_t>(largest)]) largest = i;
-    // scale / 100 >= dpi / 96, in integers.
-    const bool covers = static_cast<int64_t>(scale) * kBaseDpi >= static_cast<int64_t>(dpi) * 100;
-    if (covers && (above < 0 || scale < scales_percent[static_cast<size_t>(above)])) above = i;
-  }
-  return above >= 0 ? above : largest;
 }
 
 void ScalePixels(const uint8_t* source, int source_width, int source_height, int source_stride,

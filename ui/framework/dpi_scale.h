@@ -1,13 +1,11 @@
 // DPI arithmetic shared by the skin, the windows and their tests: lengths and
-// rectangles designed at 96 DPI brought to a window's DPI, the choice among
-// image sheets rendered at several scales, a smooth scale of premultiplied
+// rectangles designed at 96 DPI brought to a window's DPI, a smooth scale of
 // pixels, and fitting a window into a monitor's work area. Portable: no
 // Windows call here (dpi_awareness.h has those).
 #ifndef BRINDLE_UI_FRAMEWORK_DPI_SCALE_H_
 #define BRINDLE_UI_FRAMEWORK_DPI_SCALE_H_
 
 #include <cstdint>
-#include <vector>
 
 // The DPI the skin is designed at: 100 %.
 inline constexpr int kBaseDpi = 96;
@@ -30,12 +28,6 @@ struct ScaledBox {
 // that touch at 96 DPI still touch, and a box cut from a sheet rendered at
 // dpi / 96 times the size covers the same picture.
 ScaledBox ScaleBox(const ScaledBox& box, int dpi);
-
-// The index in `scales_percent` (sheet scales, 100 = 96 DPI; any order) of
-// the sheet to draw at `dpi`: the smallest scale at or above dpi / 96 (a sheet
-// is smoothed down rather than blown up), else the largest. -1 when the list
-// is empty.
-int PickSheetScale(const std::vector<int>& scales_percent, int dpi);
 
 // Scales pixels of `channels` bytes each (3 or 4; 32-bit pixels are
 // premultiplied), rows `source_stride` and `target_stride` bytes apart, same

@@ -1,5 +1,4 @@
-// Lengths, skin boxes, sheet choice, pixel scaling and work-area fitting at
-// several DPIs.
+// Lengths, skin boxes, pixel scaling and work-area fitting at several DPIs.
 #include "ui/framework/dpi_scale.h"
 
 #include <gtest/gtest.h>
@@ -56,23 +55,6 @@ TEST(DpiScale, NeighbouringBoxesStillTouch) {
       EXPECT_EQ(left.x + left.width, right.x) << x << " at " << dpi;
     }
   }
-}
-
-TEST(DpiScale, SheetPick) {
-  const std::vector<int> both = {100, 200};
-  const std::vector<int> reversed = {200, 100};
-  const std::vector<int> three = {100, 150, 200};
-  const struct {
-    const std::vector<int>* scales;
-    int dpi;
-    int expected;
-  } cases[] = {
-      {&both, 96, 0},   {&both, 120, 1},    {&both, 144, 1},     {&both, 192, 1},
-      {&both, 288, 1},  {&reversed, 96, 1}, {&reversed, 144, 0}, {&three, 144, 1},
-      {&three, 145, 2}, {&three, 72, 0},    {&three, 0, 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(PickSheetScale(*c.scales, c.dpi), c.expected) << c.dpi;
-  EXPECT_EQ(PickSheetScale({}, 144), -1);
 }
 
 std::vector<uint8_t> Pixels(std::initializer_list<uint32_t> bgra) {
