@@ -38,6 +38,7 @@
 #include "ui/controls/ui_check_box.h"
 #include "ui/controls/ui_edit_box.h"
 #include "ui/controls/ui_label.h"
+#include "ui/framework/dpi_scale.h"
 
 namespace {
 
@@ -296,7 +297,7 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   const char* licence = Base64Decode(config["protocol"].toCString(), pool);
   licence_box_->SetText(ToWide(pool, licence, CP_UTF8));
 
-  ResizeWindow(kMainWindowWidth, kInstallPageHeight);
+  ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kInstallPageHeight, dpi()));
 }
 
 void CHMainWnd::BuildScopeBox(const AppTexts& texts) {
@@ -331,7 +332,7 @@ void CHMainWnd::BuildUninstallPage() {
   set_default_command(kCommandStart);
   set_cancel_command(kCommandAgreeOrCancel);
   CreateProgressWindow();
-  ResizeWindow(kMainWindowWidth, kUninstallPageHeight);
+  ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kUninstallPageHeight, dpi()));
 }
 
 void CHMainWnd::CreateProgressWindow() {

@@ -14,6 +14,7 @@
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_label.h"
 #include "ui/controls/ui_progress.h"
+#include "ui/framework/dpi_scale.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ LRESULT CHProcessWnd::HandleTimer(WPARAM, LPARAM) { return 0; }
 
 LRESULT CHProcessWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
   UIFrameWindow::HandleCreate(wparam, lparam);
-  ResizeWindow(kProcessWindowWidth, kProcessWindowHeight);
+  ResizeWindow(ScaleLength(kProcessWindowWidth, dpi()), ScaleLength(kProcessWindowHeight, dpi()));
   CenterWindow();
   MakeLayered(this);
   if (run_mode_) {

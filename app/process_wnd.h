@@ -35,8 +35,8 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
   // No element timers run in this window: returns 0.
   LRESULT HandleTimer(WPARAM wparam, LPARAM lparam) override;
-  // Sizes (670 x 300), centres and layers the window and creates the hidden
-  // finish window of the run mode.
+  // Sizes (670 x 300 at 96 DPI, scaled to dpi()), centres and layers the window and creates the
+  // hidden finish window of the run mode.
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
   // The window cannot be closed: returns 0.
   LRESULT HandleClose(WPARAM wparam, LPARAM lparam) override;

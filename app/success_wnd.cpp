@@ -9,6 +9,8 @@
 #include "app/exit_code.h"
 #include "app/process_end.h"
 #include "ui/controls/ui_button.h"
+#include "ui/framework/dpi_awareness.h"
+#include "ui/framework/dpi_scale.h"
 #include "ui/framework/draw_primitives.h"
 
 CHSuccessWnd::CHSuccessWnd() = default;
@@ -29,7 +31,8 @@ LRESULT CHSuccessWnd::HandleCommand(WPARAM wparam, LPARAM) {
 }
 
 LRESULT CHSuccessWnd::HandleCreate(WPARAM wparam, LPARAM lparam) {
-  ResizeWindow(kSuccessWindowWidth, kSuccessWindowHeight);
+  set_dpi(WindowDpi(hwnd()));
+  ResizeWindow(ScaleLength(kSuccessWindowWidth, dpi()), ScaleLength(kSuccessWindowHeight, dpi()));
   CenterWindow();
   MakeLayered(this);
   return CallPreviousProc(WM_CREATE, wparam, lparam);
@@ -45,6 +48,8 @@ void CHSuccessWnd::OnPaint(HDC dc, const RECT& rect, const RECT&) {
 }
 
 bool CHSuccessWnd::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
+  // Read at this window's DPI (the resource is shared with the other windows).
+  if (hwnd()) resource->SetDpi(dpi());
   const JsonValue* node = resource->Find(path, base);
   set_command_id(resource->GetInt("id", node));
   const SkinRect size = resource->GetRect("size", node);

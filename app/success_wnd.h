@@ -26,7 +26,8 @@ class CHSuccessWnd : public UIObject {
   // Command 2001 starts the launch path (when set) with the verb "open";
   // every command then ends the process with exit code 0.
   LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
-  // Sizes (670 x 320), centres and layers the window.
+  // Takes the window's DPI as dpi(), sizes the window (670 x 320 at 96 DPI,
+  // scaled), centres and layers it.
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
   // Closing the window (Alt+F4, any WM_CLOSE) ends the process as the close
   // button does: exit code 0, nothing started. The window is not destroyed,
@@ -34,9 +35,9 @@ class CHSuccessWnd : public UIObject {
   LRESULT HandleClose(WPARAM wparam, LPARAM lparam) override;
   // Draws the background over the whole window.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
-  // Reads "id", "size" and "bkgnd" of `path` below `base`, then makes the
-  // buttons "SuccessWindow/Button1" and "SuccessWindow/SysBtns/Close".
-  // Returns true.
+  // With a window, sets the resource's DPI to dpi(). Reads "id", "size" and
+  // "bkgnd" of `path` below `base`, then makes the buttons
+  // "SuccessWindow/Button1" and "SuccessWindow/SysBtns/Close". Returns true.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
 
   // The program the start button opens: a full path; empty opens nothing.

@@ -8,6 +8,7 @@
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_label.h"
 #include "ui/controls/ui_pane.h"
+#include "ui/framework/dpi_scale.h"
 
 CHSuccessWnd2::CHSuccessWnd2() = default;
 CHSuccessWnd2::~CHSuccessWnd2() = default;
@@ -27,7 +28,7 @@ LRESULT CHSuccessWnd2::HandleCreate(WPARAM, LPARAM) {
   const LONG style = ::GetWindowLongW(hwnd(), GWL_STYLE);
   if (style & WS_CAPTION) ::SetWindowLongW(hwnd(), GWL_STYLE, style & ~WS_CAPTION);
   MakeLayered(this);
-  ResizeWindow(kSuccessWindow2Width, kSuccessWindow2Height);
+  ResizeWindow(ScaleLength(kSuccessWindow2Width, dpi()), ScaleLength(kSuccessWindow2Height, dpi()));
   CenterWindow();
   return 0;
 }

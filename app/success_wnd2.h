@@ -19,7 +19,7 @@ class CHSuccessWnd2 : public UIFrameWindow {
   // Commands 1000 (close) and 1002 ("完成") end the process with exit code
   // 0; any other returns 0 and does nothing.
   LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) override;
-  // Strips the caption bits, layers the window, sizes it (670 x 400) and
+  // Strips the caption bits, layers the window, sizes it (670 x 400 at 96 DPI, scaled) and
   // centres it.
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
   // Closing the window (Alt+F4, any WM_CLOSE) ends the process as the close

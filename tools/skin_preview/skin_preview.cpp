@@ -15,6 +15,7 @@
 #include "setup/product.h"
 #include "tools/skin_preview/preview_options.h"
 #include "tools/skin_preview/preview_pictures.h"
+#include "ui/framework/dpi_awareness.h"
 
 namespace {
 
@@ -73,6 +74,8 @@ int wmain(int argc, wchar_t** argv) {
   if (folder.empty() || !EnsureDirectory(folder)) {
     return Fail(L"cannot create the output folder " + options.output_folder);
   }
+  // The pictures are drawn at the system DPI, as the setup program draws them.
+  EnableDpiAwareness();
   if (!PrepareSetupWindows()) return Fail(L"cannot register the window class");
   if (!WritePreviewPictures(source, folder, error)) return Fail(error);
   return 0;

@@ -16,6 +16,7 @@ const JsonValue* LoadElementBasics(UIObject* element, IResource* resource, const
   if (!resource) return nullptr;
   const JsonValue* node = resource->Find(path ? path : "", base);
   if (!node) return nullptr;
+  element->RememberSkin(resource, path, base);
   element->set_command_id(resource->GetInt("id", node));
   const SkinRect size = resource->GetRect("size", node);
   element->set_size(size.x, size.y, size.width, size.height);
@@ -49,7 +50,10 @@ void PaintCaptionedState(HDC dc, const RECT& rect, const StateEntry& image, cons
   RECT text = {rect.left + margin.left, rect.top + margin.top, rect.right - margin.right,
                rect.bottom - margin.bottom};
   if (shift) ::OffsetRect(&text, 1, 1);
-  DrawSkinText(dc, style, text, caption.c_str(), nullptr);
+  // A caption longer than its room ends in an ellipsis, never cut through.
+  TextStyle fitted = style;
+  if (!(fitted.align & DT_WORD_ELLIPSIS)) fitted.align |= DT_END_ELLIPSIS;
+  DrawSkinText(dc, fitted, text, caption.c_str(), nullptr);
 }
 
 bool HasPicture(const StateEntry& entry) {

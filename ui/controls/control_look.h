@@ -46,7 +46,8 @@ struct CaptionLook {
 };
 
 // Reads "id" into the command id and "size" into the element's size from
-// the node at `path` below `base` (null: "cfg"). Returns that node, or null
+// the node at `path` below `base` (null: "cfg"), and remembers where for
+// ReloadSkin (RememberSkin). Returns that node, or null
 // (nothing read) when it does not exist. The node belongs to `resource`.
 const JsonValue* LoadElementBasics(UIObject* element, IResource* resource, const char* path,
                                    const JsonValue* base);
@@ -61,7 +62,9 @@ CaptionLook LoadCaptionLook(IResource* resource, const JsonValue* node);
 
 // Draws `image` over `rect`, then, when `caption` is not empty, the caption
 // with `style` into `rect` less the margins, moved one pixel right and down
-// when `shift` is set. No clip rectangle: the DC's clipping applies.
+// when `shift` is set; a caption longer than its room ends in an ellipsis
+// (DT_END_ELLIPSIS unless the style asks for DT_WORD_ELLIPSIS). No clip
+// rectangle: the DC's clipping applies.
 void PaintCaptionedState(HDC dc, const RECT& rect, const StateEntry& image, const TextStyle& style,
                          const RECT& margin, const std::wstring& caption, bool shift);
 

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "setup/text_width.h"
+#include "ui/framework/dpi_scale.h"
 #include "ui/framework/draw_primitives.h"
 #include "ui/framework/gdi_handles.h"
 
@@ -18,8 +19,9 @@ namespace gp = Gdiplus;
 constexpr COLORREF kTextColor = 0x000000;
 constexpr COLORREF kSelectedTextColor = 0xFFFFFF;
 constexpr gp::ARGB kCaretColor = 0xFE000000;
-// The caret is drawn this far right of the measured width, the selection
-// background likewise (GDI+ draws text with a small leading gap).
+// Pixels at 96 DPI, scaled to the host's DPI where drawn. The caret is drawn
+// this far right of the measured width, the selection background likewise
+// (GDI+ draws text with a small leading gap).
 constexpr int kCaretGap = 2;
 constexpr int kCaretLength = 14;
 constexpr int kCaretBox = 16;
@@ -116,24 +118,24 @@ brindle::gdi::GdipGraphics ClippedGraphics(HDC dc, const RECT& area) {
   return graphics;
 }
 
-void DrawCaret(HDC dc, const RECT& area, int x, int y) {
+void DrawCaret(HDC dc, const RECT& area, int x, int y, int length) {
   const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   const brindle::gdi::GdipGraphics graphics = ClippedGraphics(dc, area);
   brindle::gdi::GdipPen pen;
   if (!graphics || gdip.GdipCreatePen1(kCaretColor, 1.0f, gp::UnitWorld, pen.receive()) != gp::Ok) {
     return;
   }
-  gdip.GdipDrawLineI(graphics.get(), pen.get(), x, y, x, y + kCaretLength);
+  gdip.GdipDrawLineI(graphics.get(), pen.get(), x, y, x, y + length);
 }
 
-void FillSelection(HDC dc, const RECT& area, int x, int y, int width) {
+void FillSelection(HDC dc, const RECT& area, int x, int y, int width, int height) {
   const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
   const brindle::gdi::GdipGraphics graphics = ClippedGraphics(dc, area);
   brindle::gdi::GdipSolidFill brush;
   if (!graphics || gdip.GdipCreateSolidFill(CXEdit::kSelectionColor, brush.receive()) != gp::Ok) {
     return;
   }
-  gdip.GdipFillRectangleI(graphics.get(), brush.get(), x, y, width, kSelectionHeight);
+  gdip.GdipFillRectangleI(graphics.get(), brush.get(), x, y, width, height);
 }
 
 }  // namespace
@@ -142,6 +144,8 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
   DrawStateEntry(rect_, background_, dc);
   const RECT area = TextArea();
   const int height = area.bottom - area.top;
+  const int dpi = ElementDpi(this);
+  const int gap = ScaleLength(kCaretGap, dpi);
   ScrollCaretIntoView(dc, area.right - area.left);
   const int left = area.left - scroll_x_;
   const TextStyle& style = styles_[0];
@@ -153,8 +157,9 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
     DrawRun(dc, style, kTextColor, area, left, text_);
     if (caret_visible_) {
       const int caret = std::min(caret_, Length());
-      const int x = left + TextWidth(dc, text_.substr(0, caret)) + kCaretGap;
-      DrawCaret(dc, area, x, area.top + (height - kCaretBox) / 2);
+      const int x = left + TextWidth(dc, text_.substr(0, caret)) + gap;
+      DrawCaret(dc, area, x, area.top + (height - ScaleLength(kCaretBox, dpi)) / 2,
+                ScaleLength(kCaretLength, dpi));
     }
     return;
   }
@@ -166,7 +171,8 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
   }
   const std::wstring selected = text_.substr(start, end - start);
   const int selected_width = TextWidth(dc, selected);
-  FillSelection(dc, area, x + kCaretGap, area.top + (height - kSelectionBox) / 2, selected_width);
+  FillSelection(dc, area, x + gap, area.top + (height - ScaleLength(kSelectionBox, dpi)) / 2,
+                selected_width, ScaleLength(kSelectionHeight, dpi));
   DrawRun(dc, style, kSelectedTextColor, area, x, selected);
   x += selected_width;
   if (end != Length()) DrawRun(dc, style, kTextColor, area, x, text_.substr(end));
@@ -174,7 +180,7 @@ void CXEdit::OnPaint(HDC dc, const RECT&, const RECT&) {
 
 void CXEdit::ScrollCaretIntoView(HDC dc, int area_width) {
   // Room for the caret, drawn kCaretGap right of its boundary.
-  const int room = std::max(area_width - kCaretGap - 1, 0);
+  const int room = std::max(area_width - ScaleLength(kCaretGap, ElementDpi(this)) - 1, 0);
   const int caret_x = TextWidth(dc, text_.substr(0, std::min(caret_, Length())));
   const int text_width = TextWidth(dc, text_);
   if (caret_x - scroll_x_ > room) scroll_x_ = caret_x - room;

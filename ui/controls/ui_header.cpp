@@ -8,10 +8,11 @@
 bool UIHeader::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   const JsonValue* node = resource ? resource->Find(path ? path : "", base) : nullptr;
   if (!node) return false;
+  RememberSkin(resource, path, base);
   text_style_ = resource->GetTextStyle("text", node);
   background_ = resource->GetStyle("bkgnd", node);
   splitter_ = resource->GetStyle("splitter", node);
-  if (resource->Find("height", node)) header_height_ = resource->GetInt("height", node);
+  if (resource->Find("height", node)) header_height_ = resource->GetLength("height", node);
   return true;
 }
 

@@ -20,9 +20,12 @@ bool UILabel::LoadSkin(IResource* resource, const char* path, const JsonValue* b
   if (!resource) return false;
   const JsonValue* node = resource->Find(path ? path : "", base);
   if (!node) return false;
+  RememberSkin(resource, path, base);
   TextStyle style = resource->GetTextStyle("text", node);
   {
     ScopedCountedLock hold(text_lock_);
+    // A text given with SetText outlives a reload at another DPI.
+    if (text_set_) style.text = std::move(style_.text);
     style_ = std::move(style);
   }
   const SkinRect size = resource->GetRect("size", node);
@@ -39,6 +42,7 @@ void UILabel::SetText(const wchar_t* text) {
   {
     ScopedCountedLock hold(text_lock_);
     style_.text = CaptionFrom(text);
+    text_set_ = true;
   }
   Invalidate(nullptr, true);
 }

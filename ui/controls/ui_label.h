@@ -59,8 +59,9 @@ class UILabel : public UIObject {
   UILabel();
 
   // Reads the text style from "text" (its "tx" presets the text; missing:
-  // all zero, empty text) and the size from "size" of the node at `path`
-  // below `base`. No "id". False when the node is missing.
+  // all zero, empty text; a text given with SetText is kept) and the size
+  // from "size" of the node at `path` below `base`. No "id". False when the
+  // node is missing.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
   // Draws the text, when not empty, into the element rectangle with the
   // style's font, colour and alignment. No background.
@@ -79,6 +80,8 @@ class UILabel : public UIObject {
 
  private:
   TextStyle style_;
+  // SetText was called: the text is the program's, not the skin's.
+  bool text_set_ = false;
   CountedLock text_lock_;
 };
 

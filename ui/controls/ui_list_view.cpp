@@ -30,7 +30,7 @@ bool UIListView::LoadSkin(IResource* resource, const char* path, const JsonValue
   odd_ = resource->GetStyle("Item/odd", node);
   even_ = resource->GetStyle("Item/even", node);
   selected_ = resource->GetStyle("Item/selected", node);
-  if (resource->Find("Item/height", node)) row_height_ = resource->GetInt("Item/height", node);
+  if (resource->Find("Item/height", node)) row_height_ = resource->GetLength("Item/height", node);
   return true;
 }
 

@@ -21,6 +21,7 @@ RECT Relative(const RECT& rect, const RECT& origin) {
 bool UIScrollBar::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   const JsonValue* node = resource ? resource->Find(path ? path : "", base) : nullptr;
   if (!node) return false;
+  RememberSkin(resource, path, base);
   thumb_image_ = resource->GetStyle("thumb", node);
   track_image_ = resource->GetStyle("trackbar", node);
   return true;

@@ -16,6 +16,7 @@ UITabCtrl::UITabCtrl() { kind_ = kElementTabCtrl; }
 bool UITabCtrl::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   const JsonValue* node = resource ? resource->Find(path ? path : "", base) : nullptr;
   if (!node) return false;
+  RememberSkin(resource, path, base);
   background_ = resource->GetStyle("bkgnd", node);
   item_normal_ = resource->GetStyle("Item/normal", node);
   item_pressed_ = resource->GetStyle("Item/pressed", node);

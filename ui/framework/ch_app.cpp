@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/framework/ch_window.h"
+#include "ui/framework/dpi_awareness.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ WPARAM CHApp::RunMessageLoop() {
 
 int RunApp(CHApp& app, HINSTANCE instance, HINSTANCE previous_instance, wchar_t* command_line,
            int show_command) {
+  // Before the first window: windows are made at the DPI of their monitor.
+  EnableDpiAwareness();
   if (!app.RegisterWindowClass(show_command, command_line, instance, previous_instance)) return 0;
   if (!app.InitInstance()) return 0;
   return static_cast<int>(app.RunMessageLoop());

@@ -48,9 +48,9 @@ class CHApp {
 // gone. Returns true when one of them consumed it.
 bool PreTranslateThroughParents(MSG* msg);
 
-// The program's entry point with the arguments of wWinMain: registers the
-// window class, calls InitInstance and runs the message loop. Returns the
-// process exit code: WM_QUIT's wParam, or 0 when registration or
+// The program's entry point with the arguments of wWinMain: makes the process
+// DPI-aware (EnableDpiAwareness), registers the window class, calls InitInstance and runs the
+// message loop. Returns the process exit code: WM_QUIT's wParam, or 0 when registration or
 // InitInstance fails.
 int RunApp(CHApp& app, HINSTANCE instance, HINSTANCE previous_instance, wchar_t* command_line,
            int show_command);

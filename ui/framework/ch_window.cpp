@@ -1,6 +1,10 @@
 #include "ui/framework/ch_window.h"
 
+#include "ui/framework/dpi_awareness.h"
+
 namespace {
+
+bool IsChildStyle(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0; }
 
 // WINDOWPOS flags after which the position or size may have changed.
 constexpr UINT kNoSizeOrNoCopyBits = SWP_NOSIZE | SWP_NOCOPYBITS;
@@ -330,21 +334,30 @@ HWND CHWindow::Detach() {
 }
 
 void CHWindow::CenterWindow() {
-  const bool child = (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
-  const HWND parent = ::GetParent(hwnd_);
-  RECT reference;
-  if (child && parent) {
-    if (!::GetClientRect(parent, &reference)) return;
-  } else if (!::GetWindowRect(::GetDesktopWindow(), &reference)) {
-    return;
-  }
   RECT own;
   if (!::GetWindowRect(hwnd_, &own)) return;
   const int width = own.right - own.left;
   const int height = own.bottom - own.top;
-  const int x = reference.left + (reference.right - reference.left - width) / 2;
-  const int y = reference.top + (reference.bottom - reference.top - height) / 2;
-  ::MoveWindow(hwnd_, x, y, width, height, ::IsWindowVisible(hwnd_));
+  const HWND parent = ::GetParent(hwnd_);
+  if (IsChildStyle(hwnd_) && parent) {
+    RECT reference;
+    if (!::GetClientRect(parent, &reference)) return;
+    const int x = reference.left + (reference.right - reference.left - width) / 2;
+    const int y = reference.top + (reference.bottom - reference.top - height) / 2;
+    ::MoveWindow(hwnd_, x, y, width, height, ::IsWindowVisible(hwnd_));
+    return;
+  }
+  const ScreenBox placed = CentreInside(width, height, WorkAreaOf(hwnd_));
+  ::MoveWindow(hwnd_, placed.left, placed.top, width, height, ::IsWindowVisible(hwnd_));
+}
+
+void CHWindow::KeepInsideWorkArea() {
+  RECT own;
+  if (IsChildStyle(hwnd_) || !::GetWindowRect(hwnd_, &own)) return;
+  const ScreenBox placed = FitInside({own.left, own.top, own.right, own.bottom}, WorkAreaOf(hwnd_));
+  if (placed.left == own.left && placed.top == own.top) return;
+  ::SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CHWindow::ResizeWindow(int width, int height) {

@@ -125,8 +125,13 @@ class CHWindow {
   HWND Detach();
 
   // Centres the window on its parent's client area (child windows) or on the
-  // primary screen, keeping its size.
+  // work area of the monitor it is on (top-level windows: never under the
+  // task bar nor off the screen), keeping its size.
   void CenterWindow();
+  // Moves a top-level window, keeping its size, so that it lies inside the
+  // work area of its monitor; a window larger than that area keeps its
+  // top-left corner there. Child windows are left alone.
+  void KeepInsideWorkArea();
   // Gives the window a new size in pixels, keeping its top-left corner.
   void ResizeWindow(int width, int height);
   // Extended style := (current & ~remove) | add. Returns false when that

@@ -56,7 +56,7 @@ bool UIObject::EnsureMemoryDC() {
   memory_dc_.reset(::CreateCompatibleDC(window_dc.get()));
   if (!memory_dc_) return false;
   ::SetBkMode(memory_dc_.get(), TRANSPARENT);
-  ::SelectObject(memory_dc_.get(), ElementDefaultFont());
+  ::SelectObject(memory_dc_.get(), ElementDefaultFontAt(dpi_));
   // The background brush is selected only while it fills (FillWithBrush),
   // so it can be replaced or deleted at any time.
   return true;

@@ -134,13 +134,18 @@ brindle::gdi::GdipStringFormat MakeStringFormat(UINT flags) {
   }
   gdip.GdipSetStringFormatAlign(format.get(), HorizontalAlignment(flags));
   if (flags & DT_SINGLELINE) {
-    gdip.GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsLineLimit);
+    // One line that never wraps: a wrapped second line would be hidden, and a
+    // caption cut after a word (or, in Chinese, after any character) reads as
+    // whole. A line taller than the layout is still drawn, clipped.
+    gdip.GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsNoWrap);
     if (flags & DT_VCENTER) {
       gdip.GdipSetStringFormatLineAlign(format.get(), Gdiplus::StringAlignmentCenter);
     }
   }
   if (flags & DT_WORD_ELLIPSIS) {
     gdip.GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingEllipsisWord);
+  } else if (flags & DT_END_ELLIPSIS) {
+    gdip.GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingEllipsisCharacter);
   }
   return format;
 }

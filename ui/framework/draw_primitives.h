@@ -45,9 +45,10 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
 
 // Draws `text` (or style.text when `text` is null) into `layout` with the
 // style's font and colour (drawn with alpha 254) and its alignment flags:
-// DT_CENTER / DT_RIGHT horizontal alignment, DT_SINGLELINE (one line; with
-// DT_VCENTER centred vertically), DT_WORD_ELLIPSIS (ellipsis at a word
-// boundary). Other flags are ignored; text is top-aligned unless centred.
+// DT_CENTER / DT_RIGHT horizontal alignment, DT_SINGLELINE (one line, never
+// wrapped; with DT_VCENTER centred vertically), DT_WORD_ELLIPSIS (ellipsis at
+// a word boundary), DT_END_ELLIPSIS (ellipsis after the last character that
+// fits). Other flags are ignored; text is top-aligned unless centred.
 // With `clip`, nothing is drawn outside it. style.offset is not applied.
 void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wchar_t* text,
                   const RECT* clip);

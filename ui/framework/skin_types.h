@@ -51,7 +51,7 @@ struct TextStyle {
   // "ft": null = the font selected into the target DC.
   HFONT font = nullptr;
   // "al": DrawText flag bits (DT_CENTER, DT_RIGHT, DT_VCENTER, DT_SINGLELINE,
-  // DT_WORD_ELLIPSIS are honoured).
+  // DT_WORD_ELLIPSIS, DT_END_ELLIPSIS are honoured).
   UINT align = 0;
   // "cr": 0x00BBGGRR.
   COLORREF color = 0;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "ui/framework/dpi_awareness.h"
 #include "ui/framework/draw_primitives.h"
 #include "ui/framework/element_factory.h"
 #include "ui/framework/gdi_handles.h"
@@ -37,6 +38,11 @@ LRESULT UIFrameWindow::HandleCreate(WPARAM, LPARAM) {
   const LONG style = ::GetWindowLongW(hwnd(), GWL_STYLE);
   if (style & WS_CAPTION) ::SetWindowLongW(hwnd(), GWL_STYLE, style & ~WS_CAPTION);
   return 0;
+}
+
+LRESULT UIFrameWindow::HandleNcCreate(WPARAM wparam, LPARAM lparam) {
+  set_dpi(WindowDpi(hwnd()));
+  return CallPreviousProc(WM_NCCREATE, wparam, lparam);
 }
 
 LRESULT UIFrameWindow::HandleNcCalcSize(WPARAM wparam, LPARAM lparam) {
@@ -112,8 +118,18 @@ void UIFrameWindow::OnPaint(HDC dc, const RECT&, const RECT&) {
 }
 
 bool UIFrameWindow::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
+  if (resource && hwnd()) {
+    set_dpi(WindowDpi(hwnd()));
+    resource->SetDpi(dpi());
+  }
+  LoadFrame(resource, path, base);
+  return true;
+}
+
+void UIFrameWindow::LoadFrame(IResource* resource, const char* path, const JsonValue* base) {
   const JsonValue* node = resource ? resource->Find(path ? path : "", base) : nullptr;
   if (node) {
+    RememberSkin(resource, path, base);
     client_background_ = resource->GetStyle("Client/bkgnd", node);
     LoadPiece(resource, node, "Top", top_);
     LoadPiece(resource, node, "Left", left_);
@@ -127,6 +143,10 @@ bool UIFrameWindow::LoadSkin(IResource* resource, const char* path, const JsonVa
     };
     for (const auto& [key, field] : buttons) {
       if (!resource->Find(key, node)) continue;
+      if (*field) {
+        (*field)->LoadSkin(resource, key, node);
+        continue;
+      }
       std::unique_ptr<UIObject> button = MakeElement(kElementButton);
       if (!button) continue;
       button->LoadSkin(resource, key, node);
@@ -134,10 +154,27 @@ bool UIFrameWindow::LoadSkin(IResource* resource, const char* path, const JsonVa
       (*field)->set_tab_group(1);
       LayoutTree(*field);
     }
-    if (restore_button_) SetVisible(restore_button_, false);
+    if (restore_button_ && !::IsZoomed(hwnd())) SetVisible(restore_button_, false);
   }
   OnResized();
-  return true;
+}
+
+void UIFrameWindow::ReloadSkin() {
+  if (skin_resource()) LoadFrame(skin_resource(), skin_path_.c_str(), skin_base_);
+}
+
+LRESULT UIFrameWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != kDpiChangedMessage) return UIObject::OnMessage(message, wparam, lparam);
+  ApplyHostDpi(this, HIWORD(wparam));
+  const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+  if (suggested) {
+    ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  OnResized();
+  Invalidate(nullptr, true);
+  return 0;
 }
 
 LRESULT UIFrameWindow::OnChildNotify(UIObject* child, UINT message, WPARAM, LPARAM) {

@@ -50,14 +50,22 @@ class UIFrameWindow : public UIObject {
   LRESULT HandleNcActivate(WPARAM wparam, LPARAM lparam) override;
   // Removes the caption bits from the style. Returns 0.
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
+  // Takes the window's DPI (WindowDpi) as the host's dpi() before WM_CREATE,
+  // so sizes made at creation can be scaled; then default processing.
+  LRESULT HandleNcCreate(WPARAM wparam, LPARAM lparam) override;
 
   // Client background, then the normal pictures of top, left, right and
   // bottom.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
-  // Reads the pieces and makes the system buttons present under the node at
-  // `path` below `base` (the restore button starts hidden), then lays the
-  // pieces out. Missing keys give empty pictures. Returns true.
+  // With a window: reads at the window's DPI (WindowDpi), which becomes the
+  // host's dpi() and the resource's DPI. Then LoadFrame. Returns true.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
+  // Reads the frame's own values again (LoadFrame) at the resource's DPI.
+  void ReloadSkin() override;
+  // WM_DPICHANGED: the tree is read again at the new DPI (ApplyHostDpi), the
+  // window takes the rectangle the system suggests (lParam) and is
+  // recomposed. Returns 0. Other messages go to UIObject.
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   // A WM_COMMAND from a system button becomes WM_SYSCOMMAND SC_CLOSE,
   // SC_MAXIMIZE, SC_MINIMIZE or SC_RESTORE to the window. Nothing is passed
   // further up; returns 0.
@@ -80,6 +88,11 @@ class UIFrameWindow : public UIObject {
   UIObject* minimize_button() const { return minimize_button_; }
 
  private:
+  // Reads the pieces and makes the system buttons present under the node at
+  // `path` below `base` (the restore button starts hidden unless the window
+  // is zoomed; buttons made before are read again, not made twice), then
+  // lays the pieces out. Missing keys give empty pictures.
+  void LoadFrame(IResource* resource, const char* path, const JsonValue* base);
   // True when a direct child that is not drag-through contains `point`.
   bool ChildBlocksDrag(POINT point) const;
   // The hit-test answer of a window with WS_THICKFRAME for `point`, or

@@ -1,9 +1,12 @@
 #include "ui/framework/ui_object.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
+#include "ui/framework/dpi_awareness.h"
 #include "ui/framework/element_factory.h"
+#include "ui/framework/ui_resource.h"
 
 namespace {
 
@@ -76,6 +79,11 @@ void SortInRows(std::vector<UIObject*>::iterator first, std::vector<UIObject*>::
 UIObject* FindHost(UIObject* element) {
   while (element && !element->hwnd()) element = element->parent();
   return element;
+}
+
+int ElementDpi(const UIObject* element) {
+  const UIObject* host = FindHost(const_cast<UIObject*>(element));
+  return host ? host->dpi() : kBaseDpi;
 }
 
 bool InteractiveChain(const UIObject* element) {
@@ -153,6 +161,47 @@ UIObject* FindElementByCommand(UIObject* root, int id) {
 HFONT ElementDefaultFont() {
   static const brindle::gdi::Font font(MakeIconTitleFont(FW_NORMAL));
   return font.get();
+}
+
+HFONT ElementDefaultFontAt(int dpi) {
+  const int system_dpi = WindowDpi(nullptr);
+  if (dpi <= 0 || dpi == system_dpi) return ElementDefaultFont();
+  static std::map<int, brindle::gdi::Font> fonts;
+  brindle::gdi::Font& font = fonts[dpi];
+  if (!font) {
+    LOGFONTW log_font = {};
+    ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(log_font), &log_font, 0);
+    log_font.lfHeight = ::MulDiv(log_font.lfHeight, dpi, system_dpi);
+    font.reset(::CreateFontIndirectW(&log_font));
+  }
+  return font.get() ? font.get() : ElementDefaultFont();
+}
+
+void ReloadSkinTree(UIObject* element) {
+  if (!element) return;
+  element->ReloadSkin();
+  for (const auto& child : element->children()) ReloadSkinTree(child.get());
+  LayoutTree(element);
+}
+
+void ApplyHostDpi(UIObject* host, int dpi) {
+  if (!host || !host->hwnd()) return;
+  host->dpi_ = dpi;
+  if (host->skin_resource_) host->skin_resource_->SetDpi(dpi);
+  // The font first: laying the tree out measures text with it.
+  if (host->memory_dc_) ::SelectObject(host->memory_dc_.get(), ElementDefaultFontAt(dpi));
+  host->ReleaseBufferBitmap();
+  ReloadSkinTree(host);
+}
+
+void UIObject::RememberSkin(IResource* resource, const char* path, const JsonValue* base) {
+  skin_resource_ = resource;
+  skin_path_ = path ? path : "";
+  skin_base_ = base;
+}
+
+void UIObject::ReloadSkin() {
+  if (skin_resource_) LoadSkin(skin_resource_, skin_path_.c_str(), skin_base_);
 }
 
 HFONT ElementDefaultBoldFont() {

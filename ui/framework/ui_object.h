@@ -34,6 +34,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/framework/ch_window.h"
@@ -181,6 +182,11 @@ class UIObject : public CHWindow {
   // Sends TTM_RELAYEVENT to this element's tooltip window (if any), then
   // relays to every child.
   virtual void RelayToTooltip(MSG* msg);
+  // Reads the skin again from where LoadSkin last read it (RememberSkin), at
+  // the resource's current DPI; nothing when it never read one. Elements
+  // whose LoadSkin also builds children override this to read only their
+  // own values. State that is not skin (text, checks, positions) is kept.
+  virtual void ReloadSkin();
   // Whether Tab stops at this element while it, and every element above it,
   // is enabled and visible. The base: no.
   virtual bool IsTabStop() const;
@@ -228,6 +234,15 @@ class UIObject : public CHWindow {
   // rectangles from mouse users; stays on afterwards.
   bool focus_cues() const { return focus_cues_; }
   void set_focus_cues(bool value) { focus_cues_ = value; }
+  // Where LoadSkin read this element's skin, for ReloadSkin: the resource
+  // (borrowed; it outlives the element), the path and its base node (valid
+  // until the resource parses again). Called by the LoadSkin overrides.
+  void RememberSkin(IResource* resource, const char* path, const JsonValue* base);
+  IResource* skin_resource() const { return skin_resource_; }
+  // On a host: the DPI its elements were read at (set by the host's window
+  // class when it reads the skin); 96 until then.
+  int dpi() const { return dpi_; }
+  void set_dpi(int dpi) { dpi_ = dpi; }
   // Position in host client coordinates; for a host, its client rectangle.
   const RECT& rect() const { return rect_; }
   void set_rect(const RECT& rect) { rect_ = rect; }
@@ -289,6 +304,10 @@ class UIObject : public CHWindow {
   int size_w_ = 0;
   int size_h_ = 0;
   HCURSOR cursor_ = nullptr;
+  IResource* skin_resource_ = nullptr;
+  std::string skin_path_;
+  const JsonValue* skin_base_ = nullptr;
+  int dpi_ = 96;
   UIObject* parent_ = nullptr;
   UIObject* hover_child_ = nullptr;
   UIObject* focus_child_ = nullptr;
@@ -321,6 +340,7 @@ class UIObject : public CHWindow {
   friend bool MakeLayered(UIObject* host);
   friend bool EnsureBackBuffer(UIObject* host);
   friend void SetFocusElement(UIObject* host, UIObject* element);
+  friend void ApplyHostDpi(UIObject* host, int dpi);
 
   // Drops the buffer bitmap, keeping the memory DC.
   void ReleaseBufferBitmap();
@@ -397,6 +417,9 @@ UIObject* DeepestHovered(UIObject* element);
 // (the element itself for a host); null when there is none.
 UIObject* FindHost(UIObject* element);
 
+// The DPI `element` is drawn at: its host's dpi(); 96 without a host.
+int ElementDpi(const UIObject* element);
+
 // True when `element` and every element above it are enabled and visible.
 bool InteractiveChain(const UIObject* element);
 
@@ -447,9 +470,23 @@ bool EnsureBackBuffer(UIObject* host);
 void PaintChildren(HDC dc, UIObject* element, const RECT& clip);
 
 // Process-wide fonts from the system's icon-title font, weight 400 and 700;
-// created by the first UIObject. The normal one is selected into every back
-// buffer. Owned by the process.
+// created by the first UIObject. Owned by the process.
 HFONT ElementDefaultFont();
 HFONT ElementDefaultBoldFont();
+// The normal icon-title font at `dpi` (its height moved from the system DPI):
+// ElementDefaultFont itself at the system DPI (or for 0), otherwise made once
+// per DPI and owned by the process. Selected into the back buffer of a host
+// at that DPI.
+HFONT ElementDefaultFontAt(int dpi);
+
+// Calls ReloadSkin on `element` and every element below it, then lays the
+// tree out again from `element`.
+void ReloadSkinTree(UIObject* element);
+
+// Makes a host draw at `dpi`: records it, sets its resource (skin_resource) to
+// it, reloads the skin of the tree (ReloadSkinTree), selects the default font
+// at that DPI into the back buffer and drops the buffer's bitmap, so the next
+// paint makes one of the new size. Nothing when `host` has no window.
+void ApplyHostDpi(UIObject* host, int dpi);
 
 #endif  // BRINDLE_UI_FRAMEWORK_UI_OBJECT_H_

@@ -1,6 +1,7 @@
 #include "ui/framework/ui_resource.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -11,6 +12,8 @@
 #include "setup/resource_bytes.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
+#include "ui/framework/dpi_awareness.h"
+#include "ui/framework/dpi_scale.h"
 #include "ui/framework/packed_skin.h"
 #include "ui/framework/recolor.h"
 #include "ui/framework/skin_container.h"
@@ -32,6 +35,12 @@ int ElementOrZero(const JsonValue& value, size_t index) {
 
 int IntOf(const JsonValue& value) { return static_cast<int>(value.toInt64()); }
 
+// The first four elements of an array as [x, y, width, height], 0 where missing.
+SkinRect RectOf(const JsonValue& value) {
+  return {ElementOrZero(value, 0), ElementOrZero(value, 1), ElementOrZero(value, 2),
+          ElementOrZero(value, 3)};
+}
+
 COLORREF ColorOfElements(const JsonValue& value) {
   return RGB(ElementOrZero(value, 0) & 0xFF, ElementOrZero(value, 1) & 0xFF,
              ElementOrZero(value, 2) & 0xFF);
@@ -42,15 +51,76 @@ std::wstring WideFromUtf8(const char* text) {
   return ToWide(pool, text, CP_UTF8);
 }
 
+// The icon-title font as the system gives it: its height is pixels at the
+// system DPI.
 LOGFONTW IconTitleLogFont() {
   LOGFONTW font = {};
   ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
   return font;
 }
 
+// The icon-title font with its height moved from the system DPI to `dpi`.
+LOGFONTW IconTitleLogFontAt(int dpi) {
+  LOGFONTW font = IconTitleLogFont();
+  const int system_dpi = WindowDpi(nullptr);
+  if (system_dpi != dpi) font.lfHeight = ::MulDiv(font.lfHeight, dpi, system_dpi);
+  return font;
+}
+
+SkinRect ScaledRect(const SkinRect& rect, int dpi) {
+  const ScaledBox box = ScaleBox({rect.x, rect.y, rect.width, rect.height}, dpi);
+  return {box.x, box.y, box.width, box.height};
+}
+
+// The cell `cell` (96-DPI pixels, wholly inside `image`) smoothed to `dpi`
+// on its own: samples never reach past the cell's edges. Null when no
+// bitmap of that size can be made.
+std::unique_ptr<CHBitmap> ScaledCell(const CHBitmap& image, const SkinRect& cell, int dpi) {
+  const SkinRect scaled = ScaledRect(cell, dpi);
+  auto bitmap = std::make_unique<CHBitmap>();
+  if (!bitmap->Create(scaled.width, scaled.height, image.bits_per_pixel())) return nullptr;
+  const int channels = image.bits_per_pixel() / 8;
+  // Rows are stored bottom-up: the cell's lowest row comes first.
+  const int first_row = image.height() - cell.y - cell.height;
+  const BYTE* source = image.bits() + static_cast<std::ptrdiff_t>(first_row) * image.stride() +
+                       static_cast<std::ptrdiff_t>(cell.x) * channels;
+  ::GdiFlush();
+  ScalePixels(source, cell.width, cell.height, image.stride(), bitmap->bits(), bitmap->width(),
+              bitmap->height(), bitmap->stride(), channels);
+  return bitmap;
+}
+
+// The background fields of a state entry whose picture is `source` (already
+// at `dpi`); lengths scaled to `dpi`.
+void ReadBackground(const JsonValue& keys, const SkinRect& source, int dpi, StateEntry& entry) {
+  entry.x = source.x;
+  entry.y = source.y;
+  entry.width = source.width;
+  entry.height = source.height;
+  entry.key_color = ColorOfElements(keys["bc"]);
+  const JsonValue& margins = keys["mg"];
+  entry.margin_left = ScaleLength(ElementOrZero(margins, 0), dpi);
+  entry.margin_top = ScaleLength(ElementOrZero(margins, 1), dpi);
+  entry.margin_right = ScaleLength(ElementOrZero(margins, 2), dpi);
+  entry.margin_bottom = ScaleLength(ElementOrZero(margins, 3), dpi);
+  entry.mode = IntOf(keys["md"]);
+}
+
+// The foreground fields, likewise.
+void ReadForeground(const JsonValue& keys, const SkinRect& source, int dpi, StateEntry& entry) {
+  entry.foreground_x = source.x;
+  entry.foreground_y = source.y;
+  entry.foreground_width = source.width;
+  entry.foreground_height = source.height;
+  entry.foreground_key_color = ColorOfElements(keys["fc"]);
+  entry.foreground_align = IntOf(keys["al"]);
+  entry.foreground_offset_x = ScaleLength(ElementOrZero(keys["of"], 0), dpi);
+  entry.foreground_offset_y = ScaleLength(ElementOrZero(keys["of"], 1), dpi);
+}
+
 // Overwrites the fields of `font` whose keys the record gives with a nonzero
 // value; byte fields take the low 8 bits.
-void ApplyFontRecord(const JsonValue& record, LOGFONTW& font) {
+void ApplyFontRecord(const JsonValue& record, int dpi, LOGFONTW& font) {
   const auto set_long = [&record](const char* key, LONG& field) {
     if (const int64_t value = record[key].toInt64()) field = static_cast<LONG>(value);
   };
@@ -58,6 +128,7 @@ void ApplyFontRecord(const JsonValue& record, LOGFONTW& font) {
     if (const int64_t value = record[key].toInt64()) field = static_cast<BYTE>(value & 0xFF);
   };
   set_long("Height", font.lfHeight);
+  if (record["Height"].toInt64() != 0) font.lfHeight = ScaleLength(font.lfHeight, dpi);
   set_long("Width", font.lfWidth);
   set_long("Escapement", font.lfEscapement);
   set_long("Orientation", font.lfOrientation);
@@ -190,17 +261,24 @@ int UIResource::GetInt(const std::string& path, const JsonValue* base) {
   return node && node->kind() == JsonKind::Integer ? IntOf(*node) : 0;
 }
 
+int UIResource::GetLength(const std::string& path, const JsonValue* base) {
+  return ScaleLength(GetInt(path, base), dpi_);
+}
+
 SkinRect UIResource::GetRect(const std::string& path, const JsonValue* base) {
   const JsonValue* node = Find(path, base);
   if (!node || node->kind() != JsonKind::Array || node->size() != 4) return {};
-  return {IntOf((*node)[0]), IntOf((*node)[1]), IntOf((*node)[2]), IntOf((*node)[3])};
+  return ScaledRect({IntOf((*node)[0]), IntOf((*node)[1]), IntOf((*node)[2]), IntOf((*node)[3])},
+                    dpi_);
 }
 
 SkinPoint UIResource::GetPoint(const std::string& path, const JsonValue* base) {
   const JsonValue* node = Find(path, base);
   if (!node || node->kind() != JsonKind::Array || node->size() != 2) return {};
-  return {IntOf((*node)[0]), IntOf((*node)[1])};
+  return {ScaleLength(IntOf((*node)[0]), dpi_), ScaleLength(IntOf((*node)[1]), dpi_)};
 }
+
+void UIResource::SetDpi(int dpi) { dpi_ = dpi > 0 ? dpi : kBaseDpi; }
 
 COLORREF UIResource::GetColor(const std::string& path, const JsonValue* base) {
   const JsonValue* node = Find(path, base);
@@ -214,33 +292,15 @@ StateEntry UIResource::GetStyle(const std::string& path, const JsonValue* base) 
   if (!node) return entry;
   const JsonValue& keys = *node;
 
-  if (keys.hasMember("bi")) entry.image = GetImage(IntOf(keys["bi"]), true);
-  if (entry.image) {
-    const JsonValue& source = keys["bg"];
-    entry.x = ElementOrZero(source, 0);
-    entry.y = ElementOrZero(source, 1);
-    entry.width = ElementOrZero(source, 2);
-    entry.height = ElementOrZero(source, 3);
-    entry.key_color = ColorOfElements(keys["bc"]);
-    const JsonValue& margins = keys["mg"];
-    entry.margin_left = ElementOrZero(margins, 0);
-    entry.margin_top = ElementOrZero(margins, 1);
-    entry.margin_right = ElementOrZero(margins, 2);
-    entry.margin_bottom = ElementOrZero(margins, 3);
-    entry.mode = IntOf(keys["md"]);
+  if (keys.hasMember("bi")) {
+    SkinRect source = RectOf(keys["bg"]);
+    entry.image = PictureAtDpi(IntOf(keys["bi"]), source);
+    if (entry.image) ReadBackground(keys, source, dpi_, entry);
   }
-
-  if (keys.hasMember("fi")) entry.foreground_image = GetImage(IntOf(keys["fi"]), true);
-  if (entry.foreground_image) {
-    const JsonValue& source = keys["fg"];
-    entry.foreground_x = ElementOrZero(source, 0);
-    entry.foreground_y = ElementOrZero(source, 1);
-    entry.foreground_width = ElementOrZero(source, 2);
-    entry.foreground_height = ElementOrZero(source, 3);
-    entry.foreground_key_color = ColorOfElements(keys["fc"]);
-    entry.foreground_align = IntOf(keys["al"]);
-    entry.foreground_offset_x = ElementOrZero(keys["of"], 0);
-    entry.foreground_offset_y = ElementOrZero(keys["of"], 1);
+  if (keys.hasMember("fi")) {
+    SkinRect source = RectOf(keys["fg"]);
+    entry.foreground_image = PictureAtDpi(IntOf(keys["fi"]), source);
+    if (entry.foreground_image) ReadForeground(keys, source, dpi_, entry);
   }
   return entry;
 }
@@ -253,43 +313,74 @@ TextStyle UIResource::GetTextStyle(const std::string& path, const JsonValue* bas
   if (keys.hasMember("ft")) style.font = GetFont(IntOf(keys["ft"]));
   style.align = static_cast<UINT>(keys["al"].toInt64());
   style.color = static_cast<COLORREF>(keys["cr"].toInt64());
-  style.offset_x = ElementOrZero(keys["of"], 0);
-  style.offset_y = ElementOrZero(keys["of"], 1);
+  style.offset_x = ScaleLength(ElementOrZero(keys["of"], 0), dpi_);
+  style.offset_y = ScaleLength(ElementOrZero(keys["of"], 1), dpi_);
   style.text = WideFromUtf8(keys["tx"].toCString());
   return style;
 }
 
 HFONT UIResource::GetFont(int id) {
-  const auto cached = fonts_.find(id);
+  const FontKey key(id, dpi_);
+  const auto cached = fonts_.find(key);
   if (cached != fonts_.end()) return cached->second.get();
 
-  brindle::gdi::Font& font = fonts_[id];
+  brindle::gdi::Font& font = fonts_[key];
   std::string bytes;
   if (!GetData(kFontsSection, id, bytes)) return nullptr;
-  LOGFONTW log_font = IconTitleLogFont();
+  LOGFONTW log_font = IconTitleLogFontAt(dpi_);
   JsonValue record;
-  if (JsonReader().parse(bytes.c_str(), record)) ApplyFontRecord(record, log_font);
+  if (JsonReader().parse(bytes.c_str(), record)) ApplyFontRecord(record, dpi_, log_font);
   font.reset(::CreateFontIndirectW(&log_font));
   return font.get();
 }
 
 CHBitmap* UIResource::GetImage(int id, bool recolorable) {
-  const auto cached = images_.find(id);
+  const ImageKey key(id, kBaseDpi, 0, 0, 0, 0);
+  const auto cached = images_.find(key);
   if (cached != images_.end()) return cached->second.bitmap.get();
 
   std::string bytes;
   if (!GetData(kImagesSection, id, bytes)) return nullptr;
   auto bitmap = std::make_unique<CHBitmap>();
   if (!bitmap->LoadFromMemory(bytes.data(), bytes.size())) return nullptr;
+  return CacheImage(key, std::move(bitmap), recolorable);
+}
 
-  CachedImage& image = images_[id];
+CHBitmap* UIResource::CacheImage(const ImageKey& key, std::unique_ptr<CHBitmap> bitmap,
+                                 bool recolorable) {
+  CachedImage& image = images_[key];
   image.bitmap = std::move(bitmap);
   image.recolorable = recolorable;
   if (RecolorOn()) {
-    unrecolored_images_[id] = CopyOf(*image.bitmap);
-    if (recolorable) RecolorImage(id, image);
+    unrecolored_images_[key] = CopyOf(*image.bitmap);
+    if (recolorable) RecolorImage(key, image);
   }
   return image.bitmap.get();
+}
+
+CHBitmap* UIResource::GetCell(int id, const SkinRect& cell) {
+  const ImageKey key(id, dpi_, cell.x, cell.y, cell.width, cell.height);
+  const auto cached = images_.find(key);
+  if (cached != images_.end()) return cached->second.bitmap.get();
+
+  const CHBitmap* image = GetImage(id, true);
+  if (!image || cell.x < 0 || cell.y < 0 || cell.width <= 0 || cell.height <= 0 ||
+      !image->ContainsSource(cell.x, cell.y, cell.width, cell.height)) {
+    return nullptr;
+  }
+  // Cells are cut from the pixels as stored; recolouring applies to the cell.
+  const auto original = unrecolored_images_.find(ImageKey(id, kBaseDpi, 0, 0, 0, 0));
+  if (original != unrecolored_images_.end() && original->second) image = original->second.get();
+  std::unique_ptr<CHBitmap> scaled = ScaledCell(*image, cell, dpi_);
+  return scaled ? CacheImage(key, std::move(scaled), true) : nullptr;
+}
+
+CHBitmap* UIResource::PictureAtDpi(int id, SkinRect& source) {
+  if (dpi_ == kBaseDpi) return GetImage(id, true);
+  CHBitmap* cell = GetCell(id, source);
+  const SkinRect scaled = ScaledRect(source, dpi_);
+  source = {0, 0, scaled.width, scaled.height};
+  return cell;
 }
 
 bool UIResource::GetData(const std::string& section, int id, std::string& out) {
@@ -310,8 +401,8 @@ int UIResource::SetRecolor(int hue, int saturation, int lightness) {
   hue_ = hue;
   saturation_ = saturation;
   lightness_ = lightness;
-  for (auto& [id, image] : images_) {
-    if (image.recolorable) RecolorImage(id, image);
+  for (auto& [key, image] : images_) {
+    if (image.recolorable) RecolorImage(key, image);
   }
   BroadcastRecolorChanged();
   return 1;
@@ -329,9 +420,9 @@ COLORREF UIResource::RecolorColor(COLORREF color) {
 // Restores the image's pixels from its unrecoloured copy (made now if there
 // is none yet, from the pixels as they are) and applies the current
 // parameters to them.
-void UIResource::RecolorImage(int id, CachedImage& image) {
+void UIResource::RecolorImage(const ImageKey& key, CachedImage& image) {
   CHBitmap& bitmap = *image.bitmap;
-  std::unique_ptr<CHBitmap>& original = unrecolored_images_[id];
+  std::unique_ptr<CHBitmap>& original = unrecolored_images_[key];
   if (!original) original = CopyOf(bitmap);
   if (!original || original->bytes() != bitmap.bytes()) return;
   ::GdiFlush();

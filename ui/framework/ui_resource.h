@@ -21,6 +21,16 @@
 //               white; values beyond the range clamp.
 // Alpha is kept. All three 0 means no recolouring: images and colours are
 // used exactly as stored.
+//
+// DPI: the skin is drawn at 96 DPI. A resource reads at one DPI at a time
+// (SetDpi; 96 at first): every length it returns (rectangles, points,
+// margins, offsets, font heights) is scaled to it (dpi_scale.h; rectangles by
+// their edges). Away from 96 DPI a state entry's picture is its own cell: the
+// entry's rectangle cut from the sheet and smoothed to the DPI on its own, so
+// no neighbouring picture bleeds into its edges when it is stretched; the
+// entry's rectangle is then the whole cell. Fonts and cells read at another
+// DPI stay cached and valid: a window on another monitor keeps drawing with
+// them.
 #ifndef BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 #define BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 
@@ -31,6 +41,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "json/json_value.h"
 #include "ui/framework/ch_bitmap.h"
@@ -82,14 +94,17 @@ class IResource {
   virtual const JsonValue* Find(const std::string& path, const JsonValue* base = nullptr) = 0;
   // A JSON integer (truncated to 32 bits); any other node or none gives 0.
   virtual int GetInt(const std::string& path, const JsonValue* base = nullptr) = 0;
-  // An array of exactly 4 elements; otherwise all 0.
+  // ScaleLength of GetInt: a length in pixels at the current DPI.
+  virtual int GetLength(const std::string& path, const JsonValue* base = nullptr) = 0;
+  // An array of exactly 4 elements, scaled by its edges (ScaleBox); otherwise
+  // all 0.
   virtual SkinRect GetRect(const std::string& path, const JsonValue* base = nullptr) = 0;
   // The state entry at `path` (keys "bi", "bg", "bc", "mg", "md", "fi",
   // "fg", "fc", "al", "of"). Background fields are read only when "bi"
   // yields an image, foreground fields only when "fi" does; otherwise they
   // stay 0. Images are loaded as recolourable.
   virtual StateEntry GetStyle(const std::string& path, const JsonValue* base = nullptr) = 0;
-  // An array of exactly 2 elements; otherwise 0, 0.
+  // An array of exactly 2 elements, each scaled; otherwise 0, 0.
   virtual SkinPoint GetPoint(const std::string& path, const JsonValue* base = nullptr) = 0;
   // An array of exactly 3 elements [r, g, b], each cut to 8 bits, as
   // 0x00BBGGRR; otherwise 0.
@@ -98,13 +113,14 @@ class IResource {
   // node gives all zero and empty text.
   virtual TextStyle GetTextStyle(const std::string& path, const JsonValue* base = nullptr) = 0;
 
-  // The font of record `id` in section "fonts", created once and owned by
-  // the resource. Null (cached as well) when there is no such record.
+  // The font of record `id` in section "fonts" at the current DPI (its
+  // "Height" is pixels at 96 DPI; without one, the icon-title font's height
+  // at this DPI), created once per DPI and owned by the resource. Null
+  // (cached as well) when there is no such record.
   virtual HFONT GetFont(int id) = 0;
-  // The image of record `id` in section "images", decoded once and owned by
-  // the resource; `recolorable` marks it for recolouring. Null when there is
-  // no record or it does not decode; a failed decode is tried again on the
-  // next call.
+  // The image of record `id` in section "images" as stored (96 DPI), decoded
+  // once and owned by the resource; `recolorable` marks it for recolouring. Null when there
+  // is no record or it does not decode; a failed decode is tried again on the next call.
   virtual CHBitmap* GetImage(int id, bool recolorable) = 0;
   // Replaces `out` with the bytes of record `id` in `section` (empty when
   // there is none). True when `out` is not empty.
@@ -124,6 +140,12 @@ class IResource {
   virtual int GetRecolorHue() const = 0;
   virtual int GetRecolorSaturation() const = 0;
   virtual int GetRecolorLightness() const = 0;
+
+  // The DPI lengths, fonts and images are read at; a value of 0 or less is
+  // taken as 96. Reading again what was read before (LoadSkin) gives the
+  // values at the new DPI.
+  virtual void SetDpi(int dpi) = 0;
+  virtual int dpi() const = 0;
 };
 
 class UIResource : public IResource {
@@ -139,6 +161,7 @@ class UIResource : public IResource {
 
   const JsonValue* Find(const std::string& path, const JsonValue* base = nullptr) override;
   int GetInt(const std::string& path, const JsonValue* base = nullptr) override;
+  int GetLength(const std::string& path, const JsonValue* base = nullptr) override;
   SkinRect GetRect(const std::string& path, const JsonValue* base = nullptr) override;
   StateEntry GetStyle(const std::string& path, const JsonValue* base = nullptr) override;
   SkinPoint GetPoint(const std::string& path, const JsonValue* base = nullptr) override;
@@ -156,6 +179,8 @@ class UIResource : public IResource {
   int GetRecolorHue() const override { return hue_; }
   int GetRecolorSaturation() const override { return saturation_; }
   int GetRecolorLightness() const override { return lightness_; }
+  void SetDpi(int dpi) override;
+  int dpi() const override { return dpi_; }
 
   // The parsed document (null before the first successful Parse or when its
   // text did not parse).
@@ -167,22 +192,40 @@ class UIResource : public IResource {
     bool recolorable = false;
   };
 
-  bool RecolorOn() const { return hue_ != 0 || saturation_ != 0 || lightness_ != 0; }
-  void RecolorImage(int id, CachedImage& image);
+  // A font made for one DPI: record id, DPI.
+  using FontKey = std::pair<int, int>;
+  // A cached picture: record id, DPI, and the cell's rectangle at 96 DPI
+  // (x, y, width, height); a whole image is at 96 DPI with a zero rectangle.
+  using ImageKey = std::tuple<int, int, int, int, int, int>;
 
+  bool RecolorOn() const { return hue_ != 0 || saturation_ != 0 || lightness_ != 0; }
+  void RecolorImage(const ImageKey& key, CachedImage& image);
+  // Keeps `bitmap` under `key`, recoloured when recolouring is on and it is
+  // recolourable, and returns it.
+  CHBitmap* CacheImage(const ImageKey& key, std::unique_ptr<CHBitmap> bitmap, bool recolorable);
+  // The cell `cell` (96-DPI pixels) of image `id`, smoothed to the current
+  // DPI from the unrecoloured pixels, made once; null when there is no such
+  // image or the cell is not wholly inside it.
+  CHBitmap* GetCell(int id, const SkinRect& cell);
+  // The rectangle `source` of image `id` as a state entry draws it at the
+  // current DPI: the image and the rectangle as stored at 96 DPI, otherwise
+  // the cell (GetCell) and its whole area.
+  CHBitmap* PictureAtDpi(int id, SkinRect& source);
+
+  int dpi_ = 96;
   int hue_ = 0;
   int saturation_ = 0;
   int lightness_ = 0;
   JsonValue document_;
-  std::map<int, brindle::gdi::Font> fonts_;
-  std::map<int, CachedImage> images_;
+  std::map<FontKey, brindle::gdi::Font> fonts_;
+  std::map<ImageKey, CachedImage> images_;
   // Each record's bytes once, by id; a section names the ids it lists that have a record. The
   // text may list one record in any number of sections and entries: copies per entry would let a
   // small skin ask for gigabytes.
   std::map<uint32_t, std::string> records_;
   std::map<std::string, std::set<int>> sections_;
   std::map<COLORREF, COLORREF> recolored_colors_;
-  std::map<int, std::unique_ptr<CHBitmap>> unrecolored_images_;
+  std::map<ImageKey, std::unique_ptr<CHBitmap>> unrecolored_images_;
 };
 
 #endif  // BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_

@@ -20,3 +20,9 @@ identity=$(grep -ao '<assemblyIdentity type="win32" name="Brindle.Setup"[^>]*>' 
 named=$(sed -n 's/.*processorArchitecture="\([^"]*\)".*/\1/p' <<<"$identity")
 echo "machine $machine, manifest names '$named'"
 [ "$named" = "$expected" ] || { echo "the manifest should name '$expected'"; exit 1; }
+# Per-monitor DPI awareness: without it Windows stretches the windows' bitmaps (blurred) at 150 %.
+grep -aq '<dpiAwareness[^>]*>PerMonitorV2, PerMonitor</dpiAwareness>' "$program" ||
+  { echo "the manifest should declare per-monitor v2 DPI awareness"; exit 1; }
+grep -aq '<dpiAware[^>]*>true/pm</dpiAware>' "$program" ||
+  { echo "the manifest should declare per-monitor DPI awareness for Windows 8.1"; exit 1; }
+echo "per-monitor DPI awareness declared"

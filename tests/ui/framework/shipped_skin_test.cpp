@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
 
+#include "ui/framework/ch_bitmap.h"
 #include "ui/framework/ui_resource.h"
 
 namespace {
@@ -82,6 +84,44 @@ TEST_F(ShippedSkinTest, ElementsResolveToEntriesStylesAndFonts) {
   ASSERT_NE(skin_.GetFont(103), nullptr);
   GetObjectW(skin_.GetFont(103), sizeof(underlined), &underlined);
   EXPECT_EQ(underlined.lfUnderline, 1);
+}
+
+// The lowest alpha in a state entry's picture.
+int LowestAlpha(const StateEntry& entry) {
+  GdiFlush();
+  int lowest = 255;
+  const CHBitmap& image = *entry.image;
+  for (int y = entry.y; y < entry.y + entry.height; ++y) {
+    const BYTE* row = image.bits() + (image.height() - 1 - y) * image.stride();
+    for (int x = entry.x; x < entry.x + entry.width; ++x)
+      lowest = std::min<int>(lowest, row[4 * x + 3]);
+  }
+  return lowest;
+}
+
+// Away from 96 DPI each picture is smoothed on its own: the opaque client
+// background, which is stretched over the whole card, keeps opaque edges
+// (smoothing the whole sheet would blend in its transparent neighbours, and
+// the stretch would spread that over a wide band).
+TEST_F(ShippedSkinTest, PicturesAtOtherDpisKeepTheirEdges) {
+  const struct {
+    int dpi;
+    int size;
+  } steps[] = {{96, 8}, {120, 10}, {144, 12}, {168, 14}, {192, 16}};
+  for (const auto& step : steps) {
+    skin_.SetDpi(step.dpi);
+    const StateEntry entry = skin_.GetStyle("MainWindow/Client/bkgnd");
+    ASSERT_NE(entry.image, nullptr) << step.dpi;
+    EXPECT_EQ(entry.width, step.size) << step.dpi;
+    EXPECT_EQ(entry.height, step.size) << step.dpi;
+    EXPECT_EQ(LowestAlpha(entry), 255) << step.dpi;
+  }
+  // The close button's cell at 150 %: 15 pixels become 22 or 23 by its edges.
+  skin_.SetDpi(144);
+  const StateEntry close = skin_.GetStyle("MainWindow/SysBtns/Close/normal");
+  ASSERT_NE(close.image, nullptr);
+  EXPECT_EQ(close.width, 23);  // 752 -> 1128, 767 -> 1150.5 -> 1151
+  EXPECT_EQ(close.image->width(), 23);
 }
 
 }  // namespace

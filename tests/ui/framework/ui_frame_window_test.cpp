@@ -14,6 +14,7 @@
 
 #include "tests/ui/controls/controls_test_support.h"
 #include "ui/framework/ch_bitmap.h"
+#include "ui/framework/dpi_awareness.h"
 
 namespace brindle::test {
 namespace {
@@ -95,6 +96,71 @@ TEST_F(ShippedFrameTest, MainWindowPiecesAt670By680) {
   EXPECT_EQ(frame.restore_button(), nullptr);
   EXPECT_EQ(frame.maximize_button(), nullptr);
   EXPECT_EQ(frame.minimize_button(), nullptr);
+}
+
+// A move to a monitor of another DPI (WM_DPICHANGED as Windows sends it; Wine
+// never sends it, so the test does): the skin is read again at the new DPI,
+// each picture is its own cell of the sheet smoothed to that scale, and the
+// window takes the suggested rectangle. Going back gives the first values
+// and the sheet itself again.
+TEST_F(ShippedFrameTest, DpiChangeReadsTheSkinAtTheNewDpi) {
+  TestFrame frame;
+  ASSERT_TRUE(frame.Open(&skin_, "MainWindow", 670, 680));
+  ASSERT_EQ(frame.dpi(), 96);  // A test program is not DPI-aware: the system gives it 96.
+  UIObject* install = CreateElement("MainWindow/InstallButton2", &skin_, kElementButton, &frame);
+  ASSERT_NE(install, nullptr);
+  EXPECT_EQ(RectText(install->rect()), "475,584,615,621");
+  CHBitmap* const sheet = frame.top().normal.image;
+  ASSERT_NE(sheet, nullptr);
+
+  const struct {
+    int dpi;
+    RECT suggested;
+    const char* window;
+    const char* install;
+    const char* close;
+    int top_height;
+    int top_width;    // The top piece's picture at this DPI.
+    int image_width;  // The image it is cut from: its own cell, or the sheet at 96 DPI.
+  } steps[] = {
+      {192,
+       {10, 20, 1350, 1380},
+       "10,20,1350,1380",
+       "950,1168,1230,1242",
+       "1220,90,1250,120",
+       574,
+       1340,
+       1340},
+      {144,
+       {10, 20, 1015, 1040},
+       "10,20,1015,1040",
+       "712,876,922,931",
+       "915,68,937,90",
+       431,
+       1005,
+       1005},
+      {96, {10, 20, 680, 700}, "10,20,680,700", "475,584,615,621", "610,45,625,60", 287, 670, 942},
+  };
+  for (const auto& step : steps) {
+    ::SendMessageW(frame.hwnd(), kDpiChangedMessage, MAKEWPARAM(step.dpi, step.dpi),
+                   reinterpret_cast<LPARAM>(&step.suggested));
+    RECT window;
+    ASSERT_TRUE(::GetWindowRect(frame.hwnd(), &window));
+    EXPECT_EQ(RectText(window), step.window) << step.dpi;
+    EXPECT_EQ(frame.dpi(), step.dpi);
+    EXPECT_EQ(skin_.dpi(), step.dpi);
+    EXPECT_EQ(RectText(install->rect()), step.install) << step.dpi;
+    ASSERT_NE(frame.close_button(), nullptr);
+    EXPECT_EQ(RectText(frame.close_button()->rect()), step.close) << step.dpi;
+    EXPECT_EQ(frame.top().rect.bottom, step.top_height) << step.dpi;
+    ASSERT_NE(frame.top().normal.image, nullptr);
+    EXPECT_EQ(frame.top().normal.width, step.top_width) << step.dpi;
+    EXPECT_EQ(frame.top().normal.image->width(), step.image_width) << step.dpi;
+  }
+  // At 96 DPI the pictures are the sheet read first: cells made at other DPIs
+  // are kept beside it, never in its place.
+  EXPECT_EQ(frame.top().normal.image, sheet);
+  EXPECT_EQ(frame.children().size(), 2u);  // The close button was not made twice.
 }
 
 TEST_F(ShippedFrameTest, CloseButtonClickClosesAndThenReportsItsId) {

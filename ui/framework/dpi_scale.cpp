@@ -1,0 +1,90 @@
+#include "ui/framework/dpi_scale.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace {
+
+int Blend(int a, int b, int c, int d, int fx, int fy) {
+  // fx, fy are 8-bit fractions; the sum carries 16 bits of fraction.
+  const int top = a * (256 - fx) + b * fx;
+  const int bottom = c * (256 - fx) + d * fx;
+  return (top * (256 - fy) + bottom * fy + (1 << 15)) >> 16;
+}
+
+// Where target pixel `index` samples the source, as a whole pixel and an
+// 8-bit fraction towards the next one, both kept inside the source.
+void SamplePosition(int index, int source_size, int target_size, int& whole, int& fraction) {
+  const double centre = (index + 0.5) * source_size / target_size - 0.5;
+  const double clamped = std::clamp(centre, 0.0, static_cast<double>(source_size - 1));
+  whole = static_cast<int>(clamped);
+  fraction = static_cast<int>((clamped - whole) * 256.0);
+  if (whole >= source_size - 1) {
+    whole = source_size - 1;
+    fraction = 0;
+  }
+}
+
+int Shift(int value, int delta) { return value < 0 ? -delta : delta; }
+
+}  // namespace
+
+int ScaleLength(int value, int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  const int64_t product = static_cast<int64_t>(value) * dpi;
+  const int64_t half = Shift(value, kBaseDpi / 2);
+  return static_cast<int>((product + half) / kBaseDpi);
+}
+
+ScaledBox ScaleBox(const ScaledBox& box, int dpi) {
+  const int left = ScaleLength(box.x, dpi);
+  const int top = ScaleLength(box.y, dpi);
+  return {left, top, ScaleLength(box.x + box.width, dpi) - left,
+          ScaleLength(box.y + box.height, dpi) - top};
+}
+
+void ScalePixels(const uint8_t* source, int source_width, int source_height, int source_stride,
+                 uint8_t* target, int target_width, int target_height, int target_stride,
+                 int channels) {
+  if (source_width <= 0 || source_height <= 0 || target_width <= 0 || target_height <= 0) return;
+  if (channels != 3 && channels != 4) return;
+  std::vector<int> xs(static_cast<size_t>(target_width));
+  std::vector<int> fxs(xs.size());
+  for (int x = 0; x < target_width; ++x) {
+    SamplePosition(x, source_width, target_width, xs[static_cast<size_t>(x)],
+                   fxs[static_cast<size_t>(x)]);
+  }
+  for (int y = 0; y < target_height; ++y) {
+    int sy = 0;
+    int fy = 0;
+    SamplePosition(y, source_height, target_height, sy, fy);
+    const uint8_t* row0 = source + static_cast<std::ptrdiff_t>(sy) * source_stride;
+    const uint8_t* row1 = row0 + (sy + 1 < source_height ? source_stride : 0);
+    uint8_t* out = target + static_cast<std::ptrdiff_t>(y) * target_stride;
+    for (int x = 0; x < target_width; ++x) {
+      const int sx = xs[static_cast<size_t>(x)];
+      const int fx = fxs[static_cast<size_t>(x)];
+      const int next = sx + 1 < source_width ? channels : 0;
+      for (int channel = 0; channel < channels; ++channel) {
+        const int at = channels * sx + channel;
+        out[channels * x + channel] = static_cast<uint8_t>(
+            Blend(row0[at], row0[at + next], row1[at], row1[at + next], fx, fy));
+      }
+    }
+  }
+}
+
+ScreenBox FitInside(const ScreenBox& window, const ScreenBox& work) {
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  const int left = std::max(std::min(window.left, work.right - width), work.left);
+  const int top = std::max(std::min(window.top, work.bottom - height), work.top);
+  return {left, top, left + width, top + height};
+}
+
+ScreenBox CentreInside(int width, int height, const ScreenBox& work) {
+  const int left = work.left + (work.right - work.left - width) / 2;
+  const int top = work.top + (work.bottom - work.top - height) / 2;
+  return FitInside({left, top, left + width, top + height}, work);
+}
