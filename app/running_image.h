@@ -1,8 +1,9 @@
 // Whether a package file holds the program image this process runs from. The
-// program opens its own file once at start and reads its package through that
-// handle only; this check ties the handle to the running image, so that a
-// file put at the program's path before the open (a rename race at start) is
-// refused rather than installed.
+// program opens its own file once, first thing, and reads its package through
+// that handle only; this check refuses a handle to a file that is not even the
+// same program (something put at the program's path before the open). Two
+// packages behind the same program image look alike to it: what binds the
+// package is the open at start.
 #ifndef BRINDLE_APP_RUNNING_IMAGE_H_
 #define BRINDLE_APP_RUNNING_IMAGE_H_
 
