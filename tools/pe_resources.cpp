@@ -60,6 +60,8 @@ struct PeLayout {
   uint32_t size_of_headers = 0;
 };
 
+constexpr uint32_t kMaxFileAlignment = 0x10000;
+
 // Fills `layout` from the headers that ReadPeImageFields has already found sound.
 bool ReadLayout(std::string_view image, PeLayout& layout) {
   const uint64_t coff = uint64_t{Get32(image, kLfanewOffset)} + 4;
@@ -73,7 +75,10 @@ bool ReadLayout(std::string_view image, PeLayout& layout) {
   layout.section_alignment = Get32(image, layout.optional + 32);
   layout.file_alignment = Get32(image, layout.optional + 36);
   layout.size_of_headers = Get32(image, layout.optional + 60);
-  return IsPowerOfTwo(layout.section_alignment) && IsPowerOfTwo(layout.file_alignment);
+  // A file alignment over 64 KiB is none a PE image may have, and the padding up to it would be
+  // allocated for a new section.
+  return IsPowerOfTwo(layout.section_alignment) && IsPowerOfTwo(layout.file_alignment) &&
+         layout.file_alignment <= kMaxFileAlignment;
 }
 
 class TreeReader {

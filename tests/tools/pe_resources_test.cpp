@@ -155,6 +155,20 @@ TEST(PeResourcesTest, RefusesWhenTheHeadersHaveNoRoom) {
   EXPECT_EQ(image, before);
 }
 
+// A file alignment no PE image may have (over 64 KiB) would be padding to allocate for a new
+// section: refused before anything is allocated (a fuzzer found 2 GiB asked for).
+TEST(PeResourcesTest, AHugeFileAlignmentIsRefused) {
+  std::string image = MakeProgramWithResource(10, u"", 5, "data");
+  const std::string before = image;
+  const size_t file_alignment = 128 + 4 + 20 + 36;  // e_lfanew, signature, COFF header
+  Put32At(image, file_alignment, 0x80000000u);
+  ResourceNode root;
+  std::string problem;
+  ASSERT_TRUE(ReadResourceTree(before, root, problem)) << problem;
+  EXPECT_FALSE(ReplaceResourceTree(image, root, problem));
+  EXPECT_NE(problem.find("alignments"), std::string::npos) << problem;
+}
+
 TEST(PeResourcesTest, DamagedTreesAreRefused) {
   struct Case {
     const char* name;
