@@ -257,12 +257,15 @@ void WriteDirectory(const ResourceNode& directory, const TreeLayout& layout, std
   }
 }
 
+// The bytes of memory a section may be read at: readers map an RVA through its raw data as well
+// as through its virtual size, so the larger of the two.
+uint64_t Span(const PeSection& section) { return std::max(section.virtual_size, section.raw_size); }
+
 // The section header that holds `rva`, as an index into the section table, or -1.
 int SectionOf(const PeImageFields& fields, uint32_t rva) {
   for (size_t i = 0; i < fields.sections.size(); ++i) {
     const PeSection& section = fields.sections[i];
-    const uint32_t size = std::max(section.virtual_size, section.raw_size);
-    if (rva >= section.virtual_address && rva - section.virtual_address < size) {
+    if (rva >= section.virtual_address && rva - section.virtual_address < Span(section)) {
       return static_cast<int>(i);
     }
   }
@@ -282,10 +285,22 @@ bool IsLastSection(const PeImageFields& fields, size_t index, uint64_t file_size
 uint64_t ImageEnd(const PeImageFields& fields) {
   uint64_t end = 0;
   for (const PeSection& section : fields.sections) {
-    const uint32_t size = section.virtual_size ? section.virtual_size : section.raw_size;
-    end = std::max(end, uint64_t{section.virtual_address} + size);
+    end = std::max(end, section.virtual_address + Span(section));
   }
   return end;
+}
+
+// True when a section other than `own` (an index into the section table) reaches into the
+// `size` bytes of memory at `rva`, where a reader could find its bytes instead of the tree's.
+bool OverlapsAnotherSection(const PeImageFields& fields, size_t own, uint32_t rva, uint64_t size) {
+  for (size_t i = 0; i < fields.sections.size(); ++i) {
+    const PeSection& section = fields.sections[i];
+    if (i == own || Span(section) == 0) continue;
+    if (section.virtual_address < rva + size && rva < section.virtual_address + Span(section)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Writes `tree` as the content of the section whose header is at `header` (raw data at the
@@ -428,12 +443,15 @@ bool ReplaceResourceTree(std::string& image, const ResourceNode& root, std::stri
                  problem)) {
     return false;
   }
-  // Sections that overlap in memory can hide the new tree behind another section's bytes.
+  // Sections that overlap in memory can hide any part of the new tree behind another section's
+  // bytes.
   MemoryByteSource written(edited);
   uint64_t at = 0;
   if (!ReadPeImageFields(written, fields) ||
       !RvaToFileOffset(fields, rva, static_cast<uint32_t>(tree_bytes), at) ||
-      at != Get32(edited, header + 20)) {
+      at != Get32(edited, header + 20) ||
+      OverlapsAnotherSection(fields, (header - layout.section_table) / kSectionHeaderSize, rva,
+                             tree_bytes)) {
     problem = "has sections that overlap where its new resources would go";
     return false;
   }

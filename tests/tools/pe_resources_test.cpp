@@ -143,6 +143,22 @@ TEST(PeResourcesTest, AppendsASectionWhenTheResourcesAreNotLast) {
   EXPECT_EQ(VersionOf(image), "3.1");
 }
 
+// A section's raw data may reach past its virtual size, and readers map RVAs through it: the new
+// section goes behind that too, or the tree's first bytes would be read from the other section
+// (the PE resources fuzzer found such an image).
+TEST(PeResourcesTest, AnAppendedSectionGoesBehindEverySectionsRawData) {
+  std::string original = WithTrailingSection(MakeVersionedProgram("3.1", {3, 1, 0, 0}));
+  Put32At(original, kSectionTable + 40 + 16, 0x1010);  // .reloc's raw data up to RVA 0x3010
+  original += std::string(0x1010 - 0x200, 'r');
+  ResourceNode root;
+  std::string problem;
+  ASSERT_TRUE(ReadResourceTree(original, root, problem)) << problem;
+  std::string image = original;
+  ASSERT_TRUE(ReplaceResourceTree(image, root, problem)) << problem;
+  EXPECT_EQ(U32At(image, kSectionTable + 80 + 12), 0x4000u);
+  EXPECT_EQ(VersionOf(image), "3.1");
+}
+
 TEST(PeResourcesTest, RefusesWhenTheHeadersHaveNoRoom) {
   std::string image = WithTrailingSection(MakeVersionedProgram("3.1", {3, 1, 0, 0}));
   image.replace(kSectionTable + 80, 40, std::string(40, 'h'));
