@@ -15,8 +15,8 @@
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
-#include "app/running_image.h"
 #include "app/process_wait.h"
+#include "app/running_image.h"
 #include "app/setup_log.h"
 #include "app/temporary_uninstaller.h"
 #include "app/texts.h"
@@ -27,9 +27,9 @@
 #include "setup/install_record.h"
 #include "setup/journal_recovery.h"
 #include "setup/number_text.h"
+#include "setup/os_version.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
-#include "setup/os_version.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
@@ -144,8 +144,11 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     EndProcess(kExitSetupRunning);
     return false;
   }
-  // Before any page: a run of the product that was interrupted is undone.
-  LogRecovery(RecoverInterruptedRun(product_.id));
+  // Before any page: a run of the product that was interrupted is undone,
+  // in either scope (a package of scope "both" may have run in either).
+  for (const InstallScope scope : {InstallScope::kMachine, InstallScope::kUser}) {
+    LogRecovery(RecoverInterruptedRun(product_.id, scope));
+  }
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "setup/install_journal.h"
 #include "setup/product.h"
+#include "setup/uninstall_key.h"
 #include "setup/win_handles.h"
 
 namespace {
@@ -50,10 +51,10 @@ bool AddValue(HKEY key, const std::wstring& name, JournalRecord& record) {
 
 }  // namespace
 
-JournalRecord SnapshotUninstallEntry(const std::wstring& product_id) {
+JournalRecord SnapshotUninstallEntry(const std::wstring& product_id, InstallScope scope) {
   JournalRecord record{JournalKind::kEntryBefore, {"0"}};
   RegKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKeyPath(product_id).c_str(), 0, KEY_READ,
+  if (RegOpenKeyExW(UninstallRootOf(scope), UninstallKeyPath(product_id).c_str(), 0, KEY_READ,
                     key.put()) != ERROR_SUCCESS) {
     return record;
   }
@@ -62,18 +63,19 @@ JournalRecord SnapshotUninstallEntry(const std::wstring& product_id) {
   return record;
 }
 
-bool RestoreUninstallEntry(const std::wstring& product_id, const JournalRecord& record) {
+bool RestoreUninstallEntry(const std::wstring& product_id, InstallScope scope,
+                           const JournalRecord& record) {
   if (record.kind != JournalKind::kEntryBefore || record.fields.empty() ||
       record.fields.size() % 3 != 1) {
     return false;
   }
   const std::wstring path = UninstallKeyPath(product_id);
   if (record.fields[0] != "1") {
-    const LONG result = RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str());
+    const LONG result = RegDeleteTreeW(UninstallRootOf(scope), path.c_str());
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
   }
   RegKey key;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_SET_VALUE,
+  if (RegCreateKeyExW(UninstallRootOf(scope), path.c_str(), 0, nullptr, 0, KEY_READ | KEY_SET_VALUE,
                       nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }

@@ -52,16 +52,20 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
   bytes.clear();
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  return file && ReadOpenFile(file.get(), bytes);
+}
+
+bool ReadOpenFile(HANDLE file, std::string& bytes) {
+  bytes.clear();
   LARGE_INTEGER size = {};
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
       static_cast<unsigned long long>(size.QuadPart) < bytes.max_size()) {
     bytes.reserve(static_cast<size_t>(size.QuadPart));
   }
   char chunk[kReadChunkBytes];
   for (;;) {
     DWORD read = 0;
-    if (!ReadFile(file.get(), chunk, kReadChunkBytes, &read, nullptr)) return false;
+    if (!ReadFile(file, chunk, kReadChunkBytes, &read, nullptr)) return false;
     if (read == 0) return true;
     bytes.append(chunk, read);
   }

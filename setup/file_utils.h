@@ -13,6 +13,10 @@
 // and empty `bytes`.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes);
 
+// The same for the file open in `file` (with read access), from its current
+// position to its end.
+bool ReadOpenFile(HANDLE file, std::string& bytes);
+
 // Creates or truncates the file at `path` and writes `bytes` to it. False if
 // the file cannot be opened, or if not every byte reached the file (a short
 // write, or a failure while flushing and closing); the file may then hold

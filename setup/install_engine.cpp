@@ -155,7 +155,7 @@ class InstallRun {
   // create and that do not exist now. Without rights to its folder (no
   // administrator) the run is undone in memory only.
   InstallResult BeginJournal(unzFile zip) {
-    if (disk_.Create(product_.id) == ERROR_SUCCESS) journal_.set_disk(&disk_);
+    if (disk_.Create(product_.id, Scope()) == ERROR_SUCCESS) journal_.set_disk(&disk_);
     // A fresh install needs no look at the entries: all of the folder will be the run's.
     const DWORD attributes = GetFileAttributesW(folder_.c_str());
     DWORD error;
@@ -172,7 +172,7 @@ class InstallRun {
     if (error == ERROR_SUCCESS) return InstallResult();
     journal_.set_disk(nullptr);
     disk_.Remove();
-    return WriteFailure(error, JournalFolderOf(product_.id));
+    return WriteFailure(error, JournalFolderOf(product_.id, Scope()));
   }
 
   // The install folder with its missing parents, every entry's target with
@@ -559,7 +559,7 @@ class InstallRun {
   // F. The product's entry under the Uninstall key; skipped without rights.
   // What the entry held before is recorded first, for a recovery to put back.
   void Register() {
-    if (journal_.Note(SnapshotUninstallEntry(product_.id)) != ERROR_SUCCESS) return;
+    if (journal_.Note(SnapshotUninstallEntry(product_.id, Scope())) != ERROR_SUCCESS) return;
     RegKey key;
     if (OpenUninstallKey(product_.id, key, Scope()) != ERROR_SUCCESS) return;
     const std::wstring uninstaller = UninstallerPath();

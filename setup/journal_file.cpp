@@ -61,32 +61,93 @@ bool RunsOnWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-// True when `sid` is the user of this process's token.
-bool IsProcessUser(PSID sid) {
+// The TOKEN_USER of this process's token; empty when it cannot be read.
+std::vector<BYTE> ProcessUser() {
   UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
   DWORD size = 0;
   GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
   std::vector<BYTE> buffer(size);
   if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
-    return false;
+    return {};
   }
-  return EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != 0;
+  return buffer;
 }
 
-// True when `path` is owned by Administrators or SYSTEM, the only owners
-// that a standard user cannot be. Under Wine, where no other owner is
-// recorded, the process's own user counts as well.
-bool HasTrustedOwner(const std::wstring& path) {
+PSID SidOf(std::vector<BYTE>& token_user) {
+  return token_user.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(token_user.data())->User.Sid;
+}
+
+// True when this process runs with the elevated token of an administrator
+// whose programs otherwise run without it: those programs must not be able
+// to steer what this process does.
+bool RunsElevated() {
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  return GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size) &&
+         type == TokenElevationTypeFull;
+}
+
+// Whether the process's own user may own and write the journal of `scope`.
+bool UserMayWrite(InstallScope scope) { return scope == InstallScope::kUser && !RunsElevated(); }
+
+// The access lists of the journal's folders and file for `scope` in this
+// process (see the header).
+struct JournalSecurity {
+  std::wstring folder;
+  std::wstring file;
+};
+
+JournalSecurity SecurityFor(InstallScope scope) {
+  std::vector<BYTE> user = ProcessUser();
+  wchar_t* sid = nullptr;
+  if (!UserMayWrite(scope) || !ConvertSidToStringSidW(SidOf(user), &sid)) {
+    return {kFolderSecurity, kFileSecurity};
+  }
+  const std::wstring ace = std::wstring(L";;;") + sid + L")";
+  LocalFree(sid);
+  return {L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA" + ace,
+          L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA" + ace};
+}
+
+// True when `owner` is Administrators or SYSTEM, the only owners that a
+// standard user cannot be, or the process's user where UserMayWrite(`scope`).
+// Under Wine, where no other owner is recorded, the process's own user
+// counts as well.
+bool IsTrustedOwner(PSID owner, InstallScope scope) {
+  if (!owner) return false;
+  if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+      IsWellKnownSid(owner, WinLocalSystemSid)) {
+    return true;
+  }
+  std::vector<BYTE> user = ProcessUser();
+  return (UserMayWrite(scope) || RunsOnWine()) && SidOf(user) && EqualSid(owner, SidOf(user));
+}
+
+bool HasTrustedOwner(const std::wstring& path, InstallScope scope) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
                             nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  const bool trusted =
-      owner && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                IsWellKnownSid(owner, WinLocalSystemSid) || (RunsOnWine() && IsProcessUser(owner)));
+  const bool trusted = IsTrustedOwner(owner, scope);
+  LocalFree(descriptor);
+  return trusted;
+}
+
+// The same for the file open in `file`: what is read through that handle is
+// what the check saw, whatever is renamed meanwhile.
+bool HasTrustedOwner(HANDLE file, InstallScope scope) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                      nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool trusted = IsTrustedOwner(owner, scope);
   LocalFree(descriptor);
   return trusted;
 }
@@ -94,22 +155,23 @@ bool HasTrustedOwner(const std::wstring& path) {
 // Creates the folder `path` with the protected list, or sets that list on
 // the folder already there. True when it is then a folder (not a link) that
 // Administrators or SYSTEM own.
-bool MakeProtectedFolder(const std::wstring& path) {
-  const SecurityDescriptor security(kFolderSecurity);
+bool MakeProtectedFolder(const std::wstring& path, InstallScope scope) {
+  const SecurityDescriptor security(SecurityFor(scope).folder.c_str());
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.get(), FALSE};
   if (!CreateDirectoryW(path.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS) {
     return false;
   }
-  if (!IsPlainFolder(path) || !HasTrustedOwner(path)) return false;
-  // An existing folder may carry the inherited list of ProgramData.
+  if (!IsPlainFolder(path) || !HasTrustedOwner(path, scope)) return false;
+  // An existing folder may carry the inherited list of its parent.
   return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                                nullptr, nullptr, security.Dacl(), nullptr) == ERROR_SUCCESS;
 }
 
 // The levels of the journal folder of `product_id`, outermost first.
-std::vector<std::wstring> FolderLevels(const std::wstring& product_id) {
-  const std::wstring data = GetSpecialFolder(CSIDL_COMMON_APPDATA);
+std::vector<std::wstring> FolderLevels(const std::wstring& product_id, InstallScope scope) {
+  const std::wstring data =
+      GetSpecialFolder(scope == InstallScope::kUser ? CSIDL_LOCAL_APPDATA : CSIDL_COMMON_APPDATA);
   if (data.empty() || product_id.empty()) return {};
   const std::wstring brindle = data + L"\\Brindle";
   return {brindle, brindle + L"\\journal", brindle + L"\\journal\\" + product_id};
@@ -117,11 +179,11 @@ std::vector<std::wstring> FolderLevels(const std::wstring& product_id) {
 
 // The journal file's path when every level of its folder is plain and
 // trusted; empty otherwise.
-std::wstring TrustedJournalPath(const std::wstring& product_id) {
-  const std::vector<std::wstring> levels = FolderLevels(product_id);
+std::wstring TrustedJournalPath(const std::wstring& product_id, InstallScope scope) {
+  const std::vector<std::wstring> levels = FolderLevels(product_id, scope);
   if (levels.empty()) return std::wstring();
   for (const std::wstring& level : levels) {
-    if (!IsPlainFolder(level) || !HasTrustedOwner(level)) return std::wstring();
+    if (!IsPlainFolder(level) || !HasTrustedOwner(level, scope)) return std::wstring();
   }
   return levels.back() + L"\\" + kJournalFileName;
 }
@@ -136,19 +198,19 @@ DWORD WriteAll(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-std::wstring JournalFolderOf(const std::wstring& product_id) {
-  const std::vector<std::wstring> levels = FolderLevels(product_id);
+std::wstring JournalFolderOf(const std::wstring& product_id, InstallScope scope) {
+  const std::vector<std::wstring> levels = FolderLevels(product_id, scope);
   return levels.empty() ? std::wstring() : levels.back();
 }
 
-DWORD JournalFile::Create(const std::wstring& product_id) {
-  const std::vector<std::wstring> levels = FolderLevels(product_id);
+DWORD JournalFile::Create(const std::wstring& product_id, InstallScope scope) {
+  const std::vector<std::wstring> levels = FolderLevels(product_id, scope);
   if (levels.empty()) return ERROR_PATH_NOT_FOUND;
   for (const std::wstring& level : levels) {
-    if (!MakeProtectedFolder(level)) return ERROR_ACCESS_DENIED;
+    if (!MakeProtectedFolder(level, scope)) return ERROR_ACCESS_DENIED;
   }
   path_ = levels.back() + L"\\" + kJournalFileName;
-  const SecurityDescriptor security(kFileSecurity);
+  const SecurityDescriptor security(SecurityFor(scope).file.c_str());
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.get(), FALSE};
   // A file of the same name that is not ours (no trusted owner) is replaced,
   // not appended to.
@@ -176,13 +238,19 @@ void JournalFile::Remove() {
   DeleteFileW(path_.c_str());
 }
 
-bool ReadTrustedJournal(const std::wstring& product_id, std::string& bytes) {
-  const std::wstring path = TrustedJournalPath(product_id);
-  if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  return HasTrustedOwner(path) && ReadWholeFile(path, bytes);
+bool ReadTrustedJournal(const std::wstring& product_id, InstallScope scope, std::string& bytes) {
+  const std::wstring path = TrustedJournalPath(product_id, scope);
+  if (path.empty()) return false;
+  // Opened without following a link, and checked and read through the handle.
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info = {};
+  return file && GetFileInformationByHandle(file.get(), &info) &&
+         !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+         HasTrustedOwner(file.get(), scope) && ReadOpenFile(file.get(), bytes);
 }
 
-void DeleteJournal(const std::wstring& product_id) {
-  const std::wstring folder = JournalFolderOf(product_id);
+void DeleteJournal(const std::wstring& product_id, InstallScope scope) {
+  const std::wstring folder = JournalFolderOf(product_id, scope);
   if (!folder.empty()) DeleteFileW((folder + L"\\" + kJournalFileName).c_str());
 }

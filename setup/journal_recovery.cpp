@@ -42,8 +42,8 @@ using MoveKey = std::pair<std::string, std::string>;  // target, backup fields
 // files the run created are deleted before its folders are removed.
 class Undo {
  public:
-  Undo(const std::wstring& product_id, RecoveryResult& result)
-      : product_id_(product_id), result_(result) {}
+  Undo(const std::wstring& product_id, InstallScope scope, RecoveryResult& result)
+      : product_id_(product_id), scope_(scope), result_(result) {}
 
   void Run(const std::vector<JournalRecord>& records) {
     for (auto it = records.rbegin(); it != records.rend(); ++it) Step(*it);
@@ -83,7 +83,7 @@ class Undo {
         if (f.size() == 2) SetKeptAsideAgain(FieldPath(f[0]), FieldPath(f[1]));
         break;
       case JournalKind::kEntryBefore:
-        RestoreUninstallEntry(product_id_, record);
+        RestoreUninstallEntry(product_id_, scope_, record);
         break;
       case JournalKind::kPinned:
         if (f.size() == 1 && IsVistaOrLater()) UnpinQuickLaunchShortcut(FieldPath(f[0]));
@@ -152,6 +152,7 @@ class Undo {
   }
 
   const std::wstring& product_id_;
+  const InstallScope scope_;
   RecoveryResult& result_;
   std::multiset<MoveKey> cancelled_;
   std::vector<std::wstring> folders_;
@@ -211,7 +212,8 @@ bool IsCommitted(const std::vector<JournalRecord>& records) {
 
 }  // namespace
 
-RecoveryResult RecoverFromJournal(const std::wstring& product_id, const std::string& bytes) {
+RecoveryResult RecoverFromJournal(const std::wstring& product_id, InstallScope scope,
+                                  const std::string& bytes) {
   RecoveryResult result;
   const ParsedJournal journal = ParseJournal(bytes);
   result.found = true;
@@ -224,15 +226,15 @@ RecoveryResult RecoverFromJournal(const std::wstring& product_id, const std::str
     result.committed = true;
     Complete(journal.records);
   } else {
-    Undo(product_id, result).Run(journal.records);
+    Undo(product_id, scope, result).Run(journal.records);
   }
   return result;
 }
 
-RecoveryResult RecoverInterruptedRun(const std::wstring& product_id) {
+RecoveryResult RecoverInterruptedRun(const std::wstring& product_id, InstallScope scope) {
   std::string bytes;
-  if (!ReadTrustedJournal(product_id, bytes)) return RecoveryResult();
-  RecoveryResult result = RecoverFromJournal(product_id, bytes);
-  DeleteJournal(product_id);
+  if (!ReadTrustedJournal(product_id, scope, bytes)) return RecoveryResult();
+  RecoveryResult result = RecoverFromJournal(product_id, scope, bytes);
+  DeleteJournal(product_id, scope);
   return result;
 }

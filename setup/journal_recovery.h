@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "setup/journal_format.h"
+#include "setup/product.h"
 
 struct RecoveryResult {
   // A journal of an interrupted run was there (and is gone now).
@@ -29,11 +30,13 @@ struct RecoveryResult {
   std::vector<std::wstring> unrestored;
 };
 
-// Undoes or finishes the interrupted run of `product_id`, if its journal is
-// there and trusted, then deletes the journal. Never deletes a folder that
-// is not empty, nor a file that the journal does not name as the run's.
-RecoveryResult RecoverInterruptedRun(const std::wstring& product_id);
+// Undoes or finishes the interrupted run of `product_id` for installs of
+// `scope`, if its journal (setup/journal_file.h) is there and trusted, then
+// deletes the journal. Never deletes a folder that is not empty, nor a file
+// that the journal does not name as the run's.
+RecoveryResult RecoverInterruptedRun(const std::wstring& product_id, InstallScope scope);
 
 // The same for journal `bytes` already read (as ParseJournal takes them);
 // does not touch the journal file.
-RecoveryResult RecoverFromJournal(const std::wstring& product_id, const std::string& bytes);
+RecoveryResult RecoverFromJournal(const std::wstring& product_id, InstallScope scope,
+                                  const std::string& bytes);

@@ -55,7 +55,7 @@ class UninstallRun {
     result.skipped = record_.outside;
     // From here on an interruption is finished by the next start of a setup
     // or uninstaller of the product, from the config the journal keeps.
-    if (disk_.Create(product_.id) == ERROR_SUCCESS) {
+    if (disk_.Create(product_.id, Scope()) == ERROR_SUCCESS) {
       disk_.Append({JournalKind::kUninstallBegun, {JsonWriter().write(config_)}});
     }
     Remove(result);

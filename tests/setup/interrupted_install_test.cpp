@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "json/json_reader.h"
 #include "json/json_value.h"
 #include "json/json_writer.h"
 #include "setup/install_engine.h"
@@ -38,6 +39,7 @@ using namespace engine_test;
 using test_package::ZipEntry;
 
 constexpr long kStopped = 77;  // the helper's exit code when it stopped itself
+constexpr InstallScope kMachine = InstallScope::kMachine;
 
 // Every value of the product's Uninstall entry: name -> type and bytes.
 std::map<std::wstring, std::string> EntryValues() {
@@ -61,6 +63,15 @@ std::map<std::wstring, std::string> EntryValues() {
   }
   RegCloseKey(key);
   return values;
+}
+
+bool UserKeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
 }
 
 // What an install may touch: the test's area, the entry and the shortcuts.
@@ -95,6 +106,9 @@ class InterruptedInstallTest : public ::testing::Test {
                         File("data/new.txt", "new data"), File("extra/deep/x.txt", "x")},
                        shortcuts);
   }
+
+  // The entry of a per-user install (ProductPlaces removes the machine's).
+  void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey); }
 
   static ZipEntry File(const std::string& name, const std::string& data) { return {name, data}; }
 
@@ -139,7 +153,7 @@ class InterruptedInstallTest : public ::testing::Test {
     EXPECT_FALSE(Exists(StartMenuFolder()));
     EXPECT_FALSE(Exists(DesktopLinkPath(link_)));
     EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
-    EXPECT_FALSE(Exists(JournalFolderOf(L"Velto") + L"\\run.journal"));
+    EXPECT_FALSE(Exists(JournalFolderOf(L"Velto", kMachine) + L"\\run.journal"));
   }
 
   ScratchFolder scratch_;
@@ -172,7 +186,7 @@ TEST_F(InterruptedInstallTest, AnUpgradeStoppedAfterAnyDiskStepIsUndoneOrFinishe
     const Places before = Now();
 
     const long code = UpgradeStoppedAfter(steps);
-    const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+    const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
     quit.Set();
     EXPECT_EQ(0, holder.WaitExit());
     if (code == 0) {
@@ -218,7 +232,7 @@ TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing
       ASSERT_TRUE(EnsureDirectory(folder_exists ? folder_ : area_));
       const auto before = Tree(area_);
       const long code = UpgradeStoppedAfter(steps);
-      const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+      const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
       if (code == 0) {
         UninstallLeavesNothing(before);
         break;
@@ -240,6 +254,51 @@ TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing
   }
 }
 
+// An install for the current user keeps its journal in the user's own
+// folder and its entry under HKEY_CURRENT_USER: stopped after each disk step,
+// the recovery of that scope leaves the area as it was and no entry in
+// either root, and the machine's journal is never written.
+TEST_F(InterruptedInstallTest, APerUserInstallStoppedAfterAnyDiskStepLeavesNothing) {
+  JsonValue config;
+  ASSERT_TRUE(
+      JsonReader().parse(SetupConfigText(L"Velto.exe", ShortcutLists({}, {})).c_str(), config));
+  config["scope"] = JsonValue("user");
+  const std::string archive = test_package::BuildZip(
+      {File("Velto.exe", "program"), File("data/a.txt", "a"), File("data/b.txt", "b")});
+  upgrade_ = scratch_.Join(L"per-user.exe");
+  ASSERT_TRUE(test_package::WriteFileBytes(
+      upgrade_, test_package::BuildPackage(JsonWriter().write(config), &archive)));
+  const std::wstring user_journal =
+      JournalFolderOf(L"Velto", InstallScope::kUser) + L"\\run.journal";
+  const std::wstring machine_journal = JournalFolderOf(L"Velto", kMachine) + L"\\run.journal";
+  ASSERT_TRUE(EnsureDirectory(area_));
+  const auto before = Tree(area_);
+  for (long steps = 1;; ++steps) {
+    SCOPED_TRACE("stopped after disk step " + std::to_string(steps));
+    const long code = UpgradeStoppedAfter(steps);
+    EXPECT_FALSE(Exists(machine_journal));
+    if (code == 0) break;
+    ASSERT_EQ(kStopped, code);
+    EXPECT_TRUE(Exists(user_journal));
+    const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", InstallScope::kUser);
+    EXPECT_TRUE(recovery.found);
+    EXPECT_TRUE(recovery.unrestored.empty());
+    if (recovery.committed) {
+      UninstallLeavesNothing(before);
+    } else {
+      EXPECT_EQ(before, Tree(area_));
+    }
+    EXPECT_FALSE(UserKeyExists());
+    EXPECT_FALSE(ProductKeyExists());
+    EXPECT_FALSE(Exists(user_journal));
+    if (HasFailure()) return;
+  }
+  EXPECT_TRUE(UserKeyExists());
+  UninstallLeavesNothing(before);
+  EXPECT_FALSE(UserKeyExists());
+  EXPECT_FALSE(Exists(user_journal));
+}
+
 // An uninstall stopped after it removed the shortcuts, some files and the
 // uninstaller itself (so that nothing could start it again): the next start
 // finishes it from the config that its journal keeps.
@@ -250,7 +309,7 @@ TEST_F(InterruptedInstallTest, AnInterruptedUninstallIsFinishedAtTheNextStart) {
   ASSERT_TRUE(LoadPackageConfig(uninstaller, config));
   {
     JournalFile journal;
-    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), journal.Create(L"Velto"));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), journal.Create(L"Velto", kMachine));
     ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
               journal.Append({JournalKind::kUninstallBegun, {JsonWriter().write(config)}}));
   }
@@ -259,7 +318,7 @@ TEST_F(InterruptedInstallTest, AnInterruptedUninstallIsFinishedAtTheNextStart) {
   }
   ASSERT_TRUE(DeleteFileW(DesktopLinkPath(link_).c_str()));
 
-  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
   EXPECT_TRUE(recovery.found);
   EXPECT_TRUE(recovery.uninstall);
   EXPECT_TRUE(recovery.unrestored.empty());
@@ -267,7 +326,7 @@ TEST_F(InterruptedInstallTest, AnInterruptedUninstallIsFinishedAtTheNextStart) {
   EXPECT_FALSE(ProductKeyExists());
   EXPECT_FALSE(Exists(StartMenuFolder()));
   EXPECT_FALSE(Exists(QuickLaunchLinkPath(link_)));
-  EXPECT_FALSE(RecoverInterruptedRun(L"Velto").found);
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto", kMachine).found);
 }
 
 // Writes a journal of `records` for the product, then `tail` (a torn
@@ -275,12 +334,12 @@ TEST_F(InterruptedInstallTest, AnInterruptedUninstallIsFinishedAtTheNextStart) {
 void WriteJournal(const std::vector<JournalRecord>& records, const std::string& tail) {
   {
     JournalFile file;
-    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), file.Create(L"Velto"));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), file.Create(L"Velto", kMachine));
   }
   std::string bytes = JournalHeader();
   for (const JournalRecord& record : records) bytes += EncodeJournalRecord(record);
-  ASSERT_TRUE(
-      test_package::WriteFileBytes(JournalFolderOf(L"Velto") + L"\\run.journal", bytes + tail));
+  ASSERT_TRUE(test_package::WriteFileBytes(JournalFolderOf(L"Velto", kMachine) + L"\\run.journal",
+                                           bytes + tail));
 }
 
 // A power cut in the middle of the record that would have named the user's
@@ -303,13 +362,14 @@ TEST_F(InterruptedInstallTest, ATornLastRecordIsIgnoredAndTheCompleteOnesUndone)
        {JournalKind::kMovedAside, {PathField(replaced), PathField(replaced + L".old"), "0"}}},
       torn.substr(0, torn.size() - 3));
 
-  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
   EXPECT_TRUE(recovery.found);
   EXPECT_TRUE(recovery.torn);
   EXPECT_FALSE(recovery.committed);
   EXPECT_TRUE(recovery.unrestored.empty());
   EXPECT_EQ(before, Tree(area_));
-  EXPECT_FALSE(RecoverInterruptedRun(L"Velto").found) << "the journal stays after its recovery";
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto", kMachine).found)
+      << "the journal stays after its recovery";
 }
 
 // A journal that is not one (another program's bytes) changes nothing and goes.
@@ -318,9 +378,9 @@ TEST_F(InterruptedInstallTest, BytesThatAreNoJournalChangeNothing) {
   ASSERT_TRUE(test_package::WriteFileBytes(folder_ + L"\\Velto.exe", "program"));
   const auto before = Tree(area_);
   WriteJournal({}, "");
-  ASSERT_TRUE(test_package::WriteFileBytes(JournalFolderOf(L"Velto") + L"\\run.journal",
+  ASSERT_TRUE(test_package::WriteFileBytes(JournalFolderOf(L"Velto", kMachine) + L"\\run.journal",
                                            "MZ not a journal"));
-  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto");
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
   EXPECT_TRUE(recovery.found);
   EXPECT_TRUE(recovery.torn);
   EXPECT_EQ(before, Tree(area_));
