@@ -16,6 +16,7 @@
 #include "app/package_config.h"
 #include "app/process_end.h"
 #include "app/process_wait.h"
+#include "app/run_folder.h"
 #include "app/running_image.h"
 #include "app/setup_log.h"
 #include "app/temporary_uninstaller.h"
@@ -193,6 +194,9 @@ void CHMainWnd::HandToTemporaryUninstaller() {
     LogLine(L"handed to", L"the temporary uninstaller copy");
     CloseSetupLog();
     const UINT code = WaitForExitCode(copy.get(), kExitTemporaryUninstallerFailed);
+    // The copy has ended: its run folder goes now, not only at the next
+    // restart (which needs administrator rights to be scheduled) or run.
+    RemoveEarlierRunFolders(temp_folder_);
     if (moved) ReturnOrDropWaitingImage(waiting_image, code);
     EndProcess(code);
     return;

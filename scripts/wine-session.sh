@@ -50,7 +50,9 @@ start() {
 start_xvfb() {
   rm -f "$state/display.fd"
   # -displayfd picks a free display number; others may run Xvfb here too.
-  setsid Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$state/display.fd" \
+  # -r: no auto-repeat. On a loaded machine a typed key may be held past the
+  # repeat delay before its release is processed, and would type twice.
+  setsid Xvfb -displayfd 5 -r -screen 0 1024x768x24 -nolisten tcp 5>"$state/display.fd" \
     </dev/null >/dev/null 2>&1 &
   echo $! >"$state/xvfb.pid"
   local i

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,17 +109,6 @@ std::vector<std::wstring> RunFolders(const std::wstring& temp_folder) {
   } while (FindNextFileW(find, &entry));
   FindClose(find);
   return folders;
-}
-
-// Waits (at most 5 s) until the started copy `path` has ended, that is until
-// the file can be opened for removal, as a running program cannot.
-void WaitUntilNotRunning(const std::wstring& path) {
-  for (int i = 0; i < 100; ++i) {
-    const UniqueHandle file(
-        CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file) return;
-    Sleep(50);
-  }
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -547,13 +537,14 @@ TEST_F(MainWindowTest, TemporaryCopyRecognisesItselfInShortAndUpperCaseForms) {
 }
 
 // Each start from outside the temporary folder makes a new run folder there,
-// protected when running as administrator (always under Wine), copies itself
-// into it, schedules copy and folder for removal at restart and starts the
-// copy; the next start removes the folder the ended copy left.
+// copies itself into it, schedules copy and folder for removal at restart,
+// starts the copy and waits for it; once the copy has ended its folder goes.
+// (The copy's bytes are compared while it runs in the walk-through; the
+// folder's access list in run_folder_test.cpp.)
 TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyInANewRunFolder) {
   const std::wstring installed = scratch_.Join(L"unins000.exe");
   const std::string package = Package("{\"mode\":0,\"setup\":{}}");
-  std::wstring previous;
+  std::set<std::wstring> scheduled_folders;
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
     ProcessEndRecorder ends;
@@ -567,30 +558,24 @@ TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyInANewRunF
     // The installed uninstaller waited for its copy (the stub, which exits
     // with the length of its arguments) and ends with the copy's code.
     EXPECT_EQ(ends.calls(), std::vector<UINT>{static_cast<UINT>(arguments.size())});
-    const std::vector<std::wstring> folders = RunFolders(temp_folder_);
-    ASSERT_EQ(folders.size(), 1u) << "earlier runs' folders are removed";
-    const std::wstring folder = folders[0];
-    EXPECT_NE(folder, previous);
-    const std::wstring copy = folder + L"\\unins000.exe";
-    std::string copied;
-    EXPECT_TRUE(test_package::ReadFileBytes(copy, copied));
-    EXPECT_EQ(copied, package);
     EXPECT_TRUE(ran.Wait()) << "the copy was not started";
+    EXPECT_TRUE(RunFolders(temp_folder_).empty()) << "the ended copy's run folder stays";
     if (RunsAsAdministrator()) {
-      // The whole list is read back in run_folder_test.cpp.
-      EXPECT_FALSE(app_test::GrantsEveryone(app_test::ReadAccessList(folder)));
+      // Scheduled at restart as well, the file before its folder.
       const auto pending = PendingRenames();
-      const auto file_at = std::find(pending.begin(), pending.end(),
-                                     std::make_pair(L"\\??\\" + copy, std::wstring()));
-      const auto folder_at = std::find(pending.begin(), pending.end(),
-                                       std::make_pair(L"\\??\\" + folder, std::wstring()));
-      EXPECT_NE(file_at, pending.end()) << "the copy is not scheduled for removal";
-      EXPECT_NE(folder_at, pending.end()) << "the folder is not scheduled for removal";
-      EXPECT_LT(file_at, folder_at) << "the folder goes before the file in it";
+      const auto file_at = std::find_if(pending.begin(), pending.end(), [&](const auto& rename) {
+        return rename.first.rfind(L"\\??\\" + temp_folder_ + L"unins-", 0) == 0 &&
+               rename.first.size() > 13 &&
+               rename.first.compare(rename.first.size() - 13, 13, L"\\unins000.exe") == 0;
+      });
+      ASSERT_NE(file_at, pending.end()) << "the copy is not scheduled for removal";
+      const std::wstring folder = file_at->first.substr(0, file_at->first.size() - 13);
+      EXPECT_NE(std::find(file_at, pending.end(), std::make_pair(folder, std::wstring())),
+                pending.end())
+          << "the folder is not scheduled for removal after its file";
+      EXPECT_TRUE(scheduled_folders.insert(folder).second) << "each run gets a new folder";
     }
     ForgetPendingRenamesUnder(temp_folder_);
-    WaitUntilNotRunning(copy);
-    previous = folder;
   }
 }
 

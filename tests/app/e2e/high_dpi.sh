@@ -50,7 +50,7 @@ start_display() {
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   local fifo=$work/displayfd
   rm -f "$fifo"; mkfifo "$fifo"
-  Xvfb -displayfd 5 -screen 0 "${1}x24" -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 5 -r -screen 0 "${1}x24" -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
   xvfb=$!
   DISPLAY=:$(head -n 1 "$fifo")
   export DISPLAY

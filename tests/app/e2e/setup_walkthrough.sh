@@ -324,6 +324,8 @@ check "it copied itself into the run folder" cmp -s "$waiting_image" "$temp_copy
 pending=$("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
 check "the copy is to be removed at the next restart" \
   grep -qiF "Temp\\$run_folders\\unins000.exe" <<<"$pending"
+# The copy is started again below as a person would find it; its folder goes once it ends.
+cp "$temp_copy" "$work/temporary-copy.exe"
 if [ -n "$page" ]; then
   sleep 0.5
   check_placement "$page" 670 330 "uninstall page"
@@ -336,6 +338,8 @@ fi
 wait_exit "$installed_uninstaller_pid"
 check "the installed uninstaller exits with its copy's code, cancelled (status $status)" \
   [ "$status" = "$cancelled" ]
+check "the run folder is gone when the installed uninstaller returns" [ ! -e "$temp_dir/$run_folders" ]
+mkdir -p "$temp_dir/$run_folders" && cp "$work/temporary-copy.exe" "$temp_copy"
 # The temporary copy started directly, so that its exit status can be seen.
 start "$temp_copy"
 copy_pid=$started
