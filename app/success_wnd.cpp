@@ -43,6 +43,13 @@ LRESULT CHSuccessWnd::HandleClose(WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT CHSuccessWnd::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != kDpiChangedMessage) return UIObject::OnMessage(message, wparam, lparam);
+  ApplyDpiChange(this, wparam, lparam);
+  Invalidate(nullptr, true);
+  return 0;
+}
+
 void CHSuccessWnd::OnPaint(HDC dc, const RECT& rect, const RECT&) {
   DrawStateEntry(rect, background_, dc);
 }
@@ -50,13 +57,18 @@ void CHSuccessWnd::OnPaint(HDC dc, const RECT& rect, const RECT&) {
 bool CHSuccessWnd::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
   // Read at this window's DPI (the resource is shared with the other windows).
   if (hwnd()) resource->SetDpi(dpi());
+  RememberSkin(resource, path, base);
   const JsonValue* node = resource->Find(path, base);
   set_command_id(resource->GetInt("id", node));
   const SkinRect size = resource->GetRect("size", node);
   set_size(size.x, size.y, size.width, size.height);
   background_ = resource->GetStyle("bkgnd", node);
-  AddLoadedChild<UIButton>(this, resource, "SuccessWindow/Button1");
-  AddLoadedChild<UIButton>(this, resource, "SuccessWindow/SysBtns/Close");
+  // Read again at another DPI, the buttons are there already (and reload
+  // their own skins).
+  if (children().empty()) {
+    AddLoadedChild<UIButton>(this, resource, "SuccessWindow/Button1");
+    AddLoadedChild<UIButton>(this, resource, "SuccessWindow/SysBtns/Close");
+  }
   set_default_command(kCommandLaunch);
   set_cancel_command(kCommandClose);
   return true;

@@ -36,9 +36,13 @@ class CHSuccessWnd : public UIObject {
   // Draws the background over the whole window.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
   // With a window, sets the resource's DPI to dpi(). Reads "id", "size" and
-  // "bkgnd" of `path` below `base`, then makes the buttons
+  // "bkgnd" of `path` below `base`, then, the first time, makes the buttons
   // "SuccessWindow/Button1" and "SuccessWindow/SysBtns/Close". Returns true.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
+  // WM_DPICHANGED (a move to a monitor of another DPI): the window and its
+  // buttons are read again at the new DPI and take the rectangle the system
+  // suggests. Returns 0. Other messages go to UIObject.
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   // The program the start button opens: a full path; empty opens nothing.
   const std::wstring& launch_path() const { return launch_path_; }

@@ -13,6 +13,7 @@
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_label.h"
 #include "ui/controls/ui_pane.h"
+#include "ui/framework/dpi_awareness.h"
 #include "ui/framework/ui_resource.h"
 
 namespace {
@@ -78,6 +79,32 @@ TEST_F(SuccessWindowTest, IsTheSkinsBackgroundWithTwoButtons) {
   EXPECT_EQ(Button(1)->command_id(), 1000);
   const RECT start = {670 - 250, 135, 670 - 250 + 196, 135 + 61};
   EXPECT_TRUE(EqualRect(&Button(0)->rect(), &start));
+}
+
+// A move to a monitor of another DPI (WM_DPICHANGED as Windows sends it;
+// Wine never sends it, so the test does): background and buttons are read
+// again at that DPI, the window takes the suggested rectangle, and the
+// buttons are not made twice.
+TEST_F(SuccessWindowTest, DpiChangeReadsTheWindowAgainAtTheNewDpi) {
+  const struct {
+    int dpi;
+    RECT suggested;
+    RECT start;
+  } steps[] = {
+      {192, {10, 20, 1350, 660}, {840, 270, 1232, 392}},
+      {96, {10, 20, 680, 340}, {420, 135, 616, 196}},
+  };
+  for (const auto& step : steps) {
+    SendMessageW(window_.hwnd(), kDpiChangedMessage, MAKEWPARAM(step.dpi, step.dpi),
+                 reinterpret_cast<LPARAM>(&step.suggested));
+    EXPECT_EQ(window_.dpi(), step.dpi);
+    EXPECT_EQ(WindowSize(window_.hwnd()).cx, step.suggested.right - step.suggested.left);
+    EXPECT_EQ(WindowSize(window_.hwnd()).cy, step.suggested.bottom - step.suggested.top);
+    EXPECT_EQ(window_.background().width, step.suggested.right - step.suggested.left) << step.dpi;
+    ASSERT_EQ(window_.children().size(), 2u);
+    ASSERT_NE(Button(0), nullptr);
+    EXPECT_TRUE(EqualRect(&Button(0)->rect(), &step.start)) << step.dpi;
+  }
 }
 
 TEST_F(SuccessWindowTest, CloseEndsWithZeroAndStartsNothing) {

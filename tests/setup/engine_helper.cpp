@@ -5,11 +5,15 @@
 //                         event READY and exits when the event QUIT is set
 //   end-own-file          ends every process that runs its own executable
 //                         file, itself included; exit code 3 if it survives
-//   install-stop PACKAGE FOLDER N
+//   install-stop PACKAGE FOLDER N EVENT
 //                         installs PACKAGE into FOLDER with every shortcut and
 //                         ends itself without any cleanup (exit code 77), as a
-//                         kill would, after the engine's N-th disk step; exit
-//                         code 0 when the install ends first, 1 when it fails
+//                         kill would, after the engine's N-th disk step, having
+//                         set the named event EVENT first; exit code 0 when
+//                         the install ends first, 1 when it fails. (Under Wine
+//                         a process that ends itself while other threads run
+//                         has been seen to report another exit code: the
+//                         event is what says it stopped.)
 // Without arguments it is the program image of the tests' setup packages:
 // an uninstaller copy made from one runs RunUninstall on its own package and
 // exits with 0 on success, 1 on failure and 2 when it carries no package.
@@ -92,12 +96,17 @@ class InstallSink final : public ProgressSink {
 
 constexpr UINT kStoppedExitCode = 77;
 long g_steps_left = 0;
+HANDLE g_stopped_event = nullptr;
 
 void CountDiskStep() {
-  if (--g_steps_left == 0) TerminateProcess(GetCurrentProcess(), kStoppedExitCode);
+  if (--g_steps_left != 0) return;
+  SetEvent(g_stopped_event);
+  TerminateProcess(GetCurrentProcess(), kStoppedExitCode);
 }
 
-int InstallAndStop(const wchar_t* package, const wchar_t* folder, const wchar_t* steps) {
+int InstallAndStop(const wchar_t* package, const wchar_t* folder, const wchar_t* steps,
+                   const wchar_t* event) {
+  g_stopped_event = OpenEventW(EVENT_MODIFY_STATE, FALSE, event);
   g_steps_left = wcstol(steps, nullptr, 10);
   SetDiskStepHookForTesting(CountDiskStep);
   InstallSink sink(folder);
@@ -117,7 +126,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"wait" && argc == 3) return Wait(argv[2]);
   if (mode == L"hold" && argc == 5) return Hold(argv[2], argv[3], argv[4]);
-  if (mode == L"install-stop" && argc == 5) return InstallAndStop(argv[2], argv[3], argv[4]);
+  if (mode == L"install-stop" && argc == 6) {
+    return InstallAndStop(argv[2], argv[3], argv[4], argv[5]);
+  }
   if (mode == L"end-own-file") {
     TerminateProcessesByPath(GetModulePath(), 0);
     return 3;

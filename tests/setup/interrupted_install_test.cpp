@@ -133,12 +133,14 @@ class InterruptedInstallTest : public ::testing::Test {
   }
 
   // Runs the upgrade in the helper, stopped after `steps` disk steps (0:
-  // never); the helper's exit code.
+  // never); the helper's exit code, kStopped whenever it says it stopped.
   long UpgradeStoppedAfter(long steps) {
-    ChildProcess helper(
-        test_package::SiblingProgram(L"setup_engine_helper.exe"),
-        L"install-stop \"" + upgrade_ + L"\" \"" + folder_ + L"\" " + std::to_wstring(steps));
-    return helper.WaitExit(60000);
+    NamedEvent stopped;
+    ChildProcess helper(test_package::SiblingProgram(L"setup_engine_helper.exe"),
+                        L"install-stop \"" + upgrade_ + L"\" \"" + folder_ + L"\" " +
+                            std::to_wstring(steps) + L" " + stopped.name());
+    const long code = helper.WaitExit(60000);
+    return WaitForSingleObject(stopped.get(), 0) == WAIT_OBJECT_0 ? kStopped : code;
   }
 
   // Uninstalls through a copy of the installed uninstaller; then nothing of

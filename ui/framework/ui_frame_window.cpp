@@ -165,13 +165,7 @@ void UIFrameWindow::ReloadSkin() {
 
 LRESULT UIFrameWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message != kDpiChangedMessage) return UIObject::OnMessage(message, wparam, lparam);
-  ApplyHostDpi(this, HIWORD(wparam));
-  const auto* suggested = reinterpret_cast<const RECT*>(lparam);
-  if (suggested) {
-    ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  ApplyDpiChange(this, wparam, lparam);
   OnResized();
   Invalidate(nullptr, true);
   return 0;

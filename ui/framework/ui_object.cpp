@@ -194,6 +194,16 @@ void ApplyHostDpi(UIObject* host, int dpi) {
   ReloadSkinTree(host);
 }
 
+void ApplyDpiChange(UIObject* host, WPARAM wparam, LPARAM lparam) {
+  ApplyHostDpi(host, HIWORD(wparam));
+  const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+  if (host && host->hwnd() && suggested) {
+    ::SetWindowPos(host->hwnd(), nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 void UIObject::RememberSkin(IResource* resource, const char* path, const JsonValue* base) {
   skin_resource_ = resource;
   skin_path_ = path ? path : "";

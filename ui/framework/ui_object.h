@@ -489,4 +489,9 @@ void ReloadSkinTree(UIObject* element);
 // paint makes one of the new size. Nothing when `host` has no window.
 void ApplyHostDpi(UIObject* host, int dpi);
 
+// A host's answer to WM_DPICHANGED (`wparam` and `lparam` as the message
+// brings them): ApplyHostDpi at the new DPI, then the window takes the
+// rectangle the system suggests.
+void ApplyDpiChange(UIObject* host, WPARAM wparam, LPARAM lparam);
+
 #endif  // BRINDLE_UI_FRAMEWORK_UI_OBJECT_H_
