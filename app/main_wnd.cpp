@@ -12,11 +12,12 @@
 #include "app/elevation.h"
 #include "app/exit_code.h"
 #include "app/fade_out.h"
+#include "app/folder_problem_text.h"
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
-#include "app/running_image.h"
 #include "app/process_wait.h"
+#include "app/running_image.h"
 #include "app/setup_log.h"
 #include "app/temporary_uninstaller.h"
 #include "app/texts.h"
@@ -27,9 +28,9 @@
 #include "setup/install_record.h"
 #include "setup/journal_recovery.h"
 #include "setup/number_text.h"
+#include "setup/os_version.h"
 #include "setup/paths.h"
 #include "setup/same_path.h"
-#include "setup/os_version.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
@@ -446,10 +447,12 @@ bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
 
 void CHMainWnd::CheckFolderAndStart() {
   PreparedFolder folder;
-  if (!PrepareInstallFolder(FolderText(), product_.name, folder)) {
+  const FolderCheck check = PrepareInstallFolder(FolderText(), product_.name, folder);
+  if (!check) {
     const AppTexts& texts = AppTextsFor(product_.language);
+    const std::wstring text = FolderProblemText(check, texts);
     LogLine(L"folder", FolderText());
-    Report(texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    Report(text.c_str(), texts.folder_warning_caption, MB_ICONWARNING);
     if (options_.unattended()) EndProcess(kExitBadFolder);
     return;
   }

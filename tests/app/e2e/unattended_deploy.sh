@@ -173,6 +173,7 @@ check "a bad folder registers nothing" [ -z "$(product_values)" ]
 check "the log names the folder and the cause" \
   grep -qF 'Q:\No Such Drive\Velto' "$work/bad.log"
 check "the log names the cause" grep -q '^failed: ' "$work/bad.log"
+check "the log says the drive cannot be reached" grep -qF '无法访问“Q:\”' "$work/bad.log"
 
 echo "== damaged package"
 cp "$work/VeltoSetup.exe" "$work/Damaged.exe"
