@@ -25,7 +25,8 @@ std::wstring ChosenInstallFolder(const std::wstring& chosen, const std::wstring&
 
 // The install folder as the folder check hands it on.
 struct PreparedFolder {
-  // The typed folder with every "/" turned into "\".
+  // The typed folder with every "/" turned into "\", doubled and final
+  // separators dropped.
   std::wstring path;
   // The outermost folder that the check created: `path` itself or one of its
   // parents; empty when `path` existed before.
@@ -37,23 +38,21 @@ struct FolderCheck {
   FolderProblem problem = FolderProblem::kNone;
   // The path the cause concerns: the unreachable root ("D:\", "\\server\share\"), the file in
   // the way, the folder that refuses new entries; for the other causes the folder as checked
-  // (slashes turned into backslashes). Empty for kNone.
+  // (as PreparedFolder::path would be). Empty for kNone.
   std::wstring path;
 
   explicit operator bool() const { return problem == FolderProblem::kNone; }
 };
 
 // The folder check of the install button. Takes the folder exactly as typed,
-// except that every "/" becomes "\" and a drive root ("D:\", or "D:") gets
-// `product_name` appended as the folder dialog does. Refuses, in this order,
-// what its text shows (FolderTextProblem), a drive or share that does not
-// answer, a file at the path or at one of its parents; then creates the
-// missing folders one by one, outermost first, and finally proves that a file
-// can be created in the folder (a hidden probe file, opened delete-on-close,
-// so that nothing stays). A refusal of Windows while creating or probing is
-// classified by its error: access denied or write protection kNotWritable,
-// a name or length error kBadName or kTooLong, a lost path kUnreachable,
-// anything else kOther. On a refusal every folder the check made is removed
+// except that every "/" becomes "\", doubled and final separators go, and a drive root ("D:\", or
+// "D:") gets `product_name` appended as the folder dialog does. Refuses, in this order, what its
+// text shows (FolderTextProblem), a drive or share that does not answer, a file at the path or at
+// one of its parents; then creates the missing folders one by one, outermost first, and finally
+// proves that a file can be created in the folder (a hidden probe file, opened delete-on-close, so
+// that nothing stays). A refusal of Windows while creating or probing is classified by its error:
+// access denied or write protection kNotWritable, a name or length error kBadName or kTooLong, a
+// lost path kUnreachable, anything else kOther. On a refusal every folder the check made is removed
 // again. Success (kNone) fills in `folder`.
 FolderCheck PrepareInstallFolder(const std::wstring& typed, const std::wstring& product_name,
                                  PreparedFolder& folder);
