@@ -1,6 +1,7 @@
 #include "app/install_failure_text.h"
 
 #include "app/exit_code.h"
+#include "setup/space_text.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
       return texts.program_not_closed;
     case InstallError::kLinkInTheWay:
       return texts.link_in_the_way;
+    case InstallError::kNotEnoughSpace:
+      return texts.not_enough_space;
     case InstallError::kNone:
     case InstallError::kPackageDamaged:
       break;
@@ -31,6 +34,12 @@ const wchar_t* FormatOf(InstallError error, const AppTexts& texts) {
 
 std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts) {
   std::wstring text = FillText(FormatOf(result.error, texts), result.path);
+  const bool about_space =
+      result.error == InstallError::kNotEnoughSpace || result.error == InstallError::kDiskFull;
+  if (about_space && result.needed_bytes > 0) {
+    text += FillText(texts.space_figures, SpaceText(result.needed_bytes, SpaceRounding::kUp),
+                     SpaceText(result.free_bytes, SpaceRounding::kDown));
+  }
   if (!result.unrestored.empty()) {
     text += FillText(texts.rollback_incomplete, JoinLines(result.unrestored));
   }

@@ -13,7 +13,9 @@
 // The text of `texts` that names the cause of `result`, with the path
 // concerned in place of its "%s": the damaged-package text for a package that
 // cannot be read or fails its checks (and for a result that is no failure).
-// When the rollback left files unrestored, the text goes on to list them.
+// A full disk or too little space goes on with the space needed and free
+// (when the engine could ask the volume). When the rollback left files
+// unrestored, the text goes on to list them.
 std::wstring InstallFailureText(const InstallResult& result, const AppTexts& texts);
 
 // `lines` joined with line breaks, for the lists of files in error texts.
@@ -22,7 +24,8 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines);
 // The exit code (app/exit_code.h) of the failed `result`:
 // kExitRollbackIncomplete when the rollback could not restore everything,
 // kExitPackageDamaged for a damaged package, kExitProductRunning when the running product was not
-// ended, kExitFailed (rolled back) for every other cause.
+// ended, kExitFailed (rolled back) for every other cause, a volume too small
+// for the payload included (nothing was written).
 UINT InstallFailureExitCode(const InstallResult& result);
 
 #endif  // BRINDLE_APP_INSTALL_FAILURE_TEXT_H_

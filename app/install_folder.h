@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "setup/folder_path_rules.h"
+
 // The folder offered first: `program_files` + "\" + `product_name`
 // ("\Velto" when the Program Files folder is unknown and `program_files` is
 // empty).
@@ -21,31 +23,39 @@ std::wstring UserProgramsFolder();
 // separator ("D:\Velto"); any other folder is used unchanged.
 std::wstring ChosenInstallFolder(const std::wstring& chosen, const std::wstring& product_name);
 
-// True for a full path: a drive letter, a colon and a backslash ("C:\..."), or
-// a UNC path ("\\server\share..."). A relative or drive-relative folder
-// ("Velto", "C:Velto", "\Velto") would be resolved against whatever folder
-// the process runs in, and the uninstaller, which runs elsewhere, would then
-// remove files by that same relative path.
-bool IsFullPath(const std::wstring& path);
-
 // The install folder as the folder check hands it on.
 struct PreparedFolder {
-  // The typed folder with every "/" turned into "\".
+  // The typed folder with every "/" turned into "\", doubled and final
+  // separators dropped.
   std::wstring path;
   // The outermost folder that the check created: `path` itself or one of its
   // parents; empty when `path` existed before.
   std::wstring created_root;
 };
 
+// What the folder check found wrong, and where.
+struct FolderCheck {
+  FolderProblem problem = FolderProblem::kNone;
+  // The path the cause concerns: the unreachable root ("D:\", "\\server\share\"), the file in
+  // the way, the folder that refuses new entries; for the other causes the folder as checked
+  // (as PreparedFolder::path would be). Empty for kNone.
+  std::wstring path;
+
+  explicit operator bool() const { return problem == FolderProblem::kNone; }
+};
+
 // The folder check of the install button. Takes the folder exactly as typed,
-// except that every "/" becomes "\" and a drive root ("D:\", or "D:") gets
-// `product_name` appended as the folder dialog does; it must be a full path.
-// When nothing exists there, creates the folder with every missing parent.
-// True, with `folder` filled in, when a folder exists at the path afterwards;
-// false when the path is not a full path, cannot be created, or is taken by a
-// file (the folders it made on the way are removed again).
-bool PrepareInstallFolder(const std::wstring& typed, const std::wstring& product_name,
-                          PreparedFolder& folder);
+// except that every "/" becomes "\", doubled and final separators go, and a drive root ("D:\", or
+// "D:") gets `product_name` appended as the folder dialog does. Refuses, in this order, what its
+// text shows (FolderTextProblem), a drive or share that does not answer, a file at the path or at
+// one of its parents; then creates the missing folders one by one, outermost first, and finally
+// proves that a file can be created in the folder (a hidden probe file, opened delete-on-close, so
+// that nothing stays). A refusal of Windows while creating or probing is classified by its error:
+// access denied or write protection kNotWritable, a name or length error kBadName or kTooLong, a
+// lost path kUnreachable, anything else kOther. On a refusal every folder the check made is removed
+// again. Success (kNone) fills in `folder`.
+FolderCheck PrepareInstallFolder(const std::wstring& typed, const std::wstring& product_name,
+                                 PreparedFolder& folder);
 
 // Removes again the folders PrepareInstallFolder made for `folder` (from its
 // path up to its created root), as far as they are empty.

@@ -12,6 +12,7 @@
 #include "app/elevation.h"
 #include "app/exit_code.h"
 #include "app/fade_out.h"
+#include "app/folder_problem_text.h"
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
@@ -453,10 +454,12 @@ bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
 
 void CHMainWnd::CheckFolderAndStart() {
   PreparedFolder folder;
-  if (!PrepareInstallFolder(FolderText(), product_.name, folder)) {
+  const FolderCheck check = PrepareInstallFolder(FolderText(), product_.name, folder);
+  if (!check) {
     const AppTexts& texts = AppTextsFor(product_.language);
+    const std::wstring text = FolderProblemText(check, texts);
     LogLine(L"folder", FolderText());
-    Report(texts.folder_warning, texts.folder_warning_caption, MB_ICONWARNING);
+    Report(text.c_str(), texts.folder_warning_caption, MB_ICONWARNING);
     if (options_.unattended()) EndProcess(kExitBadFolder);
     return;
   }

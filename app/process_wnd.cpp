@@ -123,6 +123,8 @@ void CHProcessWnd::StartWork() {
     return;
   }
   LogLine(L"failed", failure);
+  // The box must not stand in front of a step that seems to go on.
+  SetStepText(run_mode_ ? texts.install_failed_step : texts.uninstall_failed_step);
   if (ui_level_ == UiLevel::kFull) ::MessageBoxW(hwnd(), failure.c_str(), nullptr, MB_ICONERROR);
   EndProcess(exit_code);
 }

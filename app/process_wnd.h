@@ -49,7 +49,8 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
 
   // The work driver: runs the engine of the run mode and logs its result. A
-  // failed engine shows its error box owned by this window (for an
+  // failed engine puts up the failed step text ("安装失败") and then shows its
+  // error box owned by this window (for an
   // installation, the text of its cause; no box in an unattended run) and
   // ends the process with the exit code of the failure. On success it
   // returns, or in an unattended run ends the process with kExitSuccess.

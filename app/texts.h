@@ -25,6 +25,14 @@ struct AppTexts {
   const wchar_t* file_in_the_way;
   const wchar_t* program_not_closed;
   const wchar_t* link_in_the_way;
+  // Error box (no caption) when the install folder's drive has too little
+  // free space for the payload, checked before anything is copied; "%s"
+  // stands for the install folder.
+  const wchar_t* not_enough_space;
+  // Added to not_enough_space and disk_full: the first "%s" stands for the
+  // space the installation needs, the second for the space that is free
+  // (SpaceText, "12.5 MB").
+  const wchar_t* space_figures;
   // Added below a failure text when the rollback could not restore
   // everything; "%s" stands for one line per file (the file, or the file
   // and where its original waits).
@@ -37,10 +45,18 @@ struct AppTexts {
   // Error box (no caption) when another setup or uninstaller of the product
   // runs.
   const wchar_t* already_running;
-  // Warning box when the install folder neither exists nor can be created,
-  // or when a file takes its place.
+  // Warning boxes (caption folder_warning_caption) of the folder check, one
+  // for each cause it tells apart (FolderProblem); folder_warning for a
+  // refusal that fits none of them. "%s" stands for the path the cause
+  // concerns (FolderCheck::path); folder_too_long names no path.
   const wchar_t* folder_warning;
   const wchar_t* folder_warning_caption;
+  const wchar_t* folder_not_full_path;
+  const wchar_t* folder_bad_name;
+  const wchar_t* folder_too_long;
+  const wchar_t* folder_unreachable;
+  const wchar_t* folder_not_writable;
+  const wchar_t* folder_is_file;
   // Questions (caption folder_warning_caption, default No) before installing
   // into a folder that holds files of something else ("%s": the folder), and
   // before replacing a newer installed version ("%s": the installed
@@ -68,6 +84,9 @@ struct AppTexts {
   const wchar_t* preparing_install;
   const wchar_t* preparing_uninstall;
   const wchar_t* install_finished;
+  // Step text put up before the error box of a failed engine run.
+  const wchar_t* install_failed_step;
+  const wchar_t* uninstall_failed_step;
 
   // Uninstall-finished window.
   const wchar_t* uninstall_finished;
@@ -87,12 +106,21 @@ inline constexpr AppTexts kChineseTexts = {
     L"“%s”是一个文件, 无法创建同名文件夹, 操作终止.",
     L"您选择不结束正在运行的程序“%s”, 操作终止.",
     L"“%s”是一个指向别处的链接, 无法在其中写入, 操作终止.",
+    L"磁盘空间不足, 无法安装到“%s”, 操作终止.",
+    L"\n\n需要空间: %s, 可用空间: %s",
     L"\n\n以下文件未能恢复原状 (原文件保存在箭头所指之处):\n%s",
     L"卸载出现错误, 操作中止.",
     L"卸载未能完成, 以下文件无法删除或恢复, 请关闭占用它们的程序后再次卸载:\n%s",
     L"该产品的另一个安装或卸载程序正在运行, 操作终止.",
     L"输入路径有误, 无法安装在此路径下",
     L"提示",
+    L"“%s”不是完整的路径, 请输入以盘符 (如 C:\\) 开头的路径, 无法安装在此路径下",
+    L"“%s”含有 Windows 不允许的字符 (: * ? \" < > |) 或名称 (如 CON、NUL、以点或空格结尾的名称), "
+    L"无法安装在此路径下",
+    L"输入路径太长 (最多 246 个字符), 无法安装在此路径下",
+    L"无法访问“%s”, 该驱动器或网络位置不存在或未连接, 无法安装在此路径下",
+    L"无法在“%s”中写入 (只读或没有权限), 无法安装在此路径下",
+    L"“%s”是一个文件, 不是文件夹, 无法安装在此路径下",
     L"文件夹“%s”中已有其他文件, 确定要安装到此文件夹吗?",
     L"已安装的版本 %s 比本安装包更新, 确定要安装较旧的版本吗?",
     L"立即安装",
@@ -108,6 +136,8 @@ inline constexpr AppTexts kChineseTexts = {
     L"准备安装...",
     L"准备卸载...",
     L"安装完毕: 100%",
+    L"安装失败",
+    L"卸载未能完成",
     L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。",
     L"完成",
     L"用法: 安装程序 [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] "
@@ -131,6 +161,8 @@ inline constexpr AppTexts kEnglishTexts = {
     L"You chose not to close the running program \u201c%s\u201d. Setup stopped.",
     L"\u201c%s\u201d is a link to somewhere else; setup does not write through it. Setup "
     L"stopped.",
+    L"There is not enough disk space to install into \u201c%s\u201d. Setup stopped.",
+    L"\n\nSpace needed: %s; space free: %s",
     L"\n\nThese files could not be restored (each original waits where its arrow points):\n%s",
     L"An error occurred while uninstalling. Uninstall stopped.",
     L"The uninstall could not finish. These files could not be removed or restored; close the "
@@ -138,6 +170,17 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Another setup or uninstall of this product is running. Setup stopped.",
     L"The folder is not valid; setup cannot install there.",
     L"Notice",
+    L"\u201c%s\u201d is not a full path: start it with a drive (such as C:\\). Setup cannot "
+    L"install there.",
+    L"\u201c%s\u201d holds a character Windows does not allow in names (: * ? \" < > |) or a "
+    L"reserved name (such as CON or NUL, or a name ending with a dot or a blank). Setup cannot "
+    L"install there.",
+    L"The folder path is too long (246 characters at most). Setup cannot install there.",
+    L"\u201c%s\u201d cannot be reached: the drive or network location does not exist or is not "
+    L"connected. Setup cannot install there.",
+    L"\u201c%s\u201d cannot be written to (it is read-only, or access is denied). Setup cannot "
+    L"install there.",
+    L"\u201c%s\u201d is a file, not a folder. Setup cannot install there.",
     L"The folder \u201c%s\u201d already holds other files. Install into it anyway?",
     L"The installed version %s is newer than this setup. Install the older version anyway?",
     L"Install now",
@@ -153,6 +196,8 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Preparing to install...",
     L"Preparing to uninstall...",
     L"Installation complete: 100%",
+    L"Installation failed",
+    L"Uninstall did not finish",
     L"Uninstall complete. We want to give you the best experience we can, and we would be glad "
     L"of your suggestions and feedback.",
     L"Done",

@@ -6,3 +6,14 @@ std::wstring FillText(const wchar_t* format, const std::wstring& value) {
   if (at != std::wstring::npos) text.replace(at, 2, value);
   return text;
 }
+
+std::wstring FillText(const wchar_t* format, const std::wstring& first,
+                      const std::wstring& second) {
+  std::wstring text = format;
+  size_t at = text.find(L"%s");
+  if (at == std::wstring::npos) return text;
+  text.replace(at, 2, first);
+  at = text.find(L"%s", at + first.size());
+  if (at != std::wstring::npos) text.replace(at, 2, second);
+  return text;
+}

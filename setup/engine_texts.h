@@ -47,3 +47,7 @@ inline const EngineTexts& EngineTextsFor(Language language) {
 // `format` with its first "%s" replaced by `value` (replaced, not printed: a
 // path or a name may hold "%" itself).
 std::wstring FillText(const wchar_t* format, const std::wstring& value);
+
+// `format` with its first "%s" replaced by `first` and the next by `second`,
+// in the same way (a "%s" inside `first` stays as it is).
+std::wstring FillText(const wchar_t* format, const std::wstring& first, const std::wstring& second);

@@ -32,6 +32,7 @@
 #include "setup/shell_links.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
+#include "setup/volume_space.h"
 #include "setup/win_handles.h"
 
 namespace {
@@ -121,6 +122,7 @@ class InstallRun {
     InstallResult result = WriteFiles();
     if (!result) {
       result.unrestored = journal_.RollBack();
+      if (result.error == InstallError::kDiskFull) AddSpaceFigures(result);
       return result;
     }
     // Nothing below can fail the installation any more, but until the commit
@@ -145,10 +147,49 @@ class InstallRun {
     Report(10, Texts().copying_step);
     UnzipArchive zip = OpenArchiveInFile(package_, archive_.offset, archive_.length);
     if (!zip) return Failure(InstallError::kPackageDamaged);
-    InstallResult result = BeginJournal(zip.get());
+    InstallResult result = CheckFreeSpace(zip.get());
+    if (result) result = BeginJournal(zip.get());
     if (result) result = ExtractEntries(zip.get());
     if (result) result = WriteUninstaller();
     return result;
+  }
+
+  // Holds the space the run needs against what the install folder's volume
+  // has free. A volume that cannot be asked is not refused: the copy then
+  // finds out.
+  InstallResult CheckFreeSpace(unzFile zip) {
+    VolumeSpace space;
+    if (!QueryVolumeSpace(folder_, space)) return InstallResult();
+    needed_bytes_ = NeededBytes(zip, space.cluster_bytes);
+    if (needed_bytes_ <= space.free_bytes) return InstallResult();
+    InstallResult result = Failure(InstallError::kNotEnoughSpace, folder_);
+    result.needed_bytes = needed_bytes_;
+    result.free_bytes = space.free_bytes;
+    return result;
+  }
+
+  // Every file entry's size and the uninstaller copy's (about the setup
+  // program's image and its config), each in whole clusters. Folder entries
+  // and the journal are not counted.
+  uint64_t NeededBytes(unzFile zip, uint64_t cluster_bytes) {
+    uint64_t needed = RoundUpToClusters(
+        uint64_t{location_.package_offset} + location_.config_length, cluster_bytes);
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+      std::wstring name;
+      unz_file_info64 info = {};
+      if (!CurrentEntry(zip, name, info) || name.back() == L'/') continue;
+      needed += RoundUpToClusters(info.uncompressed_size, cluster_bytes);
+    }
+    return needed;
+  }
+
+  // The figures of a full disk: what the check found needed, and what is free
+  // now that the run's files are gone again.
+  void AddSpaceFigures(InstallResult& result) const {
+    VolumeSpace space;
+    if (needed_bytes_ == 0 || !QueryVolumeSpace(folder_, space)) return;
+    result.needed_bytes = needed_bytes_;
+    result.free_bytes = space.free_bytes;
   }
 
   // The journal on disk, begun with the files and folders that the run may
@@ -626,6 +667,7 @@ class InstallRun {
   InstallJournal journal_;
   std::wstring last_parent_;  // the folder of the last file, known to exist
   std::unique_ptr<char[]> copy_buffer_;
+  uint64_t needed_bytes_ = 0;  // CheckFreeSpace's figure; 0 when the volume did not answer
 };
 
 }  // namespace

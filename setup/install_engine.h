@@ -13,6 +13,10 @@
 // a successful upgrade, the earlier install's files that the new package no
 // longer has are removed, so that the new record covers the whole product.
 //
+// Before anything is written the payload's size is held against the free
+// space of the install folder's volume, and a volume too small fails the run
+// at once (kNotEnoughSpace) instead of after copying most of it.
+//
 // Until the uninstaller copy is written the run can be undone completely:
 // every file it replaces is first moved aside beside its target
 // (setup/install_journal.h). A failed run deletes what it wrote, puts every
@@ -21,6 +25,7 @@
 // that was there before is left as it was.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +43,7 @@ enum class InstallError {
   kFileInTheWay,      // a file occupies `path`, where a folder goes
   kProgramNotClosed,  // the user chose not to end the program running from `path`
   kLinkInTheWay,      // `path` below the install folder is a link to somewhere else
+  kNotEnoughSpace,    // the volume of `path`, the install folder, has too little free space
 };
 
 // The outcome of one run: kNone on success; otherwise the cause and the full
@@ -49,6 +55,15 @@ struct InstallResult {
   InstallError error = InstallError::kNone;
   std::wstring path;
   std::vector<std::wstring> unrestored;
+  // For kNotEnoughSpace and kDiskFull: the bytes the installation needs on
+  // the install folder's volume (every payload file and the uninstaller copy,
+  // each rounded up to whole clusters; what it replaces is not subtracted, as
+  // the originals stay until the run succeeds), and the bytes free there for
+  // this user: at the check for kNotEnoughSpace, after the rollback for
+  // kDiskFull (another program may have taken the space meanwhile). Both 0
+  // when the volume could not be asked.
+  uint64_t needed_bytes = 0;
+  uint64_t free_bytes = 0;
 
   explicit operator bool() const { return error == InstallError::kNone; }
 };

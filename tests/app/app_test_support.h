@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,8 @@ struct SeenBox {
   HWND owner = nullptr;
   // Whether the owner was visible while the box was up.
   bool owner_visible = false;
+  // What the answerer's look (set_look) returned while the box was up.
+  std::wstring looked;
 };
 
 // Answers every message box of the calling thread with `answer` (IDOK, IDNO,
@@ -97,6 +100,7 @@ class MessageBoxAnswerer {
  public:
   explicit MessageBoxAnswerer(int answer) {
     answer_ = answer;
+    look_ = nullptr;
     boxes().clear();
     hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
   }
@@ -108,6 +112,9 @@ class MessageBoxAnswerer {
 
   bool active() const { return hook_ != nullptr; }
   const std::vector<SeenBox>& seen() const { return boxes(); }
+  // `look` (null: none) runs while each box is up, before it is answered, to
+  // read what the windows behind it show; its result goes to SeenBox::looked.
+  void set_look(std::function<std::wstring()> look) { look_ = std::move(look); }
 
  private:
   static std::vector<SeenBox>& boxes() {
@@ -142,6 +149,7 @@ class MessageBoxAnswerer {
         EnumChildWindows(window, &FindText, reinterpret_cast<LPARAM>(&box.text));
         box.owner = GetWindow(window, GW_OWNER);
         box.owner_visible = IsWindowVisible(box.owner) != FALSE;
+        if (look_) box.looked = look_();
         boxes().push_back(box);
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(answer_, BN_CLICKED), 0);
       }
@@ -150,6 +158,7 @@ class MessageBoxAnswerer {
   }
 
   static inline int answer_ = IDOK;
+  static inline std::function<std::wstring()> look_;
   HHOOK hook_ = nullptr;
 };
 

@@ -53,15 +53,60 @@ TEST(InstallFailureTextTest, AnIncompleteRollbackListsWhatItCouldNotRestore) {
             L"C:\\P\\b.dll\nC:\\P\\c.dll \u2190 C:\\P\\c.dll.old");
 }
 
+// A full disk and a volume too small give the space needed (rounded up) and free (rounded
+// down); without figures (the volume did not answer) the text stops at its cause.
+TEST(InstallFailureTextTest, SpaceTextsGiveTheFiguresNeededAndFree) {
+  const std::wstring folder = L"T:\\Velto";
+  constexpr uint64_t kMiB = 1024 * 1024;
+  InstallResult short_of_space{InstallError::kNotEnoughSpace, folder, {}};
+  short_of_space.needed_bytes = 20 * kMiB + 1;
+  short_of_space.free_bytes = 16 * kMiB - 1;
+  EXPECT_EQ(
+      InstallFailureText(short_of_space, kChineseTexts),
+      L"磁盘空间不足, 无法安装到“T:\\Velto”, 操作终止.\n\n需要空间: 20.1 MB, 可用空间: 15.9 MB");
+  EXPECT_EQ(InstallFailureText(short_of_space, kEnglishTexts),
+            L"There is not enough disk space to install into \u201cT:\\Velto\u201d. Setup "
+            L"stopped.\n\nSpace needed: 20.1 MB; space free: 15.9 MB");
+  InstallResult full{InstallError::kDiskFull, folder + L"\\big.bin", {}};
+  full.needed_bytes = 3 * kMiB;
+  full.free_bytes = 64 * 1024;
+  EXPECT_EQ(InstallFailureText(full, kChineseTexts),
+            L"磁盘空间不足, 无法写入“T:\\Velto\\big.bin”, 操作终止.\n\n需要空间: 3.0 MB, 可用空间: "
+            L"64 KB");
+  full.needed_bytes = 0;
+  EXPECT_EQ(InstallFailureText(full, kChineseTexts),
+            L"磁盘空间不足, 无法写入“T:\\Velto\\big.bin”, 操作终止.");
+  // Figures belong to the space causes only.
+  InstallResult other{InstallError::kCannotWrite, folder, {}};
+  other.needed_bytes = kMiB;
+  EXPECT_EQ(InstallFailureText(other, kChineseTexts), L"无法写入“T:\\Velto”, 操作终止.");
+  // Nothing was written: the code of every failed install.
+  EXPECT_EQ(InstallFailureExitCode(short_of_space), kExitFailed);
+}
+
 // Every text of both languages is there, and each one that names a path or a product has
 // exactly one "%s".
 TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
   for (const AppTexts* texts : {&kChineseTexts, &kEnglishTexts}) {
     const wchar_t* const with_placeholder[] = {
-        texts->disk_full,         texts->cannot_write,        texts->file_in_use,
-        texts->folder_in_the_way, texts->file_in_the_way,     texts->program_not_closed,
-        texts->link_in_the_way,   texts->rollback_incomplete, texts->uninstall_incomplete,
-        texts->folder_not_empty,  texts->downgrade,           texts->uninstall_question,
+        texts->disk_full,
+        texts->cannot_write,
+        texts->file_in_use,
+        texts->folder_in_the_way,
+        texts->file_in_the_way,
+        texts->program_not_closed,
+        texts->link_in_the_way,
+        texts->rollback_incomplete,
+        texts->uninstall_incomplete,
+        texts->folder_not_empty,
+        texts->downgrade,
+        texts->uninstall_question,
+        texts->not_enough_space,
+        texts->folder_not_full_path,
+        texts->folder_bad_name,
+        texts->folder_unreachable,
+        texts->folder_not_writable,
+        texts->folder_is_file,
     };
     for (const wchar_t* text : with_placeholder) {
       const std::wstring value = text;

@@ -392,7 +392,9 @@ TEST_F(MainWindowTest, FolderOnAMissingDriveShowsTheWarningAndTheWindowStays) {
   ASSERT_TRUE(answerer.active());
   SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
   ASSERT_EQ(answerer.seen().size(), 1u);
-  EXPECT_EQ(answerer.seen()[0].text, L"输入路径有误, 无法安装在此路径下");
+  EXPECT_EQ(answerer.seen()[0].text,
+            L"无法访问“" + std::wstring(1, missing) +
+                L":\\”, 该驱动器或网络位置不存在或未连接, 无法安装在此路径下");
   EXPECT_EQ(answerer.seen()[0].caption, L"提示");
   EXPECT_EQ(answerer.seen()[0].owner, hwnd());
   EXPECT_EQ(WindowSize(hwnd()).cx, 670);
@@ -411,7 +413,7 @@ TEST_F(MainWindowTest, FolderTakenByAFileShowsTheWarning) {
   MessageBoxAnswerer answerer(IDOK);
   SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
   ASSERT_EQ(answerer.seen().size(), 1u);
-  EXPECT_EQ(answerer.seen()[0].text, L"输入路径有误, 无法安装在此路径下");
+  EXPECT_EQ(answerer.seen()[0].text, L"“" + file + L"”是一个文件, 不是文件夹, 无法安装在此路径下");
   EXPECT_EQ(answerer.seen()[0].caption, L"提示");
   EXPECT_FALSE(IsWindowVisible(window_->progress_window().hwnd()));
   EXPECT_TRUE(ends.calls().empty());
@@ -423,6 +425,8 @@ TEST_F(MainWindowTest, RelativeFolderShowsTheWarning) {
   MessageBoxAnswerer answerer(IDOK);
   SendMessageW(hwnd(), WM_COMMAND, 1001, reinterpret_cast<LPARAM>(hwnd()));
   ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text,
+            L"“Velto”不是完整的路径, 请输入以盘符 (如 C:\\) 开头的路径, 无法安装在此路径下");
   EXPECT_EQ(answerer.seen()[0].caption, L"提示");
 }
 

@@ -154,10 +154,13 @@ TEST_F(ProcessWindowTest, FailedInstallShowsTheErrorAndEndsWithOne) {
   window_.set_package(package);
   window_.set_install_folder(scratch.Join(L"Velto"));
   MessageBoxAnswerer answerer(IDOK);
+  answerer.set_look([this] { return window_.step_label()->text(); });
   window_.StartWork();
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].text, L"安装包校验失败, 操作终止.");
   EXPECT_EQ(answerer.seen()[0].owner, window_.hwnd());
+  // Behind the box the window shows the failure, not a step that seems to go on.
+  EXPECT_EQ(answerer.seen()[0].looked, L"安装失败");
   EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitPackageDamaged});
   EXPECT_FALSE(IsWindowVisible(window_.success_window().hwnd()));
 }
@@ -193,9 +196,11 @@ TEST_F(ProcessWindowTest, FailedUninstallShowsTheErrorAndEndsWithOne) {
   Build(0);
   window_.set_package(copy);
   MessageBoxAnswerer answerer(IDOK);
+  answerer.set_look([this] { return window_.step_label()->text(); });
   window_.StartWork();
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].text, L"卸载出现错误, 操作中止.");
+  EXPECT_EQ(answerer.seen()[0].looked, L"卸载未能完成");
   EXPECT_EQ(ends.calls(), std::vector<UINT>{1});
   EXPECT_FALSE(IsWindowVisible(window_.success_window2().hwnd()));
 }

@@ -4,7 +4,7 @@
 // was; then the uninstall cases of files that are gone, a program of the same
 // name elsewhere and lists of the wrong kind.
 //
-// The disk-full rows need a small, nearly empty drive, named by the
+// The space rows need a small, nearly empty drive, named by the
 // environment variable BRINDLE_SMALL_DRIVE (such as "T:"). Under Wine,
 // tests/setup/small_drive.sh mounts a tmpfs for it; on Windows any small
 // drive will do (a VHD, a memory stick). Without one those rows are skipped.
@@ -19,7 +19,9 @@
 #include "json/json_value.h"
 #include "json/json_writer.h"
 #include "setup/install_engine.h"
+#include "setup/install_journal.h"
 #include "setup/uninstall_engine.h"
+#include "setup/win_handles.h"
 #include "tests/setup/child_process.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -42,11 +44,17 @@ enum class Before {
   kPreviousInstallRunning,  // the same, with its Velto.exe running
 };
 
-// An entry "big.bin" sized when the row runs, from the free space of the drive.
+// How the row uses up the small drive. The first two add an entry "big.bin" sized when the row
+// runs, from the free space of the drive; the engine's check of the free space refuses both
+// before it writes anything. The last two let the check pass and then, after the run's first
+// file, fill the drive from outside the install folder, as another program would: the copy
+// itself meets the full disk.
 enum class Fill {
   kNone,
-  kBeyondTheFreeSpace,        // 1 MiB more than is free
-  kAllButHalfTheUninstaller,  // leaves room for half an uninstaller copy
+  kBeyondTheFreeSpace,             // 1 MiB more than is free
+  kAllButHalfTheUninstaller,       // leaves room for half an uninstaller copy
+  kTakenDuringThePayload,          // "big.bin" of 1 MiB; 64 KiB stay free after the first file
+  kTakenBeforeTheUninstallerCopy,  // 8 KiB stay free after the first file
 };
 
 struct FaultRow {
@@ -56,7 +64,7 @@ struct FaultRow {
   std::vector<ZipEntry> entries;
   Fill fill;
   InstallError error;
-  std::wstring path;  // relative to the install folder; empty for none
+  std::wstring path;  // relative to the install folder; "." for the folder; empty for none
 };
 
 // The program of the earlier installation runs, so it is the helper program.
@@ -98,13 +106,22 @@ std::vector<FaultRow> FaultRows() {
        Fill::kNone,
        InstallError::kPackageDamaged,
        L""},
-      {"full disk during the payload of a reinstall", true, Before::kPreviousInstall, Reinstall(),
-       Fill::kBeyondTheFreeSpace, InstallError::kDiskFull, L"big.bin"},
-      {"full disk during the uninstaller copy",
+      {"too little space for the payload of a reinstall", true, Before::kPreviousInstall,
+       Reinstall(), Fill::kBeyondTheFreeSpace, InstallError::kNotEnoughSpace, L"."},
+      {"too little space for the uninstaller copy",
        true,
        Before::kFolderMadeForTheRun,
        {},
        Fill::kAllButHalfTheUninstaller,
+       InstallError::kNotEnoughSpace,
+       L"."},
+      {"full disk during the payload of a reinstall", true, Before::kPreviousInstall, Reinstall(),
+       Fill::kTakenDuringThePayload, InstallError::kDiskFull, L"big.bin"},
+      {"full disk during the uninstaller copy",
+       true,
+       Before::kFolderMadeForTheRun,
+       {File("first.txt", "first")},
+       Fill::kTakenBeforeTheUninstallerCopy,
        InstallError::kDiskFull,
        L"unins000.exe"},
   };
@@ -143,6 +160,50 @@ std::wstring SmallDrive() {
   return std::wstring(drive) + (drive[length - 1] == L'\\' ? L"" : L"\\");
 }
 
+uint64_t FreeBytes(const std::wstring& folder) {
+  ULARGE_INTEGER free = {};
+  GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr);
+  return free.QuadPart;
+}
+
+// Another program that fills the small drive at the run's first step on the disk, leaving
+// `leave` bytes free, with the file "filler.bin" at the drive's root.
+struct DriveFiller {
+  static inline std::wstring file;
+  static inline uint64_t leave = 0;
+  static inline bool filled = false;
+
+  static void Arm(const std::wstring& drive, uint64_t leave_bytes) {
+    file = drive + L"filler.bin";
+    leave = leave_bytes;
+    filled = false;
+    SetDiskStepHookForTesting(&Fill);
+  }
+
+  static void Disarm() {
+    SetDiskStepHookForTesting(nullptr);
+    if (!file.empty()) DeleteFileW(file.c_str());
+    file.clear();
+  }
+
+  static void Fill() {
+    if (filled) return;
+    filled = true;
+    const size_t slash = file.find_last_of(L'\\');
+    const uint64_t free = FreeBytes(file.substr(0, slash + 1));
+    if (free <= leave) return;
+    UniqueHandle filler(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string chunk(1 << 20, 'f');
+    for (uint64_t left = free - leave; filler && left > 0;) {
+      const DWORD size = static_cast<DWORD>(left < chunk.size() ? left : chunk.size());
+      DWORD written = 0;
+      if (!WriteFile(filler.get(), chunk.data(), size, &written, nullptr) || written == 0) break;
+      left -= written;
+    }
+  }
+};
+
 class FaultMatrixTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(scratch_.path().empty()); }
@@ -165,6 +226,7 @@ class FaultMatrixTest : public ::testing::Test {
 class FailedInstallTest : public FaultMatrixTest, public ::testing::WithParamInterface<FaultRow> {
  protected:
   void TearDown() override {
+    DriveFiller::Disarm();
     product_.reset();
     if (!area_.empty()) ScratchFolder::RemoveTree(area_);
   }
@@ -198,6 +260,8 @@ class FailedInstallTest : public FaultMatrixTest, public ::testing::WithParamInt
     } else if (row.fill == Fill::kAllButHalfTheUninstaller) {
       const uint64_t uninstaller = test_package::StubImage().size();
       entries.push_back(File("big.bin", std::string(free.QuadPart - uninstaller / 2, 'b')));
+    } else if (row.fill == Fill::kTakenDuringThePayload) {
+      entries.insert(entries.begin() + 1, File("big.bin", std::string(1 << 20, 'b')));
     }
     return entries;
   }
@@ -228,11 +292,26 @@ TEST_P(FailedInstallTest, ReportsItsCauseAndLeavesTheDiskAsItWas) {
     sink.created_folder_root = folder;
   }
   const std::wstring package = Package("package", Entries(row, area_));
+  const uint64_t free_before = FreeBytes(area_);
+  if (row.fill == Fill::kTakenDuringThePayload) DriveFiller::Arm(SmallDrive(), 64 << 10);
+  if (row.fill == Fill::kTakenBeforeTheUninstallerCopy) DriveFiller::Arm(SmallDrive(), 8 << 10);
   MessageBoxAnswerer answerer(IDNO);
   const InstallResult result = RunInstallFromPackage(package, sink);
+  DriveFiller::Disarm();
 
   EXPECT_EQ(static_cast<int>(row.error), static_cast<int>(result.error));
-  EXPECT_EQ(row.path.empty() ? L"" : folder + L"\\" + row.path, result.path);
+  const std::wstring where = row.path == L"." ? folder : folder + L"\\" + row.path;
+  EXPECT_EQ(row.path.empty() ? L"" : where, result.path);
+  if (row.error == InstallError::kNotEnoughSpace) {
+    // Refused before anything was written: the figures are the drive's as it was.
+    EXPECT_EQ(result.free_bytes, free_before);
+    EXPECT_GT(result.needed_bytes, result.free_bytes);
+  } else if (row.error == InstallError::kDiskFull) {
+    // The check passed; the space went meanwhile, and what is free now is shown.
+    EXPECT_LE(result.needed_bytes, free_before);
+    EXPECT_GT(result.needed_bytes, result.free_bytes);
+    EXPECT_LT(result.free_bytes, uint64_t{1} << 20);
+  }
   EXPECT_TRUE(tree_before == Tree(area_)) << "the disk changed";
   EXPECT_EQ(registered_before, UninstallString());
   EXPECT_EQ(product_ ? 1 : 0, answerer.boxes_seen);

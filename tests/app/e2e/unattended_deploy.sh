@@ -3,7 +3,8 @@
 # install and a silent uninstall (through the installed uninstaller and its temporary copy) that
 # exit 0 and leave exactly the expected disk and registry while no window is ever mapped; a
 # passive install that shows the progress window only; and silent runs that must fail with their
-# exit code and change nothing: a folder on a missing drive, a damaged package, and an install
+# exit code and change nothing: a folder on a missing drive, a drive too small for the package
+# (as root, a 256 KiB tmpfs), a damaged package, and an install
 # while the product runs (the in-use question takes its safe answer, No), of an older package over
 # a newer install (the downgrade question, No), and beside another setup of the product that shows
 # its page. Each run writes a log
@@ -93,7 +94,16 @@ run() {
   kill "$pid" 2>/dev/null
 }
 
-cleanup() { clear_product_places; rm -rf "$work"; }
+# A small drive for the free-space refusal: a tmpfs (as root) mapped to a free drive letter.
+small_mount=
+small_link=
+remove_small_drive() {
+  if [ -n "$small_link" ]; then rm -f "$small_link"; small_link=; fi
+  if [ -n "$small_mount" ]; then umount "$small_mount" 2>/dev/null || umount -l "$small_mount"; fi
+  small_mount=
+}
+
+cleanup() { remove_small_drive; clear_product_places; rm -rf "$work"; }
 trap cleanup EXIT
 
 "$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
@@ -175,6 +185,36 @@ check "a bad folder registers nothing" [ -z "$(product_values)" ]
 check "the log names the folder and the cause" \
   grep -qF 'Q:\No Such Drive\Velto' "$work/bad.log"
 check "the log names the cause" grep -q '^failed: ' "$work/bad.log"
+check "the log says the drive cannot be reached" grep -qF '无法访问“Q:\”' "$work/bad.log"
+
+echo "== too little space"
+# A 256 KiB drive cannot take the setup's uninstaller: the check refuses before anything is
+# written, and the log gives the figures.
+mkdir -p "$work/small-drive"
+if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=256k tmpfs "$work/small-drive" 2>/dev/null; then
+  small_mount=$work/small-drive
+  for letter in s r q p o n m; do
+    candidate=$prefix/dosdevices/$letter:
+    if [ ! -e "$candidate" ] && [ ! -L "$candidate" ] && ln -sT "$small_mount" "$candidate"; then
+      small_link=$candidate
+      small_drive=${letter^^}:
+      break
+    fi
+  done
+fi
+if [ -n "$small_link" ]; then
+  run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/space.log")" "/D=$small_drive\\Velto"
+  check "too little space exits 1 (status $status)" [ "$status" = 1 ]
+  check "too little space writes nothing" [ -z "$(ls -A "$small_mount")" ]
+  check "too little space registers nothing" [ -z "$(product_values)" ]
+  check "the log names the folder and the drive's lack of space" \
+    grep -qF "failed: 磁盘空间不足, 无法安装到“$small_drive\\Velto”, 操作终止." "$work/space.log"
+  check "the log gives the space needed and free" \
+    grep -qE '^需要空间: [0-9.]+ (KB|MB), 可用空间: 2[0-9][0-9] KB' "$work/space.log"
+  remove_small_drive
+else
+  echo "skipped: no small drive (needs root and tmpfs)"
+fi
 
 echo "== damaged package"
 cp "$work/VeltoSetup.exe" "$work/Damaged.exe"
