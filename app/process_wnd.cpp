@@ -34,6 +34,7 @@ CHProcessWnd::~CHProcessWnd() = default;
 
 void CHProcessWnd::set_language(Language language) {
   language_ = language;
+  success_window_.set_language(language);
   success_window2_.set_language(language);
 }
 
@@ -87,11 +88,13 @@ bool CHProcessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
   progress_bar_->Invalidate(nullptr, true);
   cancel_button_ = AddLoadedChild<UIButton>(this, resource, "ProcessWindow/ButtonCancel");
   const AppTexts& texts = AppTextsFor(language_);
+  progress_bar_->set_accessible_name(texts.progress_name);
   cancel_button_->SetText(texts.cancel);
   // The engines consult no cancel request, so the button never shows.
   if (cancel_button_->visible()) SetVisible(cancel_button_, false);
   step_label_->SetText(run_mode_ ? texts.preparing_install : texts.preparing_uninstall);
   UIFrameWindow::LoadSkin(resource, path, base);
+  if (close_button()) close_button()->set_accessible_name(texts.close_name);
   return true;
 }
 

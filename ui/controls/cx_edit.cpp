@@ -347,6 +347,12 @@ bool CXEdit::MoveCaret(WPARAM key, bool extend) {
 
 bool CXEdit::IsTabStop() const { return true; }
 
+ElementDescription CXEdit::Describe() const {
+  ElementDescription description = UIEditBox::Describe();
+  description.read_only = false;
+  return description;
+}
+
 bool CXEdit::OnChar(WPARAM wparam, LPARAM) {
   const wchar_t held = pending_high_surrogate_;
   pending_high_surrogate_ = 0;

@@ -81,6 +81,14 @@ bool UICheckBox::Click() {
   return true;
 }
 
+ElementDescription UICheckBox::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kCheckButton;
+  description.name = caption_;
+  description.checked = checked_;
+  return description;
+}
+
 int UICheckBox::OnShow(bool) {
   interaction_state_ = kInteractionNormal;
   return 1;

@@ -47,6 +47,14 @@ void UILabel::SetText(const wchar_t* text) {
   Invalidate(nullptr, true);
 }
 
+ElementDescription UILabel::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kStaticText;
+  ScopedCountedLock hold(text_lock_);
+  description.name = style_.text;
+  return description;
+}
+
 std::wstring UILabel::text() {
   ScopedCountedLock hold(text_lock_);
   return style_.text;

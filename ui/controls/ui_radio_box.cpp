@@ -79,6 +79,19 @@ void UIRadioBox::Uncheck() {
   Invalidate(nullptr, true);
 }
 
+bool UIRadioBox::Click() {
+  Select();
+  return true;
+}
+
+ElementDescription UIRadioBox::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kRadioButton;
+  description.name = caption_;
+  description.checked = checked_;
+  return description;
+}
+
 int UIRadioBox::OnShow(bool) {
   interaction_state_ = kInteractionNormal;
   return 1;
