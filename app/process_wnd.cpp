@@ -14,6 +14,7 @@
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_label.h"
 #include "ui/controls/ui_progress.h"
+#include "ui/framework/accessible_elements.h"
 #include "ui/framework/dpi_scale.h"
 
 namespace {
@@ -147,6 +148,7 @@ void CHProcessWnd::SetProgressPosition(int percent) {
   if (!progress_bar_) return;
   progress_bar_->set_position(percent);
   progress_bar_->Invalidate(nullptr, true);
+  NotifyElementChange(progress_bar_, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CHProcessWnd::FinishWork() {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "setup/text_width.h"
+#include "ui/framework/accessible_elements.h"
 #include "ui/framework/dpi_scale.h"
 #include "ui/framework/draw_primitives.h"
 #include "ui/framework/gdi_handles.h"
@@ -414,6 +415,7 @@ void CXEdit::SetText(const wchar_t* text) {
 void CXEdit::NotifyChange() {
   if (parent_) parent_->OnChildNotify(this, WM_COMMAND, kChangeNotification, 0);
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CXEdit::DeleteSelection() {

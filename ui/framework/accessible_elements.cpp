@@ -215,6 +215,14 @@ bool RunDefaultAction(UIObject* host, LPARAM element) {
   return InteractiveChain(target) && target->Click();
 }
 
+void NotifyElementChange(UIObject* element, DWORD event) {
+  UIObject* host = FindHost(element);
+  if (!host || host == element) return;
+  if (::GetWindowThreadProcessId(host->hwnd(), nullptr) != ::GetCurrentThreadId()) return;
+  const LONG child_id = ChildIdOf(host, element);
+  if (child_id != 0) ::NotifyWinEvent(event, host->hwnd(), OBJID_CLIENT, child_id);
+}
+
 void NotifyElementFocus(UIObject* host, UIObject* element) {
   if (!host || !element || !host->hwnd() || ::GetFocus() != host->hwnd()) return;
   const LONG child_id = ChildIdOf(host, element);

@@ -73,4 +73,11 @@ bool RunDefaultAction(UIObject* host, LPARAM element);
 // has the keyboard focus, when the host window has it and `element` is shown.
 void NotifyElementFocus(UIObject* host, UIObject* element);
 
+// Tells assistive technology that `element` changed: `event` is
+// EVENT_OBJECT_STATECHANGE (checked), EVENT_OBJECT_VALUECHANGE (a text box's
+// text, a bar's position) or EVENT_OBJECT_NAMECHANGE (a label's text). Only
+// for an element shown in a host window, called on that window's thread (the
+// tree is read); nothing otherwise.
+void NotifyElementChange(UIObject* element, DWORD event);
+
 #endif  // BRINDLE_UI_FRAMEWORK_ACCESSIBLE_ELEMENTS_H_

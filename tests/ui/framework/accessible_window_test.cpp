@@ -12,6 +12,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -61,7 +63,8 @@ VARIANT Child(LONG id) {
   return child;
 }
 
-std::wstring Text(IAccessible* object, LONG id, HRESULT (IAccessible::*getter)(VARIANT, BSTR*)) {
+std::wstring Text(IAccessible* object, LONG id,
+                  HRESULT (STDMETHODCALLTYPE IAccessible::*getter)(VARIANT, BSTR*)) {
   BSTR text = nullptr;
   if ((object->*getter)(Child(id), &text) != S_OK || !text) return L"";
   std::wstring copy(text, ::SysStringLen(text));
@@ -69,7 +72,8 @@ std::wstring Text(IAccessible* object, LONG id, HRESULT (IAccessible::*getter)(V
   return copy;
 }
 
-LONG Number(IAccessible* object, LONG id, HRESULT (IAccessible::*getter)(VARIANT, VARIANT*)) {
+LONG Number(IAccessible* object, LONG id,
+            HRESULT (STDMETHODCALLTYPE IAccessible::*getter)(VARIANT, VARIANT*)) {
   VARIANT value;
   ::VariantInit(&value);
   if ((object->*getter)(Child(id), &value) != S_OK || value.vt != VT_I4) return -1;
@@ -269,33 +273,51 @@ TEST_F(AccessibleWindowTest, DefaultActionIsRefusedWhereAClickDoesNothing) {
   EXPECT_EQ(0, hidden_->clicks + disabled_->clicks);
 }
 
-// The focus element, and the focus event a screen reader follows.
-struct FocusEvents {
+// The events a screen reader follows, as (event, window, child id), from a
+// hook on this process.
+class WinEvents {
+ public:
+  WinEvents() {
+    seen.clear();
+    hook_ = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, &Record,
+                              ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  }
+  ~WinEvents() {
+    if (hook_) ::UnhookWinEvent(hook_);
+  }
+  WinEvents(const WinEvents&) = delete;
+  WinEvents& operator=(const WinEvents&) = delete;
+
+  bool active() const { return hook_ != nullptr; }
+  // Pumps messages until the event is seen (at most 5 s).
+  bool WaitFor(DWORD event, HWND window, LONG child) const {
+    const Event expected = {event, window, child};
+    return PumpUntil(
+        [&expected] { return std::find(seen.begin(), seen.end(), expected) != seen.end(); });
+  }
+
+  using Event = std::tuple<DWORD, HWND, LONG>;
+  static inline std::vector<Event> seen;
+
+ private:
   static void CALLBACK Record(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child,
                               DWORD, DWORD) {
-    if (event == EVENT_OBJECT_FOCUS && object == OBJID_CLIENT) seen.push_back({window, child});
+    if (object == OBJID_CLIENT) seen.push_back({event, window, child});
   }
-  static inline std::vector<std::pair<HWND, LONG>> seen;
+
+  HWINEVENTHOOK hook_ = nullptr;
 };
 
 TEST_F(AccessibleWindowTest, FocusMovesAreAnnouncedAndReported) {
   const ComPtr<IAccessible> object = ClientObject();
   ASSERT_TRUE(object);
-  FocusEvents::seen.clear();
-  const HWINEVENTHOOK hook =
-      ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &FocusEvents::Record,
-                        ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-  ASSERT_NE(nullptr, hook);
+  const WinEvents events;
+  ASSERT_TRUE(events.active());
   ::SetForegroundWindow(host_->hwnd());
   ::SetFocus(host_->hwnd());
   ASSERT_EQ(host_->hwnd(), ::GetFocus());
   SetFocusElement(host_.get(), install_);
-  const std::pair<HWND, LONG> expected = {host_->hwnd(), 4};
-  EXPECT_TRUE(PumpUntil([&expected] {
-    return std::find(FocusEvents::seen.begin(), FocusEvents::seen.end(), expected) !=
-           FocusEvents::seen.end();
-  }));
-  ::UnhookWinEvent(hook);
+  EXPECT_TRUE(events.WaitFor(EVENT_OBJECT_FOCUS, host_->hwnd(), 4));
 
   EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED,
             Number(object.get(), 4, &IAccessible::get_accState));
@@ -303,6 +325,28 @@ TEST_F(AccessibleWindowTest, FocusMovesAreAnnouncedAndReported) {
   ASSERT_EQ(S_OK, object->get_accFocus(&focus));
   EXPECT_EQ(VT_I4, focus.vt);
   EXPECT_EQ(4, focus.lVal);
+}
+
+TEST_F(AccessibleWindowTest, ChangesAreAnnouncedForShownElementsOnTheWindowsThread) {
+  const WinEvents events;
+  ASSERT_TRUE(events.active());
+  NotifyElementChange(box_, EVENT_OBJECT_STATECHANGE);
+  EXPECT_TRUE(events.WaitFor(EVENT_OBJECT_STATECHANGE, host_->hwnd(), 3));
+  NotifyElementChange(edit_, EVENT_OBJECT_VALUECHANGE);
+  EXPECT_TRUE(events.WaitFor(EVENT_OBJECT_VALUECHANGE, host_->hwnd(), 2));
+
+  // Not for the window itself, an element not shown, or from another thread.
+  WinEvents::seen.clear();
+  NotifyElementChange(host_.get(), EVENT_OBJECT_NAMECHANGE);
+  NotifyElementChange(host_->children()[6].get(), EVENT_OBJECT_NAMECHANGE);  // the decoration
+  std::thread other([this] { NotifyElementChange(label_, EVENT_OBJECT_NAMECHANGE); });
+  other.join();
+  // A last event of this thread: everything raised before it has arrived too.
+  NotifyElementChange(install_, EVENT_OBJECT_STATECHANGE);
+  ASSERT_TRUE(events.WaitFor(EVENT_OBJECT_STATECHANGE, host_->hwnd(), 4));
+  for (const auto& [event, window, child] : WinEvents::seen) {
+    EXPECT_NE(static_cast<DWORD>(EVENT_OBJECT_NAMECHANGE), event) << child;
+  }
 }
 
 TEST_F(AccessibleWindowTest, TheObjectOutlivesItsWindow) {
