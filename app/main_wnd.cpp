@@ -305,6 +305,12 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   const char* licence = Base64Decode(config["protocol"].toCString(), pool);
   licence_box_->SetText(ToWide(pool, licence, CP_UTF8));
 
+  // The folder box's and the licence's labels are drawn into the skin, the
+  // close button is a picture: assistive technology gets their names here.
+  folder_box_->set_accessible_name(texts.folder_box_name);
+  licence_box_->set_accessible_name(texts.licence_box_name);
+  if (close_button()) close_button()->set_accessible_name(texts.close_name);
+
   ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kInstallPageHeight, dpi()));
 }
 
@@ -339,6 +345,7 @@ void CHMainWnd::BuildUninstallPage() {
   cancel->SetText(texts.cancel);
   set_default_command(kCommandStart);
   set_cancel_command(kCommandAgreeOrCancel);
+  if (close_button()) close_button()->set_accessible_name(texts.close_name);
   CreateProgressWindow();
   ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kUninstallPageHeight, dpi()));
 }

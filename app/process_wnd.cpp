@@ -14,6 +14,7 @@
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_label.h"
 #include "ui/controls/ui_progress.h"
+#include "ui/framework/accessible_elements.h"
 #include "ui/framework/dpi_scale.h"
 
 namespace {
@@ -34,6 +35,7 @@ CHProcessWnd::~CHProcessWnd() = default;
 
 void CHProcessWnd::set_language(Language language) {
   language_ = language;
+  success_window_.set_language(language);
   success_window2_.set_language(language);
 }
 
@@ -87,11 +89,13 @@ bool CHProcessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
   progress_bar_->Invalidate(nullptr, true);
   cancel_button_ = AddLoadedChild<UIButton>(this, resource, "ProcessWindow/ButtonCancel");
   const AppTexts& texts = AppTextsFor(language_);
+  progress_bar_->set_accessible_name(texts.progress_name);
   cancel_button_->SetText(texts.cancel);
   // The engines consult no cancel request, so the button never shows.
   if (cancel_button_->visible()) SetVisible(cancel_button_, false);
   step_label_->SetText(run_mode_ ? texts.preparing_install : texts.preparing_uninstall);
   UIFrameWindow::LoadSkin(resource, path, base);
+  if (close_button()) close_button()->set_accessible_name(texts.close_name);
   return true;
 }
 
@@ -146,6 +150,7 @@ void CHProcessWnd::SetProgressPosition(int percent) {
   if (!progress_bar_) return;
   progress_bar_->set_position(percent);
   progress_bar_->Invalidate(nullptr, true);
+  NotifyElementChange(progress_bar_, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CHProcessWnd::FinishWork() {

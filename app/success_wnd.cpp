@@ -8,6 +8,7 @@
 #include "app/desktop_launch.h"
 #include "app/exit_code.h"
 #include "app/process_end.h"
+#include "app/texts.h"
 #include "ui/controls/ui_button.h"
 #include "ui/framework/dpi_awareness.h"
 #include "ui/framework/dpi_scale.h"
@@ -64,10 +65,13 @@ bool CHSuccessWnd::LoadSkin(IResource* resource, const char* path, const JsonVal
   set_size(size.x, size.y, size.width, size.height);
   background_ = resource->GetStyle("bkgnd", node);
   // Read again at another DPI, the buttons are there already (and reload
-  // their own skins).
+  // their own skins). Both are pictures: their names come from the texts.
   if (children().empty()) {
-    AddLoadedChild<UIButton>(this, resource, "SuccessWindow/Button1");
-    AddLoadedChild<UIButton>(this, resource, "SuccessWindow/SysBtns/Close");
+    const AppTexts& texts = AppTextsFor(language_);
+    AddLoadedChild<UIButton>(this, resource, "SuccessWindow/Button1")
+        ->set_accessible_name(texts.start_product_name);
+    AddLoadedChild<UIButton>(this, resource, "SuccessWindow/SysBtns/Close")
+        ->set_accessible_name(texts.close_name);
   }
   set_default_command(kCommandLaunch);
   set_cancel_command(kCommandClose);

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "setup/product.h"
 #include "ui/framework/skin_types.h"
 #include "ui/framework/ui_object.h"
 
@@ -37,7 +38,8 @@ class CHSuccessWnd : public UIObject {
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
   // With a window, sets the resource's DPI to dpi(). Reads "id", "size" and
   // "bkgnd" of `path` below `base`, then, the first time, makes the buttons
-  // "SuccessWindow/Button1" and "SuccessWindow/SysBtns/Close". Returns true.
+  // "SuccessWindow/Button1" and "SuccessWindow/SysBtns/Close" (named for
+  // assistive technology in the window's language). Returns true.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
   // WM_DPICHANGED (a move to a monitor of another DPI): the window and its
   // buttons are read again at the new DPI and take the rectangle the system
@@ -48,8 +50,12 @@ class CHSuccessWnd : public UIObject {
   const std::wstring& launch_path() const { return launch_path_; }
   void set_launch_path(const std::wstring& path) { launch_path_ = path; }
   const StateEntry& background() const { return background_; }
+  // The language of the buttons' names; set before LoadSkin (default
+  // Chinese).
+  void set_language(Language language) { language_ = language; }
 
  private:
+  Language language_ = Language::kChinese;
   StateEntry background_;
   std::wstring launch_path_;
 };

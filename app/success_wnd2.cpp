@@ -45,6 +45,7 @@ bool CHSuccessWnd2::LoadSkin(IResource* resource, const char* path, const JsonVa
       ->SetText(texts.uninstall_finished);
   AddLoadedChild<UIButton>(this, resource, "SuccessWindow2/ButtonOK")->SetText(texts.done);
   AddLoadedChild<UIPane>(this, resource, "SuccessWindow2/Icon");
+  if (close_button()) close_button()->set_accessible_name(texts.close_name);
   set_default_command(kCommandAgreeOrCancel);
   set_cancel_command(kCommandClose);
   return true;

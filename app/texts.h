@@ -95,6 +95,16 @@ struct AppTexts {
   // The box of /? and of a switch the program does not know (no caption):
   // the list of switches.
   const wchar_t* usage;
+
+  // Names that assistive technology gives the controls that show no text of
+  // their own (a picture, a box whose label is drawn into the skin): the
+  // close button, the folder box, the licence box, the progress bar and the
+  // install-finished window's start button.
+  const wchar_t* close_name;
+  const wchar_t* folder_box_name;
+  const wchar_t* licence_box_name;
+  const wchar_t* progress_name;
+  const wchar_t* start_product_name;
 };
 
 inline constexpr AppTexts kChineseTexts = {
@@ -149,6 +159,11 @@ inline constexpr AppTexts kChineseTexts = {
     L"/LOG=文件\t把过程写入日志 (UTF-8)\n"
     L"/D=安装目录\t安装目录, 放在最后, 可含空格, 不加引号\n"
     L"/?\t显示本说明",
+    L"关闭",
+    L"安装目录",
+    L"用户协议",
+    L"进度",
+    L"立即体验",
 };
 
 inline constexpr AppTexts kEnglishTexts = {
@@ -211,6 +226,11 @@ inline constexpr AppTexts kEnglishTexts = {
     L"/LOG=file\twrite what the setup does to a UTF-8 log\n"
     L"/D=folder\tthe install folder; last, blanks allowed, no quotes\n"
     L"/?\tshow this list",
+    L"Close",
+    L"Install folder",
+    L"Licence agreement",
+    L"Progress",
+    L"Start now",
 };
 
 inline const AppTexts& AppTextsFor(Language language) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "setup/text_width.h"
+#include "ui/framework/accessible_elements.h"
 #include "ui/framework/dpi_scale.h"
 #include "ui/framework/draw_primitives.h"
 #include "ui/framework/gdi_handles.h"
@@ -347,6 +348,12 @@ bool CXEdit::MoveCaret(WPARAM key, bool extend) {
 
 bool CXEdit::IsTabStop() const { return true; }
 
+ElementDescription CXEdit::Describe() const {
+  ElementDescription description = UIEditBox::Describe();
+  description.read_only = false;
+  return description;
+}
+
 bool CXEdit::OnChar(WPARAM wparam, LPARAM) {
   const wchar_t held = pending_high_surrogate_;
   pending_high_surrogate_ = 0;
@@ -408,6 +415,7 @@ void CXEdit::SetText(const wchar_t* text) {
 void CXEdit::NotifyChange() {
   if (parent_) parent_->OnChildNotify(this, WM_COMMAND, kChangeNotification, 0);
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CXEdit::DeleteSelection() {

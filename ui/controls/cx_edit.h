@@ -57,6 +57,8 @@ class CXEdit : public UIEditBox {
   // (Escape included), which the window may use (Enter, Escape).
   bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
   bool IsTabStop() const override;
+  // Editable text (not read-only) whose value is its text.
+  ElementDescription Describe() const override;
   // Inserts a typed character (a UTF-16 unit, as a keyboard or an input
   // method delivers it) at the caret, replacing a selection: every character
   // from the space up except the control characters DEL and U+0080 to

@@ -72,6 +72,13 @@ bool UIButton::Click() {
   return true;
 }
 
+ElementDescription UIButton::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kPushButton;
+  description.name = caption_;
+  return description;
+}
+
 int UIButton::OnShow(bool) {
   interaction_state_ = kInteractionNormal;
   return 1;

@@ -40,6 +40,8 @@ class UIButton : public UIObject {
   bool IsTabStop() const override;
   // The notifications of a click, without a change of the interaction state.
   bool Click() override;
+  // A push button named by its caption.
+  ElementDescription Describe() const override;
 
   // Copies `text` (null: empty) as the caption and repaints.
   void SetText(const wchar_t* text);

@@ -1,5 +1,7 @@
 #include "ui/controls/ui_check_box.h"
 
+#include "ui/framework/accessible_elements.h"
+
 UICheckBox::UICheckBox() { kind_ = kElementCheckBox; }
 
 bool UICheckBox::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
@@ -61,6 +63,7 @@ void UICheckBox::Toggle() {
   checked_ = !checked_;
   if (checked_) interaction_state_ = kInteractionPressed;
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_STATECHANGE);
   SendToHost(WM_COMMAND, LOWORD(command_id()), reinterpret_cast<LPARAM>(GetHostWindow()));
 }
 
@@ -77,8 +80,17 @@ bool UICheckBox::Click() {
   interaction_state_ = kInteractionNormal;
   checked_ = !checked_;
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_STATECHANGE);
   SendToHost(WM_COMMAND, LOWORD(command_id()), reinterpret_cast<LPARAM>(GetHostWindow()));
   return true;
+}
+
+ElementDescription UICheckBox::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kCheckButton;
+  description.name = caption_;
+  description.checked = checked_;
+  return description;
 }
 
 int UICheckBox::OnShow(bool) {
@@ -95,6 +107,7 @@ void UICheckBox::SetCheck() {
   checked_ = true;
   interaction_state_ = kInteractionNormal;
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_STATECHANGE);
 }
 
 bool UICheckBoxEx::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {

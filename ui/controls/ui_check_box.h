@@ -41,6 +41,8 @@ class UICheckBox : public UIObject {
   // Toggles the box as a click does (repaint, WM_COMMAND), the interaction
   // state back to normal.
   bool Click() override;
+  // A check button named by its caption, checked or not.
+  ElementDescription Describe() const override;
 
   // Copies `text` (null: empty) as the caption and repaints.
   void SetText(const wchar_t* text);

@@ -158,6 +158,14 @@ bool UIEditBox::OnKeyDown(WPARAM wparam, LPARAM) {
 
 bool UIEditBox::IsTabStop() const { return multi_line_; }
 
+ElementDescription UIEditBox::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kEditableText;
+  description.value = text_;
+  description.read_only = true;
+  return description;
+}
+
 LRESULT UIEditBox::OnChildNotify(UIObject*, UINT message, WPARAM wparam, LPARAM) {
   if (message == WM_VSCROLL) ScrollTo(scroll_bar_->PositionAfterCode(LOWORD(wparam)));
   return 0;

@@ -52,6 +52,8 @@ class UIEditBox : public UIObject {
   bool OnKeyDown(WPARAM wparam, LPARAM lparam) override;
   // In multi-line mode.
   bool IsTabStop() const override;
+  // Read-only text whose value is its text; its name comes from a label.
+  ElementDescription Describe() const override;
   // Multi-line only (false otherwise): one eighth of the page per message.
   // Content whose range is at most 100 pixels is handled without scrolling.
   bool OnMouseWheel(UINT keys, UINT delta, POINT point) override;

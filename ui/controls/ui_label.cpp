@@ -1,6 +1,7 @@
 #include "ui/controls/ui_label.h"
 
 #include "ui/controls/control_look.h"
+#include "ui/framework/accessible_elements.h"
 #include "ui/framework/draw_primitives.h"
 #include "ui/framework/ui_resource.h"
 
@@ -45,6 +46,15 @@ void UILabel::SetText(const wchar_t* text) {
     text_set_ = true;
   }
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_NAMECHANGE);
+}
+
+ElementDescription UILabel::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kStaticText;
+  ScopedCountedLock hold(text_lock_);
+  description.name = style_.text;
+  return description;
 }
 
 std::wstring UILabel::text() {

@@ -66,6 +66,8 @@ class UILabel : public UIObject {
   // Draws the text, when not empty, into the element rectangle with the
   // style's font, colour and alignment. No background.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
+  // Static text named by its text. User-interface thread.
+  ElementDescription Describe() const override;
 
   // Replaces the text with a copy of `text` (null: empty) under the lock,
   // then repaints. Any thread.
@@ -82,7 +84,8 @@ class UILabel : public UIObject {
   TextStyle style_;
   // SetText was called: the text is the program's, not the skin's.
   bool text_set_ = false;
-  CountedLock text_lock_;
+  // Taken by const readers (Describe) too.
+  mutable CountedLock text_lock_;
 };
 
 #endif  // BRINDLE_UI_CONTROLS_UI_LABEL_H_

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "ui/controls/control_look.h"
 #include "ui/framework/draw_primitives.h"
@@ -23,6 +24,13 @@ bool UIProgress::LoadSkin(IResource* resource, const char* path, const JsonValue
   background_ = resource->GetStyle("bkgnd", node);
   foreground_ = resource->GetStyle("frgnd", node);
   return true;
+}
+
+ElementDescription UIProgress::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kProgressBar;
+  description.value = std::to_wstring(ProgressFillWidth(100, position_, lower_, upper_)) + L"%";
+  return description;
 }
 
 void UIProgress::OnPaint(HDC dc, const RECT& rect, const RECT&) {

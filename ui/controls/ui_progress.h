@@ -23,6 +23,8 @@ class UIProgress : public UIObject {
   // `base`. False when the node is missing.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
+  // A progress bar whose value is the filled share in percent ("45%").
+  ElementDescription Describe() const override;
 
   // Plain fields: callers repaint with Invalidate after changing them.
   int position() const { return position_; }

@@ -1,5 +1,7 @@
 #include "ui/controls/ui_radio_box.h"
 
+#include "ui/framework/accessible_elements.h"
+
 UIRadioBox::UIRadioBox() { kind_ = kElementRadioBox; }
 
 bool UIRadioBox::LoadSkin(IResource* resource, const char* path, const JsonValue* base) {
@@ -59,6 +61,7 @@ void UIRadioBox::Select() {
   interaction_state_ = kInteractionPressed;
   UncheckSiblings();
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_STATECHANGE);
   const WPARAM command = LOWORD(command_id());
   if (parent()) parent()->OnChildNotify(this, WM_COMMAND, command, reinterpret_cast<LPARAM>(this));
   SendToHost(WM_COMMAND, command, reinterpret_cast<LPARAM>(GetHostWindow()));
@@ -77,6 +80,20 @@ void UIRadioBox::Uncheck() {
   checked_ = false;
   interaction_state_ = kInteractionNormal;
   Invalidate(nullptr, true);
+  NotifyElementChange(this, EVENT_OBJECT_STATECHANGE);
+}
+
+bool UIRadioBox::Click() {
+  Select();
+  return true;
+}
+
+ElementDescription UIRadioBox::Describe() const {
+  ElementDescription description;
+  description.role = ElementRole::kRadioButton;
+  description.name = caption_;
+  description.checked = checked_;
+  return description;
 }
 
 int UIRadioBox::OnShow(bool) {

@@ -27,6 +27,10 @@ class UIRadioBox : public UIObject {
   bool OnLButtonDblClk(UINT keys, POINT point) override;
   bool OnLButtonUp(UINT keys, POINT point) override;
   int OnShow(bool visible) override;
+  // Selects the box as a click does (nothing when it is selected already).
+  bool Click() override;
+  // A radio button named by its caption, checked when selected.
+  ElementDescription Describe() const override;
 
   // Unchecks (checked and interaction state 0, repainted) every other radio
   // box among the parent's children; nothing without a parent.

@@ -1,8 +1,10 @@
 // Invalidation, the back buffer, the painting walk and the composition of
-// layered hosts: the painting half of UIObject.
+// layered hosts (the painting half of UIObject), and OnMessage, which routes
+// the compose message and the accessibility messages.
 #include <cstdint>
 #include <cstring>
 
+#include "ui/framework/accessible_window.h"
 #include "ui/framework/gdi_handles.h"
 #include "ui/framework/ui_object.h"
 
@@ -192,6 +194,8 @@ LRESULT UIObject::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     Compose(reinterpret_cast<const RECT*>(wparam));
     return 0;
   }
+  LRESULT answer = 0;
+  if (hwnd() && AnswerAccessibilityMessage(this, message, wparam, lparam, &answer)) return answer;
   return CallPreviousProc(message, wparam, lparam);
 }
 

@@ -5,8 +5,8 @@
 namespace brindle {
 namespace {
 
-// What a stand-in returns: GenericError for GDI+ calls, otherwise the zero of
-// the result type (FALSE, a null handle, nothing).
+// What a stand-in returns: GenericError for GDI+ calls, E_FAIL for COM calls,
+// otherwise the zero of the result type (FALSE, a null handle, nothing).
 template <typename R>
 R FailureResult() {
   return R();
@@ -15,6 +15,13 @@ R FailureResult() {
 template <>
 Gdiplus::Status FailureResult<Gdiplus::Status>() {
   return Gdiplus::GenericError;
+}
+
+// HRESULT is `long`: no other table function returns that type, and 0 would
+// be S_OK.
+template <>
+HRESULT FailureResult<HRESULT>() {
+  return E_FAIL;
 }
 
 // The stand-in for a missing function: same calling convention and
@@ -90,6 +97,11 @@ void BindDrawDib(Resolver& bind, DrawDibFunctions& table) {
   BRINDLE_BIND(DrawDibDraw);
 }
 
+void BindOleacc(Resolver& bind, OleaccFunctions& table) {
+  BRINDLE_BIND(LresultFromObject);
+  BRINDLE_BIND(CreateStdAccessibleObject);
+}
+
 #undef BRINDLE_BIND
 
 // All functions from `module`, or stand-ins throughout when one is missing:
@@ -143,6 +155,8 @@ GdiplusFunctions ResolveGdiplus(HMODULE module) { return Resolve(module, &BindGd
 
 DrawDibFunctions ResolveDrawDib(HMODULE module) { return Resolve(module, &BindDrawDib); }
 
+OleaccFunctions ResolveOleacc(HMODULE module) { return Resolve(module, &BindOleacc); }
+
 namespace {
 
 // The table of one system DLL; a DLL that lacks a function is unloaded again,
@@ -164,6 +178,11 @@ const GdiplusFunctions& GdiplusApi() {
 
 const DrawDibFunctions& DrawDibApi() {
   static const DrawDibFunctions table = LoadTable(L"msvfw32.dll", &ResolveDrawDib);
+  return table;
+}
+
+const OleaccFunctions& OleaccApi() {
+  static const OleaccFunctions table = LoadTable(L"oleacc.dll", &ResolveOleacc);
   return table;
 }
 

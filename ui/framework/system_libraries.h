@@ -1,4 +1,5 @@
-// The drawing DLLs that are not KnownDLLs (GDI+ and DrawDib), loaded at run
+// The system DLLs that are not KnownDLLs and that the framework calls (GDI+
+// and DrawDib for drawing, oleacc for assistive technology), loaded at run
 // time from the system folder only.
 //
 // A setup program is started from download folders that others can write to.
@@ -14,7 +15,9 @@
 // Every pointer of a table is callable. When a DLL or any one of its
 // functions is missing, every function of that table is a stand-in that
 // touches no argument and reports failure (GDI+ GenericError, FALSE, null
-// handle), so drawing does nothing and decoding fails instead of crashing.
+// handle, E_FAIL; LresultFromObject's gives 0 or E_FAIL, never an object), so
+// drawing does nothing, decoding fails and a window answers assistive
+// technology as a plain window instead of crashing.
 // The DLLs stay loaded until the process ends: GDI+ objects and the GDI+
 // shutdown may outlive any other static object.
 #ifndef BRINDLE_UI_FRAMEWORK_SYSTEM_LIBRARIES_H_
@@ -25,6 +28,7 @@
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <oleacc.h>
 #include <vfw.h>
 // clang-format on
 
@@ -77,10 +81,21 @@ struct DrawDibFunctions {
   decltype(&::DrawDibDraw) DrawDibDraw;
 };
 
+// The accessibility functions (oleacc) that a window's accessible object
+// needs: handing itself to a client, and the system's object of the window
+// frame as its parent.
+struct OleaccFunctions {
+  // The loaded oleacc.dll; null when every function is a stand-in.
+  HMODULE module;
+  decltype(&::LresultFromObject) LresultFromObject;
+  decltype(&::CreateStdAccessibleObject) CreateStdAccessibleObject;
+};
+
 // The process-wide tables, loaded on the first call (thread-safe) from
-// gdiplus.dll and msvfw32.dll in the system folder.
+// gdiplus.dll, msvfw32.dll and oleacc.dll in the system folder.
 const GdiplusFunctions& GdiplusApi();
 const DrawDibFunctions& DrawDibApi();
+const OleaccFunctions& OleaccApi();
 
 // Loads `file_name` (a bare DLL name such as L"gdiplus.dll") by its full path
 // in the system folder, its own dependencies searched in the system folder
@@ -94,6 +109,7 @@ HMODULE LoadSystemLibrary(const wchar_t* file_name);
 // table is used.
 GdiplusFunctions ResolveGdiplus(HMODULE module);
 DrawDibFunctions ResolveDrawDib(HMODULE module);
+OleaccFunctions ResolveOleacc(HMODULE module);
 
 }  // namespace brindle
 

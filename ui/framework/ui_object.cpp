@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "ui/framework/accessible_elements.h"
 #include "ui/framework/dpi_awareness.h"
 #include "ui/framework/element_factory.h"
 #include "ui/framework/ui_resource.h"
@@ -93,21 +94,25 @@ bool InteractiveChain(const UIObject* element) {
   return true;
 }
 
-std::vector<UIObject*> TabOrder(UIObject* host) {
-  std::vector<UIObject*> stops;
-  if (!host) return stops;
-  CollectTabStops(host, stops);
-  std::stable_sort(stops.begin(), stops.end(), [](const UIObject* a, const UIObject* b) {
+void SortInReadingOrder(std::vector<UIObject*>& elements) {
+  std::stable_sort(elements.begin(), elements.end(), [](const UIObject* a, const UIObject* b) {
     return a->tab_group() < b->tab_group();
   });
-  for (auto first = stops.begin(); first != stops.end();) {
+  for (auto first = elements.begin(); first != elements.end();) {
     const int group = (*first)->tab_group();
-    const auto last = std::find_if(first, stops.end(), [group](const UIObject* element) {
+    const auto last = std::find_if(first, elements.end(), [group](const UIObject* element) {
       return element->tab_group() != group;
     });
     SortInRows(first, last);
     first = last;
   }
+}
+
+std::vector<UIObject*> TabOrder(UIObject* host) {
+  std::vector<UIObject*> stops;
+  if (!host) return stops;
+  CollectTabStops(host, stops);
+  SortInReadingOrder(stops);
   return stops;
 }
 
@@ -117,6 +122,7 @@ void SetFocusElement(UIObject* host, UIObject* element) {
   if (old) old->OnKillFocus(element);
   host->focus_child_ = element;
   if (element) element->OnSetFocus(old);
+  NotifyElementFocus(host, element);
   // Only the focus look changes here; without cues there is none.
   if (!host->focus_cues()) return;
   if (old) old->Invalidate(nullptr, true);
@@ -642,6 +648,8 @@ void UIObject::OnResized() {}
 bool UIObject::IsTabStop() const { return false; }
 
 bool UIObject::Click() { return false; }
+
+ElementDescription UIObject::Describe() const { return {}; }
 
 void UIObject::RelayToTooltip(MSG* msg) {
   if (tooltip_window_) {

@@ -35,6 +35,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/framework/ch_window.h"
@@ -65,6 +66,32 @@ enum ElementKind : int {
   kElementProgress = 13,
   kElementDropButton = 14,
   kElementEditBox = 15,
+};
+
+// What an element is to assistive technology (accessible_elements.h maps it
+// to the accessibility roles of the system). kNone: the element is not
+// shown to it (decoration, or a part that its parent speaks for).
+enum class ElementRole {
+  kNone,
+  kPushButton,
+  kCheckButton,
+  kRadioButton,
+  kEditableText,
+  kStaticText,
+  kProgressBar,
+};
+
+// An element as assistive technology sees it, from the element's own state.
+// The framework adds what the tree knows (enabled, visible, focus, where).
+struct ElementDescription {
+  ElementRole role = ElementRole::kNone;
+  // The caption or text it shows; empty when it shows none.
+  std::wstring name;
+  // The text of a text box, a progress bar's percentage; empty for none.
+  std::wstring value;
+  bool checked = false;
+  // A text box that takes no typing.
+  bool read_only = false;
 };
 
 class UIObject : public CHWindow {
@@ -113,7 +140,8 @@ class UIObject : public CHWindow {
   LRESULT HandleShowWindow(WPARAM wparam, LPARAM lparam) override;
   // Relays the message to the tooltips; never consumes it.
   BOOL PreTranslateMessage(MSG* msg) override;
-  // Handles kComposeMessage; passes everything else on.
+  // Handles kComposeMessage and, on a host, the accessibility messages
+  // (AnswerAccessibilityMessage); passes everything else on.
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   // ---- Element operations, in slot order. ----
@@ -195,6 +223,8 @@ class UIObject : public CHWindow {
   // change and notifications as a click with the mouse. True when the element
   // has such a click; the base has none and returns false.
   virtual bool Click();
+  // What the element is to assistive technology. The base: kNone.
+  virtual ElementDescription Describe() const;
 
   // ---- State. ----
   int command_id() const { return command_id_; }
@@ -223,6 +253,11 @@ class UIObject : public CHWindow {
   void set_default_command(int id) { default_command_ = id; }
   int cancel_command() const { return cancel_command_; }
   void set_cancel_command(int id) { cancel_command_ = id; }
+  // The name assistive technology gives the element instead of the one it
+  // describes (Describe): for a button drawn as a picture, or a text box
+  // whose label is drawn into the skin. Empty (the default): its own.
+  const std::wstring& accessible_name() const { return accessible_name_; }
+  void set_accessible_name(std::wstring name) { accessible_name_ = std::move(name); }
   // On a host: runs command `id` as a click would: the element below with
   // that command id is clicked (Click) when it, and every element above it,
   // is enabled and visible, and nothing happens when it is not; without such
@@ -298,6 +333,7 @@ class UIObject : public CHWindow {
   bool focus_cues_ = false;
   int default_command_ = 0;
   int cancel_command_ = 0;
+  std::wstring accessible_name_;
   RECT rect_ = {};
   int size_x_ = 0;
   int size_y_ = 0;
@@ -423,17 +459,21 @@ int ElementDpi(const UIObject* element);
 // True when `element` and every element above it are enabled and visible.
 bool InteractiveChain(const UIObject* element);
 
+// Sorts elements of one host in reading order: by tab group, then in rows
+// from top to bottom, each row from left to right. A row starts at the
+// element whose vertical centre is highest among those left and takes every
+// element whose vertical centre lies within that element's top and bottom.
+void SortInReadingOrder(std::vector<UIObject*>& elements);
+
 // The tab stops under `host` (its descendants whose IsTabStop is true and
-// whose chain is interactive) in tab order: by tab group, then in rows from
-// top to bottom, each row from left to right. A row starts at the element
-// whose vertical centre is highest among those left and takes every element
-// whose vertical centre lies within that element's top and bottom.
+// whose chain is interactive) in reading order (SortInReadingOrder).
 std::vector<UIObject*> TabOrder(UIObject* host);
 
 // Makes `element` (null: none) the focus child of `host`: the old focus
-// child's OnKillFocus(element), then the new one's OnSetFocus(old); both are
-// repainted while the host shows focus cues. Nothing happens when `element`
-// already has the focus.
+// child's OnKillFocus(element), then the new one's OnSetFocus(old), then
+// assistive technology is told (NotifyElementFocus); both are repainted
+// while the host shows focus cues. Nothing happens when `element` already
+// has the focus.
 void SetFocusElement(UIObject* host, UIObject* element);
 
 // Moves the focus of `host` to the next tab stop (`forward`) or the previous

@@ -213,6 +213,17 @@ TEST_F(CXEditTest, SetTextMovesTheCaretOnlyForNewTextAndAlwaysNotifies) {
   EXPECT_EQ(edit_->text(), L"C:\\program files\\velto");
 }
 
+// Assistive technology reads the folder as the box's value; the box takes
+// typing, unlike the read-only licence box it derives from.
+TEST_F(CXEditTest, DescribesItselfAsEditableTextWithItsText) {
+  edit_->SetText(L"C:\\Velto");
+  const ElementDescription description = edit_->Describe();
+  EXPECT_EQ(description.role, ElementRole::kEditableText);
+  EXPECT_EQ(description.value, L"C:\\Velto");
+  EXPECT_FALSE(description.read_only);
+  EXPECT_TRUE(UIEditBox().Describe().read_only);
+}
+
 TEST_F(CXEditTest, DeleteAndBackspaceRemoveTheSelection) {
   for (const WORD key : {VK_DELETE, VK_BACK}) {
     SCOPED_TRACE(key);

@@ -44,6 +44,15 @@ TEST(UILabelTest, BeforeLoadingItIsCentredDragThroughAndOfKindZero) {
   EXPECT_TRUE(label.text().empty());
 }
 
+TEST(UILabelTest, DescribesItselfAsStaticTextNamedByItsText) {
+  UILabel label;
+  EXPECT_EQ(label.Describe().role, ElementRole::kStaticText);
+  EXPECT_TRUE(label.Describe().name.empty());
+  label.SetText(L"准备安装...");
+  EXPECT_EQ(label.Describe().name, L"准备安装...");
+  EXPECT_TRUE(label.Describe().value.empty());
+}
+
 TEST(UILabelTest, ReadsTheShippedStepTextStyle) {
   UIResource skin;
   ASSERT_TRUE(LoadShippedSkin(skin));

@@ -89,6 +89,27 @@ TEST_F(UIProgressTest, HalfwayFills279Columns) {
   EXPECT_EQ(Column(300), color::kTrack);
 }
 
+// What assistive technology is told: a progress bar whose value is the
+// filled share in percent, counted as the fill is.
+TEST_F(UIProgressTest, DescribesItselfWithThePercentageFilled) {
+  const struct {
+    int position, lower, upper;
+    const wchar_t* value;
+  } cases[] = {
+      {0, 0, 0, L"0%"},
+      {45, 0, 100, L"45%"},
+      {100, 0, 100, L"100%"},
+      {3, 0, 12, L"25%"},
+  };
+  for (const auto& c : cases) {
+    Show(c.position, c.lower, c.upper);
+    const ElementDescription description = bar_->Describe();
+    EXPECT_EQ(description.role, ElementRole::kProgressBar);
+    EXPECT_EQ(description.value, c.value) << c.position << "/" << c.upper;
+    EXPECT_TRUE(description.name.empty());
+  }
+}
+
 // The shipped bar: 558 x 6 on the progress window, nine-grid pieces of 14 x 6.
 TEST(UIProgressShippedSkinTest, HalfwayOnTheShippedBar) {
   RegisterBasicControlKinds();

@@ -84,6 +84,22 @@ TEST_F(UIRadioBoxTest, SelectingTheSelectedBoxSendsNothing) {
   EXPECT_TRUE(host_.reports.empty());
 }
 
+// The click of the keyboard and of assistive technology selects as a press
+// does, and assistive technology is told which box is checked.
+TEST_F(UIRadioBoxTest, ClickSelectsAndTheDescriptionFollows) {
+  radios_[1]->SetText(L"Second");
+  EXPECT_TRUE(radios_[1]->Click());
+  EXPECT_TRUE(radios_[1]->checked());
+  ASSERT_EQ(host_.reports.size(), 2u);
+  EXPECT_EQ(host_.reports[1].wparam, 12u);
+  const ElementDescription description = radios_[1]->Describe();
+  EXPECT_EQ(description.role, ElementRole::kRadioButton);
+  EXPECT_EQ(description.name, L"Second");
+  EXPECT_TRUE(description.checked);
+  EXPECT_TRUE(radios_[0]->Click());
+  EXPECT_FALSE(radios_[1]->Describe().checked);
+}
+
 TEST_F(UIRadioBoxTest, ReleaseAfterAPressElsewhereDoesNotSelect) {
   host_.MoveTo(190, 90);
   host_.Press(190, 90);

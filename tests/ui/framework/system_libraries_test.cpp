@@ -1,4 +1,4 @@
-// The drawing DLLs that are loaded at run time: only from the system folder,
+// The drawing and accessibility DLLs that are loaded at run time: only from the system folder,
 // with typed functions that are the DLL's own, and stand-ins that fail
 // (without touching their arguments) when a DLL or a function is missing.
 #include "ui/framework/system_libraries.h"
@@ -14,6 +14,7 @@ namespace {
 
 using brindle::DrawDibFunctions;
 using brindle::GdiplusFunctions;
+using brindle::OleaccFunctions;
 
 std::wstring Lower(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -58,6 +59,12 @@ TEST(SystemLibrariesTest, TheProcessTablesComeFromTheSystemFolder) {
   ASSERT_NE(nullptr, drawdib.module);
   EXPECT_EQ(SystemPath(L"msvfw32.dll"), ModulePath(drawdib.module));
   EXPECT_EQ(drawdib.module, ModuleOf(Address(drawdib.DrawDibDraw)));
+
+  const OleaccFunctions& oleacc = brindle::OleaccApi();
+  ASSERT_NE(nullptr, oleacc.module);
+  EXPECT_EQ(SystemPath(L"oleacc.dll"), ModulePath(oleacc.module));
+  EXPECT_EQ(oleacc.module, ModuleOf(Address(oleacc.LresultFromObject)));
+  EXPECT_EQ(oleacc.module, ModuleOf(Address(oleacc.CreateStdAccessibleObject)));
 }
 
 TEST(SystemLibrariesTest, TheRealFunctionsWork) {
@@ -141,6 +148,22 @@ TEST(SystemLibrariesTest, MissingFunctionsGiveFailingStandIns) {
     EXPECT_FALSE(drawdib.DrawDibClose(nullptr));
     EXPECT_FALSE(
         drawdib.DrawDibDraw(nullptr, nullptr, 0, 0, 1, 1, nullptr, nullptr, 0, 0, 1, 1, 0));
+  }
+
+  const HMODULE oleacc_candidates[] = {nullptr, ::GetModuleHandleW(L"kernel32.dll"),
+                                       brindle::DrawDibApi().module};
+  for (const HMODULE module : oleacc_candidates) {
+    SCOPED_TRACE(module ? ModulePath(module) : L"no module");
+    const OleaccFunctions oleacc = brindle::ResolveOleacc(module);
+    EXPECT_EQ(nullptr, oleacc.module);
+    // No object is handed out: 0 or an error, which the window takes as "not
+    // answered", never a value a client would take for an object.
+    EXPECT_LE(oleacc.LresultFromObject(__uuidof(IAccessible), 0, nullptr), 0);
+    void* const marker = reinterpret_cast<void*>(0x1234);
+    void* object = marker;
+    EXPECT_EQ(E_FAIL, oleacc.CreateStdAccessibleObject(nullptr, OBJID_WINDOW, __uuidof(IAccessible),
+                                                       &object));
+    EXPECT_EQ(marker, object);
   }
 }
 
