@@ -243,6 +243,7 @@ bool UIResource::Parse(const std::string& bytes) {
   records_ = std::move(parts.records);
   sections_.clear();
   rendered_sheets_.clear();
+  decoded_sheets_.clear();
   const JsonValue& index = static_cast<const JsonValue&>(document_)["res"];
   for (const std::string& name : index.memberNames()) {
     const JsonValue& entries = index[name];
@@ -417,11 +418,11 @@ const CHBitmap* UIResource::SheetForCell(int id, const CHBitmap& base, const Ski
   if (rendered != rendered_sheets_.end()) {
     for (const auto& [dpi, record] : rendered->second) dpis.push_back(dpi);
   }
-  sheet_dpi = NearestSheetDpi(dpis, dpi_);
-  if (sheet_dpi != kBaseDpi) {
+  // The nearest rendering that serves; one that does not leaves the choice to the others.
+  while ((sheet_dpi = NearestSheetDpi(dpis, dpi_)) != kBaseDpi) {
     const CHBitmap* sheet = RenderedSheet(rendered->second.at(sheet_dpi), base, sheet_dpi);
     if (sheet && Contains(*sheet, ScaledRect(cell, sheet_dpi))) return sheet;
-    sheet_dpi = kBaseDpi;
+    dpis.erase(std::find(dpis.begin(), dpis.end(), sheet_dpi));
   }
   // Cells are cut from the pixels as stored; recolouring applies to the cell.
   const auto original = unrecolored_images_.find(ImageKey(id, kBaseDpi, 0, 0, 0, 0));

@@ -34,12 +34,11 @@
 // a sheet's own DPI it is a pixel-exact copy. Further renderings of image B
 // are entries of "res"/"images" with "base": B and "dpi": their DPI (97 to
 // 480); one whose record is missing, does not decode, or whose size
-// is not B's scaled to its DPI within a pixel is passed over for the 96-DPI
-// image, as is one that does not hold a cell. Without such entries every
-// cell is smoothed from the 96-DPI image. Recolouring applies to the cells
-// alike, whichever sheet they come from. Fonts and cells read at another DPI
-// stay cached and valid: a window on another monitor keeps drawing with
-// them.
+// is not B's scaled to its DPI within a pixel is passed over for the next
+// nearest sheet (the 96-DPI image last), as is one that does not hold a cell. Without such entries
+// every cell is smoothed from the 96-DPI image. Recolouring applies to the cells alike, whichever
+// sheet they come from. Fonts and cells read at another DPI stay cached and valid: a window on
+// another monitor keeps drawing with them.
 #ifndef BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 #define BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 
@@ -245,9 +244,9 @@ class UIResource : public IResource {
   std::map<std::string, std::set<int>> sections_;
   // Further renderings by the id of the image they render: DPI -> record id.
   std::map<int, std::map<int, int>> rendered_sheets_;
-  // Rendered sheets as decoded, never recoloured (only cells are drawn), by
-  // record id; null for one that does not serve. They live as long as the
-  // resource, like every image.
+  // Rendered sheets as decoded, never recoloured (only cells cut from them
+  // are drawn), by record id; null for one that does not serve. Kept until
+  // the next Parse: no element holds one.
   std::map<int, std::unique_ptr<CHBitmap>> decoded_sheets_;
   std::map<COLORREF, COLORREF> recolored_colors_;
   std::map<ImageKey, std::unique_ptr<CHBitmap>> unrecolored_images_;

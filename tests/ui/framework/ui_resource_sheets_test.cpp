@@ -199,22 +199,34 @@ TEST(UIResourceSheets, WithoutRenderingsEveryDpiSmoothsFromTheStoredSheet) {
 }
 
 TEST(UIResourceSheets, RenderingsThatCannotServeArePassedOver) {
-  const std::unique_ptr<CHBitmap> base = Decoded(kBase);
-  const std::vector<uint8_t> from_base = Smoothed(base, 1, 0, 2, 2, 4, 4);
+  // [1, 0, 2, 2] at 192 DPI from the next nearest sheet: [2, 0, 3, 3] of the 150 % one, or the
+  // stored [1, 0, 2, 2] when there is none.
+  const std::vector<uint8_t> from_144 = Smoothed(Decoded(k144), 2, 0, 3, 3, 4, 4);
+  const std::vector<uint8_t> from_base = Smoothed(Decoded(kBase), 1, 0, 2, 2, 4, 4);
   const struct {
     const char* name;
     std::string images;
     std::vector<Record> records;
+    const std::vector<uint8_t>* expected;
   } cases[] = {
-      {"two pixels narrow", kRenderings, {{100, kBase}, {110, k144}, {111, Sheet(6, 4, 0xF0)}}},
-      {"not a PNG", kRenderings, {{100, kBase}, {110, k144}, {111, "GIF89a"}}},
-      {"record missing", kRenderings, {{100, kBase}, {110, k144}}},
+      {"two pixels narrow",
+       kRenderings,
+       {{100, kBase}, {110, k144}, {111, Sheet(6, 4, 0xF0)}},
+       &from_144},
+      {"not a PNG", kRenderings, {{100, kBase}, {110, k144}, {111, "GIF89a"}}, &from_144},
+      {"record missing", kRenderings, {{100, kBase}, {110, k144}}, &from_144},
+      {"neither serves",
+       kRenderings,
+       {{100, kBase}, {110, "GIF89a"}, {111, Sheet(8, 2, 0xF0)}},
+       &from_base},
       {"renders itself",
        R"({"id": 100, "name": "a", "base": 100, "dpi": 192}, {"id": 111, "base": 9, "dpi": 192})",
-       {{100, kBase}, {111, k192}}},
+       {{100, kBase}, {111, k192}},
+       &from_base},
       {"dpi as text",
        R"({"id": 100}, {"id": 111, "base": 100, "dpi": "192"})",
-       {{100, kBase}, {111, k192}}},
+       {{100, kBase}, {111, k192}},
+       &from_base},
   };
   for (const auto& c : cases) {
     UIResource skin;
@@ -222,7 +234,7 @@ TEST(UIResourceSheets, RenderingsThatCannotServeArePassedOver) {
     skin.SetDpi(192);
     const StateEntry entry = skin.GetStyle("W/part");
     ASSERT_NE(entry.image, nullptr) << c.name;
-    EXPECT_EQ(PixelsOf(*entry.image), from_base) << c.name;
+    EXPECT_EQ(PixelsOf(*entry.image), *c.expected) << c.name;
   }
   // One pixel off is a rendering's rounding: it serves.
   UIResource skin;
