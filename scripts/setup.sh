@@ -14,7 +14,7 @@ packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   zlib1g-dev libminizip-dev googletest libgtest-dev
   wine wine32:i386 wine64 xvfb xauth xdotool xclip x11-utils xcompmgr imagemagick
-  fonts-wqy-microhei optipng unzip python3 osslsigncode openssl librsvg2-bin)
+  fonts-wqy-microhei optipng zopfli unzip python3 osslsigncode openssl librsvg2-bin)
 
 missing_packages() {
   local p
@@ -30,7 +30,9 @@ install_packages() {
   [ -z "$missing" ] && return 0
   echo "setup: installing system packages: $(echo $missing)" >&2
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
+  # A mirror caught mid-sync fails the update of one index; the lists it kept usually still
+  # name every package, and the install below says so when they do not.
+  apt-get update -q || echo "setup: apt-get update failed; installing from the lists there are" >&2
   # No recommends: a recommended fallback font would make Wine pick a CJK
   # font without Latin glyphs.
   apt-get install -y -q --no-install-recommends "${packages[@]}"

@@ -136,4 +136,68 @@ TEST_F(BuildSkin, RefusesBrokenSkinsWithoutWritingAnything) {
   }
 }
 
+// A sheet rendered at 192 and at 144 DPI beside the 8 x 4 one: 16 x 8 and 12 x 6 pixels.
+TEST_F(BuildSkin, ChecksTheSheetsRenderedAtOtherDpis) {
+  const std::string images = R"("images": [{"id": 100, "name": "sheet.png"},)"
+                             R"( {"id": 110, "name": "sheet-144.png", "base": 100, "dpi": 144},)"
+                             R"( {"id": 111, "name": "sheet-192.png", "base": 100, "dpi": 192}])";
+  auto described = [&](const std::string& from, const std::string& to) {
+    std::string text = kDescription;
+    text.replace(text.find(R"("images": [{"id": 100, "name": "sheet.png"}])"),
+                 std::string(R"("images": [{"id": 100, "name": "sheet.png"}])").size(), images);
+    const size_t at = from.empty() ? std::string::npos : text.find(from);
+    EXPECT_TRUE(from.empty() || at != std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  };
+  struct Case {
+    const char* name;
+    const char* file;
+    std::string bytes;
+    const char* error;  // null: built
+  };
+  const Case cases[] = {
+      {"both renderings", "skin.json", described("", ""), nullptr},
+      {"a pixel wide: rounding", "sheet-192.png", skin_bytes::PngHeaderBytes(17, 8, 8, 6), nullptr},
+      {"two pixels wide", "sheet-192.png", skin_bytes::PngHeaderBytes(18, 8, 8, 6),
+       "18 x 8 at 192 DPI; image 100 (8 x 4) scaled is 16 x 8"},
+      {"rendered at 96 DPI's size", "sheet-144.png", skin_bytes::PngHeaderBytes(8, 4, 8, 6),
+       "scaled is 12 x 6"},
+      {"palette rendering", "sheet-192.png", skin_bytes::PngHeaderBytes(16, 8, 8, 3),
+       "colour type 3"},
+      {"dpi 96", "skin.json", described("\"dpi\": 144", "\"dpi\": 96"),
+       "dpi 96: a rendering's DPI is 97 to 480"},
+      {"dpi without base", "skin.json", described("\"base\": 100, \"dpi\": 144", "\"dpi\": 144"),
+       "both an integer"},
+      {"unknown base", "skin.json",
+       described("\"base\": 100, \"dpi\": 144", "\"base\": 7, \"dpi\": 144"),
+       "base 7 is no 96-DPI image"},
+      {"same dpi twice", "skin.json", described("\"dpi\": 192", "\"dpi\": 144"),
+       "has a rendering at 144 DPI already"},
+      {"entry names a rendering", "skin.json", described("\"bi\": 100", "\"bi\": 111"),
+       "image 111 is not a 96-DPI image"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    Write("skin.json", described("", ""));
+    Write("sheet-144.png", skin_bytes::PngHeaderBytes(12, 6, 8, 6));
+    Write("sheet-192.png", skin_bytes::PngHeaderBytes(16, 8, 8, 6));
+    Write(c.file, c.bytes);
+    if (!c.error) {
+      ASSERT_EQ(Run(), 0) << Errors();
+      SkinContainer skin;
+      std::string error;
+      ASSERT_TRUE(ParseSkinContainer(Read(Output()), skin, error)) << error;
+      EXPECT_EQ(skin.records.size(), 4u);
+      const SkinReport report = CheckSkin(skin);
+      EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+      continue;
+    }
+    EXPECT_EQ(Run(), 1);
+    EXPECT_NE(Errors().find(c.error), std::string::npos) << Errors();
+    EXPECT_FALSE(fs::exists(Output()));
+  }
+}
+
 }  // namespace

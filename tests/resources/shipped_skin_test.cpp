@@ -302,7 +302,7 @@ TEST(ShippedSkin, ContainerParses) {
   for (const auto& record : shipped.skin.records) {
     ids.push_back(record.first);
   }
-  EXPECT_EQ(ids, (std::vector<uint32_t>{100, 101, 103, 105}));
+  EXPECT_EQ(ids, (std::vector<uint32_t>{100, 101, 103, 105, 110, 111}));
   EXPECT_TRUE(shipped.skin.repeated_ids.empty());
 }
 
@@ -328,7 +328,7 @@ TEST(ShippedSkin, EveryKeyTheWindowsReadResolves) {
   }
 }
 
-TEST(ShippedSkin, ResourceSectionsListTheSheetAndThreeFonts) {
+TEST(ShippedSkin, ResourceSectionsListTheSheetsAndThreeFonts) {
   const JsonValue& res = ShippedSkin().description["res"];
   ASSERT_EQ(res.memberNames(), (std::vector<std::string>{"fonts", "images"}));
   auto ids = [&](const char* section) {
@@ -338,8 +338,13 @@ TEST(ShippedSkin, ResourceSectionsListTheSheetAndThreeFonts) {
     }
     return result;
   };
-  EXPECT_EQ(ids("images"), (std::vector<int64_t>{100}));
+  EXPECT_EQ(ids("images"), (std::vector<int64_t>{100, 110, 111}));
   EXPECT_EQ(ids("fonts"), (std::vector<int64_t>{101, 103, 105}));
+  // 110 and 111 are the sheet rendered at 150 % and 200 %.
+  for (size_t i = 1; i < 3; ++i) {
+    EXPECT_EQ(res["images"][i]["base"].toInt64(), 100);
+    EXPECT_EQ(res["images"][i]["dpi"].toInt64(), i == 1 ? 144 : 192);
+  }
 }
 
 TEST(ShippedSkin, FontRecords) {
@@ -358,17 +363,31 @@ TEST(ShippedSkin, FontRecords) {
             "{\"CharSet\":134,\"FaceName\":\"Microsoft YaHei\",\"Height\":-16,\"Weight\":400}\n");
 }
 
-TEST(ShippedSkin, SheetIsTheCommittedRgbaPng) {
+TEST(ShippedSkin, SheetsAreTheCommittedRgbaPngs) {
   const auto& records = ShippedSkin().skin.records;
-  ASSERT_EQ(records.count(100), 1u);
-  const std::string& sheet = records.at(100);
-  EXPECT_EQ(sheet, ReadFile(std::string(BRINDLE_SKIN_SOURCE_DIR) + "/sheet.png"));
-  PngHeader header;
-  ASSERT_TRUE(ReadPngHeader(sheet, header));
-  EXPECT_EQ(header.bit_depth, 8);
-  EXPECT_EQ(header.colour_type, kPngColourTypeRgba);
-  // The setup program's whole image is aimed at 400 KiB; the sheet takes a small share.
-  EXPECT_LT(sheet.size(), 128u * 1024u);
+  // The setup program's whole image is aimed at 400 KiB; the sheets take their shares: the 96-DPI
+  // sheet a small one, its renderings at 150 % and 200 % (2.25 and 4 times the pixels) more.
+  const struct {
+    uint32_t id;
+    const char* file;
+    uint32_t width, height;
+    size_t budget;
+  } sheets[] = {{100, "sheet.png", 942, 888, 128u * 1024u},
+                {110, "sheet-144.png", 1413, 1332, 128u * 1024u},
+                {111, "sheet-192.png", 1884, 1776, 160u * 1024u}};
+  for (const auto& expected : sheets) {
+    SCOPED_TRACE(expected.file);
+    ASSERT_EQ(records.count(expected.id), 1u);
+    const std::string& sheet = records.at(expected.id);
+    EXPECT_EQ(sheet, ReadFile(std::string(BRINDLE_SKIN_SOURCE_DIR) + "/" + expected.file));
+    PngHeader header;
+    ASSERT_TRUE(ReadPngHeader(sheet, header));
+    EXPECT_EQ(header.bit_depth, 8);
+    EXPECT_EQ(header.colour_type, kPngColourTypeRgba);
+    EXPECT_EQ(header.width, expected.width);
+    EXPECT_EQ(header.height, expected.height);
+    EXPECT_LT(sheet.size(), expected.budget);
+  }
 }
 
 // Every element a window lays out from "size" (anchored as the element model does) lies inside
@@ -420,15 +439,16 @@ TEST(ShippedSkin, ElementsLieInsideTheirWindows) {
 }
 
 // The setup program embeds the packed form (tools/skin/pack_skin.py); unpacked it is the
-// container byte for byte, in a quarter of the container's size or less beside the sheet.
+// container byte for byte, in a quarter of the container's size or less beside the sheets.
 TEST(ShippedSkin, PackedFormUnpacksToTheContainer) {
   const std::string packed = ReadFile(BRINDLE_SKIN_PACKED);
   ASSERT_EQ(packed.substr(0, 4), ".uiz");
   std::string bytes = packed;
   ASSERT_TRUE(UnpackSkinContainer(bytes));
   EXPECT_EQ(bytes, ShippedSkin().bytes);
-  const size_t sheet = ShippedSkin().skin.records.at(100).size();
-  EXPECT_LT(packed.size() - sheet, (ShippedSkin().bytes.size() - sheet) / 4);
+  size_t sheets = 0;
+  for (uint32_t id : {100u, 110u, 111u}) sheets += ShippedSkin().skin.records.at(id).size();
+  EXPECT_LT(packed.size(), sheets + (ShippedSkin().bytes.size() - sheets) / 4);
 }
 
 }  // namespace

@@ -135,4 +135,55 @@ TEST(SkinCheck, ReportsEachBrokenRule) {
   }
 }
 
+// The 8 x 4 sheet rendered again at 144 and 192 DPI (12 x 6 and 16 x 8).
+TEST(SkinCheck, RenderingsAtOtherDpis) {
+  const std::string images = R"("images": [{"id": 100, "name": "sheet"},)"
+                             R"( {"id": 110, "name": "s144", "base": 100, "dpi": 144},)"
+                             R"( {"id": 111, "name": "s192", "base": 100, "dpi": 192}])";
+  auto text = [&](const std::string& from, const std::string& to) {
+    std::string json =
+        Replace(kSoundDescription, R"("images": [{"id": 100, "name": "sheet"}])", images);
+    return Compact(from.empty() ? json : Replace(json, from, to));
+  };
+  auto records = [](uint32_t width_192) {
+    Records all = SoundRecords();
+    all.emplace_back(110, PngHeaderBytes(12, 6, 8, 6));
+    all.emplace_back(111, PngHeaderBytes(width_192, 8, 8, 6));
+    return all;
+  };
+  for (uint32_t width : {15u, 16u, 17u}) {
+    const SkinReport sound = Check(text("", ""), records(width));
+    EXPECT_TRUE(sound.problems.empty()) << width << ": " << sound.problems.front();
+  }
+  const struct {
+    const char* name;
+    std::string text;
+    Records records;
+    const char* problem;
+  } cases[] = {
+      {"two pixels wide", text("", ""), records(18),
+       "res/images[2]: image 111 is 18 x 8; its base scaled to 192 DPI is 16 x 8"},
+      {"dpi 96", text("\"dpi\": 144", "\"dpi\": 96"), records(16), "dpi 96 is not 97 to 480"},
+      {"base without dpi", text(", \"dpi\": 144", ""), records(16), "needs both"},
+      {"unknown base", text("\"base\": 100, \"dpi\": 144", "\"base\": 7, \"dpi\": 144"),
+       records(16), "base 7 is no usable 96-DPI"},
+      {"rendering of a rendering",
+       text("\"base\": 100, \"dpi\": 192", "\"base\": 110, \"dpi\": 192"), records(16),
+       "base 110 is no usable 96-DPI"},
+      {"same dpi twice", text("\"dpi\": 192", "\"dpi\": 144"), records(16),
+       "has a rendering at 144 DPI already"},
+      {"entry names a rendering", text("\"bi\": 100", "\"bi\": 111"), records(16),
+       "names image 111, which is no usable 96-DPI"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SkinReport report = Check(c.text, c.records);
+    bool found = false;
+    for (const std::string& problem : report.problems) {
+      found = found || problem.find(c.problem) != std::string::npos;
+    }
+    EXPECT_TRUE(found) << (report.problems.empty() ? "no problem" : report.problems.front());
+  }
+}
+
 }  // namespace

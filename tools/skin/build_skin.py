@@ -6,7 +6,9 @@
 SKIN_DIR holds skin.json, the description {"cfg": {...}, "res": {...}}, and the record files
 that "res" names: every section of "res" is an array of {"id": n, "name": file}, where file is
 a path relative to SKIN_DIR. Section "images" lists PNG files, section "fonts" JSON objects with
-LOGFONTW field names.
+LOGFONTW field names. An image entry with "base": B and "dpi": D is image B rendered again at D
+DPI (B's pixels are 96-DPI pixels); the program cuts its pictures at D DPI from it. A skin
+without such entries draws every DPI from its 96-DPI images.
 
 Container (every integer unsigned 32-bit little-endian):
     ".uir", L, the description in compact form + "\\n" + NUL (L counts both),
@@ -20,6 +22,10 @@ Checks (each failure names the file and the problem; nothing is written then):
     (the system's reader keeps them as six plain characters);
   - every record that "res" lists exists; record ids are unique;
   - images are PNG files with 8 bits per channel and alpha (colour type 6);
+  - a rendering ("base" and "dpi", both or neither) names an image of the section that is no
+    rendering itself, a DPI from 97 to 480, no DPI of that image twice, and has
+    each side of its base's scaled to D within a pixel (rounded half up, as the program
+    scales); state entries name the base, never a rendering;
   - fonts are objects whose keys are LOGFONTW field names;
   - every state entry under "cfg" (an object with "bi" or "fi") names a listed image, and its
     "bg" / "fg" rectangle has a positive size and lies inside that image; "mg" margins are not
@@ -41,6 +47,8 @@ LOGFONT_INTEGER_KEYS = {
     "StrikeOut", "CharSet", "OutPrecision", "ClipPrecision", "Quality", "PitchAndFamily",
 }
 INT64_RANGE = (-(1 << 63), (1 << 63) - 1)
+BASE_DPI = 96
+MAX_SHEET_DPI = 480
 ESCAPES = {'"': '\\"', "\\": "\\\\", "\b": "\\b", "\f": "\\f", "\n": "\\n", "\r": "\\r",
            "\t": "\\t"}
 
@@ -124,8 +132,44 @@ def int_array(value, length):
     return isinstance(value, list) and len(value) == length and all(is_int(v) for v in value)
 
 
+def scale_length(value, dpi):
+    """`value` (pixels at 96 DPI, not negative) at `dpi`, rounded as the program rounds it."""
+    return (value * dpi + BASE_DPI // 2) // BASE_DPI
+
+
+def check_renderings(entries, images):
+    """Checks the renderings among the "images" entries; returns their ids."""
+    renderings, seen = {}, set()
+    for index, entry in enumerate(entries):
+        if not isinstance(entry, dict) or ("base" not in entry and "dpi" not in entry):
+            continue
+        where = f"skin.json: res/images[{index}]"
+        base, dpi = entry.get("base"), entry.get("dpi")
+        if not is_int(base) or not is_int(dpi):
+            raise SkinError(f'{where}: a rendering needs both an integer "base" and "dpi"')
+        if not BASE_DPI < dpi <= MAX_SHEET_DPI:
+            raise SkinError(f"{where}: dpi {dpi}: a rendering's DPI is {BASE_DPI + 1} to "
+                            f"{MAX_SHEET_DPI}")
+        renderings[entry["id"]] = (where, base, dpi)
+    for record_id, (where, base, dpi) in renderings.items():
+        if base not in images or base in renderings:
+            raise SkinError(f"{where}: base {base} is no 96-DPI image of res/images")
+        if (base, dpi) in seen:
+            raise SkinError(f"{where}: image {base} has a rendering at {dpi} DPI already")
+        seen.add((base, dpi))
+        width, height = images[record_id]
+        base_width, base_height = images[base]
+        want = (scale_length(base_width, dpi), scale_length(base_height, dpi))
+        if abs(width - want[0]) > 1 or abs(height - want[1]) > 1:
+            raise SkinError(f"{where}: {width} x {height} at {dpi} DPI; image {base} "
+                            f"({base_width} x {base_height}) scaled is {want[0]} x {want[1]}")
+    return set(renderings)
+
+
 def read_records(skin_dir, res):
-    """Record bytes by id, image sizes by id and the set of font ids, from the "res" sections."""
+    """Record bytes by id, image sizes by id and the set of font ids, from the "res" sections;
+    renderings of images at other DPIs are left out of the image sizes, since no state entry
+    may name one."""
     if not isinstance(res, dict):
         raise SkinError('skin.json: "res" must be an object')
     records, images, fonts = {}, {}, set()
@@ -153,6 +197,8 @@ def read_records(skin_dir, res):
                 raise SkinError(f"{where}: record file {path}: {error.strerror}")
             if section == "images":
                 images[record_id] = png_size(path, records[record_id])
+    for record_id in check_renderings(res.get("images", []), images):
+        del images[record_id]
     return records, images, fonts
 
 
@@ -191,7 +237,8 @@ def check_state_entry(entry, path, images):
                                 "is never read")
             continue
         if image_id not in images:
-            raise SkinError(f"skin.json: {path}/{image_key}: image {image_id} is not in res/images")
+            raise SkinError(f"skin.json: {path}/{image_key}: image {image_id} is not a 96-DPI "
+                            "image of res/images")
         rect = entry.get(rect_key)
         if not int_array(rect, 4):
             raise SkinError(f'skin.json: {path}/{rect_key} must be [x, y, w, h]')

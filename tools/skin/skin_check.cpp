@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <utility>
@@ -12,6 +13,10 @@
 #include "tools/skin/png_header.h"
 
 namespace {
+
+// The DPI of a skin's rectangles and of its images, and the highest DPI a rendering may have.
+constexpr int64_t kBaseDpi = 96;
+constexpr int64_t kMaxSheetDpi = 480;
 
 bool IsInt(const JsonValue& value) { return value.kind() == JsonKind::Integer; }
 
@@ -51,6 +56,7 @@ class Checker {
     JsonValue description;
     if (ReadDescription(description)) {
       CheckResources(description["res"]);
+      CheckRenderings(description["res"]["images"]);
       const JsonValue& cfg = description["cfg"];
       if (cfg.kind() == JsonKind::Object) {
         WalkEntries(cfg, "cfg");
@@ -147,6 +153,67 @@ class Checker {
     images_[id] = header;
   }
 
+  // Entries of "images" with "base" and "dpi": the base image rendered again at that DPI.
+  void CheckRenderings(const JsonValue& images) {
+    if (images.kind() != JsonKind::Array) {
+      return;
+    }
+    std::set<std::pair<int64_t, int64_t>> seen;
+    for (size_t i = 0; i < images.size(); ++i) {
+      const JsonValue& entry = images[i];
+      if (entry.hasMember("base") || entry.hasMember("dpi")) {
+        renderings_.insert(static_cast<uint32_t>(entry["id"].toInt64()));
+      }
+    }
+    for (size_t i = 0; i < images.size(); ++i) {
+      const JsonValue& entry = images[i];
+      if (!entry.hasMember("base") && !entry.hasMember("dpi")) {
+        continue;
+      }
+      const std::string where = "res/images[" + std::to_string(i) + "]";
+      const JsonValue& base = entry["base"];
+      const JsonValue& dpi = entry["dpi"];
+      if (!IsInt(base) || !IsInt(dpi)) {
+        Problem(where + " needs both an integer \"base\" and \"dpi\"");
+        continue;
+      }
+      if (dpi.toInt64() <= kBaseDpi || dpi.toInt64() > kMaxSheetDpi) {
+        Problem(where + ": dpi " + std::to_string(dpi.toInt64()) + " is not 97 to 480");
+        continue;
+      }
+      const auto base_image = images_.find(static_cast<uint32_t>(base.toInt64()));
+      if (base.toInt64() < 0 || base.toInt64() > UINT32_MAX || base_image == images_.end() ||
+          renderings_.count(base_image->first) != 0) {
+        Problem(where + ": base " + std::to_string(base.toInt64()) +
+                " is no usable 96-DPI \"res\"/\"images\" record");
+        continue;
+      }
+      if (!seen.emplace(base.toInt64(), dpi.toInt64()).second) {
+        Problem(where + ": image " + std::to_string(base.toInt64()) + " has a rendering at " +
+                std::to_string(dpi.toInt64()) + " DPI already");
+      }
+      CheckRenderingSize(where, entry["id"].toInt64(), base_image->second, dpi.toInt64());
+    }
+  }
+
+  // A rendering's sides are its base's scaled to its DPI (rounded half up, as the program
+  // scales), within a pixel.
+  void CheckRenderingSize(const std::string& where, int64_t id, const PngHeader& base,
+                          int64_t dpi) {
+    const auto image = images_.find(static_cast<uint32_t>(id));
+    if (image == images_.end()) {
+      return;  // reported with its record
+    }
+    const int64_t width = (int64_t{base.width} * dpi + kBaseDpi / 2) / kBaseDpi;
+    const int64_t height = (int64_t{base.height} * dpi + kBaseDpi / 2) / kBaseDpi;
+    const PngHeader& got = image->second;
+    if (std::llabs(got.width - width) > 1 || std::llabs(got.height - height) > 1) {
+      Problem(where + ": image " + std::to_string(id) + " is " + std::to_string(got.width) + " x " +
+              std::to_string(got.height) + "; its base scaled to " + std::to_string(dpi) +
+              " DPI is " + std::to_string(width) + " x " + std::to_string(height));
+    }
+  }
+
   void CheckFont(const std::string& where, uint32_t id, const std::string& bytes) {
     JsonValue font;
     JsonReader reader;
@@ -220,9 +287,9 @@ class Checker {
     const auto image = image_id < 0 || image_id > UINT32_MAX
                            ? images_.end()
                            : images_.find(static_cast<uint32_t>(image_id));
-    if (image == images_.end()) {
+    if (image == images_.end() || renderings_.count(image->first) != 0) {
       Problem(path + "/" + half.image_key + " names image " + std::to_string(image_id) +
-              ", which is no usable \"res\"/\"images\" record");
+              ", which is no usable 96-DPI \"res\"/\"images\" record");
       return;
     }
     const JsonValue& rect = entry[half.rect_key];
@@ -255,6 +322,8 @@ class Checker {
   const SkinContainer& skin_;
   SkinReport report_;
   std::map<uint32_t, PngHeader> images_;
+  // Ids of images that are renderings of another at a further DPI.
+  std::set<uint32_t> renderings_;
   std::set<uint32_t> fonts_;
 };
 

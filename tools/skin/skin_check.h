@@ -22,6 +22,10 @@ struct SkinReport {
 //    integer "id" whose record exists; every record is listed by some section; no id repeats;
 //  - "images" records are 8-bit RGBA PNG files; "fonts" records are JSON objects in the
 //    writer's compact form;
+//  - an "images" entry with "base" or "dpi" (a rendering of image "base" at "dpi") has both as
+//    integers, a DPI of 97 to 480, names an image that is no rendering, repeats no base and DPI,
+//    and has each side of its base's scaled to the DPI (half up) within a pixel; no state entry
+//    names a rendering;
 //  - every state entry (an object with "bi" or "fi") names a listed image, and its "bg" / "fg"
 //    rectangle has a positive size and lies inside that image; "mg" margins are not negative
 //    and fit; keys that the loader ignores without "bi" or "fi" are reported;

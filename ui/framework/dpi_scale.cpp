@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -42,6 +43,19 @@ ScaledBox ScaleBox(const ScaledBox& box, int dpi) {
   const int top = ScaleLength(box.y, dpi);
   return {left, top, ScaleLength(box.x + box.width, dpi) - left,
           ScaleLength(box.y + box.height, dpi) - top};
+}
+
+int NearestSheetDpi(const std::vector<int>& sheet_dpis, int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  int nearest = 0;
+  for (int sheet_dpi : sheet_dpis) {
+    const int distance = std::abs(sheet_dpi - dpi);
+    const int best = std::abs(nearest - dpi);
+    if (nearest == 0 || distance < best || (distance == best && sheet_dpi > nearest)) {
+      nearest = sheet_dpi;
+    }
+  }
+  return nearest != 0 ? nearest : kBaseDpi;
 }
 
 void ScalePixels(const uint8_t* source, int source_width, int source_height, int source_stride,

@@ -1,11 +1,13 @@
 // DPI arithmetic shared by the skin, the windows and their tests: lengths and
-// rectangles designed at 96 DPI brought to a window's DPI, a smooth scale of
-// pixels, and fitting a window into a monitor's work area. Portable: no
-// Windows call here (dpi_awareness.h has those).
+// rectangles designed at 96 DPI brought to a window's DPI, the choice among
+// image sheets rendered at several DPIs, a smooth scale of pixels, and
+// fitting a window into a monitor's work area. Portable: no Windows call here
+// (dpi_awareness.h has those).
 #ifndef BRINDLE_UI_FRAMEWORK_DPI_SCALE_H_
 #define BRINDLE_UI_FRAMEWORK_DPI_SCALE_H_
 
 #include <cstdint>
+#include <vector>
 
 // The DPI the skin is designed at: 100 %.
 inline constexpr int kBaseDpi = 96;
@@ -28,6 +30,12 @@ struct ScaledBox {
 // that touch at 96 DPI still touch, and a box cut from a sheet rendered at
 // dpi / 96 times the size covers the same picture.
 ScaledBox ScaleBox(const ScaledBox& box, int dpi);
+
+// The DPI in `sheet_dpis` (the positive DPIs a sheet was rendered at, any order) of the
+// sheet to cut pictures from at `dpi`: the nearest one, the larger of two
+// equally near (smoothing down keeps more detail than blowing up). A `dpi` of
+// 0 or less is taken as 96; an empty list gives 96.
+int NearestSheetDpi(const std::vector<int>& sheet_dpis, int dpi);
 
 // Scales pixels of `channels` bytes each (3 or 4; 32-bit pixels are
 // premultiplied), rows `source_stride` and `target_stride` bytes apart, same

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -22,6 +23,9 @@ namespace {
 
 constexpr char kImagesSection[] = "images";
 constexpr char kFontsSection[] = "fonts";
+// The highest DPI a rendered sheet may claim (500 %): a sheet past it would be
+// a picture larger than any screen needs.
+constexpr int kMaxSheetDpi = 480;
 // SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED |
 // SWP_NOOWNERZORDER | SWP_DEFERERASE: repaint the frame, change nothing else.
 constexpr UINT kRepaintFrameFlags = 0x2237;
@@ -72,22 +76,36 @@ SkinRect ScaledRect(const SkinRect& rect, int dpi) {
   return {box.x, box.y, box.width, box.height};
 }
 
-// The cell `cell` (96-DPI pixels, wholly inside `image`) smoothed to `dpi`
-// on its own: samples never reach past the cell's edges. Null when no
-// bitmap of that size can be made.
-std::unique_ptr<CHBitmap> ScaledCell(const CHBitmap& image, const SkinRect& cell, int dpi) {
-  const SkinRect scaled = ScaledRect(cell, dpi);
+// The rectangle `source` of `sheet` (wholly inside it) brought to `width` x
+// `height` on its own: samples never reach past the rectangle's edges, and at
+// the same size the pixels are copied exactly. Null when no bitmap of that
+// size can be made.
+std::unique_ptr<CHBitmap> CutCell(const CHBitmap& sheet, const SkinRect& source, int width,
+                                  int height) {
   auto bitmap = std::make_unique<CHBitmap>();
-  if (!bitmap->Create(scaled.width, scaled.height, image.bits_per_pixel())) return nullptr;
-  const int channels = image.bits_per_pixel() / 8;
-  // Rows are stored bottom-up: the cell's lowest row comes first.
-  const int first_row = image.height() - cell.y - cell.height;
-  const BYTE* source = image.bits() + static_cast<std::ptrdiff_t>(first_row) * image.stride() +
-                       static_cast<std::ptrdiff_t>(cell.x) * channels;
+  if (!bitmap->Create(width, height, sheet.bits_per_pixel())) return nullptr;
+  const int channels = sheet.bits_per_pixel() / 8;
+  // Rows are stored bottom-up: the rectangle's lowest row comes first.
+  const int first_row = sheet.height() - source.y - source.height;
+  const BYTE* pixels = sheet.bits() + static_cast<std::ptrdiff_t>(first_row) * sheet.stride() +
+                       static_cast<std::ptrdiff_t>(source.x) * channels;
   ::GdiFlush();
-  ScalePixels(source, cell.width, cell.height, image.stride(), bitmap->bits(), bitmap->width(),
+  ScalePixels(pixels, source.width, source.height, sheet.stride(), bitmap->bits(), bitmap->width(),
               bitmap->height(), bitmap->stride(), channels);
   return bitmap;
+}
+
+bool Contains(const CHBitmap& image, const SkinRect& rect) {
+  return rect.x >= 0 && rect.y >= 0 && rect.width > 0 && rect.height > 0 &&
+         image.ContainsSource(rect.x, rect.y, rect.width, rect.height);
+}
+
+// Whether `sheet` can stand for `base` rendered at `dpi`: the same pixel depth
+// and each side within a pixel of the base's side scaled to `dpi`.
+bool FitsAsRendering(const CHBitmap& sheet, const CHBitmap& base, int dpi) {
+  return sheet.bits_per_pixel() == base.bits_per_pixel() &&
+         std::abs(sheet.width() - ScaleLength(base.width(), dpi)) <= 1 &&
+         std::abs(sheet.height() - ScaleLength(base.height(), dpi)) <= 1;
 }
 
 // The background fields of a state entry whose picture is `source` (already
@@ -224,6 +242,8 @@ bool UIResource::Parse(const std::string& bytes) {
 
   records_ = std::move(parts.records);
   sections_.clear();
+  rendered_sheets_.clear();
+  decoded_sheets_.clear();
   const JsonValue& index = static_cast<const JsonValue&>(document_)["res"];
   for (const std::string& name : index.memberNames()) {
     const JsonValue& entries = index[name];
@@ -234,7 +254,25 @@ bool UIResource::Parse(const std::string& bytes) {
       if (records_.count(id) != 0) section.insert(static_cast<int>(id));
     }
   }
+  IndexRenderedSheets(index[kImagesSection]);
   return true;
+}
+
+void UIResource::IndexRenderedSheets(const JsonValue& images) {
+  if (images.kind() != JsonKind::Array) return;
+  for (size_t i = 0; i < images.size(); ++i) {
+    const JsonValue& entry = images[i];
+    const JsonValue& base = entry["base"];
+    const JsonValue& dpi = entry["dpi"];
+    if (base.kind() != JsonKind::Integer || dpi.kind() != JsonKind::Integer) continue;
+    const int64_t id = entry["id"].toInt64();
+    const int64_t sheet_dpi = dpi.toInt64();
+    if (sheet_dpi <= kBaseDpi || sheet_dpi > kMaxSheetDpi || base.toInt64() == id ||
+        records_.count(static_cast<uint32_t>(id)) == 0) {
+      continue;
+    }
+    rendered_sheets_[IntOf(base)].emplace(static_cast<int>(sheet_dpi), static_cast<int>(id));
+  }
 }
 
 const JsonValue* UIResource::Find(const std::string& path, const JsonValue* base) {
@@ -363,16 +401,47 @@ CHBitmap* UIResource::GetCell(int id, const SkinRect& cell) {
   const auto cached = images_.find(key);
   if (cached != images_.end()) return cached->second.bitmap.get();
 
-  const CHBitmap* image = GetImage(id, true);
-  if (!image || cell.x < 0 || cell.y < 0 || cell.width <= 0 || cell.height <= 0 ||
-      !image->ContainsSource(cell.x, cell.y, cell.width, cell.height)) {
-    return nullptr;
+  const CHBitmap* base = GetImage(id, true);
+  if (!base || !Contains(*base, cell)) return nullptr;
+  int sheet_dpi = kBaseDpi;
+  const CHBitmap* sheet = SheetForCell(id, *base, cell, sheet_dpi);
+  const SkinRect target = ScaledRect(cell, dpi_);
+  std::unique_ptr<CHBitmap> picture =
+      CutCell(*sheet, ScaledRect(cell, sheet_dpi), target.width, target.height);
+  return picture ? CacheImage(key, std::move(picture), true) : nullptr;
+}
+
+const CHBitmap* UIResource::SheetForCell(int id, const CHBitmap& base, const SkinRect& cell,
+                                         int& sheet_dpi) {
+  std::vector<int> dpis = {kBaseDpi};
+  const auto rendered = rendered_sheets_.find(id);
+  if (rendered != rendered_sheets_.end()) {
+    for (const auto& [dpi, record] : rendered->second) dpis.push_back(dpi);
+  }
+  // The nearest rendering that serves; one that does not leaves the choice to the others.
+  while ((sheet_dpi = NearestSheetDpi(dpis, dpi_)) != kBaseDpi) {
+    const CHBitmap* sheet = RenderedSheet(rendered->second.at(sheet_dpi), base, sheet_dpi);
+    if (sheet && Contains(*sheet, ScaledRect(cell, sheet_dpi))) return sheet;
+    dpis.erase(std::find(dpis.begin(), dpis.end(), sheet_dpi));
   }
   // Cells are cut from the pixels as stored; recolouring applies to the cell.
   const auto original = unrecolored_images_.find(ImageKey(id, kBaseDpi, 0, 0, 0, 0));
-  if (original != unrecolored_images_.end() && original->second) image = original->second.get();
-  std::unique_ptr<CHBitmap> scaled = ScaledCell(*image, cell, dpi_);
-  return scaled ? CacheImage(key, std::move(scaled), true) : nullptr;
+  if (original != unrecolored_images_.end() && original->second) return original->second.get();
+  return &base;
+}
+
+const CHBitmap* UIResource::RenderedSheet(int record, const CHBitmap& base, int sheet_dpi) {
+  const auto cached = decoded_sheets_.find(record);
+  if (cached != decoded_sheets_.end()) return cached->second.get();
+  std::unique_ptr<CHBitmap>& sheet = decoded_sheets_[record];
+  std::string bytes;
+  if (!GetData(kImagesSection, record, bytes)) return nullptr;
+  sheet = std::make_unique<CHBitmap>();
+  if (!sheet->LoadFromMemory(bytes.data(), bytes.size()) ||
+      !FitsAsRendering(*sheet, base, sheet_dpi)) {
+    sheet.reset();
+  }
+  return sheet.get();
 }
 
 CHBitmap* UIResource::PictureAtDpi(int id, SkinRect& source) {

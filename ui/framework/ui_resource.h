@@ -25,12 +25,20 @@
 // DPI: the skin is drawn at 96 DPI. A resource reads at one DPI at a time
 // (SetDpi; 96 at first): every length it returns (rectangles, points,
 // margins, offsets, font heights) is scaled to it (dpi_scale.h; rectangles by
-// their edges). Away from 96 DPI a state entry's picture is its own cell: the
-// entry's rectangle cut from the sheet and smoothed to the DPI on its own, so
-// no neighbouring picture bleeds into its edges when it is stretched; the
-// entry's rectangle is then the whole cell. Fonts and cells read at another
-// DPI stay cached and valid: a window on another monitor keeps drawing with
-// them.
+// their edges). Away from 96 DPI a state entry's picture is its own cell,
+// and the entry's rectangle is then the whole cell. The cell is cut from the
+// sheet rendered at the DPI nearest the current one (NearestSheetDpi; the
+// stored image counts as rendered at 96), at the entry's rectangle scaled to
+// that sheet's DPI by its edges, and smoothed to the current DPI on its own,
+// so no neighbouring picture bleeds into its edges when it is stretched; at
+// a sheet's own DPI it is a pixel-exact copy. Further renderings of image B
+// are entries of "res"/"images" with "base": B and "dpi": their DPI (97 to
+// 480); one whose record is missing, does not decode, or whose size
+// is not B's scaled to its DPI within a pixel is passed over for the next
+// nearest sheet (the 96-DPI image last), as is one that does not hold a cell. Without such entries
+// every cell is smoothed from the 96-DPI image. Recolouring applies to the cells alike, whichever
+// sheet they come from. Fonts and cells read at another DPI stay cached and valid: a window on
+// another monitor keeps drawing with them.
 #ifndef BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 #define BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 
@@ -203,10 +211,20 @@ class UIResource : public IResource {
   // Keeps `bitmap` under `key`, recoloured when recolouring is on and it is
   // recolourable, and returns it.
   CHBitmap* CacheImage(const ImageKey& key, std::unique_ptr<CHBitmap> bitmap, bool recolorable);
-  // The cell `cell` (96-DPI pixels) of image `id`, smoothed to the current
-  // DPI from the unrecoloured pixels, made once; null when there is no such
-  // image or the cell is not wholly inside it.
+  // Records the further renderings that the "images" section lists (see the
+  // top of this file) in rendered_sheets_.
+  void IndexRenderedSheets(const JsonValue& images);
+  // The cell `cell` (96-DPI pixels) of image `id` at the current DPI, cut from
+  // the nearest sheet's unrecoloured pixels, made once; null when there is no
+  // such image or the cell is not wholly inside it.
   CHBitmap* GetCell(int id, const SkinRect& cell);
+  // The unrecoloured sheet of image `id` that `cell` is cut from at the
+  // current DPI, and in `sheet_dpi` the DPI it was rendered at; `base` is the
+  // image as stored, which stands in when no rendering serves.
+  const CHBitmap* SheetForCell(int id, const CHBitmap& base, const SkinRect& cell, int& sheet_dpi);
+  // Image record `record` decoded once, when it fits as `base` rendered at
+  // `sheet_dpi`; null otherwise (cached too).
+  const CHBitmap* RenderedSheet(int record, const CHBitmap& base, int sheet_dpi);
   // The rectangle `source` of image `id` as a state entry draws it at the
   // current DPI: the image and the rectangle as stored at 96 DPI, otherwise
   // the cell (GetCell) and its whole area.
@@ -224,6 +242,12 @@ class UIResource : public IResource {
   // small skin ask for gigabytes.
   std::map<uint32_t, std::string> records_;
   std::map<std::string, std::set<int>> sections_;
+  // Further renderings by the id of the image they render: DPI -> record id.
+  std::map<int, std::map<int, int>> rendered_sheets_;
+  // Rendered sheets as decoded, never recoloured (only cells cut from them
+  // are drawn), by record id; null for one that does not serve. Kept until
+  // the next Parse: no element holds one.
+  std::map<int, std::unique_ptr<CHBitmap>> decoded_sheets_;
   std::map<COLORREF, COLORREF> recolored_colors_;
   std::map<ImageKey, std::unique_ptr<CHBitmap>> unrecolored_images_;
 };

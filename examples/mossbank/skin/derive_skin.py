@@ -4,8 +4,9 @@ English captions in the image sheet, green instead of blue, dark green text.
 
     derive_skin.py SHIPPED_SKIN_DIR OUT_DIR
 
-OUT_DIR gets skin.json, sheet.svg, sheet.png (rendered with rsvg-convert, from Debian's
-librsvg2-bin) and fonts/; tools/skin/build_skin.py then builds the container from it. This is
+OUT_DIR gets skin.json, sheet.svg, sheet.png and the sheet's renderings at the other DPIs that
+skin.json lists (sheet-144.png, ...; rendered with rsvg-convert, from Debian's librsvg2-bin, and
+not recompressed: a build should not take minutes) and fonts/; tools/skin/build_skin.py then builds the container from it. This is
 the worked example of the README ("Your own skin"), done by a script instead of by hand.
 """
 import json
@@ -58,6 +59,14 @@ def recolour(node):
             recolour(item)
 
 
+def sheets(skin):
+    """(file, DPI) of the 96-DPI sheet and of each of its renderings at another DPI."""
+    images = skin["res"]["images"]
+    base = next(image["id"] for image in images if image["name"] == "sheet.png")
+    return [("sheet.png", 96)] + [(image["name"], image["dpi"]) for image in images
+                                  if image.get("base") == base]
+
+
 def main() -> None:
     shipped, out = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
     if out.exists():
@@ -68,8 +77,9 @@ def main() -> None:
     (out / "skin.json").write_text(json.dumps(skin, ensure_ascii=False, indent=1), encoding="utf-8")
     (out / "sheet.svg").write_text(derive_sheet((shipped / "sheet.svg").read_text(encoding="utf-8")),
                                    encoding="utf-8")
-    subprocess.run(["rsvg-convert", "--format=png", "--output", str(out / "sheet.png"),
-                    str(out / "sheet.svg")], check=True)
+    for name, dpi in sheets(skin):
+        subprocess.run(["rsvg-convert", "--format=png", f"--zoom={dpi / 96}", "--output",
+                        str(out / name), str(out / "sheet.svg")], check=True)
 
 
 if __name__ == "__main__":

@@ -1,4 +1,5 @@
-// Lengths, skin boxes, pixel scaling and work-area fitting at several DPIs.
+// Lengths, skin boxes, sheet choice, pixel scaling and work-area fitting at
+// several DPIs.
 #include "ui/framework/dpi_scale.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,29 @@ TEST(DpiScale, NeighbouringBoxesStillTouch) {
       const ScaledBox right = ScaleBox({x + 7, 0, 5, 5}, dpi);
       EXPECT_EQ(left.x + left.width, right.x) << x << " at " << dpi;
     }
+  }
+}
+
+TEST(DpiScale, NearestSheet) {
+  const std::vector<int> shipped = {96, 144, 192};
+  const std::vector<int> reversed = {192, 144, 96};
+  const std::vector<int> one = {96};
+  const std::vector<int> none = {};
+  const struct {
+    const std::vector<int>* sheets;
+    int dpi;
+    int expected;
+  } cases[] = {
+      // 100 %, 125 % (equally near 96 and 144: the larger), 150 %, 175 % (likewise), 200 %.
+      {&shipped, 96, 96},    {&shipped, 120, 144},  {&shipped, 144, 144}, {&shipped, 168, 192},
+      {&shipped, 192, 192},  {&shipped, 119, 96},   {&shipped, 121, 144}, {&shipped, 167, 144},
+      {&shipped, 288, 192},  {&shipped, 72, 96},    {&shipped, 0, 96},    {&shipped, -5, 96},
+      {&reversed, 120, 144}, {&reversed, 168, 192}, {&reversed, 100, 96}, {&one, 192, 96},
+      {&one, 48, 96},        {&none, 144, 96},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NearestSheetDpi(*c.sheets, c.dpi), c.expected)
+        << c.dpi << " among " << c.sheets->size();
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/framework/ch_bitmap.h"
 #include "ui/framework/ui_resource.h"
@@ -122,6 +123,43 @@ TEST_F(ShippedSkinTest, PicturesAtOtherDpisKeepTheirEdges) {
   ASSERT_NE(close.image, nullptr);
   EXPECT_EQ(close.width, 23);  // 752 -> 1128, 767 -> 1150.5 -> 1151
   EXPECT_EQ(close.image->width(), 23);
+}
+
+// The pixels of [x, y, width, height] (top-down) of `bitmap`, top row first.
+std::vector<BYTE> PixelsOf(const CHBitmap& bitmap, int x, int y, int width, int height) {
+  GdiFlush();
+  std::vector<BYTE> pixels;
+  for (int row = y; row < y + height; ++row) {
+    const BYTE* line = bitmap.bits() + (bitmap.height() - 1 - row) * bitmap.stride() + 4 * x;
+    pixels.insert(pixels.end(), line, line + 4 * width);
+  }
+  return pixels;
+}
+
+// At 150 % and 200 % the skin carries the sheet rendered at that size: a picture there is the
+// rendering's own pixels at the rectangle scaled by its edges, not a smoothed 96-DPI picture.
+TEST_F(ShippedSkinTest, PicturesAtRenderedDpisAreTheRenderingsPixels) {
+  const struct {
+    int dpi;
+    int record;
+    int x, y, size;  // the close button's [752, 316, 15, 15] at that DPI
+  } steps[] = {{144, 110, 1128, 474, 23}, {192, 111, 1504, 632, 30}};
+  for (const auto& step : steps) {
+    std::string png;
+    ASSERT_TRUE(skin_.GetData("images", step.record, png)) << step.dpi;
+    CHBitmap sheet;
+    ASSERT_TRUE(sheet.LoadFromMemory(png.data(), png.size()));
+    EXPECT_EQ(sheet.width(), 942 * step.dpi / 96);
+    EXPECT_EQ(sheet.height(), 888 * step.dpi / 96);
+    skin_.SetDpi(step.dpi);
+    const StateEntry close = skin_.GetStyle("MainWindow/SysBtns/Close/normal");
+    ASSERT_NE(close.image, nullptr) << step.dpi;
+    ASSERT_EQ(close.image->width(), step.size) << step.dpi;
+    ASSERT_EQ(close.image->height(), step.size) << step.dpi;
+    EXPECT_EQ(PixelsOf(*close.image, 0, 0, step.size, step.size),
+              PixelsOf(sheet, step.x, step.y, step.size, step.size))
+        << step.dpi;
+  }
 }
 
 }  // namespace
