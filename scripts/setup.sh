@@ -14,7 +14,8 @@
 # slow index update for a day. The script fails only when no Windows architecture can run.
 #
 # --dry-run: apt-get only simulates (-s), no index update, no marker, no minizip fetch; for tests
-# of the fallback, with BRINDLE_EXTRA_PACKAGES naming packages to add to the line.
+# of the fallback, with BRINDLE_EXTRA_PACKAGES naming packages to add to the line and BRINDLE_APT_GET
+# another apt-get to call.
 set -euo pipefail
 
 dry_run=false
@@ -48,7 +49,7 @@ missing_packages() {
 }
 
 apt() {
-  if $dry_run; then apt-get -s "$@"; else apt-get "$@"; fi
+  if $dry_run; then "${BRINDLE_APT_GET:-apt-get}" -s "$@"; else apt-get "$@"; fi
 }
 
 update_index() {

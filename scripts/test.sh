@@ -6,16 +6,25 @@
 #   4. Windows builds (mingw-w64), x86 in build/win and x64 in build/win-x64: both are built on
 #      every machine; the tests of each run under Wine on a private Xvfb where this machine can
 #      run that architecture (BRINDLE_WIN_ARCHES overrides the probe; scripts/win-arches.sh).
-# Ends with one line per Windows architecture (tested or skipped, and why) and a count of all
-# tests; fails when a test failed or when no Windows test ran.
+# Ends with the time each stage took, one line per Windows architecture (tested or skipped, and
+# why) and a count of all tests; fails when a test failed or when no Windows test ran.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BRINDLE_BUILD:-$root/build}
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-45}
 jobs=$(nproc)
 . "$root/scripts/win-arches.sh"
 
+# stage_done NAME: records how long the stage that ended now took (since the last call).
+stages=()
+stage_start=$SECONDS
+stage_done() {
+  stages+=("$(printf '%-28s %4d s' "$1:" $((SECONDS - stage_start)))")
+  stage_start=$SECONDS
+}
+
 "$root/scripts/setup.sh"
+stage_done "set-up"
 
 passed=0
 failed=0
@@ -43,7 +52,9 @@ echo "== host build" >&2
 cmake -S "$root" -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBRINDLE_FUZZ=ON >/dev/null
 cmake --build "$build/host" -j "$jobs"
-run_ctest "$build/host"
+stage_done "host build"
+run_ctest "$build/host" || true
+stage_done "host tests"
 
 echo "== fuzz runs (${fuzz_seconds}s each)" >&2
 for fuzzer in "$build"/host/fuzz/*_fuzz; do
@@ -57,6 +68,7 @@ for fuzzer in "$build"/host/fuzz/*_fuzz; do
     $( [ -d "$seeds" ] && echo "$seeds" ) 2>"$build/host/fuzz/$name.log" \
     || { tail -n 60 "$build/host/fuzz/$name.log" >&2; exit 1; }
   tail -n 1 "$build/host/fuzz/$name.log" >&2
+  stage_done "fuzz $name"
 done
 
 # Every architecture is built, whether or not its programs can run here, so that a compile
@@ -67,6 +79,7 @@ for arch in $(win_arches); do
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$(win_toolchain "$arch")" \
     -DBRINDLE_PACK="$build/host/tools/brindle-pack" >/dev/null
   cmake --build "$build/$(win_tree "$arch")" -j "$jobs"
+  stage_done "Windows build ($arch)"
 done
 
 report=()
@@ -84,10 +97,12 @@ for arch in $(win_arches); do
   else
     report+=("Windows $arch: tested, FAILED (see the ctest output above)")
   fi
+  stage_done "Windows tests ($arch)"
   windows_tested=true
 done
 
 echo
+printf '%s\n' "${stages[@]}" "$(printf '%-28s %4d s' total: "$SECONDS")"
 printf '%s\n' "${report[@]}"
 $windows_tested || { echo "no Windows test ran: this machine runs neither architecture"; failed=$((failed + 1)); }
 echo "tests: $passed passed, $failed failed"
