@@ -277,6 +277,27 @@ TEST_F(MainWindowTest, EveryCaptionOfEveryShippedLanguageFitsItsRoom) {
     }
     window_.reset();
     TakeQuitMessage();
+
+    // The uninstall page: its question and both buttons.
+    ASSERT_TRUE(CreateDirectoryW((temp_folder_ + kRunName).c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateOn(temp_folder_ + kRunName + L"\\unins000.exe",
+                         Package(app_test::TranslatedConfigText(language, 0))));
+    int measured = 0;
+    for (const auto& child : window_->children()) {
+      const int room = child->rect().right - child->rect().left;
+      if (auto* button = dynamic_cast<UIButton*>(child.get());
+          button && !button->caption().empty()) {
+        EXPECT_LE(CaptionNeed(button), room) << button->command_id();
+        ++measured;
+      } else if (auto* label = dynamic_cast<UILabel*>(child.get())) {
+        EXPECT_LE(MeasureSkinText(label->GetHostDC(), label->style(), label->text().c_str()), room);
+        ++measured;
+      }
+    }
+    EXPECT_EQ(measured, 3);
+    window_.reset();
+    TakeQuitMessage();
   }
 }
 
