@@ -276,6 +276,14 @@ TEST_F(AccessibilityClientTest, TheUninstallPageAsksByItsLabel) {
   }
 }
 
+// The accessible object of `page`'s client area, or null (the call sets its
+// result to null when it fails).
+ComPtr<IAccessible> PageObject(HWND page) {
+  ComPtr<IAccessible> object;
+  AccessibleObjectFromWindow(page, OBJID_CLIENT, __uuidof(IAccessible), object.put_void());
+  return object;
+}
+
 // The real setup program started on a package of `config_text` in the
 // scratch folder; ended (and waited for) when this goes.
 class RunningSetup {
@@ -300,27 +308,24 @@ class RunningSetup {
   }
   // Its visible main window, once it shows; null when it never does.
   HWND Page() const { return process_.hProcess ? WaitForPage(process_) : nullptr; }
+  // The accessible object of that window with the number of its children in
+  // `count`; null when the window never shows or answers no client.
+  ComPtr<IAccessible> PageObject(long& count) const {
+    const HWND page = Page();
+    ComPtr<IAccessible> object = page ? ::PageObject(page) : ComPtr<IAccessible>();
+    if (!object || object->get_accChildCount(&count) != S_OK) count = 0;
+    return object;
+  }
 
  private:
   PROCESS_INFORMATION process_ = {};
 };
 
-// The accessible object of `page`'s client area, or null (the call sets its
-// result to null when it fails).
-ComPtr<IAccessible> PageObject(HWND page) {
-  ComPtr<IAccessible> object;
-  AccessibleObjectFromWindow(page, OBJID_CLIENT, __uuidof(IAccessible), object.put_void());
-  return object;
-}
-
 TEST_F(AccessibilityClientTest, ARunningSetupPackedInJapaneseNamesItsControlsInJapanese) {
   const RunningSetup setup(scratch_.path(), app_test::TranslatedConfigText("ja"));
-  const HWND page = setup.Page();
-  ASSERT_NE(nullptr, page);
-  const ComPtr<IAccessible> object = PageObject(page);
-  ASSERT_TRUE(object);
   long count = 0;
-  ASSERT_EQ(S_OK, object->get_accChildCount(&count));
+  const ComPtr<IAccessible> object = setup.PageObject(count);
+  ASSERT_TRUE(object);
   std::vector<std::wstring> names;
   for (LONG id = 1; id <= count; ++id) names.push_back(Read(object.get(), id).name);
   for (const wchar_t* expected :
