@@ -35,6 +35,7 @@
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
+#include "ui/controls/box_row.h"
 #include "ui/controls/cx_edit.h"
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_check_box.h"
@@ -43,6 +44,9 @@
 #include "ui/framework/dpi_scale.h"
 
 namespace {
+
+// The least space between two check boxes of a row, at 96 DPI.
+constexpr int kBoxRowGap = 12;
 
 // What the recovery of an interrupted run did, for the log.
 void LogRecovery(const RecoveryResult& recovery) {
@@ -312,6 +316,19 @@ void CHMainWnd::BuildInstallPage(JsonValue& config) {
   if (close_button()) close_button()->set_accessible_name(texts.close_name);
 
   ResizeWindow(ScaleLength(kMainWindowWidth, dpi()), ScaleLength(kInstallPageHeight, dpi()));
+}
+
+void CHMainWnd::OnResized() {
+  UIFrameWindow::OnResized();
+  if (!install_button_ || !browse_button_) return;
+  // The shortcut boxes share the row before the install button; the agreement
+  // box (with the scope box beside it) may use the width of the folder row.
+  const int gap = ScaleLength(kBoxRowGap, dpi());
+  FitBoxRow({desktop_box_, taskbar_box_, start_menu_box_}, install_button_->rect().left - gap / 2,
+            gap);
+  std::vector<UICheckBox*> agreement_row = {agreement_box_};
+  if (all_users_box_) agreement_row.push_back(all_users_box_);
+  FitBoxRow(agreement_row, browse_button_->rect().right, gap);
 }
 
 void CHMainWnd::BuildScopeBox(const AppTexts& texts) {

@@ -59,6 +59,9 @@ class CHMainWnd : public UIFrameWindow {
   LRESULT HandleCreate(WPARAM wparam, LPARAM lparam) override;
   // Ends the message loop: closing the main window ends the program.
   LRESULT HandleDestroy(WPARAM wparam, LPARAM lparam) override;
+  // After every layout (size or DPI change): the frame's own work, then the
+  // install page's check boxes fitted to their captions (FitInstallPageBoxes).
+  void OnResized() override;
 
   // Creates the hidden window; HandleCreate runs inside. True when it exists.
   bool CreateMainWindow();

@@ -33,7 +33,7 @@ CHProcessWnd::CHProcessWnd() = default;
 
 CHProcessWnd::~CHProcessWnd() = default;
 
-void CHProcessWnd::set_language(Language language) {
+void CHProcessWnd::set_language(const Language& language) {
   language_ = language;
   success_window_.set_language(language);
   success_window2_.set_language(language);

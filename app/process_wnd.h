@@ -98,7 +98,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void set_package(const PackageFile& package) { package_ = package; }
   // The language of the texts of this window, its error boxes and its finish
   // windows; set before the window is created (default Chinese).
-  void set_language(Language language);
+  void set_language(const Language& language);
   // How much of the work a person sees (default: everything).
   void set_ui_level(UiLevel level) { ui_level_ = level; }
 
@@ -113,7 +113,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   UIProgress* progress_bar_ = nullptr;
   UIButton* cancel_button_ = nullptr;
   int run_mode_ = 0;
-  Language language_ = Language::kChinese;
+  Language language_;
   UiLevel ui_level_ = UiLevel::kFull;
   int desktop_option_ = 1;
   int taskbar_option_ = 1;

@@ -52,10 +52,10 @@ class CHSuccessWnd : public UIObject {
   const StateEntry& background() const { return background_; }
   // The language of the buttons' names; set before LoadSkin (default
   // Chinese).
-  void set_language(Language language) { language_ = language; }
+  void set_language(const Language& language) { language_ = language; }
 
  private:
-  Language language_ = Language::kChinese;
+  Language language_;
   StateEntry background_;
   std::wstring launch_path_;
 };

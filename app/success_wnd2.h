@@ -31,10 +31,10 @@ class CHSuccessWnd2 : public UIFrameWindow {
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
 
   // The language of the texts; set before LoadSkin (default Chinese).
-  void set_language(Language language) { language_ = language; }
+  void set_language(const Language& language) { language_ = language; }
 
  private:
-  Language language_ = Language::kChinese;
+  Language language_;
 };
 
 #endif  // BRINDLE_APP_SUCCESS_WND2_H_

@@ -1,6 +1,6 @@
-// Every text the setup program's windows show, defined once in each language
-// the setup speaks. The windows, the work driver and the start-up take them
-// from AppTextsFor(product language); nothing else spells them out. The step
+// Every text the setup program's windows show, defined once in each of the two
+// built-in languages (a package may carry more, setup/language.h). The windows, the work driver and
+// the start-up take them from AppTextsFor(product language); nothing else spells them out. The step
 // texts and the question of the engines are in setup/engine_texts.h.
 #ifndef BRINDLE_APP_TEXTS_H_
 #define BRINDLE_APP_TEXTS_H_
@@ -107,6 +107,64 @@ struct AppTexts {
   const wchar_t* start_product_name;
 };
 
+// Every text's id, the member's name: the keys of a translation (setup/language.h).
+struct AppTextId {
+  const char* id;
+  const wchar_t* AppTexts::*member;
+};
+
+inline constexpr AppTextId kAppTextIds[] = {
+    {"package_damaged", &AppTexts::package_damaged},
+    {"disk_full", &AppTexts::disk_full},
+    {"cannot_write", &AppTexts::cannot_write},
+    {"file_in_use", &AppTexts::file_in_use},
+    {"folder_in_the_way", &AppTexts::folder_in_the_way},
+    {"file_in_the_way", &AppTexts::file_in_the_way},
+    {"program_not_closed", &AppTexts::program_not_closed},
+    {"link_in_the_way", &AppTexts::link_in_the_way},
+    {"not_enough_space", &AppTexts::not_enough_space},
+    {"space_figures", &AppTexts::space_figures},
+    {"rollback_incomplete", &AppTexts::rollback_incomplete},
+    {"uninstall_failed", &AppTexts::uninstall_failed},
+    {"uninstall_incomplete", &AppTexts::uninstall_incomplete},
+    {"already_running", &AppTexts::already_running},
+    {"folder_warning", &AppTexts::folder_warning},
+    {"folder_warning_caption", &AppTexts::folder_warning_caption},
+    {"folder_not_full_path", &AppTexts::folder_not_full_path},
+    {"folder_bad_name", &AppTexts::folder_bad_name},
+    {"folder_too_long", &AppTexts::folder_too_long},
+    {"folder_unreachable", &AppTexts::folder_unreachable},
+    {"folder_not_writable", &AppTexts::folder_not_writable},
+    {"folder_is_file", &AppTexts::folder_is_file},
+    {"folder_not_empty", &AppTexts::folder_not_empty},
+    {"downgrade", &AppTexts::downgrade},
+    {"install_button", &AppTexts::install_button},
+    {"desktop_box", &AppTexts::desktop_box},
+    {"taskbar_box", &AppTexts::taskbar_box},
+    {"start_menu_box", &AppTexts::start_menu_box},
+    {"agreement_box", &AppTexts::agreement_box},
+    {"browse_button", &AppTexts::browse_button},
+    {"all_users_box", &AppTexts::all_users_box},
+    {"uninstall_question", &AppTexts::uninstall_question},
+    {"uninstall_button", &AppTexts::uninstall_button},
+    {"cancel", &AppTexts::cancel},
+    {"preparing_install", &AppTexts::preparing_install},
+    {"preparing_uninstall", &AppTexts::preparing_uninstall},
+    {"install_finished", &AppTexts::install_finished},
+    {"install_failed_step", &AppTexts::install_failed_step},
+    {"uninstall_failed_step", &AppTexts::uninstall_failed_step},
+    {"uninstall_finished", &AppTexts::uninstall_finished},
+    {"done", &AppTexts::done},
+    {"usage", &AppTexts::usage},
+    {"close_name", &AppTexts::close_name},
+    {"folder_box_name", &AppTexts::folder_box_name},
+    {"licence_box_name", &AppTexts::licence_box_name},
+    {"progress_name", &AppTexts::progress_name},
+    {"start_product_name", &AppTexts::start_product_name},
+};
+static_assert(sizeof(kAppTextIds) / sizeof(kAppTextIds[0]) == sizeof(AppTexts) / sizeof(wchar_t*),
+              "every text of AppTexts has its id");
+
 inline constexpr AppTexts kChineseTexts = {
     L"安装包校验失败, 操作终止.",
     L"磁盘空间不足, 无法写入“%s”, 操作终止.",
@@ -199,9 +257,9 @@ inline constexpr AppTexts kEnglishTexts = {
     L"The folder \u201c%s\u201d already holds other files. Install into it anyway?",
     L"The installed version %s is newer than this setup. Install the older version anyway?",
     L"Install now",
-    L"Create a desktop shortcut",
-    L"Create a taskbar shortcut",
-    L"Create a start menu shortcut",
+    L"Desktop shortcut",
+    L"Taskbar shortcut",
+    L"Start menu shortcut",
     L"I accept the licence agreement",
     L"Browse",
     L"Install for all users",
@@ -233,8 +291,17 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Start now",
 };
 
-inline const AppTexts& AppTextsFor(Language language) {
-  return language == Language::kEnglish ? kEnglishTexts : kChineseTexts;
+// The texts in `language`: a translation's texts point into `language`'s table and stay valid
+// while a copy of it lives; an id the translation lacks, or whose placeholders differ from the
+// English text's, is shown in English.
+inline AppTexts AppTextsFor(const Language& language) {
+  if (language.IsChinese()) return kChineseTexts;
+  AppTexts texts = kEnglishTexts;
+  if (language.IsEnglish()) return texts;
+  for (const AppTextId& id : kAppTextIds) {
+    texts.*id.member = TranslatedText(language, id.id, kEnglishTexts.*id.member);
+  }
+  return texts;
 }
 
 #endif  // BRINDLE_APP_TEXTS_H_

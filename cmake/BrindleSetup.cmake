@@ -4,8 +4,8 @@
 #                     LASTRUN <path> [DESKTOP <name>=<path>...] [TASKBAR <name>=<path>...]
 #                     [PRODUCT_VERSION <text>]
 #                     [PRODUCT_NAME <text> [PRODUCT_ID <id>] [PUBLISHER <text>]
-#                      [HELP_LINK <url>] [LANGUAGE zh|en|auto]
-#                      [REMOVE_ON_UNINSTALL <path>...]]
+#                      [HELP_LINK <url>] [LANGUAGE zh|en|auto|<tag>]
+#                      [REMOVE_ON_UNINSTALL <path>...] [TEXTS <file.json>...]]
 #                     [SKIN <file>] [ICON <file.ico>]
 #                     [SIGN CERT <file> [KEY <file>] [PASSWORD_FILE <file> | PASSWORD_ENV <name>]
 #                           [TIMESTAMP <url>]]
@@ -79,7 +79,7 @@ endfunction()
 function(brindle_add_setup name)
   cmake_parse_arguments(PARSE_ARGV 1 arg ""
     "STUB;PAYLOAD_DIR;LICENCE;LASTRUN;PRODUCT_VERSION;PRODUCT_ID;PRODUCT_NAME;PUBLISHER;HELP_LINK;LANGUAGE;SKIN;ICON;OUTPUT"
-    "DESKTOP;TASKBAR;REMOVE_ON_UNINSTALL;SIGN;DEPENDS")
+    "DESKTOP;TASKBAR;REMOVE_ON_UNINSTALL;TEXTS;SIGN;DEPENDS")
   foreach(required STUB PAYLOAD_DIR LICENCE LASTRUN)
     if(NOT arg_${required})
       message(FATAL_ERROR "brindle_add_setup(${name}): ${required} is required")
@@ -138,6 +138,11 @@ function(brindle_add_setup name)
   endforeach()
   foreach(path ${arg_REMOVE_ON_UNINSTALL})
     list(APPEND command --remove-on-uninstall ${path})
+  endforeach()
+  foreach(file ${arg_TEXTS})
+    get_filename_component(file ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND command --texts ${file})
+    list(APPEND depends ${file})
   endforeach()
   if(arg_SIGN)
     cmake_parse_arguments(sign "" "CERT;KEY;PASSWORD_FILE;PASSWORD_ENV;TIMESTAMP" "" ${arg_SIGN})

@@ -11,7 +11,8 @@
 #      the build tree (its password handed over in an environment variable); brindle-pack inspect
 #      of both, which shows the signature
 #   5. the second sample product, Mossbank, packed from the same setup program at build time (its
-#      own id, name, publisher, English texts, skin and icon) into out/MossbankSetup.exe (and
+#      own id, name, publisher, skin and icon, texts in the user's language: English or one of the
+#      five translations it carries) into out/MossbankSetup.exe (and
 #      out/MossbankSetup-x64.exe), with what brindle-pack inspect reports of it
 #   6. the setup of the first architecture this machine runs (x86 where it can; see
 #      scripts/win-arches.sh, BRINDLE_WIN_ARCHES overrides): with a display (DISPLAY set and

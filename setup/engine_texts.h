@@ -1,5 +1,5 @@
 // The texts the install and uninstall engines show (step texts and the
-// question to end a running program), in each language the setup speaks.
+// question to end a running program), in the two built-in languages.
 #pragma once
 
 #include <string>
@@ -18,6 +18,25 @@ struct EngineTexts {
   const wchar_t* in_use_caption;
   const wchar_t* in_use_question;
 };
+
+// Every text's id, the member's name: the keys of a translation (setup/language.h).
+struct EngineTextId {
+  const char* id;
+  const wchar_t* EngineTexts::*member;
+};
+
+inline constexpr EngineTextId kEngineTextIds[] = {
+    {"copying_step", &EngineTexts::copying_step},
+    {"desktop_step", &EngineTexts::desktop_step},
+    {"taskbar_step", &EngineTexts::taskbar_step},
+    {"start_menu_step", &EngineTexts::start_menu_step},
+    {"deleting_step", &EngineTexts::deleting_step},
+    {"in_use_caption", &EngineTexts::in_use_caption},
+    {"in_use_question", &EngineTexts::in_use_question},
+};
+static_assert(sizeof(kEngineTextIds) / sizeof(kEngineTextIds[0]) ==
+                  sizeof(EngineTexts) / sizeof(wchar_t*),
+              "every text of EngineTexts has its id");
 
 inline constexpr EngineTexts kChineseEngineTexts = {
     L"正在复制文件: %ld%%",
@@ -40,8 +59,15 @@ inline constexpr EngineTexts kEnglishEngineTexts = {
     L"Close it and continue?",
 };
 
-inline const EngineTexts& EngineTextsFor(Language language) {
-  return language == Language::kEnglish ? kEnglishEngineTexts : kChineseEngineTexts;
+// The texts in `language`, as AppTextsFor (app/texts.h) gives the windows' texts.
+inline EngineTexts EngineTextsFor(const Language& language) {
+  if (language.IsChinese()) return kChineseEngineTexts;
+  EngineTexts texts = kEnglishEngineTexts;
+  if (language.IsEnglish()) return texts;
+  for (const EngineTextId& id : kEngineTextIds) {
+    texts.*id.member = TranslatedText(language, id.id, kEnglishEngineTexts.*id.member);
+  }
+  return texts;
 }
 
 // `format` with its first "%s" replaced by `value` (replaced, not printed: a

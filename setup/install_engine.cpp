@@ -18,6 +18,7 @@
 #include "setup/install_journal.h"
 #include "setup/install_record.h"
 #include "setup/journal_file.h"
+#include "setup/language.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -435,6 +436,7 @@ class InstallRun {
     for (const char* member : {kProductMember, kSkinMember}) {
       if (setup_config_.hasMember(member)) config[member] = setup_config_[member];
     }
+    KeepChosenLanguage(setup_config_, product_.language.tag(), config);
     const std::wstring target = UninstallerPath();
     InstallResult result = FreeTarget(target);
     if (!result) return result;
@@ -641,7 +643,7 @@ class InstallRun {
 
   std::wstring Wide(const char* utf8) { return ToWide(pool_, utf8, CP_UTF8); }
 
-  const EngineTexts& Texts() const { return EngineTextsFor(product_.language); }
+  EngineTexts Texts() const { return EngineTextsFor(product_.language); }
 
   void Report(int position, const wchar_t* format) {
     sink_.SetStepText(FormatLong(format, position));

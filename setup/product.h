@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "setup/language.h"
 #include "setup/product_identity.h"
 
 class JsonValue;
-
-// The language every text of the setup is shown in.
-enum class Language { kChinese, kEnglish };
 
 struct Product {
   // Subkey under the Uninstall key; letters, digits, ".", "_" and "-".
@@ -24,7 +22,8 @@ struct Product {
   // "Publisher" and "HelpLink"; empty: not written.
   std::wstring publisher;
   std::wstring help_link;
-  Language language = Language::kChinese;
+  // The language every text of the setup is shown in.
+  Language language;
   // Files the uninstall removes, relative to the user's application data
   // folder ("\" between names, never leaving that folder).
   std::vector<std::wstring> remove_on_uninstall;
@@ -43,9 +42,10 @@ enum class InstallScope { kMachine, kUser };
 InstallScope DefaultInstallScope(PackageScope scope);
 
 // The product described by `config` ("product", or Velto without it, and
-// "scope"), with "auto" resolved to Chinese when the user's UI language is
-// Chinese and to English otherwise. False when the member breaks its rules
-// (setup/product_identity.h): a package handled as damaged.
+// "scope"), in the language it names; "auto" picks among the languages the
+// package carries by the user's UI language (ChooseLanguageTag). False when
+// the member breaks its rules (setup/product_identity.h): a package handled
+// as damaged.
 bool ReadProduct(const JsonValue& config, Product& product);
 
 // Velto, the product of a package without "product".

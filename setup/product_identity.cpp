@@ -1,8 +1,10 @@
 #include "setup/product_identity.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "json/json_value.h"
+#include "setup/language.h"
 #include "setup/windows_names.h"
 
 namespace {
@@ -15,8 +17,11 @@ bool IsIdCharacter(char c) {
          c == '_' || c == '-';
 }
 
-bool IsLanguage(const std::string& language) {
-  return language == kLanguageChinese || language == kLanguageEnglish || language == kLanguageAuto;
+// "auto" or a language the package carries (built in, or in "texts").
+bool IsLanguage(const JsonValue& config, const std::string& language) {
+  if (language == kLanguageAuto) return true;
+  const std::vector<std::string> carried = CarriedLanguages(config);
+  return std::find(carried.begin(), carried.end(), language) != carried.end();
 }
 
 // Reads the string member `key` of `product` into `out` (unchanged when absent). False when the
@@ -177,8 +182,10 @@ bool ReadProductIdentity(const JsonValue& config, ProductIdentity& identity, std
     problem = "the id '" + identity.id + "' " + why;
   } else if (std::string why = ProductNameProblem(identity.name); !why.empty()) {
     problem = "the name '" + identity.name + "' " + why;
-  } else if (!IsLanguage(identity.language)) {
-    problem = "the language '" + identity.language + "' is not zh, en or auto";
+  } else if (std::string why = TranslationsProblem(config); !why.empty()) {
+    problem = why;
+  } else if (!IsLanguage(config, identity.language)) {
+    problem = "the language '" + identity.language + "' is not auto, zh, en or one in \"texts\"";
   } else if (!IsValidUtf8(identity.publisher) || !IsValidUtf8(identity.help_link)) {
     problem = "the publisher or the help link is not valid UTF-8";
   }

@@ -2,7 +2,7 @@
 // language of the setup's texts and the files of the user's that its uninstall removes. Stored in
 // the package config as the object "product":
 //
-//   "product": {"helplink": URL, "id": ID, "language": "zh"|"en"|"auto", "name": TEXT,
+//   "product": {"helplink": URL, "id": ID, "language": "zh"|"en"|"auto"|TAG, "name": TEXT,
 //               "publisher": TEXT, "remove": [PATH, ...]}
 //
 // A config without "product" describes the sample product Velto (DefaultProductIdentity), so that
@@ -52,7 +52,8 @@ struct ProductIdentity {
   // "Publisher" and "HelpLink" of the Uninstall entry; empty: the value is not written.
   std::string publisher;
   std::string help_link;
-  // kLanguageChinese, kLanguageEnglish or kLanguageAuto.
+  // kLanguageChinese, kLanguageEnglish, kLanguageAuto or the tag of a translation the config
+  // carries in "texts" (setup/language.h).
   std::string language = kLanguageChinese;
   // Files in the user's application data folder that the uninstall removes, relative to that
   // folder, "\" between names (RemovePathProblem).
@@ -78,7 +79,8 @@ std::string RemovePathProblem(std::string_view path);
 // Reads the identity of `config` (a package config or an uninstaller's config). Without a
 // "product" member: DefaultProductIdentity. False, with `problem` naming the first fault, when
 // "product" is not an object or a member breaks its rule (a wrong kind, an id, name or path
-// above, a language other than the three); `identity` is then unspecified.
+// above, a language that is neither "auto" nor carried, "texts" that break their rules);
+// `identity` is then unspecified.
 bool ReadProductIdentity(const JsonValue& config, ProductIdentity& identity, std::string& problem);
 
 // The member's text for `scope`: "machine", "user" or "both".

@@ -17,6 +17,7 @@
 #include "tools/pending_file.h"
 #include "tools/progress_bar.h"
 #include "tools/text_checks.h"
+#include "tools/texts_file.h"
 #include "tools/tool_files.h"
 #include "tools/version_resource.h"
 #include "tools/zip_writer.h"
@@ -144,10 +145,6 @@ void CheckProductOptions(const ProductOptions& product, std::vector<std::string>
     if (!IsOneLine(*value)) {
       problems.push_back(std::string(option) + " '" + *value + "' is not one line of UTF-8 text");
     }
-  }
-  if (product.language != kLanguageChinese && product.language != kLanguageEnglish &&
-      product.language != kLanguageAuto) {
-    problems.push_back("--language '" + product.language + "': expected zh, en or auto");
   }
   for (const std::string& path : product.remove_on_uninstall) {
     if (std::string why = RemovePathProblem(path); !why.empty()) {
@@ -345,7 +342,7 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
     } else if (option == "--remove-on-uninstall") {
       options.product.given = true;
     } else if (option != "--desktop" && option != "--taskbar" && option != "--progress" &&
-               option != "--scope") {
+               option != "--scope" && option != "--texts") {
       problem = "unknown option '" + arguments[i] + "'";
       return false;
     }
@@ -358,6 +355,8 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
       *target = value;
     } else if (option == "--remove-on-uninstall") {
       options.product.remove_on_uninstall.push_back(value);
+    } else if (option == "--texts") {
+      options.texts.push_back(value);
     } else if (option == "--progress") {
       if (!ParseProgress(value, options.progress, problem)) return false;
     } else if (option == "--scope") {
@@ -427,6 +426,8 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   CheckTextOptions(options, problems);
   CheckDuplicateShortcuts(options, problems);
   CheckProductOptions(options.product, problems);
+  const std::vector<JsonValue> translations = ReadTranslations(options.texts, problems);
+  CheckLanguageOption(options.product.language, translations, problems, warnings);
   CheckSigningOptions(options.signing, problems);
   std::vector<std::string> payload_problems;
   const PayloadTree tree = ScanPayload(options.payload, payload_problems);
@@ -443,6 +444,7 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
       MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar, version);
   if (options.product.given) WriteProductIdentity(IdentityOf(options.product), config_value);
   if (options.scope != PackageScope::kMachine) WritePackageScope(options.scope, config_value);
+  WriteTranslations(translations, config_value);
   if (!options.skin.empty()) config_value[kSkinMember] = JsonValue(Base64EncodeBytes(skin));
   const std::string config = FormatPackageConfig(config_value);
   if (config.size() > std::numeric_limits<uint32_t>::max()) {

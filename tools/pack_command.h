@@ -40,8 +40,9 @@ struct PackOptions {
   std::vector<ShortcutSpec> taskbar;
   std::string product_version;  // empty: from the lastrun program's version resource, if any
   ProductOptions product;
-  std::string skin;  // a skin container file; empty: the setup's built-in skin
-  std::string icon;  // an icon file for the setup program; empty: the stub's own icon
+  std::string skin;                // a skin container file; empty: the setup's built-in skin
+  std::string icon;                // an icon file for the setup program; empty: the stub's own icon
+  std::vector<std::string> texts;  // --texts: translation files (tools/texts_file.h), in order
   // --scope: for whom the package installs; kMachine (the default) leaves "scope" out.
   PackageScope scope = PackageScope::kMachine;
   SigningOptions signing;                       // signs the package when a certificate is given

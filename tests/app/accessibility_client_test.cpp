@@ -17,6 +17,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_wnd.h"
 #include "setup/package_format.h"
@@ -275,32 +276,71 @@ TEST_F(AccessibilityClientTest, TheUninstallPageAsksByItsLabel) {
   }
 }
 
-TEST_F(AccessibilityClientTest, TheRunningSetupAnswersAClientInAnotherProcess) {
-  const std::wstring path = scratch_.Join(L"VeltoSetup.exe");
-  const std::string package = SetupProgramPackage(app_test::InstallConfigText("Licence text"));
-  ASSERT_FALSE(package.empty());
-  ASSERT_TRUE(test_package::WriteFileBytes(path, package));
-  std::wstring command_line = L"\"" + path + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             scratch_.path().c_str(), &startup, &process));
-  const UniqueHandle process_handle(process.hProcess);
-  const UniqueHandle thread_handle(process.hThread);
-  struct Ender {
-    HANDLE process;
-    ~Ender() {
-      TerminateProcess(process, 0);
-      WaitForSingleObject(process, 10000);
-    }
-  } ender{process.hProcess};
-
-  const HWND page = WaitForPage(process);
-  ASSERT_NE(nullptr, page);
+// The accessible object of `page`'s client area, or null (the call sets its
+// result to null when it fails).
+ComPtr<IAccessible> PageObject(HWND page) {
   ComPtr<IAccessible> object;
-  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(page, OBJID_CLIENT, __uuidof(IAccessible),
-                                             object.put_void()));
+  AccessibleObjectFromWindow(page, OBJID_CLIENT, __uuidof(IAccessible), object.put_void());
+  return object;
+}
+
+// The real setup program started on a package of `config_text` in the
+// scratch folder; ended (and waited for) when this goes.
+class RunningSetup {
+ public:
+  RunningSetup(const std::wstring& folder, const std::string& config_text) {
+    const std::wstring path = folder + L"\\Setup.exe";
+    const std::string package = SetupProgramPackage(config_text);
+    if (package.empty() || !test_package::WriteFileBytes(path, package)) return;
+    std::wstring command_line = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    if (CreateProcessW(path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.c_str(), &startup, &process_)) {
+      CloseHandle(process_.hThread);
+    }
+  }
+  ~RunningSetup() {
+    if (!process_.hProcess) return;
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, 10000);
+    CloseHandle(process_.hProcess);
+  }
+  // Its visible main window, once it shows; null when it never does.
+  HWND Page() const { return process_.hProcess ? WaitForPage(process_) : nullptr; }
+  // The accessible object of that window with the number of its children in
+  // `count`; null when the window never shows or answers no client.
+  ComPtr<IAccessible> PageObject(long& count) const {
+    const HWND page = Page();
+    ComPtr<IAccessible> object = page ? ::PageObject(page) : ComPtr<IAccessible>();
+    if (!object || object->get_accChildCount(&count) != S_OK) count = 0;
+    return object;
+  }
+
+ private:
+  PROCESS_INFORMATION process_ = {};
+};
+
+TEST_F(AccessibilityClientTest, ARunningSetupPackedInJapaneseNamesItsControlsInJapanese) {
+  const RunningSetup setup(scratch_.path(), app_test::TranslatedConfigText("ja"));
+  long count = 0;
+  const ComPtr<IAccessible> object = setup.PageObject(count);
+  ASSERT_TRUE(object);
+  std::vector<std::wstring> names;
+  for (LONG id = 1; id <= count; ++id) names.push_back(Read(object.get(), id).name);
+  for (const wchar_t* expected :
+       {L"インストール", L"参照...", L"デスクトップに追加", L"タスクバーに追加", L"スタートに追加",
+        L"使用許諾契約に同意する", L"使用許諾契約", L"閉じる"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << count;
+  }
+}
+
+TEST_F(AccessibilityClientTest, TheRunningSetupAnswersAClientInAnotherProcess) {
+  const RunningSetup setup(scratch_.path(), app_test::InstallConfigText("Licence text"));
+  const HWND page = setup.Page();
+  ASSERT_NE(nullptr, page);
+  const ComPtr<IAccessible> object = PageObject(page);
+  ASSERT_TRUE(object);
   long count = 0;
   ASSERT_EQ(S_OK, object->get_accChildCount(&count));
   constexpr LONG kButton = STATE_SYSTEM_FOCUSABLE;

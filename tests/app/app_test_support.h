@@ -12,6 +12,7 @@
 
 #include "app/brindle_app.h"
 #include "app/process_end.h"
+#include "json/json_reader.h"
 #include "json/json_value.h"
 #include "json/json_writer.h"
 #include "setup/base64.h"
@@ -57,6 +58,37 @@ inline std::string InstallConfigText(const std::string& licence_utf8, int mode =
   JsonValue config(JsonKind::Object);
   config["mode"] = mode;
   config["protocol"] = JsonValue(Base64EncodeBytes(licence_utf8));
+  return ConfigText(config);
+}
+
+// The tags of the translations shipped in resources/texts (copied beside the
+// tests into "texts").
+inline const std::vector<std::string>& ShippedLanguages() {
+  static const std::vector<std::string> tags = {"ja", "de", "fr", "es", "pt-BR"};
+  return tags;
+}
+
+// The shipped translation of `tag`, as brindle-pack carries it (null when the
+// file cannot be read).
+inline JsonValue ShippedTranslation(const std::string& tag) {
+  std::string bytes;
+  test_package::ReadFileBytes(
+      test_package::SiblingProgram(L"texts\\" + std::wstring(tag.begin(), tag.end()) + L".json"),
+      bytes);
+  JsonValue entry;
+  if (!JsonReader().parse(bytes.c_str(), entry)) entry = JsonValue();
+  return entry;
+}
+
+// An install config of the product Mossbank speaking `language` ("zh", "en"
+// or a shipped tag, whose translation it then carries).
+inline std::string TranslatedConfigText(const std::string& language, int mode = 1) {
+  JsonValue config(JsonKind::Object);
+  config["mode"] = mode;
+  config["protocol"] = JsonValue(Base64EncodeBytes("Licence"));
+  config["product"]["name"] = JsonValue("Mossbank");
+  config["product"]["language"] = JsonValue(language);
+  if (language != "zh" && language != "en") config["texts"][0] = ShippedTranslation(language);
   return ConfigText(config);
 }
 

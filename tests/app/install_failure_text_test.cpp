@@ -115,8 +115,8 @@ TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
     }
     EXPECT_NE(std::wstring(texts->done), L"");
   }
-  EXPECT_EQ(&AppTextsFor(Language::kEnglish), &kEnglishTexts);
-  EXPECT_EQ(&AppTextsFor(Language::kChinese), &kChineseTexts);
+  EXPECT_EQ(AppTextsFor(Language::English()).install_button, kEnglishTexts.install_button);
+  EXPECT_EQ(AppTextsFor(Language::Chinese()).install_button, kChineseTexts.install_button);
 }
 
 }  // namespace

@@ -24,11 +24,13 @@
 #include "setup/win_handles.h"
 #include "tests/app/access_list.h"
 #include "tests/app/app_test_support.h"
+#include "ui/controls/box_row.h"
 #include "ui/controls/cx_edit.h"
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_check_box.h"
 #include "ui/controls/ui_edit_box.h"
 #include "ui/controls/ui_label.h"
+#include "ui/framework/draw_primitives.h"
 
 namespace {
 
@@ -230,6 +232,72 @@ TEST_F(MainWindowTest, InstallPageControlsStartAsTheUserSeesThem) {
     EXPECT_TRUE(EqualRect(&p.element->rect(), &p.rect))
         << p.element->rect().left << "," << p.element->rect().top << " " << p.element->rect().right
         << "," << p.element->rect().bottom;
+  }
+}
+
+TEST_F(MainWindowTest, TheInstallPageSpeaksTheLanguageThePackageNames) {
+  ASSERT_TRUE(CreateInstallPage(app_test::TranslatedConfigText("ja")));
+  EXPECT_EQ(window_->install_button()->caption(), L"インストール");
+  EXPECT_EQ(window_->desktop_box()->caption(), L"デスクトップに追加");
+  EXPECT_EQ(window_->browse_button()->caption(), L"参照...");
+}
+
+// The width `button`'s caption needs in its normal state's font.
+int CaptionNeed(UIButton* button) {
+  const CaptionLook& look = button->caption_look();
+  return look.margin.left + look.margin.right +
+         MeasureSkinText(button->GetHostDC(), look.styles[kVisualNormal],
+                         button->caption().c_str());
+}
+
+TEST_F(MainWindowTest, EveryCaptionOfEveryShippedLanguageFitsItsRoom) {
+  std::vector<std::string> languages = {"zh", "en"};
+  languages.insert(languages.end(), app_test::ShippedLanguages().begin(),
+                   app_test::ShippedLanguages().end());
+  for (const std::string& language : languages) {
+    SCOPED_TRACE(language);
+    ASSERT_TRUE(CreateInstallPage(app_test::TranslatedConfigText(language)));
+    const std::vector<UICheckBox*> row = {window_->desktop_box(), window_->taskbar_box(),
+                                          window_->start_menu_box()};
+    for (size_t i = 0; i < row.size(); ++i) {
+      SCOPED_TRACE(i);
+      const RECT& rect = row[i]->rect();
+      // The whole caption fits its box and ends before the neighbour begins.
+      const int need = NeededWidth(row[i]);
+      EXPECT_LE(need, rect.right - rect.left) << rect.left << " " << rect.right;
+      const LONG limit =
+          i + 1 < row.size() ? row[i + 1]->rect().left : window_->install_button()->rect().left;
+      EXPECT_LE(rect.left + need, limit);
+    }
+    const RECT& agreement = window_->agreement_box()->rect();
+    EXPECT_LE(NeededWidth(window_->agreement_box()), agreement.right - agreement.left);
+    for (UIButton* button : {window_->install_button(), window_->browse_button()}) {
+      EXPECT_LE(CaptionNeed(button), button->rect().right - button->rect().left)
+          << button->command_id();
+    }
+    window_.reset();
+    TakeQuitMessage();
+
+    // The uninstall page: its question and both buttons.
+    ASSERT_TRUE(CreateDirectoryW((temp_folder_ + kRunName).c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateOn(temp_folder_ + kRunName + L"\\unins000.exe",
+                         Package(app_test::TranslatedConfigText(language, 0))));
+    int measured = 0;
+    for (const auto& child : window_->children()) {
+      const int room = child->rect().right - child->rect().left;
+      if (auto* button = dynamic_cast<UIButton*>(child.get());
+          button && !button->caption().empty()) {
+        EXPECT_LE(CaptionNeed(button), room) << button->command_id();
+        ++measured;
+      } else if (auto* label = dynamic_cast<UILabel*>(child.get())) {
+        EXPECT_LE(MeasureSkinText(label->GetHostDC(), label->style(), label->text().c_str()), room);
+        ++measured;
+      }
+    }
+    EXPECT_EQ(measured, 3);
+    window_.reset();
+    TakeQuitMessage();
   }
 }
 

@@ -4,11 +4,14 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "json/json_value.h"
 #include "json/json_writer.h"
 #include "setup/install_engine.h"
+#include "setup/package_layout.h"
 #include "setup/product.h"
 #include "setup/uninstall_engine.h"
 #include "setup/uninstall_key.h"
@@ -41,8 +44,10 @@ class ProductEngineTest : public ::testing::Test {
     return GetSpecialFolder(CSIDL_APPDATA) + L"\\" + name;
   }
 
-  // A package of one program file; with `product` (an object) as its "product".
-  std::wstring Package(const std::wstring& name, const JsonValue* product) {
+  // A package of one program file; with `product` (an object) as its "product"
+  // and `texts` (a list of translations) as its "texts".
+  std::wstring Package(const std::wstring& name, const JsonValue* product,
+                       const JsonValue* texts = nullptr) {
     test_package::ZipEntry program;
     program.name = "app.exe";
     program.data = Utf8(name);
@@ -52,6 +57,7 @@ class ProductEngineTest : public ::testing::Test {
     config["mode"] = 1;
     config["shortcut"] = ShortcutLists({Shortcut(L"ignored", L"missing.exe")}, {});
     if (product) config["product"] = *product;
+    if (texts) config["texts"] = *texts;
     const std::wstring path = scratch_.Join(name + L"-setup.exe");
     EXPECT_TRUE(test_package::WriteFileBytes(
         path, test_package::BuildPackage(JsonWriter().write(config), &archive)));
@@ -80,13 +86,15 @@ class ProductEngineTest : public ::testing::Test {
     return folder;
   }
 
-  bool Uninstall(const std::wstring& folder) {
+  bool Uninstall(const std::wstring& folder, std::vector<std::wstring>* events = nullptr) {
     // The engine reads the record of a copy, as the temporary uninstaller is one.
     const std::wstring copy = scratch_.Join(L"unins-copy.exe");
     DeleteFileW(copy.c_str());
     EXPECT_TRUE(CopyFileW((folder + L"\\unins000.exe").c_str(), copy.c_str(), FALSE));
     RecordingSink sink(std::wstring(), false, false, false);
-    return static_cast<bool>(RunUninstallFromPackage(copy, sink));
+    const bool done = static_cast<bool>(RunUninstallFromPackage(copy, sink));
+    if (events) *events = sink.events;
+    return done;
   }
 
   ScratchFolder scratch_;
@@ -108,6 +116,41 @@ TEST_F(ProductEngineTest, EachProductRegistersUnderItsOwnIdWithItsOwnValues) {
   const std::wstring programs = GetStartMenuProgramsFolder();
   EXPECT_TRUE(Exists(programs + L"\\Velto\\Velto.lnk"));
   EXPECT_TRUE(Exists(programs + L"\\" + kOtherName + L"\\" + kOtherName + L".lnk"));
+}
+
+TEST_F(ProductEngineTest, APackagedLanguageSpeaksThroughTheInstallAndItsUninstaller) {
+  JsonValue product(JsonKind::Object);
+  product["id"] = JsonValue(Utf8(kOtherId));
+  product["name"] = JsonValue(Utf8(kOtherName));
+  product["language"] = JsonValue("ja");
+  JsonValue texts(JsonKind::Array);
+  texts[0]["language"] = JsonValue("de");
+  texts[0]["copying_step"] = JsonValue("Dateien werden kopiert: %ld %%");
+  texts[1]["language"] = JsonValue("ja");
+  texts[1]["copying_step"] = JsonValue(Utf8(L"ファイルをコピーしています: %ld%%"));
+  texts[1]["deleting_step"] = JsonValue(Utf8(L"ショートカットを削除しています: %ld%%"));
+  // Placeholders unlike the English text's: shown in English, never formatted.
+  texts[1]["start_menu_step"] = JsonValue("%s");
+  const std::wstring folder = scratch_.Join(L"Japanese");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  RecordingSink sink(folder, false, false, true);
+  sink.created_folder_root = folder;
+  ASSERT_TRUE(RunInstallFromPackage(Package(L"moss", &product, &texts), sink));
+  const auto saw = [](const std::vector<std::wstring>& events, const std::wstring& event) {
+    return std::find(events.begin(), events.end(), event) != events.end();
+  };
+  EXPECT_TRUE(saw(sink.events, L"text ファイルをコピーしています: 10%"));
+  EXPECT_TRUE(saw(sink.events, L"text Creating start menu shortcuts: 90%"));
+
+  // The uninstaller carries the chosen language and only its texts.
+  JsonValue config;
+  ASSERT_TRUE(LoadPackageConfig(folder + L"\\unins000.exe", config));
+  EXPECT_STREQ(config["product"]["language"].toCString(), "ja");
+  ASSERT_EQ(config["texts"].size(), 1u);
+  EXPECT_STREQ(config["texts"][0]["language"].toCString(), "ja");
+  std::vector<std::wstring> events;
+  ASSERT_TRUE(Uninstall(folder, &events));
+  EXPECT_TRUE(saw(events, L"text ショートカットを削除しています: 90%"));
 }
 
 TEST_F(ProductEngineTest, UninstallingOneProductLeavesTheOtherInstalledListedAndIntact) {

@@ -18,11 +18,113 @@
 #include "tools/icon_file.h"
 #include "tools/pe_resources.h"
 #include "tools/pe_stub.h"
+#include "tools/texts_file.h"
 #include "tools/zip_listing.h"
 
 namespace {
 
 constexpr char kLicence[] = "Velto 许可协议\nLicence agreement\n";
+
+// A translation file shipped with the sources.
+std::string Shipped(const std::string& name) { return std::string(BRINDLE_TEXTS_DIR) + "/" + name; }
+
+// The translation `path` as CheckTranslation reads it (fails the test when it does not pass).
+JsonValue ReadTranslation(const std::string& path) {
+  JsonValue entry;
+  std::vector<std::string> problems;
+  EXPECT_TRUE(CheckTranslation(ReadFile(path), entry, problems)) << path;
+  return entry;
+}
+
+// `value` as JSON text, as a translator's editor might save it.
+std::string FormatJson(const JsonValue& value) { return JsonWriter().write(value); }
+
+// The object `entry` without its member `id`.
+JsonValue Without(const JsonValue& entry, const std::string& id) {
+  JsonValue copy(JsonKind::Object);
+  for (const std::string& name : entry.memberNames()) {
+    if (name != id) copy[name] = entry[name];
+  }
+  return copy;
+}
+
+// The object `entry` with its member `id` set to `value`.
+JsonValue With(JsonValue entry, const std::string& id, const JsonValue& value) {
+  entry[id] = value;
+  return entry;
+}
+
+TEST(TranslationFileTest, EveryShippedTranslationPassesTheCheck) {
+  const char* shipped[] = {"ja.json", "de.json", "fr.json", "es.json", "pt-BR.json"};
+  for (const char* name : shipped) {
+    SCOPED_TRACE(name);
+    const JsonValue entry = ReadTranslation(Shipped(name));
+    EXPECT_EQ(std::string(entry["language"].toCString()) + ".json", name);
+    EXPECT_EQ(entry.size(), SetupTextReference().size() + 1);
+  }
+}
+
+TEST(TranslationFileTest, FaultyTranslationsAreRefusedNamingTheText) {
+  const JsonValue german = ReadTranslation(Shipped("de.json"));
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* message;  // a part of one problem line
+  };
+  const Case cases[] = {
+      {"missing id", FormatJson(Without(german, "done")), "\"done\" is missing"},
+      {"unknown id", FormatJson(With(german, "done_button", JsonValue("Fertig"))),
+       "\"done_button\" is not a text id of the setup program"},
+      {"placeholder left out", FormatJson(With(german, "cannot_write", JsonValue("Fehler."))),
+       "\"cannot_write\" has the placeholders none where the English text has %s"},
+      {"placeholders in another order",
+       FormatJson(With(german, "copying_step", JsonValue("%% der Dateien kopiert: %ld"))),
+       "\"copying_step\" has the placeholders %% %ld where the English text has %ld %%"},
+      {"placeholder of another kind",
+       FormatJson(With(german, "disk_full", JsonValue("Kein Platz für %d."))),
+       "\"disk_full\" has the placeholders %d where the English text has %s"},
+      {"one placeholder too many", FormatJson(With(german, "done", JsonValue("Fertig: %s"))),
+       "\"done\" has the placeholders %s where the English text has none"},
+      {"bad tag", FormatJson(With(german, "language", JsonValue("Deutsch"))),
+       "\"language\" 'Deutsch' is not a language tag"},
+      {"tag with an underscore", FormatJson(With(german, "language", JsonValue("pt_BR"))),
+       "\"language\" 'pt_BR' is not a language tag"},
+      {"tag without its language", FormatJson(Without(german, "language")),
+       "\"language\" '' is not a language tag"},
+      {"built-in tag", FormatJson(With(german, "language", JsonValue("en"))),
+       "\"language\" 'en' is built into the setup program"},
+      {"text that is a number", FormatJson(With(german, "done", JsonValue(5))),
+       "\"done\" is not a string"},
+      {"empty text", FormatJson(With(german, "done", JsonValue(""))), "\"done\" is empty"},
+      {"unicode escape", "{\"language\":\"de\",\"done\":\"Fertig \\u00e9\"}", "holds a \\u escape"},
+      {"not JSON", "{\"language\":", "is not JSON"},
+      {"not an object", "[]", "is not a JSON object"},
+      {"not UTF-8", "{\"language\":\"de\",\"done\":\"\xFF\"}", "is not UTF-8 text"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    JsonValue entry;
+    std::vector<std::string> problems;
+    EXPECT_FALSE(CheckTranslation(c.bytes, entry, problems));
+    std::string all;
+    for (const std::string& problem : problems) all += problem + "\n";
+    EXPECT_NE(all.find(c.message), std::string::npos) << all;
+  }
+}
+
+TEST(TranslationFileTest, PlaceholdersAreCheckedExactlyAndPlainPercentSignsAreText) {
+  const JsonValue german = ReadTranslation(Shipped("de.json"));
+  JsonValue entry;
+  std::vector<std::string> problems;
+  // "100 %" and "100%" at the end are plain text, as in the English "100%".
+  EXPECT_TRUE(CheckTranslation(
+      FormatJson(With(german, "install_finished", JsonValue("Fertig: 100 % erledigt"))), entry,
+      problems))
+      << problems.front();
+  EXPECT_TRUE(CheckTranslation(
+      FormatJson(With(german, "copying_step", JsonValue("Kopieren (%ld%%)"))), entry, problems));
+  EXPECT_TRUE(problems.empty());
+}
 
 class BrindlePackTest : public ::testing::Test {
  protected:
@@ -436,6 +538,8 @@ struct Refusal {
 
 TEST_F(BrindlePackTest, PackingMistakesAreRefused) {
   WriteFile(folder_.Join("plain.exe"), MakeStub());
+  WriteFile(folder_.Join("short.json"),
+            FormatJson(Without(ReadTranslation(Shipped("de.json")), "done")));
   WriteFile(folder_.Join("bad.uir"), "not a skin");
   WriteFile(folder_.Join("loose.uir"),
             SkinContainerBytes("{ \"cfg\":{},\"res\":{}}\n" + std::string(1, '\0')));
@@ -450,7 +554,15 @@ TEST_F(BrindlePackTest, PackingMistakesAreRefused) {
        {"--product-name", "苔藓"},
        "--product-name '苔藓' cannot serve as the product id, which may hold only"},
       {"name with a backslash", {"--product-name", "Moss\\bank"}, "--product-name 'Moss\\bank' "},
-      {"bad language", {"--product-name", "Mossbank", "--language", "fr"}, "--language 'fr'"},
+      {"language without its --texts",
+       {"--product-name", "Mossbank", "--language", "fr"},
+       "--language 'fr': expected auto, zh, en or the language of a --texts file"},
+      {"translation missing a text",
+       {"--product-name", "Mossbank", "--texts", folder_.Join("short.json")},
+       "short.json' \"done\" is missing"},
+      {"two files of one language",
+       {"--product-name", "Mossbank", "--texts", Shipped("de.json"), "--texts", Shipped("de.json")},
+       "the language 'de' is given by another file too"},
       {"bad remove path",
        {"--product-name", "Mossbank", "--remove-on-uninstall", "Moss/../x.cfg"},
        "--remove-on-uninstall 'Moss/../x.cfg' is not a path relative"},
@@ -512,7 +624,8 @@ TEST_F(BrindlePackTest, EveryMistakeIsReportedAtOnce) {
           "shortcut names compare ignoring case\n"
           "brindle-pack: error: --product-name is required with --product-id, --publisher, "
           "--help-link, --language and --remove-on-uninstall\n"
-          "brindle-pack: error: --language 'de': expected zh, en or auto\n"
+          "brindle-pack: error: --language 'de': expected auto, zh, en or the language of a "
+          "--texts file\n"
           "brindle-pack: error: --lastrun 'Missing.exe' is not a file of the payload\n"
           "brindle-pack: error: --taskbar 'velto': target 'gone.exe' is not a file of the "
           "payload\n");
@@ -567,6 +680,37 @@ TEST_F(BrindlePackTest, IdentityOptionsGoIntoTheConfig) {
         "  language:      en\n", "  removed on uninstall: 2\n", "    Mossbank\\cache.db\n"}) {
     EXPECT_NE(inspect.out.find(line), std::string::npos) << line << inspect.out;
   }
+}
+
+TEST_F(BrindlePackTest, TranslationsGoIntoTheConfigInTheGivenOrder) {
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(), {"--product-name", "Mossbank", "--language", "ja", "--texts",
+                                     Shipped("pt-BR.json"), "--texts=" + Shipped("ja.json")});
+  const ToolResult pack = RunBrindlePack(arguments);
+  ASSERT_EQ(pack.exit_code, 0) << pack.err;
+  EXPECT_EQ(pack.err, "");
+  const JsonValue config = PackageConfig(ReadFile(Output()));
+  ProductIdentity identity;
+  std::string problem;
+  ASSERT_TRUE(ReadProductIdentity(config, identity, problem)) << problem;
+  EXPECT_EQ(identity.language, "ja");
+  const JsonValue& texts = config["texts"];
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_STREQ(texts[0]["language"].toCString(), "pt-BR");
+  EXPECT_STREQ(texts[1]["install_button"].toCString(), "インストール");
+  EXPECT_EQ(texts[1].size(), SetupTextReference().size() + 1);
+}
+
+TEST_F(BrindlePackTest, TranslationsTheSetupNeverShowsAreWarnedAbout) {
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(), {"--product-name", "Mossbank", "--language", "en", "--texts",
+                                     Shipped("de.json")});
+  const ToolResult pack = RunBrindlePack(arguments);
+  ASSERT_EQ(pack.exit_code, 0) << pack.err;
+  EXPECT_NE(pack.err.find("brindle-pack: warning: --language 'en': the setup never shows the "
+                          "--texts translations"),
+            std::string::npos)
+      << pack.err;
 }
 
 TEST_F(BrindlePackTest, TheIdDefaultsToTheNameAndOnlyTheNameIsNeeded) {

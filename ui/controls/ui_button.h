@@ -46,6 +46,8 @@ class UIButton : public UIObject {
   // Copies `text` (null: empty) as the caption and repaints.
   void SetText(const wchar_t* text);
   const std::wstring& caption() const { return caption_; }
+  // The caption's styles and margins, as the skin gives them.
+  const CaptionLook& caption_look() const { return caption_look_; }
   // kInteractionNormal, kInteractionLighted or kInteractionPressed.
   int interaction_state() const { return interaction_state_; }
   // The visual state OnPaint draws now: grayed when disabled, lighted or
@@ -54,10 +56,9 @@ class UIButton : public UIObject {
   int VisualState() const;
 
  protected:
-  // The state pictures and the caption look read by LoadSkin, for derived
-  // buttons that paint them their own way. The pictures belong to the skin.
+  // The state pictures read by LoadSkin, for derived buttons that paint them
+  // their own way. The pictures belong to the skin.
   const StateImages& state_images() const { return images_; }
-  const CaptionLook& caption_look() const { return caption_look_; }
 
  private:
   void SetInteractionState(int state);

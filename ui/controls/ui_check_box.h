@@ -50,6 +50,8 @@ class UICheckBox : public UIObject {
   void SetCheck();
   bool checked() const { return checked_; }
   const std::wstring& caption() const { return caption_; }
+  // The caption's styles and margins, as the skin gives them.
+  const CaptionLook& caption_look() const { return caption_look_; }
   int interaction_state() const { return interaction_state_; }
   // The visual state OnPaint draws now: grayed when disabled; lighted while
   // lighted; pressed while pressed or checked; focused when it shows the

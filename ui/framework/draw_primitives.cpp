@@ -1,6 +1,7 @@
 #include "ui/framework/draw_primitives.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <map>
 #include <string>
@@ -331,4 +332,22 @@ void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wcha
                             static_cast<Gdiplus::REAL>(layout.right - layout.left),
                             static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
   gdip.GdipDrawString(graphics.get(), text, -1, font.get(), &rect, format.get(), brush.get());
+}
+
+int MeasureSkinText(HDC dc, const TextStyle& style, const wchar_t* text) {
+  if (!text || !text[0] || !StartGdiplus()) return 0;
+  const brindle::GdiplusFunctions& gdip = brindle::GdiplusApi();
+  brindle::gdi::GdipGraphics graphics;
+  if (gdip.GdipCreateFromHDC(dc, graphics.receive()) != Gdiplus::Ok) return 0;
+  const brindle::gdi::GdipFont font = MakeGdiplusFont(dc, style.font);
+  const brindle::gdi::GdipStringFormat format = MakeStringFormat(DT_SINGLELINE);
+  if (!font || !format) return 0;
+  constexpr Gdiplus::REAL kUnbounded = 1e6f;
+  const Gdiplus::RectF layout(0, 0, kUnbounded, kUnbounded);
+  Gdiplus::RectF bounds;
+  if (gdip.GdipMeasureString(graphics.get(), text, -1, font.get(), &layout, format.get(), &bounds,
+                             nullptr, nullptr) != Gdiplus::Ok) {
+    return 0;
+  }
+  return static_cast<int>(std::ceil(bounds.Width));
 }

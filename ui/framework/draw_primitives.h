@@ -53,6 +53,11 @@ void KeyColorCopy(HDC source, HDC target, int x, int y, int width, int height, i
 void DrawSkinText(HDC dc, const TextStyle& style, const RECT& layout, const wchar_t* text,
                   const RECT* clip);
 
+// The width in pixels (rounded up) that DrawSkinText needs to draw `text` on
+// one line, unshortened, with the style's font; 0 for an empty text or when
+// GDI+ cannot measure.
+int MeasureSkinText(HDC dc, const TextStyle& style, const wchar_t* text);
+
 // Draws a one-pixel frame of `color` (0x00BBGGRR, drawn with alpha 254 like
 // text) along the inside of `frame`: the focus look of elements whose skin
 // has no focused picture. Nothing is drawn into a frame narrower or lower

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/ui/controls/controls_test_support.h"
+#include "ui/controls/box_row.h"
 #include "ui/framework/ch_bitmap.h"
 
 namespace brindle::test {
@@ -163,6 +165,56 @@ TEST_F(UICheckBoxTest, CheckBoxExDrawsFromTheSetOfItsCheckedState) {
 
 // The shipped boxes draw their 16 x 16 box picture as a foreground, 7 pixels
 // in from the left and centred vertically; the caption starts 29 pixels in.
+TEST(BoxRowTest, BoxesTakeWhatTheyNeedAndTheLongestShrinkWhenTheRoomIsShort) {
+  struct Case {
+    const char* name;
+    std::vector<int> needs;
+    int left, right, gap;
+    std::vector<RowSlot> slots;  // x and width of each box
+  };
+  const Case cases[] = {
+      {"room to spare: gaps grow by the spare shared out",
+       {100, 100, 100},
+       0,
+       340,
+       10,
+       {{0, 100}, {120, 100}, {240, 100}}},
+      {"much room: gaps at most three times the gap", {50, 50}, 10, 500, 10, {{10, 50}, {90, 50}}},
+      {"exactly enough", {100, 150}, 0, 260, 10, {{0, 100}, {110, 150}}},
+      {"short of room: the longest shrinks first",
+       {60, 200, 100},
+       0,
+       300,
+       10,
+       {{0, 60}, {70, 120}, {200, 100}}},
+      {"short of room: two long ones share the cut",
+       {60, 200, 180},
+       0,
+       300,
+       10,
+       {{0, 60}, {70, 110}, {190, 110}}},
+      {"one box wider than its room", {300}, 48, 268, 12, {{48, 220}}},
+      {"no room at all", {50, 50}, 100, 90, 10, {{100, 0}, {110, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<RowSlot> slots = LayOutRow(c.needs, c.left, c.right, c.gap);
+    ASSERT_EQ(slots.size(), c.slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+      EXPECT_EQ(slots[i].x, c.slots[i].x) << i;
+      EXPECT_EQ(slots[i].width, c.slots[i].width) << i;
+      // Never under the neighbour, never past the room (when there is room).
+      if (i > 0) {
+        EXPECT_GE(slots[i].x, slots[i - 1].x + slots[i - 1].width + c.gap) << i;
+      }
+      if (c.right > c.left) {
+        EXPECT_LE(slots[i].x + slots[i].width, c.right) << i;
+      }
+    }
+  }
+  EXPECT_TRUE(LayOutRow({}, 0, 100, 10).empty());
+}
+
 TEST(UICheckBoxShippedSkinTest, AgreementBoxPicturesInTheComposedWindow) {
   RegisterBasicControlKinds();
   UIResource skin;
