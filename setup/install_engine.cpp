@@ -273,6 +273,10 @@ class InstallRun {
     earlier_ = std::move(earlier.record);
     earlier_files_ = PathSet(earlier_.files);
     uninstaller_name_ = earlier.uninstaller_name;
+    // Asked now: the earlier uninstaller is moved aside before its record.
+    if (earlier_found_ && KeepsRecordBeside(UninstallerPathOf(earlier_))) {
+      earlier_record_file_ = RecordPathBeside(UninstallerPathOf(earlier_));
+    }
   }
 
   // C. Extracts every entry.
@@ -489,9 +493,7 @@ class InstallRun {
 
   // True when `path` is the record file of the earlier install's signed uninstaller.
   bool IsEarlierRecordFile(const std::wstring& path) const {
-    if (!earlier_found_) return false;
-    const std::wstring uninstaller = UninstallerPathOf(earlier_);
-    return IsSamePath(path, RecordPathBeside(uninstaller)) && KeepsRecordBeside(uninstaller);
+    return !earlier_record_file_.empty() && IsSamePath(path, earlier_record_file_);
   }
 
   bool ReadsBack(const std::wstring& uninstaller) {
@@ -707,6 +709,7 @@ class InstallRun {
   bool earlier_found_ = false;
   std::wstring uninstaller_name_ = kUninstallerFileName;
   std::string signed_image_;  // the package's signed uninstaller; empty: the setup's own image
+  std::wstring earlier_record_file_;  // the earlier signed uninstaller's record file, or empty
   LinkCheck links_;
   JournalFile disk_;  // the journal on disk; closed without administrator rights
   InstallJournal journal_;
