@@ -219,7 +219,8 @@ class InstallRun {
   }
 
   // The install folder with its missing parents, every entry's target with
-  // its missing folders, and the uninstaller copy: those that do not exist.
+  // its missing folders, and the uninstaller copy (with a signed one's record
+  // file): those that do not exist.
   // Entries that fail the extraction's checks are passed over here.
   std::vector<std::wstring> AbsentPaths(unzFile zip) {
     std::vector<std::wstring> absent;
@@ -233,7 +234,7 @@ class InstallRun {
       AddAbsent(folder_ + L"\\" + ReplaceSlashes(name), absent, seen);
     }
     AddAbsent(UninstallerPath(), absent, seen);
-    AddAbsent(RecordPathBeside(UninstallerPath()), absent, seen);
+    if (!signed_image_.empty()) AddAbsent(RecordPathBeside(UninstallerPath()), absent, seen);
     return absent;
   }
 

@@ -13,7 +13,9 @@
 #include "setup/install_record.h"
 #include "setup/package_layout.h"
 #include "setup/pe_image.h"
+#include "setup/uninstall_engine.h"
 #include "setup/uninstaller_image.h"
+#include "setup/win_handles.h"
 #include "tests/setup/child_process.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -162,6 +164,35 @@ TEST_F(WindowsPackTest, ADamagedRecordFileRemovesNothing) {
   ChildProcess run(uninstaller, L"");
   EXPECT_EQ(run.WaitExit(60000), 0) << "the intact record uninstalls again";
   EXPECT_FALSE(Exists(record));
+}
+
+// A file that cannot be deleted stays; the signed uninstaller stays as it is and the record file
+// beside it records exactly what is left.
+TEST_F(WindowsPackTest, WhatASignedUninstallLeavesIsRecordedBesideTheUninstaller) {
+  ASSERT_TRUE(Install(InBuildTree(L"tests\\tools\\SignedHelperSetup.exe")));
+  const std::wstring uninstaller = folder_ + L"\\unins000.exe";
+  const std::string signed_bytes = Content(uninstaller);
+  const std::wstring held_path = folder_ + L"\\Velto.exe";
+  UninstallResult result;
+  {
+    const UniqueHandle held(CreateFileW(held_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    RecordingSink sink(std::wstring(), false, false, false);
+    result = RunUninstallFromPackage(uninstaller, sink);
+  }
+  EXPECT_TRUE(result.read);
+  ASSERT_EQ(result.left, std::vector<std::wstring>{held_path});
+  EXPECT_TRUE(Content(uninstaller) == signed_bytes) << "the signed uninstaller is unchanged";
+  JsonValue config;
+  ASSERT_TRUE(LoadPackageConfig(uninstaller, config));
+  EXPECT_TRUE(NamesRecordBeside(config));
+  EXPECT_EQ(ReadInstallRecord(config).files, std::vector<std::wstring>{held_path});
+
+  RecordingSink sink(std::wstring(), false, false, false);
+  EXPECT_TRUE(RunUninstallFromPackage(uninstaller, sink));
+  EXPECT_FALSE(Exists(held_path));
+  EXPECT_FALSE(Exists(folder_ + L"\\unins000.dat"));
 }
 
 // Installing again over a signed install replaces the uninstaller and its record as the product's
