@@ -31,11 +31,13 @@
 #include "setup/number_text.h"
 #include "setup/os_version.h"
 #include "setup/paths.h"
+#include "setup/record_file.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
 #include "ui/controls/box_row.h"
+#include "setup/uninstaller_image.h"
 #include "ui/controls/cx_edit.h"
 #include "ui/controls/ui_button.h"
 #include "ui/controls/ui_check_box.h"
@@ -193,8 +195,11 @@ void CHMainWnd::HandToTemporaryUninstaller() {
   const bool moved = ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
                                    MOVEFILE_REPLACE_EXISTING) != FALSE;
   const std::wstring self = moved ? waiting_image : package_path_;
+  // A signed uninstaller's record stays in the install folder; the copy takes it along.
+  const std::wstring record =
+      KeepsRecordBeside(self) ? RecordPathBeside(package_path_) : std::wstring();
   UniqueHandle copy;
-  if (StartTemporaryUninstaller(self, temp_folder_, arguments_, copy) && copy) {
+  if (StartTemporaryUninstaller(self, temp_folder_, arguments_, copy, record) && copy) {
     // The copy writes the log from here on.
     LogLine(L"handed to", L"the temporary uninstaller copy");
     CloseSetupLog();
@@ -247,6 +252,8 @@ bool CHMainWnd::ReadProductAndSkin(const JsonValue& config) {
 }
 
 void CHMainWnd::EndWithDamagedPackage() {
+  // A signed uninstaller whose record file is missing or damaged: the log names the file.
+  if (KeepsRecordBeside(package_path_)) LogLine(L"record", RecordPathBeside(package_path_));
   Report(AppTextsFor(product_.language).package_damaged, nullptr, MB_ICONERROR);
   EndProcess(kExitPackageDamaged);
 }

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "setup/product.h"
+#include "setup/uninstaller_image.h"
 
 namespace {
 
@@ -166,12 +167,10 @@ void RemoveRunFolder(HANDLE temp, const std::wstring& temp_path, const std::wstr
   const UniqueHandle held = OpenForDeletion(temp, name, FILE_DIRECTORY_FILE);
   if (!held || !IsPlainEntryOf(held.get(), temp_path, name)) return;
   const std::wstring folder_path = FinalPathOf(held.get());
-  {
-    const UniqueHandle copy =
-        OpenForDeletion(held.get(), kUninstallerFileName, FILE_NON_DIRECTORY_FILE);
-    if (copy && IsPlainEntryOf(copy.get(), folder_path, kUninstallerFileName)) {
-      DeleteThroughHandle(copy.get());
-    }
+  // The copy and, for a signed uninstaller, its record.
+  for (const wchar_t* file : {kUninstallerFileName, kUninstallerRecordFileName}) {
+    const UniqueHandle copy = OpenForDeletion(held.get(), file, FILE_NON_DIRECTORY_FILE);
+    if (copy && IsPlainEntryOf(copy.get(), folder_path, file)) DeleteThroughHandle(copy.get());
   }
   // Refused while the folder holds anything else.
   DeleteThroughHandle(held.get());

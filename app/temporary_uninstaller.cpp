@@ -14,6 +14,7 @@
 #include "setup/file_utils.h"
 #include "setup/product.h"
 #include "setup/same_path.h"
+#include "setup/uninstaller_image.h"
 #include "setup/win_handles.h"
 
 namespace {
@@ -68,23 +69,30 @@ bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_f
 }
 
 bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder,
-                               const std::wstring& arguments, UniqueHandle& started) {
+                               const std::wstring& arguments, UniqueHandle& started,
+                               const std::wstring& record) {
   if (temp_folder.empty()) return false;
   RemoveEarlierRunFolders(temp_folder);
   UniqueHandle held_folder;
   const std::wstring folder = CreateRunFolder(temp_folder, RunsAsAdministrator(), held_folder);
   if (folder.empty()) return false;
   const std::wstring copy = folder + L"\\" + kUninstallerFileName;
+  const std::wstring record_copy = folder + L"\\" + kUninstallerRecordFileName;
   UniqueHandle held_copy;
-  if (!CopyAndCheck(self, copy, held_copy)) {
+  UniqueHandle held_record;
+  if (!CopyAndCheck(self, copy, held_copy) ||
+      (!record.empty() && !CopyAndCheck(record, record_copy, held_record))) {
     held_copy.reset();
+    held_record.reset();
     ::DeleteFileW(copy.c_str());
+    if (!record.empty()) ::DeleteFileW(record_copy.c_str());
     held_folder.reset();
     ::RemoveDirectoryW(folder.c_str());
     return false;
   }
-  // The file first: the system removes a folder at restart only when empty.
+  // The files first: the system removes a folder at restart only when empty.
   ::MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (!record.empty()) ::MoveFileExW(record_copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   Start(copy, arguments, started);
   return true;

@@ -28,12 +28,15 @@ bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_f
 // with this process's rights (an uninstaller that needs administrator rights
 // has them before it gets here), with `arguments` (this process's, passed on
 // in full); `started` receives the started process, empty when the start
-// failed. Folder and copy are held open until the start,
+// failed. A signed uninstaller's record file `record` (empty: none) is copied
+// beside the copy as "unins000.dat" and checked the same way. Folder and
+// copies are held open until the start,
 // so that nothing renames or swaps them meanwhile. Returns false, having
 // started nothing and removed what it made, when `temp_folder` is empty, no
 // run folder can be made or the copy fails or differs; whether the started
 // program runs is not examined.
 bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder,
-                               const std::wstring& arguments, UniqueHandle& started);
+                               const std::wstring& arguments, UniqueHandle& started,
+                               const std::wstring& record = std::wstring());
 
 #endif  // BRINDLE_APP_TEMPORARY_UNINSTALLER_H_

@@ -28,11 +28,13 @@
 #include "setup/processes.h"
 #include "setup/product.h"
 #include "setup/product_identity.h"
+#include "setup/record_file.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/shell_links.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
+#include "setup/uninstaller_image.h"
 #include "setup/volume_space.h"
 #include "setup/win_handles.h"
 
@@ -218,7 +220,8 @@ class InstallRun {
   }
 
   // The install folder with its missing parents, every entry's target with
-  // its missing folders, and the uninstaller copy: those that do not exist.
+  // its missing folders, and the uninstaller copy (with a signed one's record
+  // file): those that do not exist.
   // Entries that fail the extraction's checks are passed over here.
   std::vector<std::wstring> AbsentPaths(unzFile zip) {
     std::vector<std::wstring> absent;
@@ -232,6 +235,7 @@ class InstallRun {
       AddAbsent(folder_ + L"\\" + ReplaceSlashes(name), absent, seen);
     }
     AddAbsent(UninstallerPath(), absent, seen);
+    if (!signed_image_.empty()) AddAbsent(RecordPathBeside(UninstallerPath()), absent, seen);
     return absent;
   }
 
@@ -258,7 +262,9 @@ class InstallRun {
     return LoadPackageConfig(package_, setup_config_, &location_) &&
            ReadProduct(setup_config_, product_) &&
            LocatePayloadArchive(package_, location_.package_offset, location_.config_length,
-                                archive_);
+                                archive_) &&
+           (!setup_config_.hasMember(kSignedUninstallerMember) ||
+            SignedUninstallerImage(setup_config_, signed_image_));
   }
 
   // B. The record of an earlier install of this product in the folder, and
@@ -269,6 +275,10 @@ class InstallRun {
     earlier_ = std::move(earlier.record);
     earlier_files_ = PathSet(earlier_.files);
     uninstaller_name_ = earlier.uninstaller_name;
+    // Asked now: the earlier uninstaller is moved aside before its record.
+    if (earlier_found_ && KeepsRecordBeside(UninstallerPathOf(earlier_))) {
+      earlier_record_file_ = RecordPathBeside(UninstallerPathOf(earlier_));
+    }
   }
 
   // C. Extracts every entry.
@@ -409,7 +419,8 @@ class InstallRun {
     // Only what an earlier install of this product wrote is replaced for good;
     // anything else waits under its backup name for the uninstall.
     const bool owned = earlier_files_.Contains(target) ||
-                       (earlier_found_ && IsSamePath(target, UninstallerPathOf(earlier_)));
+                       (earlier_found_ && IsSamePath(target, UninstallerPathOf(earlier_))) ||
+                       IsEarlierRecordFile(target);
     std::wstring backup;
     const DWORD error = journal_.MoveAside(target, !owned, &backup);
     if (error != ERROR_SUCCESS) return WriteFailure(error, target);
@@ -439,9 +450,11 @@ class InstallRun {
     KeepChosenLanguage(setup_config_, product_.language.tag(), config);
     const std::wstring target = UninstallerPath();
     InstallResult result = FreeTarget(target);
+    if (result) result = FreeRecordFile();
     if (!result) return result;
     // Recorded first, so that a partly written copy goes with a rollback.
     journal_.AddWrittenFile(target);
+    if (!signed_image_.empty()) return WriteSignedUninstaller(config);
     DWORD error = ERROR_SUCCESS;
     if (WriteUninstallerCopyFile(package_, location_.package_offset, config, target, &error)) {
       AfterDiskStep();
@@ -450,6 +463,40 @@ class InstallRun {
     }
     if (error == ERROR_SUCCESS) return Failure(InstallError::kPackageDamaged);
     return WriteFailure(error, target);
+  }
+
+  // The signed uninstaller image as the package carries it, and the record in the file beside it.
+  InstallResult WriteSignedUninstaller(JsonValue& config) {
+    const std::wstring target = UninstallerPath();
+    const std::wstring record = RecordPathBeside(target);
+    config[kRecordMember] = JsonValue(kRecordBeside);
+    journal_.AddWrittenFile(record);
+    DWORD error = WriteRecordFile(record, config);
+    if (error == ERROR_SUCCESS) {
+      AfterDiskStep();
+      error = WriteCheckedFile(target, signed_image_);
+    }
+    if (error == ERROR_INVALID_DATA) return Failure(InstallError::kCannotWrite, record);
+    if (error != ERROR_SUCCESS) return WriteFailure(error, target);
+    AfterDiskStep();
+    return ReadsBack(target) ? InstallResult() : Failure(InstallError::kPackageDamaged);
+  }
+
+  // Frees the place of the record file beside the uninstaller: the earlier
+  // signed uninstaller's record goes with it (as FreeTarget moves files
+  // aside). Another file of that name is no part of the product: it stays,
+  // and an install that needs the place for its record fails.
+  InstallResult FreeRecordFile() {
+    const std::wstring record = RecordPathBeside(UninstallerPath());
+    if (GetFileAttributesW(record.c_str()) == INVALID_FILE_ATTRIBUTES) return InstallResult();
+    if (IsEarlierRecordFile(record)) return FreeTarget(record);
+    if (signed_image_.empty()) return InstallResult();
+    return Failure(InstallError::kCannotWrite, record);
+  }
+
+  // True when `path` is the record file of the earlier install's signed uninstaller.
+  bool IsEarlierRecordFile(const std::wstring& path) const {
+    return !earlier_record_file_.empty() && IsSamePath(path, earlier_record_file_);
   }
 
   bool ReadsBack(const std::wstring& uninstaller) {
@@ -664,6 +711,8 @@ class InstallRun {
   PathSet earlier_files_;
   bool earlier_found_ = false;
   std::wstring uninstaller_name_ = kUninstallerFileName;
+  std::string signed_image_;  // the package's signed uninstaller; empty: the setup's own image
+  std::wstring earlier_record_file_;  // the earlier signed uninstaller's record file, or empty
   LinkCheck links_;
   JournalFile disk_;  // the journal on disk; closed without administrator rights
   InstallJournal journal_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "json/json_value.h"
+#include "setup/record_file.h"
+#include "setup/uninstaller_image.h"
 
 namespace {
 
@@ -108,6 +110,11 @@ bool LoadPackageConfig(const PackageFile& package, JsonValue& config,
   FileByteSource file(package);
   PackageLocation found;
   if (!file.IsOpen() || LoadPackageConfig(file, config, found) != PackageError::kNone) {
+    return false;
+  }
+  // A signed uninstaller keeps its record in the file beside it.
+  if (NamesRecordBeside(config) &&
+      ReadRecordFile(RecordPathBeside(package.path()), config) != RecordFileState::kRead) {
     return false;
   }
   if (location) *location = found;

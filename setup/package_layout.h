@@ -82,7 +82,9 @@ class FileByteSink final : public ByteSink {
 bool LocatePackage(const PackageFile& package, PackageLocation& location);
 
 // Steps 1 to 5: the package config of the executable `package` as a JSON document. On success
-// `location` (when given) holds P, the file size and the config length L.
+// `location` (when given) holds P, the file size and the config length L. The config of a signed
+// uninstaller ({"mode":0,"record":"beside"}, setup/uninstaller_image.h) gives the record file
+// beside the path `package` was opened by instead; a missing or damaged one means no package.
 bool LoadPackageConfig(const PackageFile& package, JsonValue& config,
                        PackageLocation* location = nullptr);
 

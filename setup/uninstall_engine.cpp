@@ -21,11 +21,13 @@
 #include "setup/paths.h"
 #include "setup/processes.h"
 #include "setup/product.h"
+#include "setup/record_file.h"
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/shell_links.h"
 #include "setup/text_convert.h"
 #include "setup/uninstall_key.h"
+#include "setup/uninstaller_image.h"
 #include "setup/win_handles.h"
 
 namespace {
@@ -89,6 +91,8 @@ class UninstallRun {
       return;
     }
     DeleteProductFile(UninstallerPathOf(record_));
+    // A signed uninstaller's record goes with it.
+    if (NamesRecordBeside(config_)) DeleteProductFile(RecordPathBeside(UninstallerPathOf(record_)));
     RemoveEmptyFolders(record_.folders);
     if (registered_here) DeleteUninstallEntry(product_.id, Scope());
     sink_.FinishWork();
@@ -161,10 +165,25 @@ class UninstallRun {
     // there is nothing to write the uninstaller from: the one in the folder
     // still records everything that is left.
     if (!package_.IsOpen()) return;
+    if (NamesRecordBeside(rewritten)) {
+      KeepSignedUninstaller(rewritten, UninstallerPathOf(left));
+      return;
+    }
     PackageLocation location;
     if (LocatePackage(package_, location)) {
       WriteUninstallerCopyFile(package_, location.package_offset, rewritten,
                                UninstallerPathOf(left));
+    }
+  }
+
+  // A signed uninstaller cannot take a new record into its image: the record
+  // file beside it is rewritten, and the uninstaller itself, when its place
+  // is empty (the hand-off moved it away), is this program's image again,
+  // byte for byte the signed one.
+  void KeepSignedUninstaller(const JsonValue& rewritten, const std::wstring& uninstaller) {
+    WriteRecordFile(RecordPathBeside(uninstaller), rewritten);
+    if (GetFileAttributesW(uninstaller.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      CopyFileW(package_.path().c_str(), uninstaller.c_str(), TRUE);
     }
   }
 

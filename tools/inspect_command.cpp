@@ -14,6 +14,7 @@
 #include "tools/package_skin.h"
 #include "tools/pe_resources.h"
 #include "tools/pe_stub.h"
+#include "tools/signed_uninstaller.h"
 #include "tools/signing.h"
 #include "tools/text_checks.h"
 #include "tools/tool_files.h"
@@ -35,7 +36,10 @@ class Inspector {
       return 1;
     }
     const int status = RunPackage();
-    return status == 0 ? ReportSignature() : status;
+    if (status != 0) return status;
+    const int signature = ReportSignature();
+    if (signature != 0 || setup_config_.kind() != JsonKind::Object) return signature;
+    return ReportSignedUninstaller(setup_config_, setup_signer_, ca_file_, out_, err_);
   }
 
  private:
@@ -60,7 +64,10 @@ class Inspector {
     }
     if (!config.hasMember("mode")) return Broken("the package config has no \"mode\" member");
     const int64_t mode = config["mode"].toInt64();
-    if (mode == 1) return InspectSetupPackage(config);
+    if (mode == 1) {
+      setup_config_ = config;
+      return InspectSetupPackage(config);
+    }
     if (mode == 0) return InspectUninstallerCopy(config);
     return Broken("the config's \"mode\" " + std::to_string(mode) +
                   " is neither 1 (setup package) nor 0 (uninstaller copy)");
@@ -83,6 +90,7 @@ class Inspector {
       return 0;
     }
     std::fprintf(out_, "  signer:        %s\n", check.signer.c_str());
+    setup_signer_ = check.signer;
     std::fprintf(out_, "  image hash:    %s\n",
                  check.hash_matches ? "matches the signed hash"
                                     : "DOES NOT MATCH the signed hash (changed after signing)");
@@ -322,6 +330,8 @@ class Inspector {
   FILE* err_;
   StreamByteSource file_;
   PackageLocation location_;
+  JsonValue setup_config_;    // a setup package's config; null for any other file
+  std::string setup_signer_;  // the setup's signer, when its signature was checked
 };
 
 }  // namespace

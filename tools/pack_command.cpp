@@ -16,6 +16,7 @@
 #include "tools/pe_stub.h"
 #include "tools/pending_file.h"
 #include "tools/progress_bar.h"
+#include "tools/signed_uninstaller.h"
 #include "tools/text_checks.h"
 #include "tools/texts_file.h"
 #include "tools/tool_files.h"
@@ -446,6 +447,11 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   if (options.scope != PackageScope::kMachine) WritePackageScope(options.scope, config_value);
   WriteTranslations(translations, config_value);
   if (!options.skin.empty()) config_value[kSkinMember] = JsonValue(Base64EncodeBytes(skin));
+  if (options.signing.Requested() && !AddSignedUninstaller(options.signing, stub, image.lfanew,
+                                                           options.output, config_value, problem)) {
+    PrintAll(err, "error", {"'" + options.output + "': " + problem});
+    return 1;
+  }
   const std::string config = FormatPackageConfig(config_value);
   if (config.size() > std::numeric_limits<uint32_t>::max()) {
     PrintAll(err, "error",

@@ -3,6 +3,7 @@
 #include "json/json_value.h"
 #include "setup/package_format.h"
 #include "tools/pending_file.h"
+#include "tools/signed_uninstaller.h"
 #include "tools/tool_files.h"
 
 namespace {
@@ -82,10 +83,12 @@ int RunSign(const SignCommandOptions& options, FILE* out, FILE* err) {
   }
   if (!problems.empty()) return 1;
   const std::string output = options.output.empty() ? options.file : options.output;
+  PendingFile prepared;
   PendingFile signed_file;
   std::string problem;
-  if (!signed_file.Create(output, "signed", problem) || !signed_file.Vacate() ||
-      !SignFile(options.signing, options.file, signed_file.path(), problem) ||
+  if (!PrepareForSigning(options.signing, options.file, output, prepared, problem) ||
+      !signed_file.Create(output, "signed", problem) || !signed_file.Vacate() ||
+      !SignFile(options.signing, prepared.path(), signed_file.path(), problem) ||
       !signed_file.Commit(output, true, problem)) {
     std::fprintf(err, "brindle-pack: error: '%s' cannot be signed: %s\n", options.file.c_str(),
                  problem.c_str());

@@ -126,6 +126,8 @@ TEST_F(RunFolderTest, RemovesWhatEarlierRunsLeftAndNothingElse) {
   for (const std::wstring& folder : {run, kept, not_ours}) {
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(test_package::WriteFileBytes(folder + L"\\unins000.exe", "MZ"));
+    // A signed uninstaller's record, beside its copy.
+    ASSERT_TRUE(test_package::WriteFileBytes(folder + L"\\unins000.dat", "{}"));
   }
   ASSERT_TRUE(test_package::WriteFileBytes(kept + L"\\notes.txt", "user data"));
   ASSERT_TRUE(test_package::WriteFileBytes(file_named_so, "a file"));
@@ -134,8 +136,10 @@ TEST_F(RunFolderTest, RemovesWhatEarlierRunsLeftAndNothingElse) {
 
   EXPECT_FALSE(Exists(run));
   EXPECT_FALSE(Exists(kept + L"\\unins000.exe"));
+  EXPECT_FALSE(Exists(kept + L"\\unins000.dat"));
   EXPECT_TRUE(Exists(kept + L"\\notes.txt"));
   EXPECT_TRUE(Exists(not_ours + L"\\unins000.exe"));
+  EXPECT_TRUE(Exists(not_ours + L"\\unins000.dat"));
   EXPECT_TRUE(Exists(file_named_so));
 }
 

@@ -1,7 +1,8 @@
 // The temporary uninstaller: which running file is the copy in a run folder
-// of the temporary folder, and a copy that cannot be made. (The copy made,
-// checked, scheduled for removal and started is tested through the main
-// window, main_window_test.cpp.)
+// of the temporary folder, and a copy (or a signed uninstaller's record) that
+// cannot be made. (The copy made, checked, scheduled for removal and started
+// is tested through the main window, main_window_test.cpp, and the record
+// going along by app_unattended_deploy.)
 #include "app/temporary_uninstaller.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,10 @@ TEST_F(TemporaryUninstallerTest, ACopyThatFailsStartsNothingAndLeavesNothing) {
   ASSERT_TRUE(test_package::WriteFileBytes(self, "MZ"));
   EXPECT_FALSE(StartTemporaryUninstaller(self, L"", L"/S", started));
   EXPECT_FALSE(StartTemporaryUninstaller(self, temp_ + L"missing\\", L"/S", started));
+  EXPECT_EQ(Entries(), L"");
+  // A signed uninstaller whose record file cannot be copied along.
+  EXPECT_FALSE(
+      StartTemporaryUninstaller(self, temp_, L"/S", started, scratch_.Join(L"missing.dat")));
   EXPECT_EQ(Entries(), L"");
   EXPECT_FALSE(started);
 }

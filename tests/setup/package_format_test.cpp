@@ -9,6 +9,7 @@
 
 #include "json/json_value.h"
 #include "setup/base64.h"
+#include "setup/uninstaller_image.h"
 #include "tests/setup/pe_image_builder.h"
 
 namespace {
@@ -427,6 +428,78 @@ TEST(PackageFormatTest, UninstallerCopyOfASignedSetupClearsItsCertificateTableEn
     ASSERT_TRUE(BuildUninstallerCopy(unsigned_setup, shape.size, UninstallerConfig(), copy));
     EXPECT_EQ(copy.substr(0, shape.size), unsigned_setup.substr(0, shape.size));
   }
+}
+
+// The signed uninstaller's image: the setup's program image with the fixed config that sends
+// every reader to the record file beside it; a setup config carries it as Base64.
+TEST(PackageFormatTest, RecordBesideImageIsTheProgramImageWithTheFixedConfig) {
+  const std::string setup = MakePackage(2048, kConfig, "PK");
+  std::string image;
+  ASSERT_TRUE(BuildRecordBesideImage(setup, 2048, image));
+  EXPECT_EQ(image.substr(0, 2048), setup.substr(0, 2048));
+  const std::string text = "{\"mode\":0,\"record\":\"beside\"}\n";
+  ASSERT_EQ(image.size(), 2048 + 4 + text.size());
+  EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(image.data()) + 2048), text.size());
+  EXPECT_EQ(image.substr(2048 + 4), text);
+  EXPECT_FALSE(BuildRecordBesideImage(setup, static_cast<uint32_t>(setup.size()) + 1, image));
+
+  JsonValue config;
+  config["mode"] = 1;
+  EXPECT_FALSE(SignedUninstallerImage(config, image)) << "no member";
+  ASSERT_TRUE(BuildRecordBesideImage(setup, 2048, image));
+  config[kSignedUninstallerMember] = JsonValue(Base64EncodeBytes(image + "signature"));
+  std::string decoded;
+  ASSERT_TRUE(SignedUninstallerImage(config, decoded));
+  EXPECT_EQ(decoded, image + "signature");
+
+  std::string other;
+  ASSERT_TRUE(BuildUninstallerCopy(setup, 2048, UninstallerConfig(), other));
+  const std::pair<const char*, JsonValue> refused[] = {
+      {"not Base64 of a package", JsonValue("AAAA")},
+      {"an uninstaller with its record inside", JsonValue(Base64EncodeBytes(other))},
+      {"no text", JsonValue(JsonKind::Array)},
+  };
+  for (const auto& [label, member] : refused) {
+    SCOPED_TRACE(label);
+    config[kSignedUninstallerMember] = member;
+    EXPECT_FALSE(SignedUninstallerImage(config, decoded));
+    EXPECT_EQ(decoded, "");
+  }
+}
+
+TEST(PackageFormatTest, OnlyAModeZeroConfigWithRecordBesideNamesTheRecordFile) {
+  const struct {
+    const char* text;
+    bool beside;
+  } cases[] = {
+      {"{\"mode\":0,\"record\":\"beside\"}", true},
+      {"{\"mode\":\"0\",\"record\":\"beside\",\"files\":[]}", true},
+      {"{\"mode\":1,\"record\":\"beside\"}", false},
+      {"{\"record\":\"beside\"}", false},
+      {"{\"mode\":0,\"record\":\"inside\"}", false},
+      {"{\"mode\":0,\"record\":true}", false},
+      {"{\"mode\":0}", false},
+      {"[0]", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    JsonValue config;
+    ASSERT_TRUE(ParsePackageConfigText(c.text, config));
+    EXPECT_EQ(NamesRecordBeside(config), c.beside);
+  }
+  EXPECT_TRUE(NamesRecordBeside(RecordBesideConfig()));
+}
+
+TEST(PackageFormatTest, TheRecordFileTakesTheUninstallersNameWithDat) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"C:\\Program Files\\Velto\\unins000.exe", L"C:\\Program Files\\Velto\\unins000.dat"},
+      {L"C:\\Velto\\unins012.EXE", L"C:\\Velto\\unins012.dat"},
+      {L"C:\\Velto\\waiting", L"C:\\Velto\\waiting.dat"},
+      {L"exe", L"exe.dat"},
+  };
+  for (const auto& [uninstaller, record] : cases) EXPECT_EQ(RecordPathBeside(uninstaller), record);
+  EXPECT_EQ(RecordPathBeside(L"X:\\unins000.exe"),
+            std::wstring(L"X:\\") + kUninstallerRecordFileName);
 }
 
 TEST(PackageFormatTest, LittleEndianIntegers) {

@@ -11,6 +11,8 @@
 #include "json/json_value.h"
 #include "setup/base64.h"
 #include "setup/package_format.h"
+#include "setup/pe_image.h"
+#include "setup/uninstaller_image.h"
 #include "tests/tools/tool_test_support.h"
 #include "tools/zip_listing.h"
 
@@ -92,6 +94,41 @@ class SigningTest : public ::testing::Test {
   return ::testing::AssertionSuccess();
 }
 
+JsonValue ConfigOf(const std::string& file) {
+  MemoryByteSource source(file);
+  JsonValue config;
+  PackageLocation location;
+  EXPECT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
+  return config;
+}
+
+// The program image of the package or uninstaller `file` (its first P bytes) with CheckSum and
+// the certificate table's entry zeroed.
+std::string WithoutSignatureFields(const std::string& file) {
+  MemoryByteSource source(file);
+  PackageLocation location;
+  PeImageFields fields;
+  if (LocatePackage(source, location) != PackageError::kNone ||
+      !ReadPeImageFields(source, fields)) {
+    return std::string();
+  }
+  std::string image = file.substr(0, location.package_offset);
+  image.replace(fields.checksum_offset, 4, 4, '\0');
+  image.replace(fields.security_entry_offset, 8, 8, '\0');
+  return image;
+}
+
+// The unsigned package `file` with `config` in place of its own.
+std::string WithConfig(const std::string& file, const JsonValue& config) {
+  PackageLocation location;
+  ArchiveRange range;
+  EXPECT_TRUE(LocatePackage(file, location, range));
+  std::string package;
+  EXPECT_TRUE(BuildUninstallerCopy(file, location.package_offset, config, package));
+  AppendU32(range.length, package);
+  return package + file.substr(range.offset, range.length);
+}
+
 TEST_F(SigningTest, PackSignsBehindAPackageThatStillReads) {
   const std::string output = Path("VeltoSetup.exe");
   const ToolResult pack = RunBrindlePack(SignedPack(output));
@@ -114,11 +151,20 @@ TEST_F(SigningTest, PackSignsBehindAPackageThatStillReads) {
   EXPECT_TRUE(ListZipArchive(output, range.offset, range.length, true, entries, problem))
       << problem;
 
-  // Unsigned, the same inputs give exactly the bytes in front of the signature.
+  // Unsigned, the same inputs give the same config but for the signed uninstaller, and the same
+  // archive.
   ASSERT_EQ(RunBrindlePack(Pack(Path("unsigned.exe"))).exit_code, 0);
   const std::string plain = ReadFile(Path("unsigned.exe"));
-  EXPECT_EQ(file.substr(location.package_offset, plain.size() - location.package_offset),
-            plain.substr(location.package_offset));
+  const JsonValue signed_config = ConfigOf(file);
+  EXPECT_TRUE(signed_config.hasMember(kSignedUninstallerMember));
+  JsonValue plain_config = ConfigOf(plain);
+  plain_config[kSignedUninstallerMember] = signed_config[kSignedUninstallerMember];
+  EXPECT_EQ(FormatPackageConfig(signed_config), FormatPackageConfig(plain_config));
+  PackageLocation plain_location;
+  ArchiveRange plain_range;
+  ASSERT_TRUE(LocatePackage(plain, plain_location, plain_range));
+  EXPECT_EQ(file.substr(range.offset, range.length),
+            plain.substr(plain_range.offset, plain_range.length));
 
   const ToolResult inspect = RunBrindlePack({"inspect", "--ca", Path("cert.pem"), output});
   ASSERT_EQ(inspect.exit_code, 0) << inspect.err;
@@ -126,9 +172,105 @@ TEST_F(SigningTest, PackSignsBehindAPackageThatStillReads) {
                            "image hash:    matches the signed hash", "certificate:   trusted"}) {
     EXPECT_TRUE(Contains(inspect.out, line)) << line << "\n" << inspect.out;
   }
+  EXPECT_TRUE(Contains(inspect.out, "same signer:   yes, the setup's")) << inspect.out;
   const ToolResult untrusted = RunBrindlePack({"inspect", output});
   EXPECT_EQ(untrusted.exit_code, 0) << untrusted.err;
   EXPECT_TRUE(Contains(untrusted.out, "certificate:   not trusted: self-signed")) << untrusted.out;
+}
+
+// The signed uninstaller a signed package carries: the setup's program image with the config that
+// keeps the record beside it, signed by the same certificate, and nothing else.
+TEST_F(SigningTest, ASignedPackageCarriesAnUninstallerSignedByTheSameCertificate) {
+  const std::string output = Path("VeltoSetup.exe");
+  ASSERT_EQ(RunBrindlePack(SignedPack(output)).exit_code, 0);
+  const std::string file = ReadFile(output);
+  std::string image;
+  ASSERT_TRUE(SignedUninstallerImage(ConfigOf(file), image));
+  WriteFile(Path("unins000.exe"), image);
+  const ToolResult verify = Verify(Path("unins000.exe"));
+  EXPECT_EQ(verify.exit_code, 0) << verify.out << verify.err;
+  EXPECT_TRUE(Contains(verify.out, "/CN=Brindle Test Signer/O=Velto")) << verify.out;
+  EXPECT_EQ(WithoutSignatureFields(image), WithoutSignatureFields(file))
+      << "the uninstaller's program image is the setup's";
+
+  const ToolResult plain = RunBrindlePack(Pack(Path("unsigned.exe")));
+  ASSERT_EQ(plain.exit_code, 0);
+  EXPECT_FALSE(ConfigOf(ReadFile(Path("unsigned.exe"))).hasMember(kSignedUninstallerMember));
+  const ToolResult inspect = RunBrindlePack({"inspect", Path("unsigned.exe")});
+  EXPECT_EQ(inspect.exit_code, 0) << inspect.err;
+  EXPECT_TRUE(Contains(inspect.out, "signed uninstaller: none")) << inspect.out;
+}
+
+// "sign" gives a package packed unsigned the signed uninstaller too; signing again replaces both
+// signatures, and the archive stays.
+TEST_F(SigningTest, SignAddsTheSignedUninstallerAndSigningAgainReplacesIt) {
+  const std::string package = Path("VeltoSetup.exe");
+  ASSERT_EQ(RunBrindlePack(Pack(package)).exit_code, 0);
+  const std::string plain = ReadFile(package);
+  ASSERT_EQ(RunBrindlePack({"sign", "--cert", Path("cert.pem"), "--key", Path("key.pem"),
+                            "--output", Path("once.exe"), package})
+                .exit_code,
+            0);
+  ASSERT_EQ(RunBrindlePack({"sign", "--cert", Path("cert.p12"), "--password-file",
+                            Path("password.txt"), "--output", Path("twice.exe"), Path("once.exe")})
+                .exit_code,
+            0);
+  for (const char* name : {"once.exe", "twice.exe"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Verify(Path(name)).exit_code, 0);
+    const std::string file = ReadFile(Path(name));
+    std::string image;
+    ASSERT_TRUE(SignedUninstallerImage(ConfigOf(file), image));
+    WriteFile(Path("unins000.exe"), image);
+    EXPECT_EQ(Verify(Path("unins000.exe")).exit_code, 0);
+    PackageLocation location;
+    ArchiveRange range;
+    PackageLocation plain_location;
+    ArchiveRange plain_range;
+    ASSERT_TRUE(LocatePackage(file, location, range));
+    ASSERT_TRUE(LocatePackage(plain, plain_location, plain_range));
+    EXPECT_EQ(file.substr(range.offset, range.length),
+              plain.substr(plain_range.offset, plain_range.length));
+    const ToolResult inspect = RunBrindlePack({"inspect", "--ca", Path("cert.pem"), Path(name)});
+    EXPECT_EQ(inspect.exit_code, 0) << inspect.err;
+    EXPECT_TRUE(Contains(inspect.out, "same signer:   yes")) << inspect.out;
+  }
+  EXPECT_EQ(folder_.List(),
+            (std::vector<std::string>{"VeltoSetup.exe", "cert.p12", "cert.pem", "key.pem",
+                                      "licence.txt", "once.exe", "password.txt", "payload",
+                                      "stub.exe", "twice.exe", "unins000.exe"}))
+      << "no pending file is left";
+}
+
+// An uninstaller signed by another certificate than the setup's is reported and fails inspect.
+TEST_F(SigningTest, InspectRefusesAnUninstallerOfAnotherSigner) {
+  const ToolResult other = RunProgramForTest(
+      "openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", Path("other-key.pem"),
+                  "-out", Path("other.pem"), "-days", "2", "-subj", "/CN=Someone Else"});
+  ASSERT_EQ(other.exit_code, 0) << other.err;
+  ASSERT_EQ(RunBrindlePack(SignedPack(Path("mine.exe"))).exit_code, 0);
+  ASSERT_EQ(RunBrindlePack(Pack(Path("plain.exe"))).exit_code, 0);
+  // The setup's config with the uninstaller of "mine.exe", then signed by the other certificate
+  // (sign would make a new uninstaller, so osslsigncode signs directly).
+  const std::string mine = ReadFile(Path("mine.exe"));
+  std::string plain = ReadFile(Path("plain.exe"));
+  JsonValue config = ConfigOf(plain);
+  config[kSignedUninstallerMember] = ConfigOf(mine)[kSignedUninstallerMember];
+  WriteFile(Path("mixed.exe"), WithConfig(plain, config));
+  const ToolResult sign = RunProgramForTest(
+      "osslsigncode", {"sign", "-certs", Path("other.pem"), "-key", Path("other-key.pem"), "-h",
+                       "sha256", "-in", Path("mixed.exe"), "-out", Path("mixed-signed.exe")});
+  ASSERT_EQ(sign.exit_code, 0) << sign.out << sign.err;
+  const ToolResult inspect = RunBrindlePack({"inspect", Path("mixed-signed.exe")});
+  EXPECT_EQ(inspect.exit_code, 1);
+  EXPECT_TRUE(Contains(inspect.out, "same signer:   NO")) << inspect.out;
+  EXPECT_TRUE(Contains(inspect.err, "names another signer than the setup")) << inspect.err;
+
+  config[kSignedUninstallerMember] = JsonValue("AAAA");
+  WriteFile(Path("damaged.exe"), WithConfig(plain, config));
+  const ToolResult damaged = RunBrindlePack({"inspect", Path("damaged.exe")});
+  EXPECT_EQ(damaged.exit_code, 1);
+  EXPECT_TRUE(Contains(damaged.out, "signed uninstaller: DAMAGED")) << damaged.out;
 }
 
 TEST_F(SigningTest, AChangedByteBreaksTheSignature) {

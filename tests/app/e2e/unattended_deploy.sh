@@ -11,6 +11,10 @@
 # (/LOG=), which must name the cause of a failure and the exit code. Last, per-user installs (a
 # package packed with --scope user, and one with --scope both started with /CURRENTUSER) and their
 # uninstalls, which must leave HKEY_LOCAL_MACHINE's Uninstall keys and Program Files untouched.
+# Last, a signed package (a throwaway certificate that openssl makes): osslsigncode verify passes
+# on the uninstaller it installs and on the temporary copy while that runs; a damaged record file
+# beside the uninstaller fails with its exit code and changes nothing; the uninstall removes the
+# record file too.
 # (Under Wine every process runs as an administrator, so the absence of an elevation prompt
 # cannot be seen; what the runs write can.)
 #
@@ -324,6 +328,62 @@ echo "== scope both without a switch: every user"
 run "$work/VeltoSetup-both.exe" /S
 check "it installs into Program Files, registered under HKLM only (status $status)" \
   [ "$status" = 0 -a -f "$(cpath 'C:\Program Files\Velto\Velto.exe')" -a -n "$(product_values)" -a -z "$(product_values "$user_key")" ]
+
+# ==== A signed package: the uninstaller and its temporary copy carry the signature ====
+echo "== signed package"
+clear_product_places
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Brindle Test Signer" -batch >/dev/null 2>&1 || fail "making a throwaway certificate"
+"$pack" pack --stub "$setup" --payload "$payload" --licence "$licence" --lastrun Velto.exe \
+  --desktop Velto=Velto.exe --progress never --cert "$work/cert.pem" --key "$work/key.pem" \
+  --output "$work/VeltoSetup-signed.exe" >/dev/null || fail "packing the signed package"
+# osslsigncode verify with the throwaway certificate as the trusted root.
+verified() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.txt" 2>&1; }
+run "$work/VeltoSetup-signed.exe" /S "/D=$folder"
+check "the signed package installs (status $status)" [ "$status" = 0 ]
+check "the payload, the uninstaller and its record in the folder" \
+  [ "$(tree_of "$folder_unix" | tr '\n' ' ')" = "$( (cd "$payload" && find . -mindepth 1; echo ./unins000.exe; echo ./unins000.dat) | sort | tr '\n' ' ')" ]
+check "osslsigncode verify passes on the installed uninstaller" verified "$folder_unix/unins000.exe"
+# Without /S the temporary copy shows the uninstall page and waits there.
+"$wine_run" "$folder_unix/unins000.exe" </dev/null >/dev/null 2>&1 &
+waiting_pid=$!
+page=$(timeout 60 xdotool search --sync --onlyvisible --class unins000 2>/dev/null | head -n 1)
+check "the temporary copy shows the uninstall page" [ -n "$page" ]
+copy=$(ls "$temp_dir"/unins-*/unins000.exe 2>/dev/null | head -n 1)
+check "osslsigncode verify passes on the running temporary copy ($copy)" verified "$copy"
+check "the record went along beside the copy" cmp -s "${copy%.exe}.dat" "$folder_unix/unins000.dat"
+# "取消", the pointer coming from nearby as a user's does (the buttons react to a moved pointer).
+if [ -n "$page" ]; then
+  xdotool mousemove --window "$page" 561 259
+  sleep 0.05
+  xdotool mousemove --window "$page" 558 256 click 1
+fi
+for i in $(seq 1 600); do kill -0 "$waiting_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$waiting_pid"
+status=$?
+check "a cancelled uninstall exits as cancelled (status $status)" [ "$status" = "$exit_cancelled" ]
+check "a cancelled uninstall keeps the uninstaller and its record" \
+  [ -f "$folder_unix/unins000.exe" -a -f "$folder_unix/unins000.dat" ]
+
+echo "== damaged record"
+cp "$folder_unix/unins000.dat" "$work/record.dat"
+head -c 100 "$work/record.dat" >"$folder_unix/unins000.dat"
+before=$(tree_of "$folder_unix")
+registered_before=$(product_values)
+run "$folder_unix/unins000.exe" /S "/LOG=$(zpath "$work/record.log")"
+check "a damaged record exits $exit_damaged (status $status)" [ "$status" = "$exit_damaged" ]
+check "a damaged record changes nothing in the folder" [ "$(tree_of "$folder_unix")" = "$before" ]
+check "a damaged record changes no registration" [ "$(product_values)" = "$registered_before" ]
+check "the log names the record file" grep -qiF "record: $folder\unins000.dat" "$work/record.log"
+check "the log names the damaged package" grep -q '^failed: 安装包校验失败' "$work/record.log"
+cp "$work/record.dat" "$folder_unix/unins000.dat"
+
+echo "== signed uninstall"
+run "$folder_unix/unins000.exe" /S
+check "the signed uninstall exits 0 (status $status)" [ "$status" = 0 ]
+check "the folder is gone, the record file with it" [ ! -e "$folder_unix" ]
+check "the registration of the signed install is gone" [ -z "$(product_values)" ]
+check "no run folder is left" [ -z "$(ls -d "$temp_dir"/unins-* 2>/dev/null)" ]
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
