@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,15 +84,51 @@ class UninstallRun {
     for (const KeptFile& kept : left.kept)
       result.left.push_back(kept.file + L" \u2190 " + kept.backup);
     if (!result.left.empty()) {
-      // What is left stays uninstallable: the uninstaller in the folder is
-      // rewritten with a record of exactly that, and the entry stays.
-      KeepUninstaller(left);
-      return;
+      result.restart_scheduled = Scope() == InstallScope::kMachine && ScheduleAtRestart(left);
+      if (!result.restart_scheduled) {
+        // What is left stays uninstallable: the uninstaller in the folder is
+        // rewritten with a record of exactly that, and the entry stays.
+        KeepUninstaller(left);
+        return;
+      }
     }
     DeleteProductFile(UninstallerPathOf(record_));
     RemoveEmptyFolders(record_.folders);
+    if (result.restart_scheduled) ScheduleFoldersAtRestart();
     if (registered_here) DeleteUninstallEntry(product_.id, Scope());
-    sink_.FinishWork();
+    if (result.left.empty()) sink_.FinishWork();
+  }
+
+  // Has the system delete the files of `left` and then put its kept
+  // originals back when it restarts; false when any of it cannot be
+  // scheduled (no administrator rights).
+  static bool ScheduleAtRestart(const InstallRecord& left) {
+    for (const std::wstring& file : left.files) {
+      if (!MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    }
+    for (const KeptFile& kept : left.kept) {
+      if (!MoveFileExW(kept.backup.c_str(), kept.file.c_str(),
+                       MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // The recorded folders that are still there, deepest first: the system
+  // removes each at the restart when it is empty then.
+  void ScheduleFoldersAtRestart() const {
+    std::vector<std::wstring> folders = record_.folders;
+    std::stable_sort(
+        folders.begin(), folders.end(),
+        [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const std::wstring& folder : folders) {
+      const DWORD attributes = GetFileAttributesW(folder.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        continue;
+      }
+      MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   }
 
   void DeleteShortcuts(const JsonValue& shortcuts) {

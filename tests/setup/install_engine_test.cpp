@@ -8,7 +8,9 @@
 
 #include "json/json_value.h"
 #include "json/json_writer.h"
+#include "setup/journal_file.h"
 #include "setup/package_layout.h"
+#include "setup/product.h"
 #include "tests/setup/child_process.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -227,20 +229,26 @@ TEST_F(InstallEngineTest, RegistersTheProductUnderTheUninstallKey) {
   RegCloseKey(key);
 }
 
-TEST_F(InstallEngineTest, WithoutWriteAccessToTheMachineKeyTheInstallStillSucceeds) {
-  WritePackage({File("Velto.exe", "app")});
-  bool installed = false;
+// A registration that fails (a machine key the run cannot write) fails the install, which is
+// rolled back (exit code 1): no file, uninstaller, entry or journal is left.
+TEST_F(InstallEngineTest, ARegistrationThatFailsRollsTheInstallBack) {
+  WritePackage({File("Velto.exe", "app"), File("data/a.txt", "a")});
+  const auto before = Tree(folder_);
+  InstallResult result;
   {
     UnwritableMachineKey read_only;
     ASSERT_TRUE(read_only.Active());
     RecordingSink sink(folder_, false, false, false);
-    installed = static_cast<bool>(Install(sink));
-    EXPECT_EQ(L"finished message", sink.events.back());
+    result = Install(sink);
+    EXPECT_NE(L"finished message", sink.events.back());
     EXPECT_EQ(0u, read_only.UninstallSubkeys());
   }
-  EXPECT_TRUE(installed);
-  EXPECT_TRUE(Exists(InFolder(L"unins000.exe")));
+  EXPECT_EQ(InstallError::kCannotWrite, result.error);
+  EXPECT_EQ(L"HKEY_LOCAL_MACHINE\\" + UninstallKeyPath(L"Velto"), result.path);
+  EXPECT_TRUE(result.unrestored.empty());
+  EXPECT_EQ(before, Tree(folder_));
   EXPECT_FALSE(ProductKeyExists());
+  EXPECT_FALSE(Exists(JournalFolderOf(L"Velto", InstallScope::kMachine) + L"\\run.journal"));
 }
 
 TEST_F(InstallEngineTest, ChineseLastrunGivesLaunchPathWithTheSameCharacters) {
