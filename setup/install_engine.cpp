@@ -159,6 +159,7 @@ class InstallRun {
     InstallResult result = CheckFreeSpace(zip.get());
     if (result) result = BeginJournal(zip.get());
     if (result) result = ExtractEntries(zip.get());
+    if (result) result = SetLinksAside();
     if (result) result = WriteUninstaller();
     return result;
   }
@@ -467,10 +468,74 @@ class InstallRun {
            record.outside.empty();
   }
 
+  // The link files the shortcuts step writes, in order: the desktop's and
+  // Quick Launch's (each entry with a name and an existing target) and the
+  // start menu's, as the sink's options choose them.
+  std::vector<std::wstring> PlannedLinks() {
+    std::vector<std::wstring> links;
+    const JsonValue& shortcuts = setup_config_["shortcut"];
+    auto add = [&links](const std::wstring& link) {
+      if (!link.empty()) links.push_back(link);
+      return InstallResult();
+    };
+    if (sink_.DesktopOption()) {
+      ForEachShortcut(shortcuts["desktop"], [&](const std::wstring& name, const std::wstring&) {
+        return add(DesktopLinkPath(name));
+      });
+    }
+    if (sink_.TaskbarOption()) {
+      ForEachShortcut(shortcuts["taskbar"], [&](const std::wstring& name, const std::wstring&) {
+        return add(QuickLaunchLinkPath(name));
+      });
+    }
+    if (sink_.StartMenuOption()) add(StartMenuLinkPath());
+    return links;
+  }
+
+  // The product's start-menu folder; empty when the programs folder is unknown.
+  std::wstring StartMenuFolder() const {
+    const std::wstring programs = GetStartMenuProgramsFolder();
+    return programs.empty() ? programs : programs + L"\\" + product_.name;
+  }
+
+  std::wstring StartMenuLinkPath() const {
+    const std::wstring folder = StartMenuFolder();
+    return folder.empty() ? folder : folder + L"\\" + product_.name + L".lnk";
+  }
+
+  // Before the uninstaller's record is written: every link already where
+  // the run writes one is moved aside. A link an earlier install of the
+  // product wrote is replaced for good; any other (the user's own) is kept
+  // under its backup name, for the uninstall to put back.
+  InstallResult SetLinksAside() {
+    const PathSet earlier_links(earlier_.links);
+    const std::wstring start_menu = StartMenuFolder();
+    if (sink_.StartMenuOption() && !start_menu.empty() &&
+        GetFileAttributesW(start_menu.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      start_menu_made_ = start_menu;
+    }
+    for (const std::wstring& link : PlannedLinks()) {
+      if (GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      const bool owned =
+          earlier_found_ && (!earlier_.links_recorded || earlier_links.Contains(link));
+      std::wstring backup;
+      const DWORD error = journal_.MoveAside(link, !owned, &backup);
+      if (error != ERROR_SUCCESS) return WriteFailure(error, link);
+      if (owned) {
+        replaced_links_.Add(link);
+      } else {
+        kept_links_.push_back({link, backup});
+      }
+    }
+    return InstallResult();
+  }
+
   // What the uninstall removes: the files written now; the folders made now
   // and those of the earlier install; the originals kept now, and those the
-  // earlier install kept whose place the product still takes.
-  InstallRecord NewRecord() const {
+  // earlier install kept whose place the product still takes; the links
+  // written now and those of the earlier install, and the user's links kept
+  // by either.
+  InstallRecord NewRecord() {
     InstallRecord record;
     record.folder = folder_;
     record.files = files_;
@@ -485,6 +550,17 @@ class InstallRun {
     for (const KeptFile& kept : earlier_.kept) {
       if (written.Contains(kept.file)) record.kept.push_back(kept);
     }
+    record.links_recorded = true;
+    record.links = PlannedLinks();
+    const PathSet planned(record.links);
+    for (const std::wstring& link : earlier_.links) {
+      if (!planned.Contains(link)) record.links.push_back(link);
+    }
+    record.kept_links = kept_links_;
+    record.kept_links.insert(record.kept_links.end(), earlier_.kept_links.begin(),
+                             earlier_.kept_links.end());
+    record.start_menu_folder =
+        start_menu_made_.empty() ? earlier_.start_menu_folder : start_menu_made_;
     return record;
   }
 
@@ -526,23 +602,26 @@ class InstallRun {
     journal_.Finish();
   }
 
-  // Frees the place of the link file `link` with an undo record: a link
-  // already there is moved aside, a new one is recorded.
+  // Records the link file `link` as the run's before it is written (what
+  // was there was set aside, SetLinksAside).
   InstallResult PrepareLink(const std::wstring& link) {
     if (link.empty()) return Failure(InstallError::kCannotWrite, link);
-    const DWORD error = GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES
-                            ? journal_.MoveAside(link)
-                            : journal_.WillCreateFile(link);
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return Failure(InstallError::kFileInTheWay, link);
+    }
+    const DWORD error = journal_.WillCreateFile(link);
     return error == ERROR_SUCCESS ? InstallResult() : WriteFailure(error, link);
   }
 
   // A link written by `create` (true when saved) at `link`, after
   // PrepareLink.
+  // A link this run wrote already (a name given twice) is written again.
   template <typename Create>
   InstallResult WriteLink(const std::wstring& link, Create create) {
-    InstallResult result = PrepareLink(link);
+    InstallResult result = links_written_.Contains(link) ? InstallResult() : PrepareLink(link);
     if (!result) return result;
     if (!create()) return Failure(InstallError::kCannotWrite, link);
+    links_written_.Add(link);
     AfterDiskStep();
     return result;
   }
@@ -599,7 +678,7 @@ class InstallRun {
   // refuse it.
   InstallResult CreateTaskbarShortcut(const std::wstring& name, const std::wstring& target) {
     const std::wstring link = QuickLaunchLinkPath(name);
-    const bool fresh = GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+    const bool fresh = !replaced_links_.Contains(link);
     InstallResult result = WriteLink(link, [&] { return CreateQuickLaunchShortcut(name, target); });
     if (!result || !IsVistaOrLater()) return result;
     if (fresh) {
@@ -619,15 +698,14 @@ class InstallRun {
   // Without a known start-menu folder there is none.
   InstallResult CreateStartMenuShortcut(const JsonValue& desktop_value) {
     const JsonValue& desktop = ConfigList(desktop_value);
-    const std::wstring programs = GetStartMenuProgramsFolder();
-    if (programs.empty()) return InstallResult();
+    const std::wstring product_folder = StartMenuFolder();
+    if (product_folder.empty()) return InstallResult();
     std::wstring target = ReplaceSlashes(folder_ + L"\\");
     if (desktop.size() > 0) target = ShortcutTarget(desktop[desktop.size() - 1]);
-    const std::wstring product_folder = programs + L"\\" + product_.name;
     std::wstring failed;
     const DWORD error = journal_.CreateFolders(product_folder, failed);
     if (error != ERROR_SUCCESS) return WriteFailure(error, failed);
-    const std::wstring link = product_folder + L"\\" + product_.name + L".lnk";
+    const std::wstring link = StartMenuLinkPath();
     return WriteLink(link, [&] {
       ScopedComInit com;
       return CreateDescribedShortcut(target, product_.name, link);
@@ -717,9 +795,13 @@ class InstallRun {
   Product product_ = DefaultProduct();
   PackageLocation location_;
   ArchiveRange archive_;
-  std::vector<std::wstring> files_;  // targets written, in archive order
-  std::vector<KeptFile> kept_;       // files in the way that no install of the product wrote
-  InstallRecord earlier_;            // the earlier install's record; empty without one
+  std::vector<std::wstring> files_;   // targets written, in archive order
+  std::vector<KeptFile> kept_;        // files in the way that no install of the product wrote
+  std::vector<KeptFile> kept_links_;  // links in the way that no install of the product wrote
+  PathSet replaced_links_;            // an earlier install's links, replaced for good
+  PathSet links_written_;             // the links this run wrote
+  std::wstring start_menu_made_;      // the start-menu folder when the run makes it
+  InstallRecord earlier_;             // the earlier install's record; empty without one
   PathSet earlier_files_;
   bool earlier_found_ = false;
   std::wstring uninstaller_name_ = kUninstallerFileName;

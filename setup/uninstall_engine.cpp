@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,8 +72,12 @@ class UninstallRun {
     // earlier install elsewhere leaves it to the live one.
     const bool registered_here = IsRegisteredHere();
     if (registered_here) {
-      DeleteShortcuts(config_["setup"]["shortcut"]);
-      DeleteStartMenuFolder();
+      if (record_.links_recorded) {
+        DeleteRecordedLinks(config_["setup"]["shortcut"]);
+      } else {
+        DeleteShortcuts(config_["setup"]["shortcut"]);
+        DeleteStartMenuLink();
+      }
     }
     InstallRecord left = record_;
     left.files = DeleteFiles();
@@ -118,15 +121,7 @@ class UninstallRun {
   // The recorded folders that are still there, deepest first: the system
   // removes each at the restart when it is empty then.
   void ScheduleFoldersAtRestart() const {
-    std::vector<std::wstring> folders = record_.folders;
-    std::stable_sort(
-        folders.begin(), folders.end(),
-        [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
-    for (const std::wstring& folder : folders) {
-      const DWORD attributes = GetFileAttributesW(folder.c_str());
-      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        continue;
-      }
+    for (const std::wstring& folder : FoldersDeepestFirst(record_.folders)) {
       MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
   }
@@ -144,6 +139,25 @@ class UninstallRun {
       if (IsVistaOrLater()) UnpinQuickLaunchShortcut(name);
       DeleteQuickLaunchShortcut(name);
     }
+  }
+
+  // The links the install recorded: the Quick Launch ones among them are
+  // unpinned first; then the user's own links it kept come back, and the
+  // start-menu folder goes when the install made it and it is empty now.
+  void DeleteRecordedLinks(const JsonValue& shortcuts) {
+    const PathSet links(record_.links);
+    const JsonValue& taskbar = ConfigList(shortcuts["taskbar"]);
+    for (size_t i = 0; i < taskbar.size() && IsVistaOrLater(); ++i) {
+      std::wstring name = Wide(taskbar[i]["name"].toCString());
+      if (!name.empty() && links.Contains(QuickLaunchLinkPath(name)))
+        UnpinQuickLaunchShortcut(name);
+    }
+    for (const std::wstring& link : record_.links) DeleteProductFile(link);
+    for (const KeptFile& kept : record_.kept_links) {
+      if (GetFileAttributesW(kept.file.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+      MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0);
+    }
+    if (!record_.start_menu_folder.empty()) RemoveEmptyFolders({record_.start_menu_folder});
   }
 
   // Deletes each recorded file, the read-only ones too. One that another
@@ -186,7 +200,8 @@ class UninstallRun {
   // Rewrites the uninstaller in the install folder with the record `left`.
   void KeepUninstaller(const InstallRecord& left) {
     JsonValue config = config_;
-    for (const char* member : {"files", "folders", "kept", "uninstaller"}) {
+    for (const char* member :
+         {"files", "folders", "kept", "uninstaller", "links", "kept_links", "start_menu"}) {
       config[member] = JsonValue();
     }
     JsonValue rewritten(JsonKind::Object);
@@ -215,10 +230,15 @@ class UninstallRun {
     return result == ERROR_SUCCESS && IsSamePath(location, folder_);
   }
 
-  // The product's start-menu folder with everything in it, whoever made it.
-  void DeleteStartMenuFolder() {
+  // An older install's start-menu link, known by the product's name only;
+  // its folder goes when it is empty then (whoever made it, nothing in it
+  // is lost).
+  void DeleteStartMenuLink() {
     const std::wstring programs = GetStartMenuProgramsFolder();
-    if (!programs.empty()) ShellDeletePath(programs + L"\\" + product_.name);
+    if (programs.empty()) return;
+    const std::wstring folder = programs + L"\\" + product_.name;
+    DeleteProductFile(folder + L"\\" + product_.name + L".lnk");
+    RemoveEmptyFolders({folder});
   }
 
   // The files the product names in the user's application data folder (its

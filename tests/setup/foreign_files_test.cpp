@@ -14,6 +14,7 @@
 #include "setup/install_journal.h"
 #include "setup/install_record.h"
 #include "setup/package_layout.h"
+#include "setup/shell_links.h"
 #include "setup/uninstall_engine.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -103,6 +104,41 @@ TEST_F(ForeignFilesTest, FilesTheProductNeverWroteAreKeptAndComeBackAtUninstall)
 
   ASSERT_TRUE(Uninstall());
   EXPECT_EQ(TreeOf(folder_), before);
+}
+
+// Shortcuts are files the product may not own: the user's own link with the product's shortcut
+// name on the desktop, and the user's own file in a start-menu folder of the product's name, are
+// exactly as they were after an install and its uninstall.
+TEST_F(ForeignFilesTest, TheUsersOwnShortcutAndStartMenuFolderSurviveInstallAndUninstall) {
+  const std::wstring name = places_.LinkName(L"Velto");
+  const std::wstring link = DesktopLinkPath(name);
+  const std::string users_link = "the user's own link \x01\x02";
+  ASSERT_TRUE(Write(link, users_link));
+  ASSERT_TRUE(EnsureDirectory(StartMenuFolder()));
+  ASSERT_TRUE(Write(StartMenuFolder() + L"\\mine.txt", "the user's"));
+  const Tree start_menu_before = TreeOf(StartMenuFolder());
+  const JsonValue shortcut = ShortcutLists({Shortcut(name, L"app.exe")}, {});
+
+  RecordingSink sink(folder_, true, false, true);
+  ASSERT_TRUE(RunInstallFromPackage(Package({{"app.exe", "program"}}, &shortcut), sink));
+  EXPECT_NE(Content(link), users_link) << "the product's link takes the name";
+  EXPECT_TRUE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
+  ASSERT_TRUE(Uninstall());
+  EXPECT_EQ(Content(link), users_link);
+  EXPECT_FALSE(Exists(link + L".old"));
+  EXPECT_EQ(TreeOf(StartMenuFolder()), start_menu_before);
+  EXPECT_TRUE(TreeOf(folder_).empty());
+}
+
+// A start-menu folder the install made goes with the uninstall.
+TEST_F(ForeignFilesTest, AStartMenuFolderTheInstallMadeGoesWithTheUninstall) {
+  ScratchFolder::RemoveTree(StartMenuFolder());
+  const JsonValue shortcut = ShortcutLists({Shortcut(L"Velto", L"app.exe")}, {});
+  RecordingSink sink(folder_, false, false, true);
+  ASSERT_TRUE(RunInstallFromPackage(Package({{"app.exe", "program"}}, &shortcut), sink));
+  ASSERT_TRUE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
+  ASSERT_TRUE(Uninstall());
+  EXPECT_FALSE(Exists(StartMenuFolder()));
 }
 
 TEST_F(ForeignFilesTest, AnotherProductsUninstallerIsNeitherReplacedNorRemoved) {

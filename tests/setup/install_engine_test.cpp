@@ -86,7 +86,9 @@ TEST_F(InstallEngineTest, EmptyArchiveInstallsNothingAndSucceeds) {
   EXPECT_EQ(InFolder(L"Velto.exe"), sink.launch_path);
 
   JsonValue config = UninstallerConfig();
-  EXPECT_EQ((std::vector<std::string>{"mode", "setup"}), config.memberNames());
+  // "links" names the link files the install wrote: none here.
+  EXPECT_EQ((std::vector<std::string>{"links", "mode", "setup"}), config.memberNames());
+  EXPECT_EQ(0u, config["links"].size());
   EXPECT_EQ(JsonKind::Integer, config["mode"].kind());
   EXPECT_EQ(0, config["mode"].toInt64());
   EXPECT_EQ(folder_, DecodePath(config["setup"]["root"]));
@@ -127,7 +129,8 @@ TEST_F(InstallEngineTest, UninstallerCopyIsTheImageFollowedByTheCompactConfig) {
             LoadU32(reinterpret_cast<const unsigned char*>(copy.data() + image.size())));
   EXPECT_EQ(text, copy.substr(image.size() + 4));
   EXPECT_EQ('\n', text.back());
-  EXPECT_EQ((std::vector<std::string>{"files", "folders", "mode", "setup"}), config.memberNames());
+  EXPECT_EQ((std::vector<std::string>{"files", "folders", "links", "mode", "setup"}),
+            config.memberNames());
   // The paths are ASCII Base64 of the UTF-8 paths, Chinese included.
   EXPECT_EQ(EncodePath(InFolder(L"数据\\说明.txt")), config["files"][0].toCString());
   EXPECT_EQ(InFolder(L"数据\\说明.txt"), DecodePath(config["files"][0]));
