@@ -458,6 +458,36 @@ TEST_F(InterruptedInstallTest, ATornLastRecordIsIgnoredAndTheCompleteOnesUndone)
       << "the journal stays after its recovery";
 }
 
+// A recovery that cannot put an original back (another program holds the run's file in its
+// place) says so and keeps the journal; the next start, with the file free, finishes it.
+TEST_F(InterruptedInstallTest, ARecoveryThatCannotPutEverythingBackKeepsTheJournal) {
+  ASSERT_TRUE(EnsureDirectory(folder_));
+  const std::wstring replaced = folder_ + L"\\Velto.exe";
+  ASSERT_TRUE(test_package::WriteFileBytes(replaced, "original"));
+  const auto before = Tree(area_);
+  ASSERT_TRUE(MoveFileExW(replaced.c_str(), (replaced + L".old").c_str(), 0));
+  ASSERT_TRUE(test_package::WriteFileBytes(replaced, "the run's"));
+  WriteJournal(
+      {{JournalKind::kInstallBegun, {PathField(folder_)}},
+       {JournalKind::kMovedAside, {PathField(replaced), PathField(replaced + L".old"), "0"}}},
+      "");
+  HANDLE held = CreateFileW(replaced.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  const RecoveryResult first = RecoverInterruptedRun(L"Velto", kMachine);
+  CloseHandle(held);
+  EXPECT_EQ(first.unrestored,
+            std::vector<std::wstring>{replaced + L" \u2190 " + replaced + L".old"});
+  EXPECT_TRUE(Exists(JournalFolderOf(L"Velto", kMachine) + L"\\run.journal"));
+
+  const RecoveryResult second = RecoverInterruptedRun(L"Velto", kMachine);
+  EXPECT_TRUE(second.found);
+  EXPECT_TRUE(second.unrestored.empty());
+  EXPECT_EQ(before, Tree(area_));
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto", kMachine).found);
+}
+
 // A journal that is not one (another program's bytes) changes nothing and goes.
 TEST_F(InterruptedInstallTest, BytesThatAreNoJournalChangeNothing) {
   ASSERT_TRUE(EnsureDirectory(folder_));
