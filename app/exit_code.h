@@ -11,7 +11,8 @@
 enum ExitCode : UINT {
   // The work completed (or /? showed the list of switches).
   kExitSuccess = 0,
-  // The install failed and was rolled back, or the uninstall failed.
+  // The install failed and was rolled back, or the uninstall failed or left
+  // files that it could not schedule for removal at the restart.
   kExitFailed = 1,
   // A switch that this program does not know, or /D= or /LOG= without a value.
   kExitBadCommandLine = 2,
@@ -22,7 +23,8 @@ enum ExitCode : UINT {
   kExitBadFolder = 4,
   // The elevation prompt was declined or the elevated copy could not start.
   kExitElevationDeclined = 5,
-  // A failed install could not put everything back as it was.
+  // A failed install, or the undoing of an interrupted run at start-up,
+  // could not put everything back as it was.
   kExitRollbackIncomplete = 6,
   // The uninstaller could not make or start its temporary copy.
   kExitTemporaryUninstallerFailed = 7,
@@ -34,8 +36,9 @@ enum ExitCode : UINT {
   // Another setup of the same product is running. The number is the Windows
   // Installer's, which deployment tools already retry.
   kExitSetupRunning = 1618,
-  // The work completed, but a file in use is replaced or removed only when
-  // the system restarts (the number deployment tools read as a soft reboot).
+  // The uninstall completed, but files in use are removed (and kept
+  // originals put back) only when the system restarts, which the uninstall
+  // has scheduled (the number deployment tools read as a soft reboot).
   kExitRestartNeeded = 3010,
 };
 

@@ -66,3 +66,9 @@ UINT InstallFailureExitCode(const InstallResult& result) {
       return kExitFailed;
   }
 }
+
+UINT UninstallExitCode(const UninstallResult& result) {
+  if (!result.read) return kExitFailed;
+  if (result.left.empty()) return kExitSuccess;
+  return result.restart_scheduled ? kExitRestartNeeded : kExitFailed;
+}

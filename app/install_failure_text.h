@@ -9,6 +9,7 @@
 
 #include "app/texts.h"
 #include "setup/install_engine.h"
+#include "setup/uninstall_engine.h"
 
 // The text of `texts` that names the cause of `result`, with the path
 // concerned in place of its "%s": the damaged-package text for a package that
@@ -27,5 +28,10 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines);
 // ended, kExitFailed (rolled back) for every other cause, a volume too small
 // for the payload included (nothing was written).
 UINT InstallFailureExitCode(const InstallResult& result);
+
+// The exit code of the uninstall `result`: kExitFailed when it could not
+// read its record, or when files are left that are not scheduled for removal
+// at the restart; kExitRestartNeeded when they are; else kExitSuccess.
+UINT UninstallExitCode(const UninstallResult& result);
 
 #endif  // BRINDLE_APP_INSTALL_FAILURE_TEXT_H_

@@ -13,6 +13,7 @@
 #include "app/exit_code.h"
 #include "app/fade_out.h"
 #include "app/folder_problem_text.h"
+#include "app/install_failure_text.h"
 #include "app/install_folder.h"
 #include "app/package_config.h"
 #include "app/process_end.h"
@@ -155,7 +156,17 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   // Before any page: a run of the product that was interrupted is undone,
   // in either scope (a package of scope "both" may have run in either).
   for (const InstallScope scope : {InstallScope::kMachine, InstallScope::kUser}) {
-    LogRecovery(RecoverInterruptedRun(product_.id, scope));
+    const RecoveryResult recovery = RecoverInterruptedRun(product_.id, scope);
+    LogRecovery(recovery);
+    if (!recovery.unrestored.empty()) {
+      // Its journal stays for the next start to try again; a new run would
+      // replace it.
+      const std::wstring text = FillText(AppTextsFor(product_.language).recovery_incomplete,
+                                         JoinLines(recovery.unrestored));
+      Report(text.c_str(), nullptr, MB_ICONERROR);
+      EndProcess(kExitRollbackIncomplete);
+      return false;
+    }
   }
   return true;
 }

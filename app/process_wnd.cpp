@@ -112,14 +112,25 @@ void CHProcessWnd::StartWork() {
   } else {
     const UninstallResult result = RunUninstallFromPackage(package_, *this);
     for (const std::wstring& path : result.skipped) LogLine(L"skipped (outside the folder)", path);
+    exit_code = UninstallExitCode(result);
     if (!result.read) {
       failure = texts.uninstall_failed;
+    } else if (result.restart_scheduled) {
+      // The restart removes what is left: the uninstall is complete then.
+      failure = FillText(texts.uninstall_restart, JoinLines(result.left));
     } else if (!result.left.empty()) {
-      // What is left stays registered and uninstallable; freeing the files
-      // (a restart, or closing the programs that hold them) lets it finish.
+      // What is left stays registered and uninstallable; closing the
+      // programs that hold the files and uninstalling again finishes it.
       failure = FillText(texts.uninstall_incomplete, JoinLines(result.left));
-      exit_code = kExitRestartNeeded;
     }
+  }
+  if (exit_code == kExitRestartNeeded) {
+    LogLine(L"result", failure);
+    if (ui_level_ == UiLevel::kFull) {
+      ::MessageBoxW(hwnd(), failure.c_str(), nullptr, MB_ICONINFORMATION);
+    }
+    EndProcess(exit_code);
+    return;
   }
   if (failure.empty()) {
     LogLine(L"result", L"completed");

@@ -42,6 +42,13 @@ struct AppTexts {
   // Error box (no caption) when the uninstall left files; "%s" stands for
   // one line per file.
   const wchar_t* uninstall_incomplete;
+  // Box (no caption) when the uninstall left files that the system removes
+  // (or puts back) when it restarts; "%s" stands for one line per file.
+  const wchar_t* uninstall_restart;
+  // Error box (no caption) at start-up when the undoing of an interrupted
+  // run could not put everything back; "%s" stands for one line per file.
+  // The setup stops and tries again at its next start.
+  const wchar_t* recovery_incomplete;
   // Error box (no caption) when another setup or uninstaller of the product
   // runs.
   const wchar_t* already_running;
@@ -179,6 +186,9 @@ inline constexpr AppTexts kChineseTexts = {
     L"\n\n以下文件未能恢复原状 (原文件保存在箭头所指之处):\n%s",
     L"卸载出现错误, 操作中止.",
     L"卸载未能完成, 以下文件无法删除或恢复, 请关闭占用它们的程序后再次卸载:\n%s",
+    L"卸载已完成, 以下文件正被使用, 将在重新启动计算机时删除或恢复:\n%s",
+    L"上次中断的安装未能完全撤销, 以下文件无法恢复原状, "
+    L"请关闭占用它们的程序后再次运行安装程序:\n%s",
     L"该产品的另一个安装或卸载程序正在运行, 操作终止.",
     L"输入路径有误, 无法安装在此路径下",
     L"提示",
@@ -240,6 +250,10 @@ inline constexpr AppTexts kEnglishTexts = {
     L"An error occurred while uninstalling. Uninstall stopped.",
     L"The uninstall could not finish. These files could not be removed or restored; close the "
     L"programs that use them and uninstall again:\n%s",
+    L"Uninstall complete. These files are in use; they are removed or restored when the "
+    L"computer restarts:\n%s",
+    L"An interrupted setup could not be undone completely. These files could not be put back; "
+    L"close the programs that use them and run the setup again:\n%s",
     L"Another setup or uninstall of this product is running. Setup stopped.",
     L"The folder is not valid; setup cannot install there.",
     L"Notice",

@@ -19,6 +19,7 @@
 #include "setup/install_record.h"
 #include "setup/journal_file.h"
 #include "setup/language.h"
+#include "setup/journal_recovery.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -108,11 +109,6 @@ DWORD WriteAll(HANDLE file, const char* data, DWORD size) {
   return ERROR_SUCCESS;
 }
 
-void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-}
-
 // One run of the installation; all state lives for that run only.
 class InstallRun {
  public:
@@ -128,13 +124,16 @@ class InstallRun {
       if (result.error == InstallError::kDiskFull) AddSpaceFigures(result);
       return result;
     }
-    // Nothing below can fail the installation any more, but until the commit
-    // an interruption is still undone at the next start, registration and
-    // shortcuts included.
-    MoveEarlierLeftoversAside();
-    sink_.SetProgressPosition(70);
-    CreateShortcuts();
-    Register();
+    // Until the commit a failure, or an interruption at the next start, is
+    // undone from the journal's records, registration and shortcuts
+    // included.
+    result = FinishSteps();
+    if (!result) {
+      result.unrestored = UndoJournalRecords(product_.id, Scope(), journal_.records());
+      // What could not be put back is tried again at the next start.
+      if (result.unrestored.empty()) journal_.Finish();
+      return result;
+    }
     Commit();
     sink_.SetLaunchPath(folder_ + L"\\" + Wide(setup_config_["lastrun"].toCString()));
     SendMessageTimeoutW(sink_.WindowHandle(), kInstallFinishedMessage, 0, 0, SMTO_BLOCK, 0,
@@ -143,7 +142,17 @@ class InstallRun {
   }
 
  private:
-  // Everything that can fail: the payload's files and the uninstaller copy.
+  // The steps after the files: the upgrade's clean-up, shortcuts and
+  // registration. Each failure fails the installation.
+  InstallResult FinishSteps() {
+    InstallResult result = MoveEarlierLeftoversAside();
+    if (!result) return result;
+    sink_.SetProgressPosition(70);
+    result = CreateShortcuts();
+    return result ? Register() : result;
+  }
+
+  // The payload's files and the uninstaller copy.
   InstallResult WriteFiles() {
     if (!ReadPackage()) return Failure(InstallError::kPackageDamaged);
     FindEarlierInstall();
@@ -153,6 +162,7 @@ class InstallRun {
     InstallResult result = CheckFreeSpace(zip.get());
     if (result) result = BeginJournal(zip.get());
     if (result) result = ExtractEntries(zip.get());
+    if (result) result = SetLinksAside();
     if (result) result = WriteUninstaller();
     return result;
   }
@@ -195,62 +205,64 @@ class InstallRun {
     result.free_bytes = space.free_bytes;
   }
 
-  // The journal on disk, begun with the files and folders that the run may
-  // create and that do not exist now. Without rights to its folder (no
-  // administrator) the run is undone in memory only.
+  // The journal on disk, begun with the names of the files and folders that
+  // the run may create and that do not exist now. Without rights to its
+  // folder (no administrator) the run is undone in memory only.
   InstallResult BeginJournal(unzFile zip) {
     if (disk_.Create(product_.id, Scope()) == ERROR_SUCCESS) journal_.set_disk(&disk_);
-    // A fresh install needs no look at the entries: all of the folder will be the run's.
-    const DWORD attributes = GetFileAttributesW(folder_.c_str());
-    DWORD error;
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-      std::vector<std::wstring> absent;
-      PathSet seen;
-      AddAbsent(folder_, absent, seen);
-      error = journal_.Begin(folder_, absent, {});
-    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && IsEmptyFolder(folder_)) {
-      error = journal_.Begin(folder_, {}, {folder_});
-    } else {
-      error = journal_.Begin(folder_, AbsentPaths(zip), {});
-    }
+    const RunNames names = AbsentNames(zip);
+    const DWORD error = journal_.Begin(folder_, names.files, names.folders);
     if (error == ERROR_SUCCESS) return InstallResult();
     journal_.set_disk(nullptr);
     disk_.Remove();
     return WriteFailure(error, JournalFolderOf(product_.id, Scope()));
   }
 
+  struct RunNames {
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> folders;
+  };
+
   // The install folder with its missing parents, every entry's target with
   // its missing folders, and the uninstaller copy (with a signed one's record
   // file): those that do not exist.
-  // Entries that fail the extraction's checks are passed over here.
-  std::vector<std::wstring> AbsentPaths(unzFile zip) {
-    std::vector<std::wstring> absent;
+  // In a folder that is not there or is empty nothing below it exists: no
+  // entry's target is looked at. Entries that fail the extraction's checks
+  // are passed over here.
+  RunNames AbsentNames(unzFile zip) {
+    RunNames names;
     PathSet seen;
-    AddAbsent(folder_, absent, seen);
+    const DWORD attributes = GetFileAttributesW(folder_.c_str());
+    const bool look = attributes != INVALID_FILE_ATTRIBUTES &&
+                      !((attributes & FILE_ATTRIBUTE_DIRECTORY) && IsEmptyFolder(folder_));
+    AddAbsent(folder_, true, true, names, seen);
     for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
       std::wstring name;
       unz_file_info64 info = {};
       if (!CurrentEntry(zip, name, info)) continue;
-      if (name.back() == L'/') name.pop_back();
-      AddAbsent(folder_ + L"\\" + ReplaceSlashes(name), absent, seen);
+      const bool folder = name.back() == L'/';
+      if (folder) name.pop_back();
+      AddAbsent(folder_ + L"\\" + ReplaceSlashes(name), folder, look, names, seen);
     }
-    AddAbsent(UninstallerPath(), absent, seen);
-    if (!signed_image_.empty()) AddAbsent(RecordPathBeside(UninstallerPath()), absent, seen);
-    return absent;
+    AddAbsent(UninstallerPath(), false, look, names, seen);
+    if (!signed_image_.empty()) {
+      AddAbsent(RecordPathBeside(UninstallerPath()), false, look, names, seen);
+    }
+    return names;
   }
 
   static bool IsEmptyFolder(const std::wstring& folder) {
     return PathIsDirectoryEmptyW(folder.c_str()) != FALSE;
   }
 
-  // Adds `path` and its parents to `absent`, up to the first that exists or
-  // was seen before.
-  static void AddAbsent(const std::wstring& path, std::vector<std::wstring>& absent,
+  // Adds `path` (a folder when `folder`) and its parents to `names`, up to
+  // the first that was seen before or, when `look`, that exists.
+  static void AddAbsent(const std::wstring& path, bool folder, bool look, RunNames& names,
                         PathSet& seen) {
-    for (std::wstring walk = path; !walk.empty() && !seen.Contains(walk);) {
+    for (std::wstring walk = path; !walk.empty() && !seen.Contains(walk); folder = true) {
       seen.Add(walk);
-      if (GetFileAttributesW(walk.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-      absent.push_back(walk);
+      if (look && GetFileAttributesW(walk.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+      (folder ? names.folders : names.files).push_back(walk);
       const size_t slash = walk.find_last_of(L'\\');
       walk.resize(slash == std::wstring::npos ? 0 : slash);
     }
@@ -507,10 +519,74 @@ class InstallRun {
            record.outside.empty();
   }
 
+  // The link files the shortcuts step writes, in order: the desktop's and
+  // Quick Launch's (each entry with a name and an existing target) and the
+  // start menu's, as the sink's options choose them.
+  std::vector<std::wstring> PlannedLinks() {
+    std::vector<std::wstring> links;
+    const JsonValue& shortcuts = setup_config_["shortcut"];
+    auto add = [&links](const std::wstring& link) {
+      if (!link.empty()) links.push_back(link);
+      return InstallResult();
+    };
+    if (sink_.DesktopOption()) {
+      ForEachShortcut(shortcuts["desktop"], [&](const std::wstring& name, const std::wstring&) {
+        return add(DesktopLinkPath(name));
+      });
+    }
+    if (sink_.TaskbarOption()) {
+      ForEachShortcut(shortcuts["taskbar"], [&](const std::wstring& name, const std::wstring&) {
+        return add(QuickLaunchLinkPath(name));
+      });
+    }
+    if (sink_.StartMenuOption()) add(StartMenuLinkPath());
+    return links;
+  }
+
+  // The product's start-menu folder; empty when the programs folder is unknown.
+  std::wstring StartMenuFolder() const {
+    const std::wstring programs = GetStartMenuProgramsFolder();
+    return programs.empty() ? programs : programs + L"\\" + product_.name;
+  }
+
+  std::wstring StartMenuLinkPath() const {
+    const std::wstring folder = StartMenuFolder();
+    return folder.empty() ? folder : folder + L"\\" + product_.name + L".lnk";
+  }
+
+  // Before the uninstaller's record is written: every link already where
+  // the run writes one is moved aside. A link an earlier install of the
+  // product wrote is replaced for good; any other (the user's own) is kept
+  // under its backup name, for the uninstall to put back.
+  InstallResult SetLinksAside() {
+    const PathSet earlier_links(earlier_.links);
+    const std::wstring start_menu = StartMenuFolder();
+    if (sink_.StartMenuOption() && !start_menu.empty() &&
+        GetFileAttributesW(start_menu.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      start_menu_made_ = start_menu;
+    }
+    for (const std::wstring& link : PlannedLinks()) {
+      if (GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      const bool owned =
+          earlier_found_ && (!earlier_.links_recorded || earlier_links.Contains(link));
+      std::wstring backup;
+      const DWORD error = journal_.MoveAside(link, !owned, &backup);
+      if (error != ERROR_SUCCESS) return WriteFailure(error, link);
+      if (owned) {
+        replaced_links_.Add(link);
+      } else {
+        kept_links_.push_back({link, backup});
+      }
+    }
+    return InstallResult();
+  }
+
   // What the uninstall removes: the files written now; the folders made now
   // and those of the earlier install; the originals kept now, and those the
-  // earlier install kept whose place the product still takes.
-  InstallRecord NewRecord() const {
+  // earlier install kept whose place the product still takes; the links
+  // written now and those of the earlier install, and the user's links kept
+  // by either.
+  InstallRecord NewRecord() {
     InstallRecord record;
     record.folder = folder_;
     record.files = files_;
@@ -525,28 +601,45 @@ class InstallRun {
     for (const KeptFile& kept : earlier_.kept) {
       if (written.Contains(kept.file)) record.kept.push_back(kept);
     }
+    record.links_recorded = true;
+    record.links = PlannedLinks();
+    const PathSet planned(record.links);
+    for (const std::wstring& link : earlier_.links) {
+      if (!planned.Contains(link)) record.links.push_back(link);
+    }
+    record.kept_links = kept_links_;
+    record.kept_links.insert(record.kept_links.end(), earlier_.kept_links.begin(),
+                             earlier_.kept_links.end());
+    record.start_menu_folder =
+        start_menu_made_.empty() ? earlier_.start_menu_folder : start_menu_made_;
     return record;
   }
 
   // After a successful upgrade: the earlier install's files that the new
   // package no longer has are moved aside, to go with the commit as its
   // uninstall would remove them; an original it kept in the place of such a
-  // file comes back.
-  void MoveEarlierLeftoversAside() {
-    if (!earlier_found_) return;
+  // file comes back. A file that cannot be moved, or an original that cannot
+  // come back, fails the run: the new record would name neither.
+  InstallResult MoveEarlierLeftoversAside() {
+    if (!earlier_found_) return InstallResult();
     const PathSet written(files_);
     for (const std::wstring& file : earlier_.files) {
       if (written.Contains(file) || !links_.FirstLink(file).empty()) continue;
-      if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) journal_.MoveAside(file);
+      if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      const DWORD error = journal_.MoveAside(file);
+      if (error != ERROR_SUCCESS) return WriteFailure(error, file);
     }
     for (const KeptFile& kept : earlier_.kept) {
       if (written.Contains(kept.file)) continue;
-      if (journal_.Note({JournalKind::kKeptRestored,
-                         {PathField(kept.file), PathField(kept.backup)}}) != ERROR_SUCCESS) {
-        continue;
+      const DWORD error = journal_.Note(
+          {JournalKind::kKeptRestored, {PathField(kept.file), PathField(kept.backup)}});
+      if (error != ERROR_SUCCESS) return WriteFailure(error, JournalFolderOf(product_.id, Scope()));
+      if (!MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0)) {
+        return WriteFailure(GetLastError(), kept.file);
       }
-      if (MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0)) AfterDiskStep();
+      AfterDiskStep();
     }
+    return InstallResult();
   }
 
   // The run succeeded: the originals replaced for good go, then the earlier
@@ -560,69 +653,92 @@ class InstallRun {
     journal_.Finish();
   }
 
-  // Frees the place of the link file `link` with an undo record: a link
-  // already there is moved aside, a new one is recorded. False when that
-  // cannot be recorded: the link is then left as it is.
-  bool PrepareLink(const std::wstring& link) {
-    if (link.empty()) return false;
+  // Records the link file `link` as the run's before it is written (what
+  // was there was set aside, SetLinksAside).
+  InstallResult PrepareLink(const std::wstring& link) {
+    if (link.empty()) return Failure(InstallError::kCannotWrite, link);
     if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
-      return journal_.MoveAside(link) == ERROR_SUCCESS;
+      return Failure(InstallError::kFileInTheWay, link);
     }
-    return journal_.WillCreateFile(link) == ERROR_SUCCESS;
+    const DWORD error = journal_.WillCreateFile(link);
+    return error == ERROR_SUCCESS ? InstallResult() : WriteFailure(error, link);
+  }
+
+  // A link written by `create` (true when saved) at `link`, after
+  // PrepareLink.
+  // A link this run wrote already (a name given twice) is written again.
+  template <typename Create>
+  InstallResult WriteLink(const std::wstring& link, Create create) {
+    InstallResult result = links_written_.Contains(link) ? InstallResult() : PrepareLink(link);
+    if (!result) return result;
+    if (!create()) return Failure(InstallError::kCannotWrite, link);
+    links_written_.Add(link);
+    AfterDiskStep();
+    return result;
   }
 
   // D. Desktop, Quick Launch (with taskbar pin) and start-menu shortcuts.
-  void CreateShortcuts() {
+  InstallResult CreateShortcuts() {
     const JsonValue& shortcuts = setup_config_["shortcut"];
+    InstallResult result;
     if (sink_.DesktopOption()) {
       Report(70, Texts().desktop_step);
-      ForEachShortcut(shortcuts["desktop"],
-                      [this](const std::wstring& name, const std::wstring& target) {
-                        if (!PrepareLink(DesktopLinkPath(name))) return;
-                        CreateDesktopShortcut(name, target);
-                        AfterDiskStep();
-                      });
+      result = ForEachShortcut(
+          shortcuts["desktop"], [this](const std::wstring& name, const std::wstring& target) {
+            return WriteLink(DesktopLinkPath(name),
+                             [&] { return CreateDesktopShortcut(name, target); });
+          });
+      if (!result) return result;
     }
     sink_.SetProgressPosition(80);
     if (sink_.TaskbarOption()) {
       sink_.SetStepText(FormatLong(Texts().taskbar_step, 80));
-      ForEachShortcut(shortcuts["taskbar"],
-                      [this](const std::wstring& name, const std::wstring& target) {
-                        CreateTaskbarShortcut(name, target);
-                      });
+      result = ForEachShortcut(shortcuts["taskbar"],
+                               [this](const std::wstring& name, const std::wstring& target) {
+                                 return CreateTaskbarShortcut(name, target);
+                               });
+      if (!result) return result;
     }
     sink_.SetProgressPosition(90);
     if (sink_.StartMenuOption()) {
       sink_.SetStepText(FormatLong(Texts().start_menu_step, 90));
-      CreateStartMenuShortcut(shortcuts["desktop"]);
+      result = CreateStartMenuShortcut(shortcuts["desktop"]);
     }
+    return result;
   }
 
   // Calls `create(name, target)` for each entry of a shortcut list whose name
-  // is not empty and whose target exists.
+  // is not empty and whose target exists, up to the first failure.
   template <typename Create>
-  void ForEachShortcut(const JsonValue& value, Create create) {
+  InstallResult ForEachShortcut(const JsonValue& value, Create create) {
     const JsonValue& list = ConfigList(value);
     for (size_t i = 0; i < list.size(); ++i) {
       const JsonValue& entry = list[i];
       std::wstring name = Wide(entry["name"].toCString());
       std::wstring target = ShortcutTarget(entry);
-      if (!name.empty() && PathFileExistsW(target.c_str())) create(name, target);
+      if (name.empty() || !PathFileExistsW(target.c_str())) continue;
+      InstallResult result = create(name, target);
+      if (!result) return result;
     }
+    return InstallResult();
   }
 
   // The Quick Launch link, pinned to the taskbar. Only a new link's pin is
-  // recorded for undoing: an earlier install's link was pinned already.
-  void CreateTaskbarShortcut(const std::wstring& name, const std::wstring& target) {
+  // recorded for undoing: an earlier install's link was pinned already. The
+  // pin's own result is not looked at: shells that no longer offer the verb
+  // refuse it.
+  InstallResult CreateTaskbarShortcut(const std::wstring& name, const std::wstring& target) {
     const std::wstring link = QuickLaunchLinkPath(name);
-    const bool fresh = GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES;
-    if (!PrepareLink(link)) return;
-    CreateQuickLaunchShortcut(name, target);
-    AfterDiskStep();
-    if (!IsVistaOrLater()) return;
-    if (fresh && journal_.Note({JournalKind::kPinned, {PathField(name)}}) != ERROR_SUCCESS) return;
+    const bool fresh = !replaced_links_.Contains(link);
+    InstallResult result = WriteLink(link, [&] { return CreateQuickLaunchShortcut(name, target); });
+    if (!result || !IsVistaOrLater()) return result;
+    if (fresh) {
+      const DWORD error = journal_.Note({JournalKind::kPinned, {PathField(name)}});
+      if (error != ERROR_SUCCESS) return WriteFailure(error, JournalFolderOf(product_.id, Scope()));
+    }
     PinQuickLaunchShortcut(name);
     AfterDiskStep();
+    return result;
   }
 
   std::wstring ShortcutTarget(const JsonValue& entry) {
@@ -630,40 +746,65 @@ class InstallRun {
   }
 
   // The start-menu link points to the file of the desktop list's last entry.
-  void CreateStartMenuShortcut(const JsonValue& desktop_value) {
+  // Without a known start-menu folder there is none.
+  InstallResult CreateStartMenuShortcut(const JsonValue& desktop_value) {
     const JsonValue& desktop = ConfigList(desktop_value);
-    const std::wstring programs = GetStartMenuProgramsFolder();
-    if (programs.empty()) return;
+    const std::wstring product_folder = StartMenuFolder();
+    if (product_folder.empty()) return InstallResult();
     std::wstring target = ReplaceSlashes(folder_ + L"\\");
     if (desktop.size() > 0) target = ShortcutTarget(desktop[desktop.size() - 1]);
-    const std::wstring product_folder = programs + L"\\" + product_.name;
     std::wstring failed;
-    if (journal_.CreateFolders(product_folder, failed) != ERROR_SUCCESS) return;
-    const std::wstring link = product_folder + L"\\" + product_.name + L".lnk";
-    if (!PrepareLink(link)) return;
-    ScopedComInit com;
-    CreateDescribedShortcut(target, product_.name, link);
-    AfterDiskStep();
+    const DWORD error = journal_.CreateFolders(product_folder, failed);
+    if (error != ERROR_SUCCESS) return WriteFailure(error, failed);
+    const std::wstring link = StartMenuLinkPath();
+    return WriteLink(link, [&] {
+      ScopedComInit com;
+      return CreateDescribedShortcut(target, product_.name, link);
+    });
   }
 
-  // F. The product's entry under the Uninstall key; skipped without rights.
-  // What the entry held before is recorded first, for a recovery to put back.
-  void Register() {
-    if (journal_.Note(SnapshotUninstallEntry(product_.id, Scope())) != ERROR_SUCCESS) return;
+  // F. The product's entry under the Uninstall key. What the entry held
+  // before is recorded first, for a rollback or recovery to put back. A key
+  // or value that cannot be written fails the run (kCannotWrite, the key's
+  // full name).
+  InstallResult Register() {
+    const DWORD noted = journal_.Note(SnapshotUninstallEntry(product_.id, Scope()));
+    if (noted != ERROR_SUCCESS) return WriteFailure(noted, JournalFolderOf(product_.id, Scope()));
     RegKey key;
-    if (OpenUninstallKey(product_.id, key, Scope()) != ERROR_SUCCESS) return;
-    const std::wstring uninstaller = UninstallerPath();
-    SetStringValue(key.get(), L"DisplayName", product_.name);
-    SetStringValue(key.get(), L"DisplayIcon", uninstaller);
-    if (!product_.help_link.empty()) SetStringValue(key.get(), L"HelpLink", product_.help_link);
-    // Quoted: the path may hold blanks.
-    SetStringValue(key.get(), L"UninstallString", L"\"" + uninstaller + L"\"");
-    // What deployment tools run to uninstall without a window.
-    SetStringValue(key.get(), L"QuietUninstallString", L"\"" + uninstaller + L"\" /S");
-    if (!product_.publisher.empty()) SetStringValue(key.get(), L"Publisher", product_.publisher);
-    WriteAppsEntryDetails(key.get(), AppsEntry(uninstaller));
-    CloseUninstallKey(key);
+    LONG error = OpenUninstallKey(product_.id, key, Scope());
+    if (error == ERROR_SUCCESS) error = WriteEntryValues(key.get());
+    const LONG closed = CloseUninstallKey(key);
+    if (error == ERROR_SUCCESS) error = closed;
     AfterDiskStep();
+    if (error == ERROR_SUCCESS) return InstallResult();
+    return Failure(InstallError::kCannotWrite, EntryKeyName());
+  }
+
+  // Every value of the entry; the error of the first write that failed.
+  LONG WriteEntryValues(HKEY key) {
+    const std::wstring uninstaller = UninstallerPath();
+    std::vector<std::pair<const wchar_t*, std::wstring>> values = {
+        {L"DisplayName", product_.name},
+        {L"DisplayIcon", uninstaller},
+        {L"HelpLink", product_.help_link},
+        // Quoted: the path may hold blanks.
+        {L"UninstallString", L"\"" + uninstaller + L"\""},
+        // What deployment tools run to uninstall without a window.
+        {L"QuietUninstallString", L"\"" + uninstaller + L"\" /S"},
+        {L"Publisher", product_.publisher}};
+    for (const auto& value : values) {
+      if (value.second.empty()) continue;
+      const LONG error = SetUninstallString(key, value.first, value.second);
+      if (error != ERROR_SUCCESS) return error;
+    }
+    return WriteAppsEntryDetails(key, AppsEntry(uninstaller));
+  }
+
+  // The entry's key as a person finds it in the registry editor.
+  std::wstring EntryKeyName() const {
+    return std::wstring(Scope() == InstallScope::kUser ? L"HKEY_CURRENT_USER\\"
+                                                       : L"HKEY_LOCAL_MACHINE\\") +
+           UninstallKeyPath(product_.id);
   }
 
   // The version the package names (none in packages made without one), the install folder, the
@@ -705,9 +846,13 @@ class InstallRun {
   Product product_ = DefaultProduct();
   PackageLocation location_;
   ArchiveRange archive_;
-  std::vector<std::wstring> files_;  // targets written, in archive order
-  std::vector<KeptFile> kept_;       // files in the way that no install of the product wrote
-  InstallRecord earlier_;            // the earlier install's record; empty without one
+  std::vector<std::wstring> files_;   // targets written, in archive order
+  std::vector<KeptFile> kept_;        // files in the way that no install of the product wrote
+  std::vector<KeptFile> kept_links_;  // links in the way that no install of the product wrote
+  PathSet replaced_links_;            // an earlier install's links, replaced for good
+  PathSet links_written_;             // the links this run wrote
+  std::wstring start_menu_made_;      // the start-menu folder when the run makes it
+  InstallRecord earlier_;             // the earlier install's record; empty without one
   PathSet earlier_files_;
   bool earlier_found_ = false;
   std::wstring uninstaller_name_ = kUninstallerFileName;

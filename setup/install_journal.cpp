@@ -1,6 +1,7 @@
 #include "setup/install_journal.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "setup/number_text.h"
 
@@ -59,39 +60,31 @@ void AfterDiskStep() {
 }
 
 DWORD InstallJournal::Durable(const JournalRecord& record) {
-  return disk_ && disk_->is_open() ? disk_->Append(record) : ERROR_SUCCESS;
+  return Durable(std::vector<JournalRecord>{record});
 }
 
-// A record of `kind` naming `paths`, each added to `announced`.
-JournalRecord AnnouncingRecord(JournalKind kind, const std::vector<std::wstring>& paths,
-                               PathSet& announced) {
-  JournalRecord record{kind, {}};
-  record.fields.reserve(paths.size());
-  for (const std::wstring& path : paths) {
-    record.fields.push_back(PathField(path));
-    announced.Add(path);
-  }
-  return record;
-}
-
-DWORD InstallJournal::Begin(const std::wstring& folder, std::vector<std::wstring> new_paths,
-                            const std::vector<std::wstring>& empty_folders) {
-  new_paths.insert(new_paths.end(), created_folders_.begin(), created_folders_.end());
-  const DWORD error =
-      disk_ && disk_->is_open()
-          ? disk_->Append({PathRecord(JournalKind::kInstallBegun, folder),
-                           AnnouncingRecord(JournalKind::kNewPaths, new_paths, announced_),
-                           AnnouncingRecord(JournalKind::kEmptyFolders, empty_folders, announced_)})
-          : ERROR_SUCCESS;
-  if (error == ERROR_SUCCESS) AfterDiskStep();
+DWORD InstallJournal::Durable(const std::vector<JournalRecord>& records) {
+  const DWORD error = disk_ && disk_->is_open() ? disk_->Append(records) : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS) records_.insert(records_.end(), records.begin(), records.end());
   return error;
 }
 
-bool InstallJournal::Announced(const std::wstring& path) const {
-  for (std::wstring walk = path; !walk.empty(); walk = ParentOf(walk)) {
-    if (announced_.Contains(walk)) return true;
+DWORD InstallJournal::Begin(const std::wstring& folder, const std::vector<std::wstring>& new_files,
+                            std::vector<std::wstring> new_folders) {
+  new_folders.insert(new_folders.end(), created_folders_.begin(), created_folders_.end());
+  JournalRecord creates{JournalKind::kRunCreates, {}};
+  creates.fields.reserve(new_files.size() + new_folders.size());
+  for (const std::wstring& file : new_files) {
+    creates.fields.push_back(PathField(file));
+    announced_.Add(file);
   }
-  return false;
+  for (const std::wstring& folder_path : new_folders) {
+    creates.fields.push_back(PathField(folder_path + L"\\"));
+    announced_.Add(folder_path);
+  }
+  const DWORD error = Durable({PathRecord(JournalKind::kInstallBegun, folder), std::move(creates)});
+  if (error == ERROR_SUCCESS) AfterDiskStep();
+  return error;
 }
 
 void InstallJournal::AddCreatedFolders(const std::wstring& folder, const std::wstring& root) {
@@ -114,7 +107,7 @@ DWORD InstallJournal::CreateFolders(const std::wstring& folder, std::wstring& fa
     missing.push_back(path);
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    if (!Announced(*it)) {
+    if (!announced_.Contains(*it)) {
       const DWORD error = Durable(PathRecord(JournalKind::kNewFolder, *it));
       if (error != ERROR_SUCCESS) {
         failed = *it;
@@ -161,7 +154,7 @@ DWORD InstallJournal::MoveAside(const std::wstring& target, bool keep, std::wstr
 }
 
 DWORD InstallJournal::WillCreateFile(const std::wstring& target) {
-  if (Announced(target)) return ERROR_SUCCESS;
+  if (announced_.Contains(target)) return ERROR_SUCCESS;
   return Durable(PathRecord(JournalKind::kNewFile, target));
 }
 

@@ -9,11 +9,13 @@
 // With a journal file attached (set_disk), the record of each step is also
 // written through to the disk before the step, so that the next start of a
 // setup of the product can undo a run that a kill or a power cut stopped
-// (setup/journal_recovery.h). To keep that cheap, Begin names once the files
-// and folders that do not exist before the run and the folders that are
-// empty: whatever the run creates in or below those needs no record of its
-// own (a fresh install is a few records in all), while each original moved
-// aside gets one.
+// (setup/journal_recovery.h). To keep that cheap, Begin names once, in one
+// record, every file and folder that does not exist before the run and that
+// the run may create: those need no record of their own (a fresh install is
+// a few records in all), while each original moved aside gets one. Only those
+// very names are the run's: what another program puts beside or below them
+// later is not. Every record is also kept in memory (records()), so that a
+// run failing after its files are written is undone as a recovery would.
 //
 // Paths are full paths with "\" separators. Not thread-safe; one run only.
 #pragma once
@@ -36,13 +38,12 @@ class InstallJournal {
   // the run's use of the journal) before its step. Null: memory only.
   void set_disk(JournalFile* disk) { disk_ = disk; }
 
-  // The first records of a run into `folder`: the folder; `new_paths`, the
-  // files and folders absent now that the run may create, with the folders
-  // recorded by AddCreatedFolders; `empty_folders`, existing folders that
-  // hold nothing now. ERROR_SUCCESS or the error of writing the journal
-  // (nothing may change then).
-  DWORD Begin(const std::wstring& folder, std::vector<std::wstring> new_paths,
-              const std::vector<std::wstring>& empty_folders);
+  // The first records of a run into `folder`: the folder; `new_files` and
+  // `new_folders`, the files and folders absent now that the run may create
+  // (the folders recorded by AddCreatedFolders are added). ERROR_SUCCESS or
+  // the error of writing the journal (nothing may change then).
+  DWORD Begin(const std::wstring& folder, const std::vector<std::wstring>& new_files,
+              std::vector<std::wstring> new_folders);
 
   // Records that `folder` and its parents up to and including `root` were
   // made for this run before it started (by the main window's folder check),
@@ -68,7 +69,7 @@ class InstallJournal {
   DWORD MoveAside(const std::wstring& target, bool keep = false, std::wstring* backup = nullptr);
 
   // Makes durable that the run is about to create the file `target`, unless
-  // Begin named it or a folder above it. Call before creating it. ERROR_SUCCESS or the error of
+  // Begin named it. Call before creating it. ERROR_SUCCESS or the error of
   // the journal (the file must not be created then).
   DWORD WillCreateFile(const std::wstring& target);
 
@@ -78,6 +79,10 @@ class InstallJournal {
   // Makes `record` durable (registry values before a change, a kept original
   // about to come back, a pin); memory-only journals ignore it.
   DWORD Note(const JournalRecord& record);
+
+  // Every record of the run so far, in the order written (also without a
+  // journal file).
+  const std::vector<JournalRecord>& records() const { return records_; }
 
   // The folders this run created, in the order created.
   const std::vector<std::wstring>& created_folders() const { return created_folders_; }
@@ -107,12 +112,12 @@ class InstallJournal {
   };
 
   DWORD Durable(const JournalRecord& record);
-  // True when Begin named `path` or one of its folders.
-  bool Announced(const std::wstring& path) const;
+  DWORD Durable(const std::vector<JournalRecord>& records);
 
   std::vector<Step> steps_;
   std::vector<std::wstring> created_folders_;
-  PathSet announced_;  // Begin's new paths and empty folders
+  PathSet announced_;  // Begin's new files and folders
+  std::vector<JournalRecord> records_;
   JournalFile* disk_ = nullptr;
 };
 

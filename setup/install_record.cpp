@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "json/json_value.h"
 #include "setup/base64.h"
@@ -93,8 +94,7 @@ bool StartsWithFolder(const std::wstring& path, const std::wstring& folder,
   std::wstring folder_root;
   std::vector<std::wstring> folder_names;
   if (!SplitFullPath(path, path_root, rest) || !SplitFullPath(folder, folder_root, folder_names) ||
-      _wcsicmp(path_root.c_str(), folder_root.c_str()) != 0 ||
-      rest.size() < folder_names.size()) {
+      _wcsicmp(path_root.c_str(), folder_root.c_str()) != 0 || rest.size() < folder_names.size()) {
     return false;
   }
   for (size_t i = 0; i < folder_names.size(); ++i) {
@@ -116,9 +116,10 @@ std::vector<std::wstring> KeepInside(std::vector<std::wstring> paths, InstallRec
                                      bool or_above) {
   std::vector<std::wstring> inside;
   for (std::wstring& path : paths) {
-    const bool keep = IsInsideFolder(path, record.folder) ||
-                      (or_above && !record.folder.empty() &&
-                       (IsSameFolderText(path, record.folder) || IsInsideFolder(record.folder, path)));
+    const bool keep =
+        IsInsideFolder(path, record.folder) ||
+        (or_above && !record.folder.empty() &&
+         (IsSameFolderText(path, record.folder) || IsInsideFolder(record.folder, path)));
     (keep ? inside : record.outside).push_back(std::move(path));
   }
   return inside;
@@ -128,6 +129,52 @@ std::vector<std::wstring> KeepInside(std::vector<std::wstring> paths, InstallRec
 bool IsPlainFileName(const std::wstring& name) {
   return !name.empty() && name != L"." && name != L".." &&
          name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+// True when the full path `path` names a link file (".lnk").
+bool IsLinkFile(const std::wstring& path) {
+  constexpr wchar_t kExtension[] = L".lnk";
+  const size_t size = wcslen(kExtension);
+  return IsFullFolderPath(path) && path.size() > size &&
+         _wcsicmp(path.c_str() + path.size() - size, kExtension) == 0;
+}
+
+// True when `backup` is a backup name of `file` beside it: "<file>.old" or "<file>.N.old".
+bool IsBackupNameOf(const std::wstring& backup, const std::wstring& file) {
+  constexpr wchar_t kSuffix[] = L".old";
+  const size_t size = wcslen(kSuffix);
+  if (backup.size() < file.size() + size || backup.compare(0, file.size(), file) != 0) return false;
+  const std::wstring rest = backup.substr(file.size());
+  return rest.compare(rest.size() - size, size, kSuffix) == 0 &&
+         rest.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+// The links of the record: "links", "kept_links" and "start_menu".
+void ReadLinks(const JsonValue& config, InstallRecord& record, ScratchPool& pool) {
+  record.links_recorded = config.hasMember("links");
+  for (std::wstring& link : DecodePaths(config["links"], pool)) {
+    (IsLinkFile(link) ? record.links : record.outside).push_back(std::move(link));
+  }
+  const JsonValue& kept = ConfigList(config["kept_links"]);
+  for (size_t i = 0; i < kept.size(); ++i) {
+    KeptFile entry{DecodePath(kept[i]["file"], pool), DecodePath(kept[i]["backup"], pool)};
+    if (IsLinkFile(entry.file) && IsBackupNameOf(entry.backup, entry.file)) {
+      record.kept_links.push_back(entry);
+    }
+  }
+  record.start_menu_folder = DecodePath(config["start_menu"], pool);
+  if (!IsFullFolderPath(record.start_menu_folder)) record.start_menu_folder.clear();
+}
+
+void WriteLinks(const InstallRecord& record, JsonValue& config, ScratchPool& pool) {
+  if (record.links_recorded) config["links"] = EncodePaths(record.links, pool);
+  for (size_t i = 0; i < record.kept_links.size(); ++i) {
+    config["kept_links"][i]["file"] = EncodePath(record.kept_links[i].file, pool);
+    config["kept_links"][i]["backup"] = EncodePath(record.kept_links[i].backup, pool);
+  }
+  if (!record.start_menu_folder.empty()) {
+    config["start_menu"] = EncodePath(record.start_menu_folder, pool);
+  }
 }
 
 }  // namespace
@@ -152,6 +199,7 @@ InstallRecord ReadInstallRecord(const JsonValue& config) {
       record.outside.push_back(entry.backup);
     }
   }
+  ReadLinks(config, record, pool);
   const JsonValue& name = config["uninstaller"];
   record.uninstaller_name = kUninstallerFileName;
   if (name.kind() == JsonKind::String) {
@@ -172,6 +220,7 @@ void WriteInstallRecord(const InstallRecord& record, JsonValue& config) {
   if (!record.uninstaller_name.empty() && record.uninstaller_name != kUninstallerFileName) {
     config["uninstaller"] = JsonValue(ToNarrow(record.uninstaller_name.c_str(), pool, CP_UTF8));
   }
+  WriteLinks(record, config, pool);
   config["setup"]["root"] = EncodePath(record.folder, pool);
 }
 
@@ -244,16 +293,23 @@ bool DeleteProductFile(const std::wstring& path) {
   return DeleteFileW(path.c_str()) != 0;
 }
 
-void RemoveEmptyFolders(std::vector<std::wstring> folders) {
+std::vector<std::wstring> FoldersDeepestFirst(std::vector<std::wstring> folders) {
   // An inner folder's path is longer than that of any folder containing it.
   std::stable_sort(
       folders.begin(), folders.end(),
       [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
-  for (const std::wstring& folder : folders) {
+  std::vector<std::wstring> existing;
+  for (std::wstring& folder : folders) {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      continue;
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      existing.push_back(std::move(folder));
     }
+  }
+  return existing;
+}
+
+void RemoveEmptyFolders(std::vector<std::wstring> folders) {
+  for (const std::wstring& folder : FoldersDeepestFirst(std::move(folders))) {
     RemoveDirectoryW(folder.c_str());
   }
 }

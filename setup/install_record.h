@@ -9,6 +9,13 @@
 //                 back when the product goes
 //   "uninstaller" the uninstaller's file name in the install folder; absent:
 //                 "unins000.exe"
+//   "links"       link files (".lnk") the install wrote: desktop, Quick Launch,
+//                 start menu. Absent in records of older installs, whose
+//                 links are known by the shortcut names only
+//   "kept_links"  [{"file": link, "backup": path}]: links of those names that
+//                 were there before (the user's own), each waiting under its
+//                 backup name ("<link>.old", "<link>.N.old") beside it
+//   "start_menu"  the product's start-menu folder, when the install made it
 //   "setup"       {"root": install folder, "shortcut": the setup's lists}
 //
 // Every path is a full path with "\" separators. Reading is lenient: entries
@@ -39,6 +46,12 @@ struct InstallRecord {
   // Paths of the config that were left out of the record because they do not
   // lie inside the install folder; never written back.
   std::vector<std::wstring> outside;
+  // "links", and whether the record has the member at all.
+  std::vector<std::wstring> links;
+  bool links_recorded = false;
+  std::vector<KeptFile> kept_links;
+  // Empty when the install did not make the start-menu folder.
+  std::wstring start_menu_folder;
 };
 
 // True when `path` lies below `folder`, both full paths ("X:\..." or
@@ -89,6 +102,9 @@ EarlierInstall FindEarlierInstall(const std::wstring& folder, const std::wstring
 // Deletes the product's own file `path`, read-only or not. False, with the
 // error of the deletion for GetLastError, when the file stays.
 bool DeleteProductFile(const std::wstring& path);
+
+// Those of `folders` that exist and are no link, the deepest first.
+std::vector<std::wstring> FoldersDeepestFirst(std::vector<std::wstring> folders);
 
 // Removes those of `folders` that are empty, the deepest first (so that a
 // folder whose subfolders go is empty at its turn); a link is never removed.

@@ -21,7 +21,7 @@
 // What a record says. The numbers are stored on disk: never reuse one.
 enum class JournalKind : uint8_t {
   kInstallBegun = 1,     // install folder
-  kNewPaths = 2,         // files and folders absent before the run: all of each is the run's
+  kNewPaths = 2,         // older setups: paths absent before the run (read as kRunCreates names)
   kMovedAside = 3,       // target, backup, keep ("1" or "0"): before the move
   kMoveCancelled = 4,    // target, backup: the move of the record before did not happen
   kNewFile = 5,          // a file outside kNewPaths the run is about to create
@@ -32,7 +32,9 @@ enum class JournalKind : uint8_t {
   kFoldersToPrune = 10,  // folders the committed run removes when empty
   kCommitted = 11,       // the run succeeded: only the cleanup of its backups is left
   kUninstallBegun = 12,  // the uninstaller's package config (JSON text): finish it
-  kEmptyFolders = 13,    // folders empty before the run: all they hold is the run's
+  kEmptyFolders = 13,    // older setups: folders empty before the run (nothing is undone by it)
+  kRunCreates = 14,      // the names absent before the run that it creates: files, and folders
+                         // (ending in "\"); only these very names are the run's
 };
 
 struct JournalRecord {

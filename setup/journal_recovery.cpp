@@ -12,6 +12,7 @@
 #include "setup/install_journal.h"
 #include "setup/install_record.h"
 #include "setup/journal_file.h"
+#include "setup/link_check.h"
 #include "setup/os_version.h"
 #include "setup/shell_links.h"
 #include "setup/uninstall_engine.h"
@@ -38,8 +39,19 @@ bool DeleteRunFile(const std::wstring& path) {
 
 using MoveKey = std::pair<std::string, std::string>;  // target, backup fields
 
-// Undoes the records of a run that did not commit, the last first; the
-// files the run created are deleted before its folders are removed.
+// `path` without its last component; empty when it has no "\". A drive's
+// root keeps its "\" ("C:\").
+std::wstring ParentOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash + 1 == path.size()) return std::wstring();
+  return slash == 2 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, slash);
+}
+
+// Undoes the records of a run that did not commit, the last first; then
+// the files the run created are deleted, and its folders removed where they
+// are empty. Only the names the records give are touched: a file is deleted
+// only as a file, never through a link, and a folder is never entered, so
+// whatever else is there now (put there after the run stopped) stays.
 class Undo {
  public:
   Undo(const std::wstring& product_id, InstallScope scope, RecoveryResult& result)
@@ -47,17 +59,27 @@ class Undo {
 
   void Run(const std::vector<JournalRecord>& records) {
     for (auto it = records.rbegin(); it != records.rend(); ++it) Step(*it);
+    const LinkCheck links(ExistingRoot());
+    for (const std::wstring& file : files_) DeleteRunName(file, links);
     // An inner folder's path is longer than that of any folder containing it.
     std::stable_sort(
         folders_.begin(), folders_.end(),
         [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
-    for (const std::wstring& folder : folders_) RemoveDirectoryW(folder.c_str());
+    for (const std::wstring& folder : folders_) {
+      if (links.FirstLink(folder).empty()) {
+        RemoveEmptyFolders({folder});
+        AfterDiskStep();
+      }
+    }
   }
 
  private:
   void Step(const JournalRecord& record) {
     const std::vector<std::string>& f = record.fields;
     switch (record.kind) {
+      case JournalKind::kInstallBegun:
+        if (f.size() == 1) install_folder_ = FieldPath(f[0]);
+        break;
       case JournalKind::kMoveCancelled:
         if (f.size() == 2) cancelled_.insert({f[0], f[1]});
         break;
@@ -68,22 +90,18 @@ class Undo {
         if (f.size() == 1) DeleteNamed(FieldPath(f[0]));
         break;
       case JournalKind::kNewFolder:
-        if (f.size() == 1) folders_.push_back(FieldPath(f[0]));
+        if (f.size() == 1) AddFolder(FieldPath(f[0]));
         break;
+      case JournalKind::kRunCreates:
       case JournalKind::kNewPaths:
-        for (const std::string& field : f) NewPath(FieldPath(field));
-        break;
-      case JournalKind::kEmptyFolders:
-        for (const std::string& field : f) {
-          const std::wstring folder = FieldPath(field);
-          if (IsFolder(folder)) DeleteContents(folder);
-        }
+        for (const std::string& field : f) AddName(FieldPath(field));
         break;
       case JournalKind::kKeptRestored:
         if (f.size() == 2) SetKeptAsideAgain(FieldPath(f[0]), FieldPath(f[1]));
         break;
       case JournalKind::kEntryBefore:
         RestoreUninstallEntry(product_id_, scope_, record);
+        AfterDiskStep();
         break;
       case JournalKind::kPinned:
         if (f.size() == 1 && IsVistaOrLater()) UnpinQuickLaunchShortcut(FieldPath(f[0]));
@@ -91,6 +109,39 @@ class Undo {
       default:
         break;
     }
+  }
+
+  // A name of the run: a folder when it ends with "\", else a file. (The
+  // names of older journals carry no "\": what is a folder now is taken as
+  // one, which is only ever removed when empty.)
+  void AddName(const std::wstring& name) {
+    if (!name.empty() && name.back() == L'\\') {
+      AddFolder(name.substr(0, name.size() - 1));
+    } else if (IsFolder(name)) {
+      AddFolder(name);
+    } else {
+      files_.push_back(name);
+    }
+  }
+
+  void AddFolder(const std::wstring& folder) {
+    folders_.push_back(folder);
+    made_.Add(folder);
+  }
+
+  // The deepest folder above the install folder (or the install folder
+  // itself) that the run did not make: only below it is anything the run's.
+  std::wstring ExistingRoot() const {
+    std::wstring root = install_folder_;
+    while (!root.empty() && made_.Contains(root)) root = ParentOf(root);
+    return root;
+  }
+
+  // Deletes the run's file `path` unless a link now stands on the way to it
+  // or a folder has taken its name: then it is not the run's any more.
+  void DeleteRunName(const std::wstring& path, const LinkCheck& links) {
+    if (!Exists(path) || IsFolder(path) || !links.FirstLink(path).empty()) return;
+    DeleteNamed(path);
   }
 
   // The original under its backup name comes back; the run's file in its
@@ -107,55 +158,36 @@ class Undo {
     if (!Exists(backup)) return;
     if (!DeleteRunFile(target) || !MoveFileExW(backup.c_str(), target.c_str(), 0)) {
       result_.unrestored.push_back(target + L" \u2190 " + backup);
+      return;
     }
+    AfterDiskStep();
   }
 
   void DeleteNamed(const std::wstring& path) {
-    if (!DeleteRunFile(path)) result_.unrestored.push_back(path);
-  }
-
-  // A path that did not exist before the run, with all it holds now: the
-  // run made it.
-  void NewPath(const std::wstring& path) {
-    if (IsFolder(path)) {
-      DeleteContents(path);
-      folders_.push_back(path);
-    } else if (Exists(path)) {
-      DeleteNamed(path);
+    if (!Exists(path)) return;
+    if (!DeleteRunFile(path)) {
+      result_.unrestored.push_back(path);
+      return;
     }
-  }
-
-  // Deletes everything below `folder`, which holds only what the run made.
-  // A link found there is removed itself, never followed.
-  void DeleteContents(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteNamed(path);
-        continue;
-      }
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteContents(path);
-      if (!RemoveDirectoryW(path.c_str())) result_.unrestored.push_back(path);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    AfterDiskStep();
   }
 
   // An earlier install's kept original that the run put back under its name
   // returns under its backup name.
   void SetKeptAsideAgain(const std::wstring& file, const std::wstring& backup) {
-    if (Exists(file) && !Exists(backup)) MoveFileExW(file.c_str(), backup.c_str(), 0);
+    if (Exists(file) && !Exists(backup) && MoveFileExW(file.c_str(), backup.c_str(), 0)) {
+      AfterDiskStep();
+    }
   }
 
   const std::wstring& product_id_;
   const InstallScope scope_;
   RecoveryResult& result_;
   std::multiset<MoveKey> cancelled_;
+  std::wstring install_folder_;
+  std::vector<std::wstring> files_;
   std::vector<std::wstring> folders_;
+  PathSet made_;  // the folders the run made
 };
 
 // Finishes the cleanup of a run that committed: the originals it replaced
@@ -212,6 +244,13 @@ bool IsCommitted(const std::vector<JournalRecord>& records) {
 
 }  // namespace
 
+std::vector<std::wstring> UndoJournalRecords(const std::wstring& product_id, InstallScope scope,
+                                             const std::vector<JournalRecord>& records) {
+  RecoveryResult result;
+  Undo(product_id, scope, result).Run(records);
+  return result.unrestored;
+}
+
 RecoveryResult RecoverFromJournal(const std::wstring& product_id, InstallScope scope,
                                   const std::string& bytes) {
   RecoveryResult result;
@@ -235,6 +274,6 @@ RecoveryResult RecoverInterruptedRun(const std::wstring& product_id, InstallScop
   std::string bytes;
   if (!ReadTrustedJournal(product_id, scope, bytes)) return RecoveryResult();
   RecoveryResult result = RecoverFromJournal(product_id, scope, bytes);
-  DeleteJournal(product_id, scope);
+  if (result.unrestored.empty()) DeleteJournal(product_id, scope);
   return result;
 }

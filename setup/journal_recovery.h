@@ -14,7 +14,8 @@
 #include "setup/product.h"
 
 struct RecoveryResult {
-  // A journal of an interrupted run was there (and is gone now).
+  // A journal of an interrupted run was there (and is gone now, unless
+  // `unrestored` names something).
   bool found = false;
   // The run had succeeded: only the deletion of its backups was finished.
   bool committed = false;
@@ -32,9 +33,18 @@ struct RecoveryResult {
 
 // Undoes or finishes the interrupted run of `product_id` for installs of
 // `scope`, if its journal (setup/journal_file.h) is there and trusted, then
-// deletes the journal. Never deletes a folder that is not empty, nor a file
-// that the journal does not name as the run's.
+// deletes the journal; a journal whose recovery could not put everything
+// back (`unrestored`) stays, for the next start to try again. Never deletes
+// a folder that is not empty, nor a file that the journal does not name as
+// the run's, nor anything behind a link.
 RecoveryResult RecoverInterruptedRun(const std::wstring& product_id, InstallScope scope);
+
+// Undoes the records of a run of `product_id` for installs of `scope` that
+// did not commit (InstallJournal::records): as a recovery would, so that a
+// run failing after its files are written leaves the disk and the entry as
+// before it. Returns what could not be put back (see `unrestored` above).
+std::vector<std::wstring> UndoJournalRecords(const std::wstring& product_id, InstallScope scope,
+                                             const std::vector<JournalRecord>& records);
 
 // The same for journal `bytes` already read (as ParseJournal takes them);
 // does not touch the journal file.

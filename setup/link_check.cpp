@@ -45,11 +45,14 @@ LinkCheck::LinkCheck(const std::wstring& folder)
     : folder_(folder), folder_final_(FinalPathOf(folder)) {}
 
 std::wstring LinkCheck::FirstLink(const std::wstring& path) const {
-  if (path.size() <= folder_.size() + 1 || path[folder_.size()] != L'\\' ||
+  // A drive's root ends with its "\" already.
+  const bool root = !folder_.empty() && folder_.back() == L'\\';
+  const size_t first = root ? folder_.size() : folder_.size() + 1;
+  if (folder_.empty() || path.size() <= first || (!root && path[folder_.size()] != L'\\') ||
       !SameText(path.substr(0, folder_.size()), folder_)) {
     return std::wstring();
   }
-  for (size_t end = folder_.size() + 1; end <= path.size(); ++end) {
+  for (size_t end = first; end <= path.size(); ++end) {
     if (end < path.size() && path[end] != L'\\') continue;
     const std::wstring entry = path.substr(0, end);
     if (GetFileAttributesW(entry.c_str()) == INVALID_FILE_ATTRIBUTES) return std::wstring();

@@ -16,7 +16,8 @@
 // may not.
 class LinkCheck {
  public:
-  // `folder`: the install folder, a full path without a trailing "\".
+  // `folder`: the install folder, a full path without a trailing "\" (a
+  // drive's root with it: "C:\"). Empty: nothing is below it.
   explicit LinkCheck(const std::wstring& folder);
 
   // The first existing entry from just below the folder down to `path`

@@ -74,8 +74,12 @@ class UninstallRun {
     // earlier install elsewhere leaves it to the live one.
     const bool registered_here = IsRegisteredHere();
     if (registered_here) {
-      DeleteShortcuts(config_["setup"]["shortcut"]);
-      DeleteStartMenuFolder();
+      if (record_.links_recorded) {
+        DeleteRecordedLinks(config_["setup"]["shortcut"]);
+      } else {
+        DeleteShortcuts(config_["setup"]["shortcut"]);
+        DeleteStartMenuLink();
+      }
     }
     InstallRecord left = record_;
     left.files = DeleteFiles();
@@ -85,17 +89,45 @@ class UninstallRun {
     for (const KeptFile& kept : left.kept)
       result.left.push_back(kept.file + L" \u2190 " + kept.backup);
     if (!result.left.empty()) {
-      // What is left stays uninstallable: the uninstaller in the folder is
-      // rewritten with a record of exactly that, and the entry stays.
-      KeepUninstaller(left);
-      return;
+      result.restart_scheduled = Scope() == InstallScope::kMachine && ScheduleAtRestart(left);
+      if (!result.restart_scheduled) {
+        // What is left stays uninstallable: the uninstaller in the folder is
+        // rewritten with a record of exactly that, and the entry stays.
+        KeepUninstaller(left);
+        return;
+      }
     }
     DeleteProductFile(UninstallerPathOf(record_));
     // A signed uninstaller's record goes with it.
     if (NamesRecordBeside(config_)) DeleteProductFile(RecordPathBeside(UninstallerPathOf(record_)));
     RemoveEmptyFolders(record_.folders);
+    if (result.restart_scheduled) ScheduleFoldersAtRestart();
     if (registered_here) DeleteUninstallEntry(product_.id, Scope());
-    sink_.FinishWork();
+    if (result.left.empty()) sink_.FinishWork();
+  }
+
+  // Has the system delete the files of `left` and then put its kept
+  // originals back when it restarts; false when any of it cannot be
+  // scheduled (no administrator rights).
+  static bool ScheduleAtRestart(const InstallRecord& left) {
+    for (const std::wstring& file : left.files) {
+      if (!MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    }
+    for (const KeptFile& kept : left.kept) {
+      if (!MoveFileExW(kept.backup.c_str(), kept.file.c_str(),
+                       MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // The recorded folders that are still there, deepest first: the system
+  // removes each at the restart when it is empty then.
+  void ScheduleFoldersAtRestart() const {
+    for (const std::wstring& folder : FoldersDeepestFirst(record_.folders)) {
+      MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   }
 
   void DeleteShortcuts(const JsonValue& shortcuts) {
@@ -111,6 +143,25 @@ class UninstallRun {
       if (IsVistaOrLater()) UnpinQuickLaunchShortcut(name);
       DeleteQuickLaunchShortcut(name);
     }
+  }
+
+  // The links the install recorded: the Quick Launch ones among them are
+  // unpinned first; then the user's own links it kept come back, and the
+  // start-menu folder goes when the install made it and it is empty now.
+  void DeleteRecordedLinks(const JsonValue& shortcuts) {
+    const PathSet links(record_.links);
+    const JsonValue& taskbar = ConfigList(shortcuts["taskbar"]);
+    for (size_t i = 0; i < taskbar.size() && IsVistaOrLater(); ++i) {
+      std::wstring name = Wide(taskbar[i]["name"].toCString());
+      if (!name.empty() && links.Contains(QuickLaunchLinkPath(name)))
+        UnpinQuickLaunchShortcut(name);
+    }
+    for (const std::wstring& link : record_.links) DeleteProductFile(link);
+    for (const KeptFile& kept : record_.kept_links) {
+      if (GetFileAttributesW(kept.file.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+      MoveFileExW(kept.backup.c_str(), kept.file.c_str(), 0);
+    }
+    if (!record_.start_menu_folder.empty()) RemoveEmptyFolders({record_.start_menu_folder});
   }
 
   // Deletes each recorded file, the read-only ones too. One that another
@@ -153,7 +204,8 @@ class UninstallRun {
   // Rewrites the uninstaller in the install folder with the record `left`.
   void KeepUninstaller(const InstallRecord& left) {
     JsonValue config = config_;
-    for (const char* member : {"files", "folders", "kept", "uninstaller"}) {
+    for (const char* member :
+         {"files", "folders", "kept", "uninstaller", "links", "kept_links", "start_menu"}) {
       config[member] = JsonValue();
     }
     JsonValue rewritten(JsonKind::Object);
@@ -197,10 +249,15 @@ class UninstallRun {
     return result == ERROR_SUCCESS && IsSamePath(location, folder_);
   }
 
-  // The product's start-menu folder with everything in it, whoever made it.
-  void DeleteStartMenuFolder() {
+  // An older install's start-menu link, known by the product's name only;
+  // its folder goes when it is empty then (whoever made it, nothing in it
+  // is lost).
+  void DeleteStartMenuLink() {
     const std::wstring programs = GetStartMenuProgramsFolder();
-    if (!programs.empty()) ShellDeletePath(programs + L"\\" + product_.name);
+    if (programs.empty()) return;
+    const std::wstring folder = programs + L"\\" + product_.name;
+    DeleteProductFile(folder + L"\\" + product_.name + L".lnk");
+    RemoveEmptyFolders({folder});
   }
 
   // The files the product names in the user's application data folder (its

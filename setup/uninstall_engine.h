@@ -25,9 +25,15 @@ struct UninstallResult {
   bool read = false;
   // What is left of the product: recorded files that could not be deleted,
   // and kept originals that could not be put back ("<file> ← <backup>").
-  // When anything is left, the uninstaller in the install folder now records
-  // exactly that, the entry stays, and FinishWork is not called.
+  // When anything is left FinishWork is not called, and either
+  // `restart_scheduled` holds, or the uninstaller in the install folder now
+  // records exactly what is left and the entry stays.
   std::vector<std::wstring> left;
+  // True when everything `left` names is deleted or put back when the
+  // system restarts (scheduled with MoveFileEx, as only an install for every
+  // user may: it needs administrator rights), and the folders that are empty
+  // then go too; the uninstaller copy and the entry are gone already.
+  bool restart_scheduled = false;
   // Paths of the record that do not lie inside its install folder: passed
   // over, never deleted or restored (for the log).
   std::vector<std::wstring> skipped;

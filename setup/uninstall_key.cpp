@@ -7,13 +7,13 @@
 
 namespace {
 
-void SetString(HKEY key, const wchar_t* name, const std::wstring& data) {
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+LONG SetNumber(HKEY key, const wchar_t* name, DWORD data) {
+  return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
 }
 
-void SetNumber(HKEY key, const wchar_t* name, DWORD data) {
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+// Keeps the first error of a series of writes in `first`.
+void Keep(LONG result, LONG& first) {
+  if (first == ERROR_SUCCESS) first = result;
 }
 
 // Access to the Uninstall key when deleting a product's entry from it.
@@ -68,19 +68,29 @@ LONG DeleteUninstallEntry(const std::wstring& product_id, InstallScope scope) {
 
 LONG CloseUninstallKey(RegKey& holder) { return holder.Close(); }
 
-void WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details) {
-  if (!details.version.empty()) SetString(key, L"DisplayVersion", details.version);
-  SetString(key, L"InstallLocation", details.install_folder);
+LONG SetUninstallString(HKEY key, const wchar_t* name, const std::wstring& data) {
+  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details) {
+  LONG first = ERROR_SUCCESS;
+  if (!details.version.empty()) {
+    Keep(SetUninstallString(key, L"DisplayVersion", details.version), first);
+  }
+  Keep(SetUninstallString(key, L"InstallLocation", details.install_folder), first);
   const uint64_t kilobytes = (details.installed_bytes + 1023) / 1024;
-  SetNumber(key, L"EstimatedSize",
-            static_cast<DWORD>(kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : kilobytes));
+  Keep(SetNumber(key, L"EstimatedSize",
+                 static_cast<DWORD>(kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : kilobytes)),
+       first);
   // YYYYMMDD, zero-padded to eight digits.
   const SYSTEMTIME& day = details.install_date;
   std::wstring date = FormatLong(L"%ld", day.wYear * 10000L + day.wMonth * 100L + day.wDay);
   if (date.size() < 8) date.insert(0, 8 - date.size(), L'0');
-  SetString(key, L"InstallDate", date);
-  SetNumber(key, L"NoModify", 1);
-  SetNumber(key, L"NoRepair", 1);
+  Keep(SetUninstallString(key, L"InstallDate", date), first);
+  Keep(SetNumber(key, L"NoModify", 1), first);
+  Keep(SetNumber(key, L"NoRepair", 1), first);
+  return first;
 }
 
 uint64_t SizeOfFiles(const std::vector<std::wstring>& paths) {

@@ -53,9 +53,12 @@ struct AppsEntryDetails {
 
 // Writes into the open product key `key`: "DisplayVersion" (REG_SZ, only with a version),
 // "InstallLocation" (REG_SZ), "EstimatedSize" (REG_DWORD, at most 0xFFFFFFFF), "InstallDate"
-// (REG_SZ), and "NoModify" and "NoRepair" (REG_DWORD 1: the setup offers neither). Errors are
-// ignored, as for the entry's other values.
-void WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details);
+// (REG_SZ), and "NoModify" and "NoRepair" (REG_DWORD 1: the setup offers neither). Writes every
+// value; returns ERROR_SUCCESS, or the error of the first write that failed.
+LONG WriteAppsEntryDetails(HKEY key, const AppsEntryDetails& details);
+
+// Sets the REG_SZ value `name` of `key` to `data`; the platform's error code.
+LONG SetUninstallString(HKEY key, const wchar_t* name, const std::wstring& data);
 
 // The bytes that the files at `paths` hold now; a file that is missing counts 0.
 uint64_t SizeOfFiles(const std::vector<std::wstring>& paths);

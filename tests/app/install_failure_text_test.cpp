@@ -98,6 +98,8 @@ TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
         texts->link_in_the_way,
         texts->rollback_incomplete,
         texts->uninstall_incomplete,
+        texts->uninstall_restart,
+        texts->recovery_incomplete,
         texts->folder_not_empty,
         texts->downgrade,
         texts->uninstall_question,
@@ -138,6 +140,29 @@ TEST(InstallFailureExitCodeTest, EachCauseHasItsCode) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.code, InstallFailureExitCode({c.error, L"C:\\x", {}})) << static_cast<int>(c.error);
+  }
+}
+
+// 3010 only when what is left goes at the restart; files left without that are a failure.
+TEST(UninstallExitCodeTest, ARestartCodeOnlyWithRemovalsScheduled) {
+  const std::vector<std::wstring> held = {L"C:\\Velto\\held.dat"};
+  const struct {
+    bool read;
+    std::vector<std::wstring> left;
+    bool scheduled;
+    UINT code;
+  } cases[] = {
+      {false, {}, false, kExitFailed},
+      {true, {}, false, kExitSuccess},
+      {true, held, true, kExitRestartNeeded},
+      {true, held, false, kExitFailed},
+  };
+  for (const auto& c : cases) {
+    UninstallResult result;
+    result.read = c.read;
+    result.left = c.left;
+    result.restart_scheduled = c.scheduled;
+    EXPECT_EQ(c.code, UninstallExitCode(result)) << c.read << c.left.size() << c.scheduled;
   }
 }
 

@@ -14,6 +14,7 @@
 #include "setup/install_journal.h"
 #include "setup/install_record.h"
 #include "setup/package_layout.h"
+#include "setup/shell_links.h"
 #include "setup/uninstall_engine.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -42,12 +43,15 @@ class ForeignFilesTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
   }
 
-  std::wstring Package(const std::vector<ZipEntry>& entries, const JsonValue* shortcut = nullptr) {
+  // A package of `entries`; `scope` (when not null) its "scope" member.
+  std::wstring Package(const std::vector<ZipEntry>& entries, const JsonValue* shortcut = nullptr,
+                       const char* scope = nullptr) {
     const std::string archive = test_package::BuildZip(entries);
     JsonValue config;
     config["lastrun"] = JsonValue("app.exe");
     config["mode"] = 1;
     config["shortcut"] = shortcut ? *shortcut : ShortcutLists({}, {});
+    if (scope) config["scope"] = JsonValue(scope);
     const std::wstring path = scratch_.Join(L"setup" + std::to_wstring(++packages_) + L".exe");
     EXPECT_TRUE(test_package::WriteFileBytes(
         path, test_package::BuildPackage(JsonWriter().write(config), &archive)));
@@ -100,6 +104,41 @@ TEST_F(ForeignFilesTest, FilesTheProductNeverWroteAreKeptAndComeBackAtUninstall)
 
   ASSERT_TRUE(Uninstall());
   EXPECT_EQ(TreeOf(folder_), before);
+}
+
+// Shortcuts are files the product may not own: the user's own link with the product's shortcut
+// name on the desktop, and the user's own file in a start-menu folder of the product's name, are
+// exactly as they were after an install and its uninstall.
+TEST_F(ForeignFilesTest, TheUsersOwnShortcutAndStartMenuFolderSurviveInstallAndUninstall) {
+  const std::wstring name = places_.LinkName(L"Velto");
+  const std::wstring link = DesktopLinkPath(name);
+  const std::string users_link = "the user's own link \x01\x02";
+  ASSERT_TRUE(Write(link, users_link));
+  ASSERT_TRUE(EnsureDirectory(StartMenuFolder()));
+  ASSERT_TRUE(Write(StartMenuFolder() + L"\\mine.txt", "the user's"));
+  const Tree start_menu_before = TreeOf(StartMenuFolder());
+  const JsonValue shortcut = ShortcutLists({Shortcut(name, L"app.exe")}, {});
+
+  RecordingSink sink(folder_, true, false, true);
+  ASSERT_TRUE(RunInstallFromPackage(Package({{"app.exe", "program"}}, &shortcut), sink));
+  EXPECT_NE(Content(link), users_link) << "the product's link takes the name";
+  EXPECT_TRUE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
+  ASSERT_TRUE(Uninstall());
+  EXPECT_EQ(Content(link), users_link);
+  EXPECT_FALSE(Exists(link + L".old"));
+  EXPECT_EQ(TreeOf(StartMenuFolder()), start_menu_before);
+  EXPECT_TRUE(TreeOf(folder_).empty());
+}
+
+// A start-menu folder the install made goes with the uninstall.
+TEST_F(ForeignFilesTest, AStartMenuFolderTheInstallMadeGoesWithTheUninstall) {
+  ScratchFolder::RemoveTree(StartMenuFolder());
+  const JsonValue shortcut = ShortcutLists({Shortcut(L"Velto", L"app.exe")}, {});
+  RecordingSink sink(folder_, false, false, true);
+  ASSERT_TRUE(RunInstallFromPackage(Package({{"app.exe", "program"}}, &shortcut), sink));
+  ASSERT_TRUE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
+  ASSERT_TRUE(Uninstall());
+  EXPECT_FALSE(Exists(StartMenuFolder()));
 }
 
 TEST_F(ForeignFilesTest, AnotherProductsUninstallerIsNeitherReplacedNorRemoved) {
@@ -173,17 +212,73 @@ TEST_F(ForeignFilesTest, AFileLinkWhereAProductFileGoesIsNeitherMovedNorReplaced
   DeleteFileW(link.c_str());
 }
 
-TEST_F(ForeignFilesTest, AFileHeldAtUninstallIsNamedAndTheRecordKeepsExactlyWhatIsLeft) {
+// The names the system removes or renames at its next restart, as MoveFileEx schedules them.
+std::wstring PendingRenames() {
+  constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  std::wstring pending(1 << 16, L'\0');
+  DWORD size = static_cast<DWORD>(pending.size() * sizeof(wchar_t));
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
+                   RRF_RT_REG_MULTI_SZ, nullptr, &pending[0], &size) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  pending.resize(size / sizeof(wchar_t));
+  return pending;
+}
+
+// Puts the machine's pending renames back to `before` (the test's own would delete its files at
+// the next start of the test system).
+void RestorePendingRenames(const std::wstring& before) {
+  constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+    return;
+  }
+  if (before.empty()) {
+    RegDeleteValueW(key, L"PendingFileRenameOperations");
+  } else {
+    RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(before.data()),
+                   static_cast<DWORD>(before.size() * sizeof(wchar_t)));
+  }
+  RegCloseKey(key);
+}
+
+// An install for every user: the held file is removed at the next restart, which the uninstall
+// has scheduled (3010); the rest goes now, the uninstaller and the entry included.
+TEST_F(ForeignFilesTest, AFileHeldAtUninstallIsScheduledForTheRestartWhenInstalledForEveryUser) {
   ASSERT_TRUE(Install(Package({{"app.exe", "program"}, {"held.dat", "held"}})));
+  HANDLE held = CreateFileW((folder_ + L"\\held.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::wstring pending_before = PendingRenames();
+
+  const UninstallResult result = Uninstall();
+  CloseHandle(held);
+  const std::wstring pending_after = PendingRenames();
+  RestorePendingRenames(pending_before);
+  EXPECT_EQ(result.left, std::vector<std::wstring>{folder_ + L"\\held.dat"});
+  EXPECT_TRUE(result.restart_scheduled);
+  EXPECT_NE(pending_after.find(folder_ + L"\\held.dat"), std::wstring::npos);
+  EXPECT_EQ(TreeOf(folder_), (Tree{{L"\\held.dat", "held"}}));
+  EXPECT_FALSE(ProductKeyExists());
+}
+
+// A per-user install cannot schedule anything for the restart (that needs administrator
+// rights): the held file is named, the uninstaller records exactly what is left, the entry stays.
+TEST_F(ForeignFilesTest, AFileHeldAtUninstallIsNamedAndTheRecordKeepsExactlyWhatIsLeft) {
+  ASSERT_TRUE(Install(Package({{"app.exe", "program"}, {"held.dat", "held"}}, nullptr, "user")));
   // Read-only product files go as well.
   ASSERT_TRUE(SetFileAttributesW((folder_ + L"\\app.exe").c_str(), FILE_ATTRIBUTE_READONLY));
   HANDLE held = CreateFileW((folder_ + L"\\held.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::wstring pending_before = PendingRenames();
 
   const UninstallResult first = Uninstall();
   CloseHandle(held);
+  EXPECT_EQ(PendingRenames(), pending_before);
   EXPECT_TRUE(first.read);
+  EXPECT_FALSE(first.restart_scheduled);
   EXPECT_EQ(first.left, std::vector<std::wstring>{folder_ + L"\\held.dat"});
   EXPECT_FALSE(Exists(folder_ + L"\\app.exe"));
   ASSERT_TRUE(Exists(folder_ + L"\\unins000.exe"));
@@ -193,6 +288,7 @@ TEST_F(ForeignFilesTest, AFileHeldAtUninstallIsNamedAndTheRecordKeepsExactlyWhat
   // Once the file is free, the uninstaller left behind finishes the job.
   EXPECT_TRUE(Uninstall());
   EXPECT_TRUE(TreeOf(folder_).empty());
+  RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
 }
 
 TEST_F(ForeignFilesTest, ARecordTooDeepToReadBackFailsTheInstallAndRollsBack) {

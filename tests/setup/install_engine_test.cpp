@@ -8,7 +8,9 @@
 
 #include "json/json_value.h"
 #include "json/json_writer.h"
+#include "setup/journal_file.h"
 #include "setup/package_layout.h"
+#include "setup/product.h"
 #include "tests/setup/child_process.h"
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
@@ -84,7 +86,9 @@ TEST_F(InstallEngineTest, EmptyArchiveInstallsNothingAndSucceeds) {
   EXPECT_EQ(InFolder(L"Velto.exe"), sink.launch_path);
 
   JsonValue config = UninstallerConfig();
-  EXPECT_EQ((std::vector<std::string>{"mode", "setup"}), config.memberNames());
+  // "links" names the link files the install wrote: none here.
+  EXPECT_EQ((std::vector<std::string>{"links", "mode", "setup"}), config.memberNames());
+  EXPECT_EQ(0u, config["links"].size());
   EXPECT_EQ(JsonKind::Integer, config["mode"].kind());
   EXPECT_EQ(0, config["mode"].toInt64());
   EXPECT_EQ(folder_, DecodePath(config["setup"]["root"]));
@@ -125,7 +129,8 @@ TEST_F(InstallEngineTest, UninstallerCopyIsTheImageFollowedByTheCompactConfig) {
             LoadU32(reinterpret_cast<const unsigned char*>(copy.data() + image.size())));
   EXPECT_EQ(text, copy.substr(image.size() + 4));
   EXPECT_EQ('\n', text.back());
-  EXPECT_EQ((std::vector<std::string>{"files", "folders", "mode", "setup"}), config.memberNames());
+  EXPECT_EQ((std::vector<std::string>{"files", "folders", "links", "mode", "setup"}),
+            config.memberNames());
   // The paths are ASCII Base64 of the UTF-8 paths, Chinese included.
   EXPECT_EQ(EncodePath(InFolder(L"数据\\说明.txt")), config["files"][0].toCString());
   EXPECT_EQ(InFolder(L"数据\\说明.txt"), DecodePath(config["files"][0]));
@@ -227,20 +232,26 @@ TEST_F(InstallEngineTest, RegistersTheProductUnderTheUninstallKey) {
   RegCloseKey(key);
 }
 
-TEST_F(InstallEngineTest, WithoutWriteAccessToTheMachineKeyTheInstallStillSucceeds) {
-  WritePackage({File("Velto.exe", "app")});
-  bool installed = false;
+// A registration that fails (a machine key the run cannot write) fails the install, which is
+// rolled back (exit code 1): no file, uninstaller, entry or journal is left.
+TEST_F(InstallEngineTest, ARegistrationThatFailsRollsTheInstallBack) {
+  WritePackage({File("Velto.exe", "app"), File("data/a.txt", "a")});
+  const auto before = Tree(folder_);
+  InstallResult result;
   {
     UnwritableMachineKey read_only;
     ASSERT_TRUE(read_only.Active());
     RecordingSink sink(folder_, false, false, false);
-    installed = static_cast<bool>(Install(sink));
-    EXPECT_EQ(L"finished message", sink.events.back());
+    result = Install(sink);
+    EXPECT_NE(L"finished message", sink.events.back());
     EXPECT_EQ(0u, read_only.UninstallSubkeys());
   }
-  EXPECT_TRUE(installed);
-  EXPECT_TRUE(Exists(InFolder(L"unins000.exe")));
+  EXPECT_EQ(InstallError::kCannotWrite, result.error);
+  EXPECT_EQ(L"HKEY_LOCAL_MACHINE\\" + UninstallKeyPath(L"Velto"), result.path);
+  EXPECT_TRUE(result.unrestored.empty());
+  EXPECT_EQ(before, Tree(folder_));
   EXPECT_FALSE(ProductKeyExists());
+  EXPECT_FALSE(Exists(JournalFolderOf(L"Velto", InstallScope::kMachine) + L"\\run.journal"));
 }
 
 TEST_F(InstallEngineTest, ChineseLastrunGivesLaunchPathWithTheSameCharacters) {

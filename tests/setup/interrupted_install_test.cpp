@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,6 +32,7 @@
 #include "tests/setup/engine_test_support.h"
 #include "tests/setup/recording_sink.h"
 #include "tests/setup/scratch_folder.h"
+#include "tests/setup/test_links.h"
 #include "tests/setup/test_package.h"
 
 namespace {
@@ -256,6 +258,88 @@ TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing
   }
 }
 
+// A fresh install into a folder whose parent it makes too ("Games\\Velto 安装"), stopped after
+// each disk step; then another program writes into the folders the run made. The recovery
+// removes what the run wrote, and those folders only where they are empty: the other files and
+// the folders that hold them stay, byte for byte.
+TEST_F(InterruptedInstallTest, FilesWrittenAfterTheStopSurviveTheRecovery) {
+  const std::wstring games = area_ + L"\\Games";
+  folder_ = games + L"\\Velto 安装";
+  ASSERT_TRUE(EnsureDirectory(area_));
+  for (long steps = 1;; ++steps) {
+    SCOPED_TRACE("stopped after disk step " + std::to_string(steps));
+    const long code = UpgradeStoppedAfter(steps);
+    if (code == 0) {
+      UninstallLeavesNothing();
+      break;
+    }
+    ASSERT_EQ(kStopped, code);
+    // What others put there after the stop: beside the install folder, in it and in a folder
+    // of the payload.
+    std::vector<std::wstring> others = {games + L"\\OtherGame\\save.dat",
+                                        games + L"\\readme-mine.txt"};
+    if (Exists(folder_)) others.push_back(folder_ + L"\\mine.txt");
+    if (Exists(folder_ + L"\\data")) others.push_back(folder_ + L"\\data\\mine.txt");
+    for (const std::wstring& other : others) {
+      std::wstring parent = other.substr(0, other.find_last_of(L'\\'));
+      ASSERT_TRUE(EnsureDirectory(parent));
+      ASSERT_TRUE(test_package::WriteFileBytes(other, "not the product's"));
+    }
+    const auto expected = Tree(area_);
+    const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
+    EXPECT_TRUE(recovery.unrestored.empty());
+    if (recovery.committed) {
+      for (const std::wstring& other : others) ASSERT_TRUE(DeleteFileW(other.c_str()));
+      ASSERT_TRUE(RemoveDirectoryW((games + L"\\OtherGame").c_str()));
+      UninstallLeavesNothing();
+      break;
+    }
+    std::map<std::wstring, std::string> left;
+    for (const auto& entry : expected) {
+      const bool others_file =
+          entry.second != "<folder>" &&
+          std::find(others.begin(), others.end(), area_ + entry.first) != others.end();
+      bool holds_others = false;
+      for (const std::wstring& other : others) {
+        holds_others |= other.compare(0, area_.size() + entry.first.size() + 1,
+                                      area_ + entry.first + L"\\") == 0;
+      }
+      if (others_file || holds_others) left.insert(entry);
+    }
+    EXPECT_EQ(left, Tree(area_));
+    EXPECT_FALSE(ProductKeyExists());
+    ScratchFolder::RemoveTree(games);
+    if (HasFailure()) return;
+  }
+}
+
+// The folder the run made above the install folder is a link to another folder by the time of
+// the recovery: nothing is deleted through it, whatever names the other folder holds.
+TEST_F(InterruptedInstallTest, ARecordedFolderThatIsNowALinkIsNeverEntered) {
+  const std::wstring games = area_ + L"\\Games";
+  folder_ = games + L"\\Velto 安装";
+  ASSERT_TRUE(EnsureDirectory(area_));
+  ASSERT_EQ(kStopped, UpgradeStoppedAfter(6));
+  ASSERT_TRUE(ScratchFolder::RemoveTree(games));
+  const std::wstring elsewhere = scratch_.Join(L"elsewhere");
+  for (const wchar_t* name : {L"\\Velto 安装\\aaa.dll", L"\\Velto 安装\\Velto.exe",
+                              L"\\Velto 安装\\unins000.exe", L"\\save.dat"}) {
+    const std::wstring path = elsewhere + name;
+    ASSERT_TRUE(EnsureDirectory(path.substr(0, path.find_last_of(L'\\'))));
+    ASSERT_TRUE(test_package::WriteFileBytes(path, "another program's"));
+  }
+  if (!test_links::MakeLink(games, elsewhere, true)) GTEST_SKIP() << "no folder link here";
+  const auto before = Tree(elsewhere);
+
+  const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
+  EXPECT_TRUE(recovery.found);
+  EXPECT_FALSE(recovery.committed);
+  EXPECT_EQ(before, Tree(elsewhere));
+  EXPECT_FALSE(ProductKeyExists());
+  RemoveDirectoryW(games.c_str());
+  DeleteFileW(games.c_str());
+}
+
 // An install for the current user keeps its journal in the user's own
 // folder and its entry under HKEY_CURRENT_USER: stopped after each disk step,
 // the recovery of that scope leaves the area as it was and no entry in
@@ -372,6 +456,36 @@ TEST_F(InterruptedInstallTest, ATornLastRecordIsIgnoredAndTheCompleteOnesUndone)
   EXPECT_EQ(before, Tree(area_));
   EXPECT_FALSE(RecoverInterruptedRun(L"Velto", kMachine).found)
       << "the journal stays after its recovery";
+}
+
+// A recovery that cannot put an original back (another program holds the run's file in its
+// place) says so and keeps the journal; the next start, with the file free, finishes it.
+TEST_F(InterruptedInstallTest, ARecoveryThatCannotPutEverythingBackKeepsTheJournal) {
+  ASSERT_TRUE(EnsureDirectory(folder_));
+  const std::wstring replaced = folder_ + L"\\Velto.exe";
+  ASSERT_TRUE(test_package::WriteFileBytes(replaced, "original"));
+  const auto before = Tree(area_);
+  ASSERT_TRUE(MoveFileExW(replaced.c_str(), (replaced + L".old").c_str(), 0));
+  ASSERT_TRUE(test_package::WriteFileBytes(replaced, "the run's"));
+  WriteJournal(
+      {{JournalKind::kInstallBegun, {PathField(folder_)}},
+       {JournalKind::kMovedAside, {PathField(replaced), PathField(replaced + L".old"), "0"}}},
+      "");
+  HANDLE held = CreateFileW(replaced.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  const RecoveryResult first = RecoverInterruptedRun(L"Velto", kMachine);
+  CloseHandle(held);
+  EXPECT_EQ(first.unrestored,
+            std::vector<std::wstring>{replaced + L" \u2190 " + replaced + L".old"});
+  EXPECT_TRUE(Exists(JournalFolderOf(L"Velto", kMachine) + L"\\run.journal"));
+
+  const RecoveryResult second = RecoverInterruptedRun(L"Velto", kMachine);
+  EXPECT_TRUE(second.found);
+  EXPECT_TRUE(second.unrestored.empty());
+  EXPECT_EQ(before, Tree(area_));
+  EXPECT_FALSE(RecoverInterruptedRun(L"Velto", kMachine).found);
 }
 
 // A journal that is not one (another program's bytes) changes nothing and goes.

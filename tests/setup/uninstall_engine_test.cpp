@@ -145,7 +145,9 @@ TEST_F(UninstallEngineTest, RemovesShortcutsFilesFoldersSettingsAndRegistration)
   EXPECT_EQ((std::vector<std::wstring>{kDeleting90, L"finish work"}), sink.events);
   EXPECT_FALSE(Exists(DesktopLinkPath(desktop)));
   EXPECT_FALSE(Exists(QuickLaunchLinkPath(taskbar)));
-  EXPECT_FALSE(Exists(StartMenuFolder()));
+  // The product's start-menu link goes; the folder, which holds another file, stays with it.
+  EXPECT_FALSE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
+  EXPECT_TRUE(Exists(StartMenuFolder() + L"\\Other file.txt"));
   EXPECT_FALSE(Exists(settings.path()));
   EXPECT_TRUE(Exists(settings.folder()));
   EXPECT_FALSE(Exists(folder_));
