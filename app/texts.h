@@ -134,6 +134,8 @@ inline constexpr AppTextId kAppTextIds[] = {
     {"rollback_incomplete", &AppTexts::rollback_incomplete},
     {"uninstall_failed", &AppTexts::uninstall_failed},
     {"uninstall_incomplete", &AppTexts::uninstall_incomplete},
+    {"uninstall_restart", &AppTexts::uninstall_restart},
+    {"recovery_incomplete", &AppTexts::recovery_incomplete},
     {"already_running", &AppTexts::already_running},
     {"folder_warning", &AppTexts::folder_warning},
     {"folder_warning_caption", &AppTexts::folder_warning_caption},
