@@ -507,8 +507,6 @@ void CHMainWnd::StartWork() {
     LogLine(L"folder", progress_window_.install_folder());
     LogLine(L"scope", scope_ == InstallScope::kUser ? L"current user" : L"all users");
     LogLine(L"shortcuts", ShortcutsText());
-  } else {
-    UseShortcutPlace(product_.shortcuts);
   }
   progress_window_.StartWork();
 }
