@@ -31,6 +31,7 @@ exit_damaged=3
 exit_product_running=8
 exit_bad_command_line=2
 exit_downgrade_not_allowed=9
+exit_folder_not_empty=10
 exit_setup_running=$((1618 % 256))
 
 
@@ -255,8 +256,29 @@ check "the log has the question and its safe answer" grep -qx 'answer: no.\?' "$
 check "the log names the cause" grep -q '^failed: .*Velto.exe' "$work/running.log"
 check "the log ends with the exit code" \
   [ "$(tail -n 1 "$work/running.log" | tr -d '\r')" = "exit code: $exit_product_running" ]
+# /CLOSEAPPLICATIONS answers the question Yes: the running product is ended and replaced.
+run "$work/VeltoSetup.exe" /S /CLOSEAPPLICATIONS "/LOG=$(zpath "$work/closing.log")" "/D=$folder"
+check "/CLOSEAPPLICATIONS installs over the running product (status $status)" [ "$status" = 0 ]
+check "the log has the switch's answer" grep -q '^answer: yes' "$work/closing.log"
+check "the running product was ended" \
+  [ -z "$(xdotool search --onlyvisible --name '^Velto$' 2>/dev/null)" ]
 win taskkill /F /IM Velto.exe
 kill "$velto_pid" 2>/dev/null
+
+echo "== a folder of other files"
+other_folder='C:\BrindleQuiet\Other files'
+other_unix=$(cpath "$other_folder")
+mkdir -p "$other_unix" && echo "someone's notes" >"$other_unix/notes.txt"
+run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/nonempty.log")" "/D=$other_folder"
+check "a folder of other files exits $exit_folder_not_empty (status $status)" \
+  [ "$status" = "$exit_folder_not_empty" ]
+check "the folder keeps only its own file" [ "$(tree_of "$other_unix")" = "./notes.txt" ]
+run "$work/VeltoSetup.exe" /S /ALLOWNONEMPTYFOLDER /D="$other_folder"
+check "/ALLOWNONEMPTYFOLDER installs beside the other file (status $status)" [ "$status" = 0 ]
+check "the other file is kept" grep -q "someone's notes" "$other_unix/notes.txt"
+# The machine's entry points to this folder now: the next runs install into the first one again.
+run "$work/VeltoSetup.exe" /S "/D=$folder"
+check "installing into the first folder again exits 0 (status $status)" [ "$status" = 0 ]
 
 echo "== downgrade"
 # The installed Velto has its program's version; a package that says 0.1 asks first (No).
