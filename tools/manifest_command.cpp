@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/exit_code.h"
+#include "tools/option_hints.h"
 #include "tools/pending_file.h"
 
 namespace {
@@ -133,41 +134,27 @@ std::string IdentifierProblem(const std::string& identifier) {
 bool ParseManifestOptions(const std::vector<std::string>& arguments, ManifestOptions& options,
                           std::string& problem) {
   options = ManifestOptions{};
+  std::vector<GivenOption> given;
   std::vector<std::string> files;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    std::string option = arguments[i];
-    if (option.rfind("--", 0) != 0) {
-      files.push_back(option);
-      continue;
-    }
-    const std::pair<const char*, std::string*> fields[] = {
-        {"--identifier", &options.identifier},
-        {"--url", &options.url},
-        {"--out", &options.out},
-        {"--locale", &options.locale},
-        {"--license", &options.license},
-        {"--description", &options.description},
-    };
-    std::string value;
-    const size_t equals = option.find('=');
-    if (equals != std::string::npos) {
-      value = option.substr(equals + 1);
-      option.resize(equals);
-    } else if (i + 1 < arguments.size()) {
-      value = arguments[++i];
-    } else {
-      problem = "option " + option + " needs a value";
-      return false;
-    }
+  if (!SplitOptions(arguments, given, files, problem)) return false;
+  const std::pair<const char*, std::string*> fields[] = {
+      {"--identifier", &options.identifier},
+      {"--url", &options.url},
+      {"--out", &options.out},
+      {"--locale", &options.locale},
+      {"--license", &options.license},
+      {"--description", &options.description},
+  };
+  for (const GivenOption& option : given) {
     std::string* target = nullptr;
     for (const auto& [name, field] : fields) {
-      if (option == name) target = field;
+      if (option.name == name) target = field;
     }
     if (!target) {
-      problem = "unknown option '" + arguments[i - (equals == std::string::npos ? 1 : 0)] + "'";
+      problem = "unknown option '" + option.argument + "'";
       return false;
     }
-    *target = value;
+    *target = option.value;
   }
   if (files.size() != 1) {
     problem = "manifest takes exactly one setup package";

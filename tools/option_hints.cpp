@@ -68,3 +68,25 @@ std::string MistypedOptionProblem(const std::vector<std::string>& arguments,
   }
   return std::string();
 }
+
+bool SplitOptions(const std::vector<std::string>& arguments, std::vector<GivenOption>& options,
+                  std::vector<std::string>& operands, std::string& problem) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument.rfind("--", 0) != 0) {
+      operands.push_back(argument);
+      continue;
+    }
+    const size_t equals = argument.find('=');
+    if (equals != std::string::npos) {
+      options.push_back({argument.substr(0, equals), argument.substr(equals + 1), argument});
+    } else if (i + 1 < arguments.size()) {
+      options.push_back({argument, arguments[i + 1], argument});
+      ++i;
+    } else {
+      problem = "option " + argument + " needs a value";
+      return false;
+    }
+  }
+  return true;
+}

@@ -5,6 +5,7 @@
 #define BRINDLE_TOOLS_OPTION_HINTS_H_
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Every option "--word" (letters, digits and "-") that `help_text` names, once each, in order.
@@ -21,5 +22,17 @@ std::string NearestOption(const std::string& given, const std::vector<std::strin
 // Empty when there is no such argument.
 std::string MistypedOptionProblem(const std::vector<std::string>& arguments,
                                   const std::vector<std::string>& known);
+
+// An option as given: its name ("--out") and value, and the argument it came from (for messages).
+struct GivenOption {
+  std::string name;
+  std::string value;
+  std::string argument;
+};
+
+// Sorts `arguments` into options, each "--name value" or "--name=value", and the other arguments
+// (`operands`). False with `problem` when the last option has no value.
+bool SplitOptions(const std::vector<std::string>& arguments, std::vector<GivenOption>& options,
+                  std::vector<std::string>& operands, std::string& problem);
 
 #endif  // BRINDLE_TOOLS_OPTION_HINTS_H_
