@@ -17,6 +17,7 @@
 #include "tools/icon_file.h"
 #include "tools/pe_resources.h"
 #include "tools/pe_stub.h"
+#include "tools/sha256.h"
 #include "tools/zip_listing.h"
 
 namespace {
@@ -862,6 +863,28 @@ TEST_F(BrindlePackTest, InlineOptionValuesAndTheOtherSpelling) {
                                             "--license=" + Licence(), "--lastrun=Velto.exe", "-o",
                                             Output(), "--progress=never"});
   EXPECT_EQ(result.exit_code, 0) << result.err;
+}
+
+// FIPS 180-4's examples, and a text fed in pieces that cross the 64-byte blocks.
+TEST(Sha256Test, GivesTheStandardDigests) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+      {"abc", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1"},
+      {std::string(1000000, 'a'),
+       "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0"},
+  };
+  for (const auto& [text, digest] : cases) {
+    Sha256 whole;
+    whole.Update(text.data(), text.size());
+    EXPECT_EQ(whole.FinishHex(), digest) << text.size();
+    Sha256 pieces;
+    for (size_t at = 0; at < text.size(); at += 37) {
+      pieces.Update(text.data() + at, std::min<size_t>(37, text.size() - at));
+    }
+    EXPECT_EQ(pieces.FinishHex(), digest) << text.size();
+  }
 }
 
 }  // namespace
