@@ -5,7 +5,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "json/json_value.h"
