@@ -22,22 +22,42 @@ bool StartsWith(const std::wstring& argument, const wchar_t* name) {
   return Upper(argument.substr(0, std::char_traits<wchar_t>::length(name))) == name;
 }
 
-// The argument that starts at `at`: up to the next blank outside double
-// quotes, the quotes removed. `at` moves past it.
+// The argument that starts at `at`, split as CommandLineToArgvW splits
+// every argument after the program name: it ends at a blank outside double
+// quotes; 2n backslashes before a quote give n backslashes and the quote
+// opens or closes quoting; 2n+1 give n backslashes and a literal quote; two
+// quotes inside quoting give a literal quote and end the quoting; other
+// backslashes stay as they are. `at` moves past the argument.
 std::wstring NextArgument(const std::wstring& text, size_t& at) {
   std::wstring argument;
   bool quoted = false;
-  for (; at < text.size() && (quoted || !IsBlank(text[at])); ++at) {
-    if (text[at] == L'"') {
-      quoted = !quoted;
+  while (at < text.size() && (quoted || !IsBlank(text[at]))) {
+    if (text[at] == L'\\') {
+      size_t count = 0;
+      for (; at < text.size() && text[at] == L'\\'; ++at) ++count;
+      const bool before_quote = at < text.size() && text[at] == L'"';
+      argument.append(before_quote ? count / 2 : count, L'\\');
+      if (before_quote && count % 2 == 1) {
+        argument += L'"';
+        ++at;
+      }
+    } else if (text[at] == L'"') {
+      if (quoted && at + 1 < text.size() && text[at + 1] == L'"') {
+        argument += L'"';
+        quoted = false;
+        at += 2;
+      } else {
+        quoted = !quoted;
+        ++at;
+      }
     } else {
-      argument += text[at];
+      argument += text[at++];
     }
   }
   return argument;
 }
 
-// A folder name cannot hold a double quote: every one is a caller's quoting.
+// A path cannot hold a double quote: every one is a caller's quoting.
 std::wstring WithoutQuotes(std::wstring text) {
   text.erase(std::remove(text.begin(), text.end(), L'"'), text.end());
   return text;
@@ -48,32 +68,79 @@ std::wstring TrimRight(std::wstring text) {
   return text;
 }
 
-// Applies the switch `word` (without its "/" or "-"); false when unknown.
+// The length of the name of a folder switch ("D=" or "DIR=") that `word`
+// (without its "/" or "-") starts with; 0 for any other word.
+size_t FolderSwitchLength(const std::wstring& word) {
+  for (const wchar_t* name : {L"D=", L"DIR="}) {
+    if (StartsWith(word, name)) return std::char_traits<wchar_t>::length(name);
+  }
+  return 0;
+}
+
+// Switches that name a setting and take no value: the word and the flag it
+// sets. The habits of other installers that mean nothing here (we never
+// restart, and an unattended run shows no box) set none.
+struct FlagSwitch {
+  const wchar_t* word;
+  bool CommandLineOptions::*flag;
+};
+constexpr FlagSwitch kFlagSwitches[] = {
+    {L"NODESKTOP", &CommandLineOptions::no_desktop},
+    {L"NOTASKBAR", &CommandLineOptions::no_taskbar},
+    {L"NOSTARTMENU", &CommandLineOptions::no_start_menu},
+    {L"ALLOWDOWNGRADE", &CommandLineOptions::allow_downgrade},
+    {L"ALLOWNONEMPTYFOLDER", &CommandLineOptions::allow_non_empty_folder},
+    {L"CLOSEAPPLICATIONS", &CommandLineOptions::close_applications},
+    {L"?", &CommandLineOptions::help},
+    {L"NORESTART", nullptr},
+    {L"SUPPRESSMSGBOXES", nullptr},
+};
+
+// Applies the switch `word` (without its "/" or "-", quotes of its value
+// already taken off by the splitting); false when unknown or without the
+// value it needs.
 bool ApplySwitch(const std::wstring& word, CommandLineOptions& options) {
   const std::wstring upper = Upper(word);
-  if (upper == L"S") {
+  for (const FlagSwitch& flag : kFlagSwitches) {
+    if (upper != flag.word) continue;
+    if (flag.flag) options.*flag.flag = true;
+    return true;
+  }
+  if (upper == L"S" || upper == L"VERYSILENT") {
     options.ui = UiLevel::kSilent;
-  } else if (upper == L"PASSIVE") {
+  } else if (upper == L"PASSIVE" || upper == L"SILENT") {
     // /S wins over /PASSIVE in either order.
     if (options.ui != UiLevel::kSilent) options.ui = UiLevel::kPassive;
-  } else if (upper == L"NODESKTOP") {
-    options.no_desktop = true;
-  } else if (upper == L"NOTASKBAR") {
-    options.no_taskbar = true;
-  } else if (upper == L"NOSTARTMENU") {
-    options.no_start_menu = true;
   } else if (upper == L"ALLUSERS") {
     options.scope = ScopeSwitch::kAllUsers;
   } else if (upper == L"CURRENTUSER") {
     options.scope = ScopeSwitch::kCurrentUser;
-  } else if (upper == L"?") {
-    options.help = true;
-  } else if (StartsWith(word, L"LOG=") && word.size() > 4) {
-    options.log_path = word.substr(4);
+  } else if (StartsWith(word, L"LOG=")) {
+    options.log_path = WithoutQuotes(word.substr(4));
+    return !options.log_path.empty();
+  } else if (const size_t name = FolderSwitchLength(word)) {
+    options.folder = TrimRight(WithoutQuotes(word.substr(name)));
+    return !options.folder.empty();
   } else {
     return false;
   }
   return true;
+}
+
+// A folder switch whose value is not quoted, starting at `at`: its value runs
+// to the end of the line or to the first blank followed by "/" (a folder name
+// never holds "/"), blanks inside included. 0 when the text at `at` is no
+// such switch, else the position after the value.
+size_t UnquotedFolderEnd(const std::wstring& text, size_t at) {
+  if (text[at] != L'/' && text[at] != L'-') return 0;
+  const size_t name = FolderSwitchLength(text.substr(at + 1, 4));
+  if (name == 0) return 0;
+  const size_t value = at + 1 + name;
+  if (value < text.size() && text[value] == L'"') return 0;
+  for (size_t end = value; end < text.size(); ++end) {
+    if (IsBlank(text[end]) && text.compare(SkipBlanks(text, end), 1, L"/") == 0) return end;
+  }
+  return text.size();
 }
 
 }  // namespace
@@ -83,18 +150,18 @@ CommandLineOptions ParseCommandLine(const std::wstring& arguments) {
   size_t at = SkipBlanks(arguments, 0);
   while (at < arguments.size()) {
     const size_t start = at;
-    // Callers that quote every argument with blanks put the quote first.
-    const size_t name = arguments[at] == L'"' ? at + 1 : at;
-    const bool is_switch =
-        name < arguments.size() && (arguments[name] == L'/' || arguments[name] == L'-');
-    if (is_switch && StartsWith(arguments.substr(name + 1, 2), L"D=")) {
-      options.folder = TrimRight(WithoutQuotes(arguments.substr(name + 3)));
-      if (options.folder.empty() && options.unknown.empty()) options.unknown = arguments.substr(at);
-      break;
+    std::wstring argument;
+    if (const size_t end = UnquotedFolderEnd(arguments, at)) {
+      argument = arguments.substr(at, end - at);
+      at = end;
+    } else {
+      argument = NextArgument(arguments, at);
     }
-    const std::wstring argument = NextArgument(arguments, at);
+    const bool is_switch = !argument.empty() && (argument[0] == L'/' || argument[0] == L'-');
     const bool known = is_switch && ApplySwitch(argument.substr(1), options);
-    if (!known && options.unknown.empty()) options.unknown = arguments.substr(start, at - start);
+    if (!known && options.unknown.empty()) {
+      options.unknown = TrimRight(arguments.substr(start, at - start));
+    }
     at = SkipBlanks(arguments, at);
   }
   return options;

@@ -1,12 +1,11 @@
 // The switches of the setup program and of the uninstaller. Each is a word
-// after "/" or "-", in any case: /S, /PASSIVE, /D=<folder>, /NODESKTOP,
-// /NOTASKBAR, /NOSTARTMENU, /ALLUSERS, /CURRENTUSER, /LOG=<file>, /?. /D=
-// takes the rest of the command line as the folder (blanks allowed, no
-// quotes needed), so it comes last; double quotes in it are dropped (a folder
-// name has none). A /LOG= value with blanks is written in double quotes; a
-// switch may also be quoted as a whole ("/LOG=C:\my logs\a.txt",
-// "/D=C:\Program Files\App"), as callers that quote every argument with
-// blanks do.
+// after "/" or "-", in any case; docs/deploying.md lists them in one table.
+// Arguments are split as CommandLineToArgvW splits them, so a value with
+// blanks is quoted (/LOG="C:\my logs\a.txt"), and a caller may quote the
+// whole switch ("/LOG=C:\my logs\a.txt", "/LOG=\"C:\a b\x.log\""); the
+// double quotes a value keeps after the splitting are dropped (a path has
+// none). An unquoted /D= (or /DIR=) value keeps its blanks: it runs to the end
+// of the line or to the first blank followed by "/".
 #ifndef BRINDLE_APP_COMMAND_LINE_H_
 #define BRINDLE_APP_COMMAND_LINE_H_
 
@@ -38,8 +37,18 @@ struct CommandLineOptions {
   std::wstring log_path;
   // /? asks for the list of switches.
   bool help = false;
-  // The first argument that is no switch of this program, or a /D= or /LOG=
-  // without a value; empty when every argument was understood.
+  // The answers an unattended run gives to the questions a person would be
+  // asked: /ALLOWDOWNGRADE installs over a newer installed version,
+  // /ALLOWNONEMPTYFOLDER installs into a folder that holds files of no
+  // earlier install, /CLOSEAPPLICATIONS ends the product's programs that hold
+  // its files (by their exact path). Without them such a run ends with the
+  // question's own exit code.
+  bool allow_downgrade = false;
+  bool allow_non_empty_folder = false;
+  bool close_applications = false;
+  // The first argument that is no switch of this program, or a /D=, /DIR= or
+  // /LOG= without a value, as written; empty when every argument was
+  // understood.
   std::wstring unknown;
 
   bool unattended() const { return ui != UiLevel::kFull; }

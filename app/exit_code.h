@@ -6,9 +6,8 @@
 #ifndef BRINDLE_APP_EXIT_CODE_H_
 #define BRINDLE_APP_EXIT_CODE_H_
 
-#include <windows.h>
-
-enum ExitCode : UINT {
+// Portable: the packing tool writes the codes into package manager manifests.
+enum ExitCode : unsigned int {
   // The work completed (or /? showed the list of switches).
   kExitSuccess = 0,
   // The install failed and was rolled back, or the uninstall failed or left
@@ -31,7 +30,15 @@ enum ExitCode : UINT {
   // The product was running and was not ended (the user answered No, or an
   // unattended run took that safe answer); nothing was changed.
   kExitProductRunning = 8,
-  // The user closed the setup before the work started.
+  // An unattended run found an installed version newer than the package's
+  // and /ALLOWDOWNGRADE did not allow installing over it; nothing was changed.
+  kExitDowngradeNotAllowed = 9,
+  // An unattended run found files of no earlier install in the install
+  // folder and /ALLOWNONEMPTYFOLDER did not allow installing among them;
+  // nothing was changed.
+  kExitFolderNotEmpty = 10,
+  // A person closed the setup, or answered No to its question, before the
+  // work started (never the code of an unattended run).
   kExitCancelled = 1602,
   // Another setup of the same product is running. The number is the Windows
   // Installer's, which deployment tools already retry.
@@ -40,6 +47,24 @@ enum ExitCode : UINT {
   // originals put back) only when the system restarts, which the uninstall
   // has scheduled (the number deployment tools read as a soft reboot).
   kExitRestartNeeded = 3010,
+};
+
+// Every code above, for tables that must name each one (manifests, tests).
+inline constexpr ExitCode kAllExitCodes[] = {
+    kExitSuccess,
+    kExitFailed,
+    kExitBadCommandLine,
+    kExitPackageDamaged,
+    kExitBadFolder,
+    kExitElevationDeclined,
+    kExitRollbackIncomplete,
+    kExitTemporaryUninstallerFailed,
+    kExitProductRunning,
+    kExitDowngradeNotAllowed,
+    kExitFolderNotEmpty,
+    kExitCancelled,
+    kExitSetupRunning,
+    kExitRestartNeeded,
 };
 
 #endif  // BRINDLE_APP_EXIT_CODE_H_

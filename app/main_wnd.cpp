@@ -243,10 +243,15 @@ void CHMainWnd::ShowUsage() {
   JsonValue package;
   int run_mode = 0;
   if (ReadPackageConfig(package_, package, run_mode)) ReadProduct(package, product_);
-  const bool shown = options_.help || options_.ui != UiLevel::kSilent;
-  if (shown)
+  if (!options_.unknown.empty() && options_.unattended()) {
+    // Nobody would click the box away: the deployment would hang on it.
+    if (!options_.log_path.empty()) OpenSetupLog(options_.log_path);
+    LogLine(L"arguments", arguments_);
+    LogLine(L"unknown switch", options_.unknown);
+  } else {
     ::MessageBoxW(hwnd(), AppTextsFor(product_.language).usage, nullptr, MB_ICONINFORMATION);
-  EndProcess(options_.help ? kExitSuccess : kExitBadCommandLine);
+  }
+  EndProcess(options_.help && options_.unknown.empty() ? kExitSuccess : kExitBadCommandLine);
 }
 
 void CHMainWnd::Report(const wchar_t* text, const wchar_t* caption, UINT flags) {
@@ -390,6 +395,7 @@ void CHMainWnd::CreateProgressWindow() {
   progress_window_.set_package(package_);
   progress_window_.set_language(product_.language);
   progress_window_.set_ui_level(options_.ui);
+  progress_window_.set_close_applications(options_.close_applications);
   progress_window_.Create(hwnd(), 0, 0, WS_POPUP, 0, L"");
   progress_window_.LoadSkin(&skin_, "ProcessWindow", nullptr);
 }
@@ -463,9 +469,13 @@ std::wstring CHMainWnd::OfferedFolder() const {
   return DefaultInstallFolder(programs, product_.name);
 }
 
-bool CHMainWnd::AskYesNo(const std::wstring& question) {
+bool CHMainWnd::AskYesNo(bool allowed, const std::wstring& question) {
   LogLine(L"question", question);
-  // Without a person every question takes its safe answer, No.
+  if (allowed) {
+    LogLine(L"answer", L"yes (by switch)");
+    return true;
+  }
+  // Without a person every other question takes its safe answer, No.
   const bool yes =
       !options_.unattended() &&
       ::MessageBoxW(hwnd(), question.c_str(), AppTextsFor(product_.language).folder_warning_caption,
@@ -474,12 +484,12 @@ bool CHMainWnd::AskYesNo(const std::wstring& question) {
   return yes;
 }
 
-bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
+UINT CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
   const AppTexts& texts = AppTextsFor(product_.language);
   if (folder.created_root.empty() && IsFolderNotEmpty(folder.path) &&
       !FindEarlierInstall(folder.path, product_.id).found &&
-      !AskYesNo(FillText(texts.folder_not_empty, folder.path))) {
-    return false;
+      !AskYesNo(options_.allow_non_empty_folder, FillText(texts.folder_not_empty, folder.path))) {
+    return kExitFolderNotEmpty;
   }
   std::wstring installed;
   if (!package_version_.empty() &&
@@ -487,11 +497,11 @@ bool CHMainWnd::ConfirmFolderAndVersion(const PreparedFolder& folder) {
     ScratchPool pool;
     const std::string installed_utf8 = ToNarrow(installed.c_str(), pool, CP_UTF8);
     if (CompareDottedVersions(package_version_, installed_utf8) < 0 &&
-        !AskYesNo(FillText(texts.downgrade, installed))) {
-      return false;
+        !AskYesNo(options_.allow_downgrade, FillText(texts.downgrade, installed))) {
+      return kExitDowngradeNotAllowed;
     }
   }
-  return true;
+  return kExitSuccess;
 }
 
 void CHMainWnd::CheckFolderAndStart() {
@@ -505,10 +515,11 @@ void CHMainWnd::CheckFolderAndStart() {
     if (options_.unattended()) EndProcess(kExitBadFolder);
     return;
   }
-  if (!ConfirmFolderAndVersion(folder)) {
+  const UINT refused = ConfirmFolderAndVersion(folder);
+  if (refused != kExitSuccess) {
     // Only what the check made goes again; the user may choose another folder.
     RemoveCreatedFolders(folder);
-    if (options_.unattended()) EndProcess(kExitCancelled);
+    if (options_.unattended()) EndProcess(refused);
     return;
   }
   progress_window_.set_install_folder(folder.path);
@@ -524,6 +535,10 @@ void CHMainWnd::StartWork() {
     progress_window_.set_taskbar_option(taskbar_box_->checked() ? 1 : 0);
     progress_window_.set_start_menu_option(start_menu_box_->checked() ? 1 : 0);
     progress_window_.set_scope(scope_);
+    UseShortcutPlace(ChooseShortcutPlace(scope_ == InstallScope::kMachine, product_.shortcuts,
+                                         RunsAsLocalSystem()));
+    LogLine(L"shortcut folders",
+            ShortcutPlaceInUse() == ShortcutPlace::kAllUsers ? L"all users" : L"current user");
     LogLine(L"folder", progress_window_.install_folder());
     LogLine(L"scope", scope_ == InstallScope::kUser ? L"current user" : L"all users");
     LogLine(L"shortcuts", ShortcutsText());

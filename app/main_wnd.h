@@ -145,7 +145,9 @@ class CHMainWnd : public UIFrameWindow {
   // After the wait: puts the image this process runs from back as the
   // install's uninstaller unless the uninstall completed (`exit_code` 0).
   void ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code);
-  // The box of switches (/?, or an unknown switch) and the end of the process.
+  // The box of switches (/?, or an unknown switch when a person watches) and
+  // the end of the process; an unattended run with an unknown switch only
+  // logs it (to its /LOG= file, when it names one).
   void ShowUsage();
   // Logs `text` as the cause of a failure and shows it in a message box, but
   // only when a person watches (no /S or /PASSIVE).
@@ -163,10 +165,13 @@ class CHMainWnd : public UIFrameWindow {
   std::wstring OfferedFolder() const;
   // The questions before installing into `folder`: a folder holding other
   // files than an earlier install of the product, and a package older than
-  // the installed version. False when the user answered No.
-  bool ConfirmFolderAndVersion(const PreparedFolder& folder);
-  // A question box owned by this window, No the default; true for Yes.
-  bool AskYesNo(const std::wstring& question);
+  // the installed version. kExitSuccess to go on; otherwise the question was
+  // answered No and the result is the code an unattended run ends with.
+  UINT ConfirmFolderAndVersion(const PreparedFolder& folder);
+  // True when the switch of the question (`allowed`) answers it, or else a
+  // person answers Yes in a question box owned by this window (No the
+  // default; an unattended run answers No).
+  bool AskYesNo(bool allowed, const std::wstring& question);
   void StartWork();
   void Browse();
   void Close();

@@ -146,8 +146,10 @@ void CHProcessWnd::StartWork() {
 
 int CHProcessWnd::Ask(const std::wstring& text, const wchar_t* caption, UINT flags) {
   LogLine(L"question", text);
-  const int answer =
-      ui_level_ == UiLevel::kFull ? ::MessageBoxW(hwnd(), text.c_str(), caption, flags) : IDNO;
+  const int unattended_answer = close_applications_ ? IDYES : IDNO;
+  const int answer = ui_level_ == UiLevel::kFull
+                         ? ::MessageBoxW(hwnd(), text.c_str(), caption, flags)
+                         : unattended_answer;
   LogLine(L"answer", answer == IDYES ? L"yes" : L"no");
   return answer;
 }

@@ -59,7 +59,9 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   // ProgressSink, for the engines.
   HWND WindowHandle() const override { return hwnd(); }
   // Logs the question; a person answers it in a message box, an unattended
-  // run takes the safe answer IDNO without showing anything.
+  // run answers without showing anything: IDYES with /CLOSEAPPLICATIONS (the
+  // engine asks only whether to end the product's programs), else the safe
+  // answer IDNO.
   int Ask(const std::wstring& text, const wchar_t* caption, UINT flags) override;
   void SetStepText(const std::wstring& text) override;
   void SetProgressPosition(int percent) override;
@@ -101,6 +103,8 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   void set_language(const Language& language);
   // How much of the work a person sees (default: everything).
   void set_ui_level(UiLevel level) { ui_level_ = level; }
+  // /CLOSEAPPLICATIONS: an unattended run answers Yes (default No).
+  void set_close_applications(bool close) { close_applications_ = close; }
 
   UILabel* step_label() const { return step_label_; }
   UIProgress* progress_bar() const { return progress_bar_; }
@@ -115,6 +119,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   int run_mode_ = 0;
   Language language_;
   UiLevel ui_level_ = UiLevel::kFull;
+  bool close_applications_ = false;
   int desktop_option_ = 1;
   int taskbar_option_ = 1;
   int start_menu_option_ = 1;

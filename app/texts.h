@@ -227,7 +227,9 @@ inline constexpr AppTexts kChineseTexts = {
     L"/NODESKTOP, /NOTASKBAR, /NOSTARTMENU\t不建立该快捷方式\n"
     L"/ALLUSERS, /CURRENTUSER\t为所有用户或只为当前用户安装 (安装包允许选择时)\n"
     L"/LOG=文件\t把过程写入日志 (UTF-8)\n"
-    L"/D=安装目录\t安装目录, 放在最后, 可含空格, 不加引号\n"
+    L"/ALLOWDOWNGRADE, /ALLOWNONEMPTYFOLDER, /CLOSEAPPLICATIONS\t无人值守时允许降级安装, "
+    L"允许装入有其他文件的目录, 结束正在运行的本产品程序\n"
+    L"/D=安装目录\t安装目录, 可含空格 (不加引号时放在最后)\n"
     L"/?\t显示本说明",
     L"关闭",
     L"安装目录",
@@ -298,7 +300,9 @@ inline constexpr AppTexts kEnglishTexts = {
     L"/ALLUSERS, /CURRENTUSER\tinstall for every user or for you only (where the setup lets you "
     L"choose)\n"
     L"/LOG=file\twrite what the setup does to a UTF-8 log\n"
-    L"/D=folder\tthe install folder; last, blanks allowed, no quotes\n"
+    L"/ALLOWDOWNGRADE, /ALLOWNONEMPTYFOLDER, /CLOSEAPPLICATIONS\tunattended: install over a "
+    L"newer version, into a folder of other files, ending the product's running programs\n"
+    L"/D=folder\tthe install folder; blanks allowed (last when not quoted)\n"
     L"/?\tshow this list",
     L"Close",
     L"Install folder",

@@ -6,6 +6,7 @@
 #                     [PRODUCT_NAME <text> [PRODUCT_ID <id>] [PUBLISHER <text>]
 #                      [HELP_LINK <url>] [LANGUAGE zh|en|auto|<tag>]
 #                      [REMOVE_ON_UNINSTALL <path>...] [TEXTS <file.json>...]]
+#                     [SCOPE user|machine|both] [SHORTCUTS all-users|current-user]
 #                     [SKIN <file>] [ICON <file.ico>]
 #                     [SIGN CERT <file> [KEY <file>] [PASSWORD_FILE <file> | PASSWORD_ENV <name>]
 #                           [TIMESTAMP <url>]]
@@ -78,7 +79,7 @@ endfunction()
 
 function(brindle_add_setup name)
   cmake_parse_arguments(PARSE_ARGV 1 arg ""
-    "STUB;PAYLOAD_DIR;LICENCE;LASTRUN;PRODUCT_VERSION;PRODUCT_ID;PRODUCT_NAME;PUBLISHER;HELP_LINK;LANGUAGE;SKIN;ICON;OUTPUT"
+    "STUB;PAYLOAD_DIR;LICENCE;LASTRUN;PRODUCT_VERSION;PRODUCT_ID;PRODUCT_NAME;PUBLISHER;HELP_LINK;LANGUAGE;SCOPE;SHORTCUTS;SKIN;ICON;OUTPUT"
     "DESKTOP;TASKBAR;REMOVE_ON_UNINSTALL;TEXTS;SIGN;DEPENDS")
   foreach(required STUB PAYLOAD_DIR LICENCE LASTRUN)
     if(NOT arg_${required})
@@ -129,7 +130,8 @@ function(brindle_add_setup name)
   foreach(shortcut ${arg_TASKBAR})
     list(APPEND command --taskbar ${shortcut})
   endforeach()
-  foreach(option PRODUCT_VERSION PRODUCT_ID PRODUCT_NAME PUBLISHER HELP_LINK LANGUAGE SKIN ICON)
+  foreach(option PRODUCT_VERSION PRODUCT_ID PRODUCT_NAME PUBLISHER HELP_LINK LANGUAGE SCOPE SHORTCUTS
+                 SKIN ICON)
     if(DEFINED arg_${option})
       string(TOLOWER ${option} flag)
       string(REPLACE "_" "-" flag ${flag})

@@ -455,6 +455,8 @@ class InstallRun {
     // The uninstaller removes the entry from the Uninstall key this run registers under; without
     // the member, the machine's, as for every uninstaller written before per-user installs.
     if (Scope() == InstallScope::kUser) WritePackageScope(PackageScope::kUser, config);
+    // The uninstall removes the shortcuts from the folders this run put them in.
+    WriteShortcutPlace(ShortcutPlaceInUse(), config);
     // The uninstaller speaks of the same product, in the same skin.
     for (const char* member : {kProductMember, kSkinMember}) {
       if (setup_config_.hasMember(member)) config[member] = setup_config_[member];

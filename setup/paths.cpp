@@ -3,10 +3,16 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "setup/win_handles.h"
+
 namespace {
 
 // Buffer size, in characters, for the module and temporary paths.
 constexpr DWORD kPathBufferChars = 520;
+
+ShortcutPlace g_shortcut_place = ShortcutPlace::kCurrentUser;
+
+bool AllUsers() { return g_shortcut_place == ShortcutPlace::kAllUsers; }
 
 std::wstring UnderAppData(const wchar_t* relative) {
   const std::wstring app_data = GetSpecialFolder(CSIDL_APPDATA);
@@ -42,5 +48,27 @@ std::wstring GetQuickLaunchFolder() {
 }
 
 std::wstring GetStartMenuProgramsFolder() {
+  if (AllUsers()) return GetSpecialFolder(CSIDL_COMMON_PROGRAMS);
   return UnderAppData(L"\\Microsoft\\Windows\\Start Menu\\Programs");
+}
+
+std::wstring GetDesktopFolder() {
+  return GetSpecialFolder(AllUsers() ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+}
+
+void UseShortcutPlace(ShortcutPlace place) { g_shortcut_place = place; }
+
+ShortcutPlace ShortcutPlaceInUse() { return g_shortcut_place; }
+
+bool RunsAsLocalSystem() {
+  UniqueHandle token;
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+  token.reset(raw);
+  // TOKEN_USER followed by its SID; SECURITY_MAX_SID_SIZE covers any SID.
+  alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size)) return false;
+  return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) !=
+         FALSE;
 }

@@ -60,12 +60,14 @@ bool ReadProduct(const JsonValue& config, Product& product) {
   ProductIdentity identity;
   std::string problem;
   PackageScope scope = PackageScope::kMachine;
+  ShortcutPlace shortcuts = ShortcutPlace::kCurrentUser;
   if (!ReadProductIdentity(config, identity, problem) ||
-      !ReadPackageScope(config, scope, problem)) {
+      !ReadPackageScope(config, scope, problem) || !ReadShortcutPlace(config, shortcuts, problem)) {
     return false;
   }
   product = FromIdentity(identity, config);
   product.scope = scope;
+  product.shortcuts = shortcuts;
   return true;
 }
 

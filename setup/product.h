@@ -10,6 +10,7 @@
 
 #include "setup/language.h"
 #include "setup/product_identity.h"
+#include "setup/shortcut_place.h"
 
 class JsonValue;
 
@@ -30,6 +31,10 @@ struct Product {
   // For whom the package installs ("scope"); in an uninstaller's config,
   // the scope its install chose (kMachine or kUser).
   PackageScope scope = PackageScope::kMachine;
+  // "shortcuts": in a package, where its machine installs put shortcuts
+  // (ChooseShortcutPlace); in an uninstaller's config, where its install put
+  // them.
+  ShortcutPlace shortcuts = ShortcutPlace::kCurrentUser;
 };
 
 // For whom one install is made: every user (Program Files, the machine's

@@ -69,7 +69,7 @@ bool CreateDescribedShortcut(const std::wstring& target, const std::wstring& des
 }
 
 std::wstring DesktopLinkPath(const std::wstring& name) {
-  return LinkPathIn(GetSpecialFolder(CSIDL_DESKTOPDIRECTORY), name);
+  return LinkPathIn(GetDesktopFolder(), name);
 }
 
 std::wstring QuickLaunchLinkPath(const std::wstring& name) {

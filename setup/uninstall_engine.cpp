@@ -50,6 +50,8 @@ class UninstallRun {
       return result;
     }
     if (!ReadProduct(config_, product_)) return result;
+    // The shortcuts are removed from the folders the install put them in.
+    UseShortcutPlace(product_.shortcuts);
     record_ = ReadInstallRecord(config_);
     folder_ = record_.folder;
     if (folder_.empty()) return result;

@@ -6,6 +6,8 @@
 
 #include "tools/host_system.h"
 #include "tools/inspect_command.h"
+#include "tools/manifest_command.h"
+#include "tools/option_hints.h"
 #include "tools/pack_command.h"
 #include "tools/sign_command.h"
 
@@ -16,11 +18,15 @@ constexpr char kUsage[] =
     "  brindle-pack pack --stub FILE --payload DIR --licence FILE --lastrun PATH\n"
     "                    [--desktop NAME=PATH]... [--taskbar NAME=PATH]...\n"
     "                    [--product-version TEXT] [PRODUCT OPTIONS]\n"
-    "                    [--scope user|machine|both] [--skin FILE] [--icon FILE.ico]\n"
+    "                    [--scope user|machine|both] [--shortcuts all-users|current-user]\n"
+    "                    [--skin FILE] [--icon FILE.ico]\n"
     "                    [SIGNING OPTIONS]\n"
     "                    [--progress auto|always|never] --output FILE\n"
     "  brindle-pack sign SIGNING OPTIONS [--output FILE] FILE\n"
     "  brindle-pack inspect [--ca FILE] FILE\n"
+    "  brindle-pack manifest SETUP.exe --identifier Publisher.Product --url URL [--out DIR]\n"
+    "                    [--locale LOCALE] [--license TEXT] [--description TEXT]\n"
+    "  brindle-pack COMMAND --help\n"
     "  brindle-pack --help\n";
 
 constexpr char kHelp[] =
@@ -59,6 +65,9 @@ constexpr char kHelp[] =
     "  --scope SCOPE        for whom it installs: machine (default: every user, Program Files,\n"
     "                       elevation), user (the user's own programs folder and Uninstall\n"
     "                       key, no elevation) or both (/CURRENTUSER or the page chooses)\n"
+    "  --shortcuts PLACE    whose desktop and start menu a machine install uses: current-user\n"
+    "                       (default: the account that runs it; the all-users folders when\n"
+    "                       that is LocalSystem, as under Intune) or all-users (always)\n"
     "  --skin FILE          a skin container (.uir, or .uiz packed) from the skin tools, checked\n"
     "                       as brindle-skin-check does; the setup uses it for its windows\n"
     "  --icon FILE.ico      the setup program's icon, written into the stub's resources\n"
@@ -85,12 +94,38 @@ constexpr char kHelp[] =
     "still matches it and whether its certificate is\n"
     "trusted (by the system's CA certificates, or by those of --ca FILE).\n"
     "\n"
+    "\n"
+    "manifest: writes the three files of a winget manifest (schema 1.10.0) for a packed setup\n"
+    "package into DIR (default: the current folder): Publisher.Product.yaml,\n"
+    "Publisher.Product.locale.LOCALE.yaml and Publisher.Product.installer.yaml, with the\n"
+    "package's SHA-256, scope, switches, product code and every exit code. The package must\n"
+    "state a version (--product-version) and a publisher (--publisher).\n"
+    "  --identifier ID      winget's PackageIdentifier: two to eight parts joined by dots\n"
+    "  --url URL            where winget downloads the setup package (http or https)\n"
+    "  --out DIR            an existing folder for the three files\n"
+    "  --locale LOCALE      the default locale (default en-US)\n"
+    "  --license TEXT       the License field (default Proprietary)\n"
+    "  --description TEXT   the ShortDescription field (default: the product's name)\n"
+    "\n"
     "exit status: 0 success, 1 bad input, a broken package, a file changed after signing or a\n"
     "failed signing, 2 wrong usage\n";
 
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "brindle-pack: %s\n%s", problem.c_str(), kUsage);
   return 2;
+}
+
+int PrintHelp() {
+  std::fputs(kUsage, stdout);
+  std::fputs(kHelp, stdout);
+  return 0;
+}
+
+bool AsksForHelp(const std::vector<std::string>& options) {
+  for (const std::string& option : options) {
+    if (option == "--help" || option == "-h") return true;
+  }
+  return false;
 }
 
 int Inspect(const std::vector<std::string>& arguments) {
@@ -122,12 +157,21 @@ int main(int argc, char** argv) {
   const std::string& command = arguments[0];
   const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
   std::string problem;
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(kUsage, stdout);
-    std::fputs(kHelp, stdout);
-    return 0;
+  if (command == "--help" || command == "-h" || command == "help") return PrintHelp();
+  const bool known_command =
+      command == "inspect" || command == "pack" || command == "sign" || command == "manifest";
+  if (known_command && AsksForHelp(options)) return PrintHelp();
+  if (known_command) {
+    const std::string mistyped =
+        MistypedOptionProblem(options, OptionsNamedIn(std::string(kUsage) + kHelp));
+    if (!mistyped.empty()) return UsageError(mistyped);
   }
   if (command == "inspect") return Inspect(arguments);
+  if (command == "manifest") {
+    ManifestOptions manifest;
+    if (!ParseManifestOptions(options, manifest, problem)) return UsageError(problem);
+    return RunManifest(manifest, stdout, stderr);
+  }
   if (command == "pack") {
     PackOptions pack;
     if (!ParsePackOptions(options, pack, problem)) return UsageError(problem);

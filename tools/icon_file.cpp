@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "setup/package_format.h"
 
@@ -85,12 +86,29 @@ ResourceNode Leaf(uint32_t language, std::string data) {
   return leaf;
 }
 
+// What a file that is no icon file is, from its first bytes, for the message that refuses it.
+std::string KindOfNonIcon(std::string_view bytes) {
+  const std::pair<std::string_view, const char*> kinds[] = {
+      {"\x89PNG", "a PNG image"},       {"BM", "a BMP image"},
+      {"\xFF\xD8\xFF", "a JPEG image"}, {"GIF8", "a GIF image"},
+      {"<svg", "an SVG image"},         {"<?xml", "an XML file (an SVG image?)"},
+      {"MZ", "a Windows program"},      {std::string_view("\0\0\2\0", 4), "a cursor (.cur)"},
+  };
+  for (const auto& [start, kind] : kinds) {
+    if (bytes.substr(0, start.size()) == start) return kind;
+  }
+  return bytes.empty() ? "empty" : "of a kind that is not known here";
+}
+
 }  // namespace
 
 bool ParseIconFile(std::string_view bytes, std::vector<IconImage>& images, std::string& problem) {
   images.clear();
   if (bytes.size() < kFileHeaderSize || Get16(bytes, 0) != 0 || Get16(bytes, 2) != 1) {
-    problem = "is not an icon file (no icon header: reserved 0, type 1)";
+    problem = "is not an icon file: it is " + KindOfNonIcon(bytes) +
+              "; give a Windows icon file (.ico) holding one or more images, for example made "
+              "from a PNG with ImageMagick: convert logo.png -define "
+              "icon:auto-resize=256,48,32,16 logo.ico";
     return false;
   }
   const size_t count = Get16(bytes, 4);

@@ -14,6 +14,7 @@
 #include "tools/package_skin.h"
 #include "tools/pe_resources.h"
 #include "tools/pe_stub.h"
+#include "tools/setup_facts.h"
 #include "tools/signed_uninstaller.h"
 #include "tools/signing.h"
 #include "tools/text_checks.h"
@@ -275,6 +276,7 @@ class Inspector {
     if (!intact) return Broken("the payload archive " + problem);
     std::fprintf(out_, "archive check:   every entry inflates to its size and CRC-32\n");
     PrintTrailing(range.offset + range.length);
+    PrintDeploymentFacts(path_, out_);
     return 0;
   }
 

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "setup/base64.h"
+#include "setup/dotted_version.h"
 #include "setup/package_format.h"
 #include "tools/host_system.h"
 #include "tools/icon_file.h"
@@ -24,6 +25,21 @@
 #include "tools/zip_writer.h"
 
 namespace {
+
+std::string UncomparableVersionText(const std::string& source, const std::string& version) {
+  return source + " '" + version + "' cannot be compared with other versions; give " + kVersionForm;
+}
+
+// A shortcut name that ends in ".lnk" (in any case) would make "NAME.lnk.lnk": refused, with the
+// option as it should be written.
+std::string LinkSuffixProblem(const std::string& option, const ShortcutSpec& shortcut) {
+  const std::string& name = shortcut.name;
+  if (name.size() < 4 || FoldNameCase(name.substr(name.size() - 4)) != FoldNameCase(".lnk")) {
+    return std::string();
+  }
+  return "the name ends in \".lnk\", which the setup adds itself; give " + option + " " +
+         name.substr(0, name.size() - 4) + "=" + shortcut.file;
+}
 
 bool ParseShortcut(const std::string& option, const std::string& value,
                    std::vector<ShortcutSpec>& list, std::string& problem) {
@@ -56,6 +72,12 @@ bool ParseScope(const std::string& value, PackageScope& scope, std::string& prob
   return false;
 }
 
+bool ParseShortcutsOption(const std::string& value, ShortcutPlace& place, std::string& problem) {
+  if (ParseShortcutPlace(value, place)) return true;
+  problem = "--shortcuts '" + value + "': expected all-users or current-user";
+  return false;
+}
+
 // Collects the problems of the text options: lastrun and shortcut entries.
 void CheckTextOptions(const PackOptions& options, std::vector<std::string>& problems) {
   auto check_path = [&](const std::string& what, const std::string& path) {
@@ -72,6 +94,8 @@ void CheckTextOptions(const PackOptions& options, std::vector<std::string>& prob
     if (!IsValidUtf8(version) || control) {
       problems.push_back("--product-version '" + version +
                          "' is not one line of UTF-8 text, as \"Apps & features\" shows it");
+    } else if (!IsComparableVersion(version)) {
+      problems.push_back(UncomparableVersionText("--product-version", version));
     }
   }
   for (const auto* list : {&options.desktop, &options.taskbar}) {
@@ -82,6 +106,8 @@ void CheckTextOptions(const PackOptions& options, std::vector<std::string>& prob
         problems.push_back(what + ": the name is not valid UTF-8");
       } else if (std::string problem = WindowsNameProblem(shortcut.name); !problem.empty()) {
         problems.push_back(what + ": the name " + problem);
+      } else if (std::string refusal = LinkSuffixProblem(option, shortcut); !refusal.empty()) {
+        problems.push_back(what + ": " + refusal);
       }
       check_path(what + ": the target", shortcut.file);
     }
@@ -343,7 +369,7 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
     } else if (option == "--remove-on-uninstall") {
       options.product.given = true;
     } else if (option != "--desktop" && option != "--taskbar" && option != "--progress" &&
-               option != "--scope" && option != "--texts") {
+               option != "--scope" && option != "--texts" && option != "--shortcuts") {
       problem = "unknown option '" + arguments[i] + "'";
       return false;
     }
@@ -362,6 +388,8 @@ bool ParsePackOptions(const std::vector<std::string>& arguments, PackOptions& op
       if (!ParseProgress(value, options.progress, problem)) return false;
     } else if (option == "--scope") {
       if (!ParseScope(value, options.scope, problem)) return false;
+    } else if (option == "--shortcuts") {
+      if (!ParseShortcutsOption(value, options.shortcuts, problem)) return false;
     } else if (!ParseShortcut(option, value,
                               option == "--desktop" ? options.desktop : options.taskbar, problem)) {
       return false;
@@ -441,11 +469,17 @@ int RunPack(const PackOptions& options, FILE* out, FILE* err) {
   }
 
   const std::string version = ProductVersion(options, tree);
+  if (!version.empty() && !IsComparableVersion(version)) {
+    PrintAll(err, "warning",
+             {UncomparableVersionText("the version resource of --lastrun", version) +
+              "; a setup of another version will not know which is newer"});
+  }
   JsonValue config_value =
       MakeSetupConfig(options.lastrun, licence_text, options.desktop, options.taskbar, version);
   if (options.product.given) WriteProductIdentity(IdentityOf(options.product), config_value);
   if (options.scope != PackageScope::kMachine) WritePackageScope(options.scope, config_value);
   WriteTranslations(translations, config_value);
+  WriteShortcutPlace(options.shortcuts, config_value);
   if (!options.skin.empty()) config_value[kSkinMember] = JsonValue(Base64EncodeBytes(skin));
   if (options.signing.Requested() && !AddSignedUninstaller(options.signing, stub, image.lfanew,
                                                            options.output, config_value, problem)) {

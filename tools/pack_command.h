@@ -9,6 +9,7 @@
 
 #include "json/json_value.h"
 #include "setup/product_identity.h"
+#include "setup/shortcut_place.h"
 #include "tools/signing.h"
 
 struct ShortcutSpec {
@@ -45,6 +46,9 @@ struct PackOptions {
   std::vector<std::string> texts;  // --texts: translation files (tools/texts_file.h), in order
   // --scope: for whom the package installs; kMachine (the default) leaves "scope" out.
   PackageScope scope = PackageScope::kMachine;
+  // --shortcuts: whose desktop and start menu a machine install uses; kCurrentUser (the
+  // default) leaves "shortcuts" out (and LocalSystem's installs still use the all-users ones).
+  ShortcutPlace shortcuts = ShortcutPlace::kCurrentUser;
   SigningOptions signing;                       // signs the package when a certificate is given
   ProgressMode progress = ProgressMode::kAuto;  // kAuto: when stderr is a terminal
 };

@@ -14,7 +14,8 @@ struct Case {
   const wchar_t* folder;
   const wchar_t* log_path;
   // "d", "t", "s" for the shortcuts left out, "a" for /ALLUSERS, "c" for
-  // /CURRENTUSER, "?" for /?.
+  // /CURRENTUSER, "?" for /?, "g" for /ALLOWDOWNGRADE, "n" for
+  // /ALLOWNONEMPTYFOLDER, "k" for /CLOSEAPPLICATIONS.
   const char* flags;
   const wchar_t* unknown;
 };
@@ -27,6 +28,9 @@ std::string FlagsOf(const CommandLineOptions& options) {
   if (options.scope == ScopeSwitch::kAllUsers) flags += 'a';
   if (options.scope == ScopeSwitch::kCurrentUser) flags += 'c';
   if (options.help) flags += '?';
+  if (options.allow_downgrade) flags += 'g';
+  if (options.allow_non_empty_folder) flags += 'n';
+  if (options.close_applications) flags += 'k';
   return flags;
 }
 
@@ -44,7 +48,13 @@ TEST(CommandLineTest, EachCommandLineMeansWhatItSays) {
       {L"-Passive /s", silent, L"", L"", "", L""},
       {L"/S /D=C:\\Program Files\\My App", silent, L"C:\\Program Files\\My App", L"", "", L""},
       {L"/D=C:\\a  b  ", full, L"C:\\a  b", L"", "", L""},
-      {L"/d=C:\\x /S", full, L"C:\\x /S", L"", "", L""},
+      {L"/d=C:\\x /S", silent, L"C:\\x", L"", "", L""},
+      {L"/S /D=C:\\Apps\\Velto /NORESTART", silent, L"C:\\Apps\\Velto", L"", "", L""},
+      {L"/D=C:\\a -b /S", silent, L"C:\\a -b", L"", "", L""},
+      {L"/D=\"C:\\a b\" /S", silent, L"C:\\a b", L"", "", L""},
+      {L"/DIR=C:\\x", full, L"C:\\x", L"", "", L""},
+      {L"/dir=\"C:\\Program Files\\X\" /VERYSILENT", silent, L"C:\\Program Files\\X", L"", "", L""},
+      {L"\"/DIR=C:\\a b\" /S", silent, L"C:\\a b", L"", "", L""},
       {L"\"/D=C:\\Program Files\\App\"", full, L"C:\\Program Files\\App", L"", "", L""},
       {L"/D=\"C:\\a b\"", full, L"C:\\a b", L"", "", L""},
       {L"/S \"/LOG=C:\\my logs\\a.txt\"", silent, L"", L"C:\\my logs\\a.txt", "", L""},
@@ -59,11 +69,22 @@ TEST(CommandLineTest, EachCommandLineMeansWhatItSays) {
       {L"/ALLUSER", full, L"", L"", "", L"/ALLUSER"},
       {L"/?", full, L"", L"", "?", L""},
       {L"-?", full, L"", L"", "?", L""},
-      {L"/SILENT", full, L"", L"", "", L"/SILENT"},
+      {L"/SILENT", passive, L"", L"", "", L""},
+      {L"/VERYSILENT /SUPPRESSMSGBOXES", silent, L"", L"", "", L""},
+      {L"/S /NORESTART", silent, L"", L"", "", L""},
+      {L"/SILENT /VERYSILENT", silent, L"", L"", "", L""},
+      {L"/ALLOWDOWNGRADE /AllowNonEmptyFolder -closeapplications", full, L"", L"", "gnk", L""},
+      {L"/LOG=\"C:\\a b\\x.log\" /S", silent, L"", L"C:\\a b\\x.log", "", L""},
+      {L"\"/LOG=\\\"C:\\a b\\x.log\\\"\" /S", silent, L"", L"C:\\a b\\x.log", "", L""},
+      {L"/LOG=C:\\a\\\\\"b c\" /S", silent, L"", L"C:\\a\\b c", "", L""},
+      {L"/LOG=\"\"", full, L"", L"", "", L"/LOG=\"\""},
+      {L"/PASSIVE /LOG=C:\\Users\\John Smith\\x.log", passive, L"", L"C:\\Users\\John", "",
+       L"Smith\\x.log"},
+      {L"/VERYSILENT /X /NORESTART", silent, L"", L"", "", L"/X"},
+      {L"/S /DIR=", silent, L"", L"", "", L"/DIR="},
       {L"/S setup", silent, L"", L"", "", L"setup"},
       {L"/LOG=", full, L"", L"", "", L"/LOG="},
       {L"/S /D=", silent, L"", L"", "", L"/D="},
-      {L"/DIR=C:\\x", full, L"", L"", "", L"/DIR=C:\\x"},
       {L"/Sx /S", silent, L"", L"", "", L"/Sx"},
   };
   for (const Case& c : cases) {

@@ -537,6 +537,39 @@ TEST_F(MainWindowTest, StartCreatesTheFolderHandsOverAndReportsAFailedEngine) {
   EXPECT_EQ(ends.calls(), std::vector<UINT>{kExitPackageDamaged});
 }
 
+// An unknown switch shows the box of switches only to a person: an unattended
+// run would hang on it. It logs the switch instead (to a log path with a blank,
+// quoted) and ends with the code of a bad command line.
+TEST_F(MainWindowTest, AnUnknownSwitchShowsABoxOnlyWhenAPersonWatches) {
+  const std::wstring log = scratch_.Join(L"log with blank.txt");
+  const struct {
+    std::wstring arguments;
+    bool box;
+    UINT exit_code;
+  } cases[] = {
+      {L"/NOSUCH", true, kExitBadCommandLine},
+      {L"/?", true, kExitSuccess},
+      {L"/PASSIVE /NOSUCH /LOG=\"" + log + L"\"", false, kExitBadCommandLine},
+      {L"/VERYSILENT /SUPPRESSMSGBOXES /NOSUCH /LOG=\"" + log + L"\"", false, kExitBadCommandLine},
+      {L"/SILENT /? /NOSUCH", false, kExitBadCommandLine},
+  };
+  for (const auto& c : cases) {
+    DeleteFileW(log.c_str());
+    ProcessEndRecorder ends;
+    MessageBoxAnswerer answerer(IDOK);
+    EXPECT_FALSE(CreateInstallPage(app_test::InstallConfigText(kLicence), c.arguments));
+    EXPECT_EQ(answerer.seen().size(), c.box ? 1u : 0u) << c.arguments;
+    EXPECT_EQ(ends.calls(), std::vector<UINT>{c.exit_code}) << c.arguments;
+    std::string text;
+    if (c.arguments.find(L"/LOG=") != std::wstring::npos) {
+      ASSERT_TRUE(test_package::ReadFileBytes(log, text)) << c.arguments;
+      EXPECT_NE(text.find("unknown switch: /NOSUCH\r\n"), std::string::npos) << text;
+      EXPECT_NE(text.find("exit code: 2\r\n"), std::string::npos) << text;
+    }
+    window_.reset();
+  }
+}
+
 // A damaged package is a failure to every caller, not a success.
 TEST_F(MainWindowTest, MissingPackageShowsTheErrorAndEndsAsDamaged) {
   ProcessEndRecorder ends;

@@ -59,6 +59,8 @@ brindle_add_setup(MossbankSetup
   PRODUCT_NAME Mossbank
   PUBLISHER \"Mossbank Works\"
   LANGUAGE en
+  SCOPE both
+  SHORTCUTS all-users
   REMOVE_ON_UNINSTALL Mossbank/settings.ini)
 
 # A payload folder assembled again on every build, as a product's build often makes one.
@@ -128,7 +130,7 @@ endfunction()
 build_and_expect("first build" "MossbankSetup;NotesSetup")
 run(${PACKER} inspect "${build}/MossbankSetup.exe")
 foreach(line "product:         Mossbank\n" "  publisher:     Mossbank Works\n" "  language:      en\n"
-             "    Mossbank\\settings.ini\n")
+             "    Mossbank\\settings.ini\n" "scope:           both\n" "\"shortcuts\":\"all-users\"")
   string(FIND "${last_output}" "${line}" at)
   if(at EQUAL -1)
     fail("MossbankSetup.exe: inspect does not show '${line}':\n${last_output}")

@@ -7,6 +7,7 @@
 #include "json/json_reader.h"
 #include "json/json_value.h"
 #include "json/json_writer.h"
+#include "setup/shortcut_place.h"
 
 namespace {
 
@@ -133,6 +134,46 @@ TEST(PackageScopeTest, AnythingButTheThreeNamesIsRefused) {
     EXPECT_FALSE(ReadPackageScope(Parse(config), scope, problem)) << config;
     EXPECT_NE(problem.find("\"scope\""), std::string::npos) << config << ": " << problem;
     EXPECT_EQ(scope, PackageScope::kUser) << config;
+  }
+}
+
+// Whose desktop and start menu an install uses: per-user installs always their own; machine
+// installs the all-users folders when the package asks or LocalSystem runs them.
+TEST(ShortcutPlaceTest, MachineInstallsByLocalSystemOrAskingPackagesUseTheAllUsersFolders) {
+  const ShortcutPlace mine = ShortcutPlace::kCurrentUser;
+  const ShortcutPlace all = ShortcutPlace::kAllUsers;
+  const struct {
+    bool machine_install;
+    ShortcutPlace package;
+    bool local_system;
+    ShortcutPlace expected;
+  } cases[] = {
+      {true, mine, false, mine}, {true, mine, true, all},    {true, all, false, all},
+      {true, all, true, all},    {false, mine, false, mine}, {false, mine, true, mine},
+      {false, all, false, mine}, {false, all, true, mine},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChooseShortcutPlace(c.machine_install, c.package, c.local_system), c.expected)
+        << c.machine_install << ShortcutPlaceName(c.package) << c.local_system;
+  }
+}
+
+TEST(ShortcutPlaceTest, OnlyAllUsersIsWrittenAndOnlyTheTwoNamesAreRead) {
+  for (const ShortcutPlace place : {ShortcutPlace::kCurrentUser, ShortcutPlace::kAllUsers}) {
+    JsonValue config(JsonKind::Object);
+    WriteShortcutPlace(place, config);
+    EXPECT_EQ(config.hasMember(kShortcutsMember), place == ShortcutPlace::kAllUsers);
+    ShortcutPlace read = ShortcutPlace::kAllUsers;
+    std::string problem;
+    EXPECT_TRUE(ReadShortcutPlace(config, read, problem)) << problem;
+    EXPECT_EQ(read, place);
+  }
+  for (const char* text : {R"({"shortcuts":"All-Users"})", R"({"shortcuts":1})",
+                           R"({"shortcuts":"everyone"})", R"({"shortcuts":null})"}) {
+    ShortcutPlace read = ShortcutPlace::kCurrentUser;
+    std::string problem;
+    EXPECT_FALSE(ReadShortcutPlace(Parse(text), read, problem)) << text;
+    EXPECT_NE(problem.find("all-users"), std::string::npos) << problem;
   }
 }
 

@@ -75,6 +75,19 @@ class UninstallEngineTest : public ::testing::Test {
 
   std::wstring InFolder(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
 
+  // Runs a copy of the install folder's uninstaller from another folder, as
+  // the start-up would, in a process of its own; its exit code, or -1 when it
+  // cannot be copied or started.
+  int RunUninstallerCopy() {
+    const std::wstring temp_copy = scratch_.Join(L"temp\\unins000.exe");
+    if (!EnsureDirectory(scratch_.Join(L"temp")) ||
+        !CopyFileW(InFolder(L"unins000.exe").c_str(), temp_copy.c_str(), FALSE)) {
+      return -1;
+    }
+    ChildProcess uninstaller(temp_copy, L"");
+    return uninstaller.Started() ? static_cast<int>(uninstaller.WaitExit()) : -1;
+  }
+
   // Writes an uninstaller copy with this config as the package to run.
   void WriteUninstaller(const JsonValue& config) {
     ASSERT_TRUE(test_package::WriteFileBytes(
@@ -276,12 +289,7 @@ TEST_F(UninstallEngineTest, InstallThenUninstallerCopyLeavesNothingBehind) {
   ASSERT_TRUE(Exists(StartMenuFolder() + L"\\Velto.lnk"));
   ASSERT_TRUE(ProductKeyExists());
 
-  const std::wstring temp_copy = scratch_.Join(L"temp\\unins000.exe");
-  ASSERT_TRUE(EnsureDirectory(scratch_.Join(L"temp")));
-  ASSERT_TRUE(CopyFileW(InFolder(L"unins000.exe").c_str(), temp_copy.c_str(), FALSE));
-  ChildProcess uninstaller(temp_copy, L"");
-  ASSERT_TRUE(uninstaller.Started());
-  EXPECT_EQ(0, uninstaller.WaitExit());
+  EXPECT_EQ(0, RunUninstallerCopy());
 
   // The install folder was there before the install: it stays, empty.
   EXPECT_TRUE(Exists(folder_));
@@ -290,6 +298,54 @@ TEST_F(UninstallEngineTest, InstallThenUninstallerCopyLeavesNothingBehind) {
   EXPECT_EQ(quick_launch_before, Listing(quick_launch));
   EXPECT_EQ(programs_before, Listing(programs));
   EXPECT_FALSE(ProductKeyExists());
+}
+
+// A machine install that uses the all-users folders (as one run by LocalSystem,
+// or of a package packed with --shortcuts all-users, does) puts its desktop and
+// start-menu links in the public desktop and the all-users start menu, leaving
+// the account's own folders alone; the uninstaller copy, a process of its own
+// that knows the place only from its config, removes them there.
+TEST_F(UninstallEngineTest, AllUsersShortcutsAreMadeAndRemovedInTheAllUsersFolders) {
+  const std::wstring name = places_.LinkName(L"Velto");
+  const std::wstring own_desktop = GetDesktopFolder();
+  const std::wstring own_programs = GetStartMenuProgramsFolder();
+  const auto own_desktop_before = Listing(own_desktop);
+  const auto own_programs_before = Listing(own_programs);
+  UseShortcutPlace(ShortcutPlace::kAllUsers);
+  const std::wstring public_desktop = GetDesktopFolder();
+  const std::wstring public_programs = GetStartMenuProgramsFolder();
+  struct Reset {
+    std::wstring link, folder;
+    ~Reset() {
+      ShellDeletePath(link);
+      ShellDeletePath(folder);
+      UseShortcutPlace(ShortcutPlace::kCurrentUser);
+    }
+  } reset{public_desktop + L"\\" + name + L".lnk", public_programs + L"\\Velto"};
+  ASSERT_EQ(GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY), public_desktop);
+  ASSERT_EQ(GetSpecialFolder(CSIDL_COMMON_PROGRAMS), public_programs);
+  ASSERT_NE(own_desktop, public_desktop);
+  ASSERT_NE(own_programs, public_programs);
+
+  test_package::ZipEntry program = {"Velto.exe", "program"};
+  const std::string archive = test_package::BuildZip({program});
+  const std::string setup = test_package::BuildPackage(
+      SetupConfigText(L"Velto.exe", ShortcutLists({Shortcut(name, L"Velto.exe")}, {})), &archive);
+  const std::wstring setup_path = scratch_.Join(L"setup.exe");
+  ASSERT_TRUE(test_package::WriteFileBytes(setup_path, setup));
+  {
+    RecordingSink sink(folder_, true, false, true);
+    ASSERT_TRUE(RunInstallFromPackage(setup_path, sink));
+  }
+  EXPECT_TRUE(Exists(reset.link));
+  EXPECT_TRUE(Exists(reset.folder + L"\\Velto.lnk"));
+  EXPECT_EQ(own_desktop_before, Listing(own_desktop));
+  EXPECT_EQ(own_programs_before, Listing(own_programs));
+
+  UseShortcutPlace(ShortcutPlace::kCurrentUser);
+  EXPECT_EQ(0, RunUninstallerCopy());
+  EXPECT_FALSE(Exists(reset.link));
+  EXPECT_FALSE(Exists(reset.folder));
 }
 
 // Entries for every folder and file below `folder`, folders before their

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "json/json_value.h"
@@ -18,6 +19,7 @@
 #include "tools/icon_file.h"
 #include "tools/pe_resources.h"
 #include "tools/pe_stub.h"
+#include "tools/sha256.h"
 #include "tools/texts_file.h"
 #include "tools/zip_listing.h"
 
@@ -261,8 +263,12 @@ TEST_F(BrindlePackTest, ProductVersionFromTheOptionOrTheLastrunProgram) {
       {"version resource", MakeVersionedProgram("1.2.0", {1, 2, 0, 0}), {}, "1.2.0"},
       {"option wins",
        MakeVersionedProgram("1.2.0", {1, 2, 0, 0}),
-       {"--product-version", "2.0 测试版"},
-       "2.0 测试版"},
+       {"--product-version", "2.0.0-rc.1"},
+       "2.0.0-rc.1"},
+      {"an uncomparable resource version is kept, with a warning",
+       MakeVersionedProgram("2.0 beta", {2, 0, 0, 0}),
+       {},
+       "2.0 beta"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -271,6 +277,8 @@ TEST_F(BrindlePackTest, ProductVersionFromTheOptionOrTheLastrunProgram) {
     arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
     const ToolResult pack = RunBrindlePack(arguments);
     ASSERT_EQ(pack.exit_code, 0) << pack.err;
+    EXPECT_EQ(pack.err.find("cannot be compared") != std::string::npos, c.expected == "2.0 beta")
+        << pack.err;
     const std::string file = ReadFile(Output());
     MemoryByteSource source(file);
     JsonValue config;
@@ -823,6 +831,218 @@ TEST_F(BrindlePackTest, UsageErrors) {
   const ToolResult help = RunBrindlePack({"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_NE(help.out.find("--lastrun PATH"), std::string::npos);
+  for (const char* command : {"pack", "sign", "inspect", "manifest"}) {
+    const ToolResult command_help = RunBrindlePack({command, "--help"});
+    EXPECT_EQ(command_help.exit_code, 0) << command << ": " << command_help.err;
+    EXPECT_NE(command_help.out.find(std::string(command) + ": "), std::string::npos) << command;
+  }
+  EXPECT_NE(RunBrindlePack({"pack", "--shortcuts", "everyone"})
+                .err.find("--shortcuts 'everyone': expected all-users or current-user"),
+            std::string::npos);
+}
+
+// A near miss names the option meant; a word far from every option gets no guess.
+TEST_F(BrindlePackTest, AMisspeltOptionGetsADidYouMean) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } cases[] = {
+      {{"pack", "--paylod", "x"}, "unknown option '--paylod'; did you mean --payload?"},
+      {{"pack", "--licnece=x"}, "unknown option '--licnece=x'; did you mean --licence?"},
+      {{"pack", "--desktp", "a=b"}, "did you mean --desktop?"},
+      {{"sign", "--timestmp", "u", "f"}, "did you mean --timestamp?"},
+      {{"manifest", "--identifer", "a.b"}, "did you mean --identifier?"},
+      {{"pack", "--colour", "blue"}, "unknown option '--colour'\n"},
+  };
+  for (const auto& c : cases) {
+    const ToolResult result = RunBrindlePack(c.arguments);
+    EXPECT_EQ(result.exit_code, 2) << c.message;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+}
+
+// A version the setup cannot order is refused with the form it accepts; one it can goes in.
+TEST_F(BrindlePackTest, TheProductVersionMustBeComparable) {
+  for (const char* version : {"v1.2 beta", "1.2 beta", "1..2", "1.2.0-"}) {
+    std::vector<std::string> arguments = PackArguments();
+    arguments.insert(arguments.end(), {"--product-version", version});
+    const ToolResult result = RunBrindlePack(arguments);
+    EXPECT_EQ(result.exit_code, 1) << version;
+    EXPECT_NE(result.err.find(std::string("--product-version '") + version +
+                              "' cannot be compared with other versions; give dotted numbers "
+                              "with an optional pre-release part"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(FileExists(Output())) << version;
+  }
+  std::vector<std::string> arguments = PackArguments();
+  arguments.insert(arguments.end(), {"--product-version", "1.2.0-beta.1"});
+  EXPECT_EQ(RunBrindlePack(arguments).exit_code, 0);
+}
+
+// A shortcut name with ".lnk" would make "Velto.lnk.lnk": refused, with the option to give.
+TEST_F(BrindlePackTest, AShortcutNameEndingInLnkIsRefused) {
+  for (const char* option : {"--desktop", "--taskbar"}) {
+    const ToolResult result = RunBrindlePack(With(option, "Velto.LNK=Velto.exe"));
+    EXPECT_EQ(result.exit_code, 1) << option;
+    EXPECT_NE(result.err.find(std::string("the name ends in \".lnk\", which the setup adds "
+                                          "itself; give ") +
+                              option + " Velto=Velto.exe"),
+              std::string::npos)
+        << result.err;
+  }
+}
+
+// --shortcuts all-users goes into the config; the default leaves it out.
+TEST_F(BrindlePackTest, TheShortcutPlaceGoesIntoTheConfigOnlyForAllUsers) {
+  for (const char* place : {"all-users", "current-user"}) {
+    std::vector<std::string> arguments = PackArguments();
+    arguments.insert(arguments.end(), {"--shortcuts", place});
+    ASSERT_EQ(RunBrindlePack(arguments).exit_code, 0) << place;
+    const std::string file = ReadFile(Output());
+    MemoryByteSource source(file);
+    JsonValue config;
+    PackageLocation location;
+    ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
+    EXPECT_EQ(config.hasMember("shortcuts"), std::string(place) == "all-users") << place;
+    if (config.hasMember("shortcuts")) EXPECT_STREQ(config["shortcuts"].toCString(), place);
+  }
+}
+
+// The SHA-256 inspect prints is the file's (as sha256sum computes it), with the product code and
+// the Uninstall key of each scope, in the 32-bit view for an x86 machine install.
+TEST_F(BrindlePackTest, InspectPrintsTheHashProductCodeAndUninstallKey) {
+  const struct {
+    uint16_t machine;
+    const char* scope;
+    std::vector<std::string> keys;
+  } cases[] = {
+      {0x14C,
+       "machine",
+       {"uninstall key:   HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\"
+        "CurrentVersion\\Uninstall\\Velto (64-bit Windows; 32-bit Windows has no WOW6432Node)\n"}},
+      {0x8664,
+       "machine",
+       {"uninstall key:   HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+        "Uninstall\\Velto\n"}},
+      {0x14C,
+       "user",
+       {"uninstall key:   HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+        "Uninstall\\Velto\n"}},
+      {0x8664,
+       "both",
+       {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft", "HKEY_CURRENT_USER\\Software\\Microsoft"}},
+  };
+  for (const auto& c : cases) {
+    StubShape shape;
+    shape.machine = c.machine;
+    shape.magic = c.machine == 0x8664 ? 0x20B : 0x10B;
+    WriteFile(Stub(), MakeSetupStub(shape));
+    std::vector<std::string> arguments = PackArguments();
+    arguments.insert(arguments.end(), {"--scope", c.scope});
+    ASSERT_EQ(RunBrindlePack(arguments).exit_code, 0) << c.scope;
+    const ToolResult sum = RunProgramForTest("sha256sum", {Output()});
+    ASSERT_EQ(sum.exit_code, 0);
+    std::string hash = sum.out.substr(0, 64);
+    for (char& digit : hash) digit = static_cast<char>(std::toupper(digit));
+    const ToolResult inspect = RunBrindlePack({"inspect", Output()});
+    ASSERT_EQ(inspect.exit_code, 0) << inspect.err;
+    EXPECT_NE(inspect.out.find("sha-256:         " + hash + "\n"), std::string::npos)
+        << inspect.out;
+    EXPECT_NE(inspect.out.find("product code:    Velto (the Uninstall subkey)\n"),
+              std::string::npos);
+    for (const std::string& key : c.keys) {
+      EXPECT_NE(inspect.out.find(key), std::string::npos) << key << "\n" << inspect.out;
+    }
+  }
+}
+
+// The three winget manifest files of each sample product and architecture validate against the
+// package manager's schemas (python3-jsonschema), and hold what a deployment needs.
+TEST_F(BrindlePackTest, ManifestsOfBothSamplesValidateAgainstTheSchemas) {
+  const std::string schemas = BRINDLE_WINGET_SCHEMA_DIR;
+  if (!FileExists(schemas + "/manifest.installer.1.10.0.json") ||
+      RunProgramForTest("python3", {"-c", "import yaml, jsonschema"}).exit_code != 0) {
+    GTEST_SKIP() << "no winget schemas at " << schemas << ", or no python3-yaml/jsonschema";
+  }
+  const char* validate =
+      "import json,sys,yaml,jsonschema\n"
+      "jsonschema.validate(yaml.safe_load(open(sys.argv[2], encoding='utf-8')),"
+      " json.load(open(sys.argv[1], encoding='utf-8')))\n";
+  const struct {
+    const char* identifier;
+    std::vector<std::string> product;
+    const char* expected;  // a line of the installer manifest
+  } products[] = {
+      {"Velto.Velto", {"--product-version", "1.2.0-beta.1"}, "ProductCode: \"Velto\""},
+      {"MossBank.Mossbank",
+       {"--product-version", "2.0.1", "--product-id", "com.example.Mossbank", "--product-name",
+        "Mossbank", "--publisher", "Moss & Bank Sample Works", "--help-link",
+        "https://mossbank.example/help", "--language", "en", "--scope", "both"},
+       "Custom: /CURRENTUSER"},
+  };
+  for (const auto& product : products) {
+    for (const uint16_t machine : {uint16_t{0x14C}, uint16_t{0x8664}}) {
+      StubShape shape;
+      shape.machine = machine;
+      shape.magic = machine == 0x8664 ? 0x20B : 0x10B;
+      WriteFile(Stub(), MakeSetupStub(shape));
+      std::vector<std::string> arguments = PackArguments();
+      arguments.insert(arguments.end(), product.product.begin(), product.product.end());
+      ASSERT_EQ(RunBrindlePack(arguments).exit_code, 0) << product.identifier;
+      const std::string out = folder_.Join("manifests");
+      mkdir(out.c_str(), 0755);
+      const ToolResult manifest =
+          RunBrindlePack({"manifest", Output(), "--identifier", product.identifier, "--url",
+                          "https://example.com/setup.exe", "--out", out});
+      ASSERT_EQ(manifest.exit_code, 0) << manifest.err;
+      const std::string base = out + "/" + product.identifier;
+      const std::pair<const char*, std::string> files[] = {
+          {"version", base + ".yaml"},
+          {"defaultLocale", base + ".locale.en-US.yaml"},
+          {"installer", base + ".installer.yaml"},
+      };
+      for (const auto& [type, file] : files) {
+        const ToolResult check = RunProgramForTest(
+            "python3", {"-c", validate, schemas + "/manifest." + type + ".1.10.0.json", file});
+        EXPECT_EQ(check.exit_code, 0) << file << "\n" << check.out << check.err << ReadFile(file);
+      }
+      const std::string installer = ReadFile(base + ".installer.yaml");
+      const std::string architecture = machine == 0x8664 ? "x64" : "x86";
+      for (const std::string& line :
+           {"  - Architecture: " + architecture + "\n", std::string(product.expected),
+            std::string("  Log: \"/LOG=\\\"<LOGPATH>\\\"\"\n"),
+            std::string("  - InstallerReturnCode: 1602\n    ReturnResponse: cancelledByUser\n"),
+            std::string("  - InstallerReturnCode: 9\n    ReturnResponse: downgrade\n"),
+            std::string("  - InstallerReturnCode: 8\n    ReturnResponse: packageInUse\n"),
+            std::string(
+                "  - InstallerReturnCode: 3010\n    ReturnResponse: rebootRequiredToFinish\n"),
+            std::string("ElevationRequirement: elevatesSelf\n")}) {
+        EXPECT_NE(installer.find(line), std::string::npos) << line << "\n" << installer;
+      }
+    }
+  }
+}
+
+// A setup without a version cannot have a manifest; a bad identifier or URL is a usage error.
+TEST_F(BrindlePackTest, ManifestRefusesWhatWingetWouldRefuse) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  const ToolResult unversioned = RunBrindlePack(
+      {"manifest", Output(), "--identifier", "Velto.Velto", "--url", "https://x.example/s.exe"});
+  EXPECT_EQ(unversioned.exit_code, 1);
+  EXPECT_NE(unversioned.err.find("states no version; pack it with --product-version"),
+            std::string::npos)
+      << unversioned.err;
+  const std::vector<std::vector<std::string>> usage = {
+      {"manifest", Output(), "--identifier", "Velto", "--url", "https://x.example/s.exe"},
+      {"manifest", Output(), "--identifier", "Velto.Ve lto", "--url", "https://x.example/s.exe"},
+      {"manifest", Output(), "--identifier", "Velto.Velto", "--url", "ftp://x.example/s.exe"},
+      {"manifest", Output(), "--identifier", "Velto.Velto"},
+      {"manifest", "--identifier", "Velto.Velto", "--url", "https://x.example/s.exe"},
+  };
+  for (const auto& arguments : usage) {
+    EXPECT_EQ(RunBrindlePack(arguments).exit_code, 2) << arguments[2];
+  }
 }
 
 TEST_F(BrindlePackTest, InlineOptionValuesAndTheOtherSpelling) {
@@ -830,6 +1050,28 @@ TEST_F(BrindlePackTest, InlineOptionValuesAndTheOtherSpelling) {
                                             "--license=" + Licence(), "--lastrun=Velto.exe", "-o",
                                             Output(), "--progress=never"});
   EXPECT_EQ(result.exit_code, 0) << result.err;
+}
+
+// FIPS 180-4's examples, and a text fed in pieces that cross the 64-byte blocks.
+TEST(Sha256Test, GivesTheStandardDigests) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+      {"abc", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1"},
+      {std::string(1000000, 'a'),
+       "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0"},
+  };
+  for (const auto& [text, digest] : cases) {
+    Sha256 whole;
+    whole.Update(text.data(), text.size());
+    EXPECT_EQ(whole.FinishHex(), digest) << text.size();
+    Sha256 pieces;
+    for (size_t at = 0; at < text.size(); at += 37) {
+      pieces.Update(text.data() + at, std::min<size_t>(37, text.size() - at));
+    }
+    EXPECT_EQ(pieces.FinishHex(), digest) << text.size();
+  }
 }
 
 }  // namespace

@@ -48,8 +48,12 @@ TEST(IconFileTest, RefusesWhatIsNoIconFile) {
   std::string cursor = IconFile({kPng});
   cursor[2] = 2;  // type 2: a cursor file
   const std::pair<const char*, std::string> cases[] = {
-      {"is not an icon file", "GIF89a"},
-      {"is not an icon file", cursor},
+      {"is not an icon file: it is a GIF image; give a Windows icon file (.ico)", "GIF89a"},
+      {"is not an icon file: it is a cursor (.cur)", cursor},
+      {"is not an icon file: it is a PNG image", kPng},
+      {"is not an icon file: it is a Windows program", "MZ\x90"},
+      {"is not an icon file: it is empty", ""},
+      {"is not an icon file: it is of a kind that is not known here", "text"},
       {"lists no image", IconFile({})},
       {"lies outside the file", IconFile({kPng}, 1)},
       {"neither a PNG nor a bitmap", IconFile({"JFIF image bytes"})},

@@ -33,7 +33,9 @@ e2e_start unattended "$@"
 exit_bad_folder=4
 exit_damaged=3
 exit_product_running=8
-exit_cancelled=$((1602 % 256))
+exit_bad_command_line=2
+exit_downgrade_not_allowed=9
+exit_folder_not_empty=10
 exit_setup_running=$((1618 % 256))
 
 
@@ -258,8 +260,29 @@ check "the log has the question and its safe answer" grep -qx 'answer: no.\?' "$
 check "the log names the cause" grep -q '^failed: .*Velto.exe' "$work/running.log"
 check "the log ends with the exit code" \
   [ "$(tail -n 1 "$work/running.log" | tr -d '\r')" = "exit code: $exit_product_running" ]
+# /CLOSEAPPLICATIONS answers the question Yes: the running product is ended and replaced.
+run "$work/VeltoSetup.exe" /S /CLOSEAPPLICATIONS "/LOG=$(zpath "$work/closing.log")" "/D=$folder"
+check "/CLOSEAPPLICATIONS installs over the running product (status $status)" [ "$status" = 0 ]
+check "the log has the switch's answer" grep -q '^answer: yes' "$work/closing.log"
+check "the running product was ended" \
+  [ -z "$(xdotool search --onlyvisible --name '^Velto$' 2>/dev/null)" ]
 win taskkill /F /IM Velto.exe
 kill "$velto_pid" 2>/dev/null
+
+echo "== a folder of other files"
+other_folder='C:\BrindleQuiet\Other files'
+other_unix=$(cpath "$other_folder")
+mkdir -p "$other_unix" && echo "someone's notes" >"$other_unix/notes.txt"
+run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/nonempty.log")" "/D=$other_folder"
+check "a folder of other files exits $exit_folder_not_empty (status $status)" \
+  [ "$status" = "$exit_folder_not_empty" ]
+check "the folder keeps only its own file" [ "$(tree_of "$other_unix")" = "./notes.txt" ]
+run "$work/VeltoSetup.exe" /S /ALLOWNONEMPTYFOLDER /D="$other_folder"
+check "/ALLOWNONEMPTYFOLDER installs beside the other file (status $status)" [ "$status" = 0 ]
+check "the other file is kept" grep -q "someone's notes" "$other_unix/notes.txt"
+# The machine's entry points to this folder now: the next runs install into the first one again.
+run "$work/VeltoSetup.exe" /S "/D=$folder"
+check "installing into the first folder again exits 0 (status $status)" [ "$status" = 0 ]
 
 echo "== downgrade"
 # The installed Velto has its program's version; a package that says 0.1 asks first (No).
@@ -269,12 +292,32 @@ echo "== downgrade"
 before=$(tree_of "$folder_unix")
 registered_before=$(product_values)
 run "$work/VeltoSetup-old.exe" /S "/LOG=$(zpath "$work/downgrade.log")" "/D=$folder"
-check "an older package exits $exit_cancelled (status $status)" [ "$status" = "$exit_cancelled" ]
+check "an older package exits $exit_downgrade_not_allowed (status $status)" \
+  [ "$status" = "$exit_downgrade_not_allowed" ]
 check "the downgrade question is asked and answered no" \
   [ "$(grep -c '^question: \|^answer: no' "$work/downgrade.log")" = 2 ]
 check "the folder is as it was after the refused downgrade" [ "$(tree_of "$folder_unix")" = "$before" ]
 check "the registration is as it was after the refused downgrade" \
   [ "$(product_values)" = "$registered_before" ]
+
+run "$work/VeltoSetup-old.exe" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /ALLOWDOWNGRADE \
+  "/LOG=\"$(zpath "$work/allowed downgrade.log")\"" "/DIR=$folder"
+check "/ALLOWDOWNGRADE installs the older package (status $status)" [ "$status" = 0 ]
+check "the log of a quoted path with a blank has the switch's answer" \
+  grep -q '^answer: yes' "$work/allowed downgrade.log"
+check "the registration shows the older version" \
+  grep -qx 'DisplayVersion=0.1' <<<"$(product_values)"
+run "$work/VeltoSetup.exe" /S "/D=$folder"
+check "the newer package installs again (status $status)" [ "$status" = 0 ]
+
+echo "== an unknown switch in a passive run"
+watch_start unknown
+run "$work/VeltoSetup.exe" /PASSIVE "/LOG=$(zpath "$work/unknown.log")" /NOSUCHSWITCH
+mapped=$(watch_stop unknown)
+check "an unknown switch exits $exit_bad_command_line (status $status)" \
+  [ "$status" = "$exit_bad_command_line" ]
+check "no usage box is shown (saw: $mapped)" [ -z "$mapped" ]
+check "the log names the unknown switch" grep -q '^unknown switch: /NOSUCHSWITCH' "$work/unknown.log"
 
 echo "== a second setup of the product"
 "$wine_run" "$work/VeltoSetup.exe" </dev/null >/dev/null 2>&1 &
