@@ -233,8 +233,9 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Start now",
 };
 
-inline const AppTexts& AppTextsFor(Language language) {
-  return language == Language::kEnglish ? kEnglishTexts : kChineseTexts;
-}
+// The texts in `language`. Defined in texts.cpp, so that one translation unit
+// holds the tables' strings (an inline function would put a copy of every
+// string into each window's object).
+const AppTexts& AppTextsFor(Language language);
 
 #endif  // BRINDLE_APP_TEXTS_H_

@@ -1,5 +1,9 @@
 #include "setup/engine_texts.h"
 
+const EngineTexts& EngineTextsFor(Language language) {
+  return language == Language::kEnglish ? kEnglishEngineTexts : kChineseEngineTexts;
+}
+
 std::wstring FillText(const wchar_t* format, const std::wstring& value) {
   std::wstring text = format;
   const size_t at = text.find(L"%s");

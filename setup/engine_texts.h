@@ -40,9 +40,9 @@ inline constexpr EngineTexts kEnglishEngineTexts = {
     L"Close it and continue?",
 };
 
-inline const EngineTexts& EngineTextsFor(Language language) {
-  return language == Language::kEnglish ? kEnglishEngineTexts : kChineseEngineTexts;
-}
+// The texts in `language` (defined in engine_texts.cpp: one copy of the
+// strings in the program).
+const EngineTexts& EngineTextsFor(Language language);
 
 // `format` with its first "%s" replaced by `value` (replaced, not printed: a
 // path or a name may hold "%" itself).
