@@ -309,8 +309,10 @@ int RelocationsBehind(std::string_view image, const PeLayout& layout, const PeIm
       return -1;
     }
   }
-  return uint64_t{own.raw_offset} + own.raw_size == fields.sections[behind].raw_offset ? behind
-                                                                                       : -1;
+  // The linker may leave the resource section's raw size unaligned, with padding behind it.
+  const bool adjoining =
+      uint64_t{own.raw_offset} + own.raw_size <= fields.sections[behind].raw_offset;
+  return adjoining ? behind : -1;
 }
 
 uint64_t ImageEnd(const PeImageFields& fields) {
