@@ -313,15 +313,9 @@ inline constexpr AppTexts kEnglishTexts = {
 
 // The texts in `language`: a translation's texts point into `language`'s table and stay valid
 // while a copy of it lives; an id the translation lacks, or whose placeholders differ from the
-// English text's, is shown in English.
-inline AppTexts AppTextsFor(const Language& language) {
-  if (language.IsChinese()) return kChineseTexts;
-  AppTexts texts = kEnglishTexts;
-  if (language.IsEnglish()) return texts;
-  for (const AppTextId& id : kAppTextIds) {
-    texts.*id.member = TranslatedText(language, id.id, kEnglishTexts.*id.member);
-  }
-  return texts;
-}
+// English text's, is shown in English. Defined in texts.cpp, so that one translation unit holds
+// the tables' strings (an inline function would put a copy of every string into each window's
+// object).
+AppTexts AppTextsFor(const Language& language);
 
 #endif  // BRINDLE_APP_TEXTS_H_

@@ -292,6 +292,17 @@ class GuiInstaller(Installer):
         self.skin = skin
         self.folder_link = folder_link
 
+    UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velto"
+
+    def forget_installation(self, env):
+        """Removes the product's Uninstall entry (both scopes) that an earlier row's install
+        left: the setup offers a registered product's install folder before the default one, and
+        the link below must be where it installs."""
+        for root in ("HKLM", "HKCU"):
+            subprocess.run([self.command[0], "reg", "delete", root + "\\" + self.UNINSTALL_KEY,
+                            "/f"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
+
     def prepare_folder(self):
         """The default install folder (Program Files\\Velto) becomes a link to an empty out_dir."""
         shutil.rmtree(self.out_dir, ignore_errors=True)
@@ -352,6 +363,7 @@ class GuiInstaller(Installer):
         return result
 
     def run_once(self, env, server_pid, payload, record):
+        self.forget_installation(env)
         self.prepare_folder()
         server_before = cpu_seconds(server_pid) if server_pid else 0.0
         measured = self.drive(env)
@@ -378,6 +390,7 @@ class GuiInstaller(Installer):
         """One more run, not timed, with the mappings sampled: what the program holds at its
         peak (memory_profile.PeakTracker), or None when the run did not reach its finish
         window."""
+        self.forget_installation(env)
         self.prepare_folder()
         tracker = memory_profile.PeakTracker(self.package)
         measured = self.drive(env, tracker)

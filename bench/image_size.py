@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Where the bytes of a PE program image go: sections, link-map contributors and resources.
 
-    image_size.py EXE [--size] [--map LINK_MAP] [--top N] [--root BUILD_FOLDER]
+    image_size.py EXE [--size] [--limit BYTES] [--map LINK_MAP] [--top N] [--root BUILD_FOLDER]
 
 EXE is a linked PE image (PE32 or PE32+); anything appended behind its last section (a package)
 is ignored. LINK_MAP is GNU ld's map of the same link (-Wl,-Map=FILE). Prints Markdown: the
 image's sections (file bytes), the largest contributors to the code and data sections from the
 map, grouped by library member and by our own object files, and the resource tree's entries by
-type and id (--size: the image size alone). Used by bench/run.sh for the results file.
+type and id (--size: the image size alone; --limit BYTES: exit 1, saying by how much, when the
+image is larger). Used by bench/run.sh for the results file.
 """
 
 import argparse
@@ -203,7 +204,15 @@ def main():
     parser.add_argument("--map")
     parser.add_argument("--top", type=int, default=15)
     parser.add_argument("--root", help="build folder: object paths are shown relative to it")
+    parser.add_argument("--limit", type=int, help="fail when the image is larger than this")
     args = parser.parse_args()
+    if args.limit is not None:
+        size = Image(args.exe).size()
+        print("%s: image %d bytes, limit %d" % (args.exe, size, args.limit))
+        if size > args.limit:
+            print("image_size: %d bytes over the limit" % (size - args.limit), file=sys.stderr)
+            return 1
+        return 0
     if args.size:
         print(Image(args.exe).size())
         return 0

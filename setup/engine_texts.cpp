@@ -1,5 +1,15 @@
 #include "setup/engine_texts.h"
 
+EngineTexts EngineTextsFor(const Language& language) {
+  if (language.IsChinese()) return kChineseEngineTexts;
+  EngineTexts texts = kEnglishEngineTexts;
+  if (language.IsEnglish()) return texts;
+  for (const EngineTextId& id : kEngineTextIds) {
+    texts.*id.member = TranslatedText(language, id.id, kEnglishEngineTexts.*id.member);
+  }
+  return texts;
+}
+
 std::wstring FillText(const wchar_t* format, const std::wstring& value) {
   std::wstring text = format;
   const size_t at = text.find(L"%s");

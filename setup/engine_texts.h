@@ -59,16 +59,9 @@ inline constexpr EngineTexts kEnglishEngineTexts = {
     L"Close it and continue?",
 };
 
-// The texts in `language`, as AppTextsFor (app/texts.h) gives the windows' texts.
-inline EngineTexts EngineTextsFor(const Language& language) {
-  if (language.IsChinese()) return kChineseEngineTexts;
-  EngineTexts texts = kEnglishEngineTexts;
-  if (language.IsEnglish()) return texts;
-  for (const EngineTextId& id : kEngineTextIds) {
-    texts.*id.member = TranslatedText(language, id.id, kEnglishEngineTexts.*id.member);
-  }
-  return texts;
-}
+// The texts in `language`, as AppTextsFor (app/texts.h) gives the windows' texts (defined in
+// engine_texts.cpp: one copy of the strings in the program).
+EngineTexts EngineTextsFor(const Language& language);
 
 // `format` with its first "%s" replaced by `value` (replaced, not printed: a
 // path or a name may hold "%" itself).

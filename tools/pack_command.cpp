@@ -242,7 +242,8 @@ bool WriteAll(FILE* stream, const void* data, size_t size) {
   return std::fwrite(data, 1, size, stream) == size;
 }
 
-// Writes stub (with P at e_lfanew - 4), L, config, Z and the archive copied from `archive`.
+// Writes stub (with P at e_lfanew - 4), L, config, Z and the archive copied from `archive`, then
+// the CheckSum of the whole file into the stub's header.
 bool WritePackage(FILE* out, std::string stub, const StubImage& image, const std::string& config,
                   FILE* archive, uint32_t archive_length) {
   StoreU32(image.image_size, reinterpret_cast<unsigned char*>(&stub[image.lfanew - 4]));
@@ -250,6 +251,9 @@ bool WritePackage(FILE* out, std::string stub, const StubImage& image, const std
   AppendU32(static_cast<uint32_t>(config.size()), header);
   header += config;
   AppendU32(archive_length, header);
+  PeChecksum checksum(ChecksumFieldOffset(image.lfanew));
+  checksum.Add(stub.data(), stub.size());
+  checksum.Add(header.data(), header.size());
   if (!WriteAll(out, stub.data(), stub.size()) || !WriteAll(out, header.data(), header.size())) {
     return false;
   }
@@ -258,9 +262,14 @@ bool WritePackage(FILE* out, std::string stub, const StubImage& image, const std
   uint64_t copied = 0;
   for (size_t read; (read = std::fread(chunk.data(), 1, chunk.size(), archive)) > 0;) {
     if (!WriteAll(out, chunk.data(), read)) return false;
+    checksum.Add(chunk.data(), read);
     copied += read;
   }
-  return !std::ferror(archive) && copied == archive_length;
+  if (std::ferror(archive) || copied != archive_length) return false;
+  unsigned char field[4];
+  StoreU32(checksum.Value(), field);
+  return std::fseek(out, static_cast<long>(ChecksumFieldOffset(image.lfanew)), SEEK_SET) == 0 &&
+         WriteAll(out, field, sizeof field) && std::fseek(out, 0, SEEK_END) == 0;
 }
 
 void PrintAll(FILE* err, const char* kind, const std::vector<std::string>& messages) {

@@ -22,6 +22,7 @@ constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kInitializedData = 0x40;  // IMAGE_SCN_CNT_INITIALIZED_DATA
 constexpr uint32_t kReadable = 0x40000000u;  // IMAGE_SCN_MEM_READ
 constexpr uint32_t kResourceDirectoryIndex = 2;
+constexpr uint32_t kRelocationDirectoryIndex = 5;
 
 uint16_t Get16(std::string_view bytes, uint64_t at) {
   return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
@@ -53,6 +54,7 @@ struct PeLayout {
   uint64_t section_count_field = 0;
   uint64_t optional = 0;
   uint64_t resource_entry = 0;
+  uint64_t relocation_entry = 0;  // 0: the image has no such entry
   uint64_t section_table = 0;
   uint16_t section_count = 0;
   uint32_t section_alignment = 0;
@@ -71,6 +73,9 @@ bool ReadLayout(std::string_view image, PeLayout& layout) {
   const bool plus = Get16(image, layout.optional) == 0x20B;
   const uint64_t directories = layout.optional + (plus ? 112 : 96);
   layout.resource_entry = directories + 8 * kResourceDirectoryIndex;
+  const uint32_t directory_count = Get32(image, directories - 4);  // NumberOfRvaAndSizes
+  layout.relocation_entry =
+      directory_count > kRelocationDirectoryIndex ? directories + 8 * kRelocationDirectoryIndex : 0;
   layout.section_table = layout.optional + Get16(image, coff + 16);
   layout.section_alignment = Get32(image, layout.optional + 32);
   layout.file_alignment = Get32(image, layout.optional + 36);
@@ -282,6 +287,34 @@ bool IsLastSection(const PeImageFields& fields, size_t index, uint64_t file_size
   return true;
 }
 
+// The index of the section that holds only the base relocations and is the one section behind
+// section `index` in the file and in memory, the last of both; -1 when there is none such. Base
+// relocations name the places they fix by RVA, and nothing refers to the relocations themselves
+// but their data directory entry, so that section can move behind a grown resource section.
+int RelocationsBehind(std::string_view image, const PeLayout& layout, const PeImageFields& fields,
+                      size_t index) {
+  const uint32_t relocations = layout.relocation_entry ? Get32(image, layout.relocation_entry) : 0;
+  const int behind = relocations ? SectionOf(fields, relocations) : -1;
+  if (behind < 0 || static_cast<size_t>(behind) == index ||
+      fields.sections[behind].virtual_address != relocations ||
+      !IsLastSection(fields, behind, image.size())) {
+    return -1;
+  }
+  const PeSection& own = fields.sections[index];
+  for (size_t i = 0; i < fields.sections.size(); ++i) {
+    const PeSection& section = fields.sections[i];
+    if (i == index || static_cast<int>(i) == behind) continue;
+    if (section.virtual_address > own.virtual_address ||
+        (section.raw_size != 0 && section.raw_offset > own.raw_offset)) {
+      return -1;
+    }
+  }
+  // The linker may leave the resource section's raw size unaligned, with padding behind it.
+  const bool adjoining =
+      uint64_t{own.raw_offset} + own.raw_size <= fields.sections[behind].raw_offset;
+  return adjoining ? behind : -1;
+}
+
 uint64_t ImageEnd(const PeImageFields& fields) {
   uint64_t end = 0;
   for (const PeSection& section : fields.sections) {
@@ -326,6 +359,24 @@ bool PlaceTree(std::string& image, const PeLayout& layout, uint64_t header, uint
   Put32(image, layout.resource_entry, rva);
   Put32(image, layout.resource_entry + 4, static_cast<uint32_t>(tree.size()));
   Put32(image, layout.optional + 64, 0);  // CheckSum: no longer the image's
+  return true;
+}
+
+// Puts the relocation section `moved` (header at `header`, raw bytes `bytes`) at the end of the
+// file and at `rva` in memory, with the data directory entry and SizeOfImage to match.
+bool PlaceBehind(std::string& image, const PeLayout& layout, const PeSection& moved,
+                 uint64_t header, uint64_t rva, const std::string& bytes, std::string& problem) {
+  const uint64_t raw_offset = image.size();
+  const uint64_t end = AlignUp(rva + Span(moved), layout.section_alignment);
+  if (raw_offset + bytes.size() > UINT32_MAX || end > UINT32_MAX) {
+    problem = "is too large to take the new resources";
+    return false;
+  }
+  image += bytes;
+  Put32(image, header + 12, static_cast<uint32_t>(rva));
+  Put32(image, header + 20, bytes.empty() ? 0 : static_cast<uint32_t>(raw_offset));
+  Put32(image, layout.relocation_entry, static_cast<uint32_t>(rva));
+  Put32(image, layout.optional + 56, static_cast<uint32_t>(end));  // SizeOfImage
   return true;
 }
 
@@ -426,8 +477,17 @@ bool ReplaceResourceTree(std::string& image, const ResourceNode& root, std::stri
   uint64_t header = 0;
   uint32_t rva = 0;
   uint32_t old_raw_size = 0;
-  if (section >= 0 && fields.sections[section].virtual_address == fields.resources.address &&
-      IsLastSection(fields, section, image.size())) {
+  const bool own_section =
+      section >= 0 && fields.sections[section].virtual_address == fields.resources.address;
+  const int relocations = own_section ? RelocationsBehind(image, layout, fields, section) : -1;
+  std::string relocation_bytes;
+  if (relocations >= 0) {
+    // Taken off the end, put back behind the new tree below.
+    const PeSection& moved = fields.sections[relocations];
+    relocation_bytes = edited.substr(moved.raw_offset, moved.raw_size);
+    edited.resize(moved.raw_offset);
+  }
+  if (own_section && (relocations >= 0 || IsLastSection(fields, section, image.size()))) {
     header = layout.section_table + uint64_t(section) * kSectionHeaderSize;
     rva = fields.resources.address;
     old_raw_size = fields.sections[section].raw_size;
@@ -440,7 +500,12 @@ bool ReplaceResourceTree(std::string& image, const ResourceNode& root, std::stri
     return false;
   }
   if (!PlaceTree(edited, layout, header, rva, SerializeResourceTree(root, rva), old_raw_size,
-                 problem)) {
+                 problem) ||
+      (relocations >= 0 &&
+       !PlaceBehind(edited, layout, fields.sections[relocations],
+                    layout.section_table + uint64_t(relocations) * kSectionHeaderSize,
+                    AlignUp(uint64_t{rva} + tree_bytes, layout.section_alignment), relocation_bytes,
+                    problem))) {
     return false;
   }
   // Sections that overlap in memory can hide any part of the new tree behind another section's

@@ -53,11 +53,14 @@ std::string SerializeResourceTree(const ResourceNode& root, uint32_t section_rva
 
 // Replaces the resource tree of the image in `image` with `root`. When the section holding the
 // resource directory is the image's last section (in the file and in memory), its content is
-// replaced; otherwise a section ".rsrc" is appended for the new tree (the old one stays unused),
+// replaced; likewise when only the base relocation section follows it (as the linker lays out
+// .rsrc and .reloc), which then moves behind the new tree (its header, the relocation directory
+// entry and SizeOfImage follow; relocations name RVAs elsewhere, so their bytes stay as they
+// are). Otherwise a section ".rsrc" is appended for the new tree (the old one stays unused),
 // which needs room for one more section header before the first section's data. The image is
 // kept valid: section sizes, SizeOfImage, SizeOfInitializedData and the resource directory entry
 // are updated, CheckSum is zeroed, and the file ends where the last section ends. False, with
-// `problem` set and `image` unchanged, when the image cannot take the tree or when the tree does
+// `problem` set and `image` unchanged, when the image cannot take the tree or when the tree
 // would not be found where it is written (sections that overlap).
 bool ReplaceResourceTree(std::string& image, const ResourceNode& root, std::string& problem);
 

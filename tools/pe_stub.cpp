@@ -138,3 +138,34 @@ bool HasSetupMarker(const ResourceNode& root) {
   }
   return false;
 }
+
+void PeChecksum::Add(const void* data, size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  size_t i = 0;
+  while (i < size) {
+    // Whole words up to the field (or to the end when past it) from an even offset.
+    size_t words = (size - i) / 2;
+    if (offset_ < field_ + 4)
+      words = std::min<uint64_t>(words, (field_ - std::min(offset_, field_)) / 2);
+    if ((offset_ & 1) == 0 && words > 0) {
+      uint64_t wide = sum_;
+      for (size_t w = 0; w < words; ++w, i += 2) wide += bytes[i] | uint32_t{bytes[i + 1]} << 8;
+      offset_ += 2 * words;
+      while (wide >> 16) wide = (wide & 0xFFFF) + (wide >> 16);
+      sum_ = static_cast<uint32_t>(wide);
+      continue;
+    }
+    // Otherwise one byte: at an odd offset, inside the field (counted as zero) or the last one.
+    const bool in_field = offset_ >= field_ && offset_ < field_ + 4;
+    const uint32_t byte = in_field ? 0 : bytes[i];
+    sum_ += (offset_ & 1) ? byte << 8 : byte;
+    sum_ = (sum_ & 0xFFFF) + (sum_ >> 16);
+    ++i;
+    ++offset_;
+  }
+}
+
+uint32_t PeChecksum::Value() const {
+  return static_cast<uint32_t>(((sum_ & 0xFFFF) + (sum_ >> 16)) & 0xFFFF) +
+         static_cast<uint32_t>(offset_);
+}

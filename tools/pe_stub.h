@@ -29,6 +29,27 @@ std::string CheckStub(std::string_view bytes, StubImage& image);
 inline constexpr char16_t kSetupMarkerName[] = u"BRINDLE_SETUP";
 inline constexpr char kSetupMarkerTag[] = "Brindle setup program, package format 1";
 
+// The PE image checksum (the optional header's CheckSum, as the Windows loader and signers check
+// it) of a file fed in pieces: 16-bit little-endian words added with end-around carry, the
+// CheckSum field itself counted as zero, then the file's length added. Pieces may have any
+// length; the field is recognised by its file offset.
+class PeChecksum {
+ public:
+  // `field_offset`: file offset of the CheckSum field (e_lfanew + 88 in PE32 and PE32+).
+  explicit PeChecksum(uint64_t field_offset) : field_(field_offset) {}
+  void Add(const void* data, size_t size);
+  // The checksum of the `offset` bytes added so far.
+  uint32_t Value() const;
+
+ private:
+  uint64_t field_;
+  uint64_t offset_ = 0;
+  uint32_t sum_ = 0;  // folded to 16 bits after each word
+};
+
+// File offset of the CheckSum field of the image whose PE signature is at `lfanew`.
+inline uint64_t ChecksumFieldOffset(uint32_t lfanew) { return uint64_t{lfanew} + 4 + 20 + 64; }
+
 // True when the resource tree of a program holds the setup program's marker.
 bool HasSetupMarker(const ResourceNode& root);
 

@@ -120,6 +120,13 @@ TEST_F(BuildSkin, RefusesBrokenSkinsWithoutWritingAnything) {
       {"not JSON", "skin.json", with("\"cfg\": {", "\"cfg\" {"), "line 2"},
       {"id listed twice", "skin.json", with("\"id\": 101", "\"id\": 100"), "listed twice"},
       {"unknown font field", "fonts/bold.json", "{\"Wieght\": 700}", "LOGFONTW field"},
+      {"rectangle outside a scaled sheet", "skin.json",
+       with("\"sheet.png\"}", "\"sheet.png\", \"scale\": 2}"),
+       "does not lie inside the 4 x 2 image 100"},
+      {"sides not multiples of the scale", "skin.json",
+       with("\"sheet.png\"}", "\"sheet.png\", \"scale\": 3}"), "not a multiple of its scale 3"},
+      {"scale too large", "skin.json", with("\"sheet.png\"}", "\"sheet.png\", \"scale\": 6}"),
+       "from 1 to 5"},
       {"face name too long", "fonts/bold.json", "{\"FaceName\": \"" + std::string(32, 'a') + "\"}",
        "at most 31 characters"},
   };

@@ -122,6 +122,14 @@ TEST(SkinCheck, ReportsEachBrokenRule) {
        "cfg/Window/Box/normal/of is never read"},
       {"unknown image", with("\"bi\": 100", "\"bi\": 7"), SoundRecords(), "names image 7"},
       {"unknown font", with("\"ft\": 101", "\"ft\": 103"), SoundRecords(), "names font 103"},
+      {"rectangle outside a scaled sheet",
+       with("\"name\": \"sheet\"}", "\"name\": \"sheet\", \"scale\": 2}"), SoundRecords(),
+       "cfg/Window/Button/normal/bg [0,0,4,4] does not lie inside the 4 x 2 image 100"},
+      {"sides not multiples of the scale",
+       with("\"name\": \"sheet\"}", "\"name\": \"sheet\", \"scale\": 3}"), SoundRecords(),
+       "not a multiple of its scale 3"},
+      {"scale out of range", with("\"name\": \"sheet\"}", "\"name\": \"sheet\", \"scale\": 0}"),
+       SoundRecords(), "\"scale\" is an integer from 1 to 5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -176,6 +176,16 @@ class BrindlePackTest : public ::testing::Test {
   TempFolder folder_;
 };
 
+// The CheckSum field of a packed file holds the checksum of the whole file.
+void ExpectChecksum(const std::string& file) {
+  ASSERT_GT(file.size(), 64u);
+  const uint32_t lfanew = LoadU32(reinterpret_cast<const unsigned char*>(&file[60]));
+  const uint64_t field = ChecksumFieldOffset(lfanew);
+  PeChecksum checksum(field);
+  checksum.Add(file.data(), file.size());
+  EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(&file[field])), checksum.Value());
+}
+
 TEST_F(BrindlePackTest, PacksTheLayoutAndInspectReadsItBack) {
   const ToolResult pack = RunBrindlePack(PackArguments());
   ASSERT_EQ(pack.exit_code, 0) << pack.err;
@@ -187,7 +197,9 @@ TEST_F(BrindlePackTest, PacksTheLayoutAndInspectReadsItBack) {
   std::string image = file.substr(0, stub.size());
   EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(&image[124])), stub.size());
   image.replace(124, 4, std::string(4, '\0'));
-  EXPECT_EQ(image, stub) << "only the package offset may change in the program image";
+  ExpectChecksum(file);
+  image.replace(ChecksumFieldOffset(128), 4, stub.substr(ChecksumFieldOffset(128), 4));
+  EXPECT_EQ(image, stub) << "only the package offset and the CheckSum may change in the image";
 
   MemoryByteSource source(file);
   JsonValue config;
@@ -778,6 +790,9 @@ TEST_F(BrindlePackTest, TheSkinFileGoesIntoTheConfigAsGiven) {
 }
 
 TEST_F(BrindlePackTest, TheIconIsWrittenIntoTheProgramImage) {
+  ASSERT_EQ(RunBrindlePack(PackArguments()).exit_code, 0);
+  const std::string without_icon = ReadFile(Output());
+  ExpectChecksum(without_icon);
   WriteFile(folder_.Join("product.ico"), TwoImageIcon());
   std::vector<std::string> arguments = PackArguments();
   arguments.insert(arguments.end(), {"--icon", folder_.Join("product.ico")});
@@ -785,6 +800,8 @@ TEST_F(BrindlePackTest, TheIconIsWrittenIntoTheProgramImage) {
   ASSERT_EQ(pack.exit_code, 0) << pack.err;
 
   const std::string file = ReadFile(Output());
+  ExpectChecksum(file);
+  EXPECT_LE(file.size(), without_icon.size() + TwoImageIcon().size() + 4096);
   const uint32_t package_offset = LoadU32(reinterpret_cast<const unsigned char*>(&file[124]));
   std::string image = file.substr(0, package_offset);
   image.replace(124, 4, std::string(4, '\0'));

@@ -143,6 +143,46 @@ TEST(PeResourcesTest, AppendsASectionWhenTheResourcesAreNotLast) {
   EXPECT_EQ(VersionOf(image), "3.1");
 }
 
+// The linker's layout: .reloc behind .rsrc. The new tree takes the resource section's place and
+// the relocations move behind it, byte for byte, so the old tree leaves no copy behind.
+TEST(PeResourcesTest, ReplacesInPlaceAndMovesTheRelocationsBehind) {
+  std::string original = WithTrailingSection(MakeVersionedProgram("3.1", {3, 1, 0, 0}));
+  ASSERT_GT(U32At(original, kOptional + 92), 5u) << "NumberOfRvaAndSizes";
+  Put32At(original, kOptional + 96 + 8 * 5, 0x2000);  // base relocation directory
+  Put32At(original, kOptional + 96 + 8 * 5 + 4, 0x10);
+  ResourceNode root;
+  std::string problem;
+  ASSERT_TRUE(ReadResourceTree(original, root, problem)) << problem;
+  ResourceNode added = Directory(kResourceTypeRcData, {});
+  added.children.push_back(Directory(7, {Leaf(0, std::string(0x1800, 'x'))}));
+  root.children.push_back(added);
+  std::string image = original;
+  ASSERT_TRUE(ReplaceResourceTree(image, root, problem)) << problem;
+
+  EXPECT_EQ(U16At(image, 128 + 6), 2) << "no section added";
+  const uint32_t tree_size = U32At(image, kSectionTable + 8);
+  const uint32_t tree_raw = U32At(image, kSectionTable + 16);
+  EXPECT_GT(tree_size, 0x1800u);
+  const size_t relocations = kSectionTable + 40;
+  const uint32_t moved_rva = 0x1000 + ((tree_size + 0xFFF) & ~0xFFFu);
+  EXPECT_EQ(U32At(image, relocations + 12), moved_rva) << "right behind the tree in memory";
+  EXPECT_EQ(U32At(image, relocations + 20), 0x200 + tree_raw) << "and in the file";
+  EXPECT_EQ(U32At(image, kOptional + 96 + 8 * 5), moved_rva) << "the relocation directory";
+  EXPECT_EQ(U32At(image, kOptional + 96 + 8 * 5 + 4), 0x10u);
+  EXPECT_EQ(U32At(image, kOptional + 56), moved_rva + 0x1000) << "SizeOfImage";
+  EXPECT_EQ(image.size(), 0x200u + tree_raw + 0x200) << "the old tree is gone";
+  EXPECT_EQ(image.substr(0x200 + tree_raw), std::string(0x200, 'r'));
+  StubImage stub;
+  EXPECT_EQ(CheckStub(image, stub), "");
+  EXPECT_EQ(VersionOf(image), "3.1");
+  ResourceNode reread;
+  ASSERT_TRUE(ReadResourceTree(image, reread, problem)) << problem;
+  const ResourceNode* type = FindResourceChild(reread, kResourceTypeRcData);
+  ASSERT_NE(type, nullptr);
+  ASSERT_NE(FindResourceChild(*type, 7), nullptr);
+  EXPECT_EQ(FindResourceChild(*type, 7)->children[0].data, std::string(0x1800, 'x'));
+}
+
 // A section's raw data may reach past its virtual size, and readers map RVAs through it: the new
 // section goes behind that too, or the tree's first bytes would be read from the other section
 // (the PE resources fuzzer found such an image).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "setup/package_format.h"
@@ -77,6 +78,44 @@ TEST(PeStubTest, RefusesWhatCannotCarryAPackage) {
     EXPECT_NE(problem.find(c.problem), std::string::npos) << c.name << ": " << problem;
     EXPECT_EQ(image.image_size, 0u) << c.name;
   }
+}
+
+// The PE CheckSum as the loader defines it, over a whole file at once: 16-bit words summed with
+// end-around carry (an odd last byte as a word of its own), the field counted as zero, plus the
+// length.
+uint32_t WholeFileChecksum(std::string file, size_t field) {
+  file.replace(field, 4, std::string(4, '\0'));
+  uint64_t sum = 0;
+  for (size_t i = 0; i < file.size(); i += 2) {
+    sum += static_cast<unsigned char>(file[i]);
+    if (i + 1 < file.size()) sum += uint64_t{static_cast<unsigned char>(file[i + 1])} << 8;
+    sum = (sum & 0xFFFF) + (sum >> 16);
+  }
+  return static_cast<uint32_t>(sum) + static_cast<uint32_t>(file.size());
+}
+
+TEST(PeStubTest, ChecksumOfAFileFedInAnyPieces) {
+  std::string file;
+  for (size_t i = 0; i < 5001; ++i) file.push_back(static_cast<char>((i * 131 + 7) % 251));
+  file.replace(0, 4, std::string("\xFF\xFF\xFF\xFF", 4));  // carries
+  const uint64_t field = ChecksumFieldOffset(0x80);
+  ASSERT_EQ(field, 0x80u + 88);
+  const uint32_t expected = WholeFileChecksum(file, field);
+  for (size_t piece :
+       {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{216}, size_t{4096}, file.size()}) {
+    SCOPED_TRACE(piece);
+    PeChecksum checksum(field);
+    for (size_t at = 0; at < file.size(); at += piece) {
+      checksum.Add(file.data() + at, std::min(piece, file.size() - at));
+    }
+    EXPECT_EQ(checksum.Value(), expected);
+  }
+  // The field's own bytes do not count.
+  std::string changed = file;
+  changed[field + 2] = 0x55;
+  PeChecksum checksum(field);
+  checksum.Add(changed.data(), changed.size());
+  EXPECT_EQ(checksum.Value(), expected);
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // the images load as icons, and the package behind the edited program image still reads.
 #include <gtest/gtest.h>
 #include <windows.h>
-// shellapi.h needs windows.h first.
+// shellapi.h and imagehlp.h need windows.h first.
+#include <imagehlp.h>
 #include <shellapi.h>
 
 #include <string>
@@ -13,15 +14,19 @@
 #include "json/json_value.h"
 #include "setup/package_format.h"
 #include "tests/setup/test_package.h"
+#include "tools/pe_resources.h"
+#include "tools/pe_stub.h"
 
 namespace {
 
-std::wstring IconSetup() {
-  const std::wstring relative = test_package::SiblingProgram(L"IconSetup.exe");
+std::wstring Sibling(const wchar_t* name) {
+  const std::wstring relative = test_package::SiblingProgram(name);
   wchar_t full[MAX_PATH * 2] = {};
   GetFullPathNameW(relative.c_str(), MAX_PATH * 2, full, nullptr);
   return full;
 }
+
+std::wstring IconSetup() { return Sibling(L"IconSetup.exe"); }
 
 BOOL CALLBACK TakeFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR first) {
   auto* out = reinterpret_cast<std::wstring*>(first);
@@ -89,6 +94,56 @@ TEST(WindowsIconTest, ThePackageBehindTheEditedImageStillReads) {
   ArchiveRange range;
   EXPECT_EQ(LocatePayloadArchive(source, location.package_offset, location.config_length, range),
             PackageError::kNone);
+}
+
+// The icon costs only itself: the new resource tree takes the old one's place (the relocations
+// behind it move), so the file grows by at most the icon file's bytes and 4 KiB (alignment and
+// the icon group), and the edited image reads back with the project's own PE reader.
+TEST(WindowsIconTest, TheIconCostsOnlyItsOwnBytes) {
+  std::string with_icon;
+  std::string without_icon;
+  std::string icon;
+  ASSERT_TRUE(test_package::ReadFileBytes(IconSetup(), with_icon));
+  ASSERT_TRUE(test_package::ReadFileBytes(Sibling(L"IconlessSetup.exe"), without_icon));
+  ASSERT_TRUE(test_package::ReadFileBytes(
+      std::wstring(BRINDLE_PRODUCT_ICON, BRINDLE_PRODUCT_ICON + sizeof(BRINDLE_PRODUCT_ICON) - 1),
+      icon));
+  EXPECT_LE(with_icon.size(), without_icon.size() + icon.size() + 4096);
+
+  MemoryByteSource source(with_icon);
+  JsonValue config;
+  PackageLocation location;
+  ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
+  std::string image = with_icon.substr(0, location.package_offset);
+  const uint32_t lfanew = LoadU32(reinterpret_cast<const unsigned char*>(&image[60]));
+  image.replace(lfanew - 4, 4, std::string(4, '\0'));
+  StubImage stub;
+  EXPECT_EQ(CheckStub(image, stub), "");
+  ResourceNode resources;
+  std::string problem;
+  ASSERT_TRUE(ReadResourceTree(image, resources, problem)) << problem;
+  EXPECT_TRUE(HasSetupMarker(resources));
+  EXPECT_NE(FindResourceChild(resources, kResourceTypeGroupIcon), nullptr);
+}
+
+// Every setup the packer writes carries the CheckSum of the whole file, as the loader and
+// signers compute it.
+TEST(WindowsIconTest, PackedSetupsCarryTheirChecksum) {
+  for (const wchar_t* name : {L"IconSetup.exe", L"IconlessSetup.exe"}) {
+    std::string file;
+    ASSERT_TRUE(test_package::ReadFileBytes(Sibling(name), file));
+    const uint32_t lfanew = LoadU32(reinterpret_cast<const unsigned char*>(&file[60]));
+    const uint64_t field = ChecksumFieldOffset(lfanew);
+    PeChecksum checksum(field);
+    checksum.Add(file.data(), file.size());
+    EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(&file[field])), checksum.Value());
+    EXPECT_NE(checksum.Value(), 0u);
+    // The API's own computation over the same file.
+    DWORD stored = 0;
+    DWORD computed = 0;
+    ASSERT_EQ(MapFileAndCheckSumW(Sibling(name).c_str(), &stored, &computed), CHECKSUM_SUCCESS);
+    EXPECT_EQ(stored, computed);
+  }
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ Checks (each failure names the file and the problem; nothing is written then):
     (the system's reader keeps them as six plain characters);
   - every record that "res" lists exists; record ids are unique;
   - images are PNG files with 8 bits per channel and alpha (colour type 6);
+  - an image with "scale": S (2 to 5; stored at S times its size, rendered at S x 96 DPI, the
+    program makes the 96-DPI image by area averaging) has sides that S divides; rectangles are
+    checked against its size divided by S; a rendering has no "scale";
   - a rendering ("base" and "dpi", both or neither) names an image of the section that is no
     rendering itself, a DPI from 97 to 480, no DPI of that image twice, and has
     each side of its base's scaled to D within a pixel (rounded half up, as the program
@@ -137,6 +140,19 @@ def scale_length(value, dpi):
     return (value * dpi + BASE_DPI // 2) // BASE_DPI
 
 
+def scaled_size(where, entry, size):
+    """The size in 96-DPI pixels of an image whose entry may say "scale": S, an image stored at S
+    times its size (2 to MAX_SHEET_DPI / 96; the program reduces it by area averaging)."""
+    scale = entry.get("scale", 1)
+    if not is_int(scale) or not 1 <= scale <= MAX_SHEET_DPI // BASE_DPI:
+        raise SkinError(f'{where}: "scale" is an integer from 1 to {MAX_SHEET_DPI // BASE_DPI}')
+    if scale > 1 and ("base" in entry or "dpi" in entry):
+        raise SkinError(f'{where}: a rendering ("base", "dpi") has no "scale"')
+    if size[0] % scale or size[1] % scale:
+        raise SkinError(f"{where}: {size[0]} x {size[1]} is not a multiple of its scale {scale}")
+    return size[0] // scale, size[1] // scale
+
+
 def check_renderings(entries, images):
     """Checks the renderings among the "images" entries; returns their ids."""
     renderings, seen = {}, set()
@@ -196,7 +212,7 @@ def read_records(skin_dir, res):
             except OSError as error:
                 raise SkinError(f"{where}: record file {path}: {error.strerror}")
             if section == "images":
-                images[record_id] = png_size(path, records[record_id])
+                images[record_id] = scaled_size(where, entry, png_size(path, records[record_id]))
     for record_id in check_renderings(res.get("images", []), images):
         del images[record_id]
     return records, images, fonts

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders the skin's image sheets from resources/skin/sheet.svg: sheet.png at 96 DPI (100 %) and
-# every further rendering that skin.json lists ("res"/"images" entries with "base": 100 and their
-# "dpi"; the shipped skin has sheet-144.png and sheet-192.png, 150 % and 200 %).
+# Renders the skin's image sheets from resources/skin/sheet.svg: every sheet that skin.json lists
+# (the shipped skin carries one, sheet-192.png, at 200 % with "scale": 2; the program reduces it
+# for 100 % and cuts 150 % from it), and sheet.png (96 DPI) and sheet-144.png (144 DPI), which the
+# program does not carry: the shipped skin test compares its reductions with them.
 #
 #   tools/skin/render_sheet.sh [DPI...]
 #
@@ -10,10 +11,9 @@
 # Needs rsvg-convert (Debian package librsvg2-bin), optipng, zopflipng (zopfli), python3 and the
 # font "WenQuanYi Micro Hei" (fonts-wqy-microhei). The PNGs are committed: builds never render
 # them. Run this after editing the SVG and commit the SVG and every sheet. Every byte of a sheet
-# is part of the setup program, so zopflipng tries every filter strategy with many iterations on
-# the 96-DPI sheet (about ten minutes). The larger sheets have 2.25 and 4 times its pixels: they
-# get fewer strategies and iterations (a few minutes each), which costs them a few per cent of
-# their size.
+# the setup program carries is part of it, so zopflipng tries every filter strategy with many
+# iterations on the sheets skin.json lists (the 200 % sheet: some tens of minutes); the
+# reference sheets get fewer strategies and iterations (a few minutes each).
 #
 # Each result must stay 8-bit RGBA (colour type 6): a palette or grey PNG decodes on Windows
 # without the alpha flag and loses the transparency of the rounded, shadowed windows. optipng
@@ -37,11 +37,15 @@ done
 sheets=$(python3 - "$skin/skin.json" <<'EOF'
 import json, sys
 images = json.load(open(sys.argv[1], encoding="utf-8"))["res"]["images"]
-base = next(image for image in images if image["name"] == "sheet.png")
-print("sheet.png 96")
+# The references beside the carried sheet: the rendered 96- and 144-DPI sheets that the shipped
+# skin test compares the program's reductions with.
+print("sheet.png 96 reference")
+print("sheet-144.png 144 reference")
 for image in images:
-    if image.get("base") == base["id"]:
-        print(image["name"], image["dpi"])
+    if "scale" in image:
+        print(image["name"], 96 * image["scale"], "carried")
+    elif "base" in image:
+        print(image["name"], image["dpi"], "carried")
 EOF
 )
 
@@ -55,13 +59,13 @@ wanted() {
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-while read -r name dpi; do
+while read -r name dpi use; do
   wanted "$dpi" "$@" || continue
   out=$work/$(basename "$name")
   zoom=$(python3 -c "print($dpi / 96)")
   rsvg-convert --format=png --zoom="$zoom" --output="$out" "$svg"
   optipng -quiet -o7 -nx -strip all "$out"
-  if [ "$dpi" = 96 ]; then
+  if [ "$use" = carried ]; then
     zopflipng -y --iterations=60 --filters=01234mepb "$out" "$out" >/dev/null
   else
     zopflipng -y --iterations=5 --filters=0me "$out" "$out" >/dev/null

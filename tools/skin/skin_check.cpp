@@ -125,7 +125,7 @@ class Checker {
         if (record == skin_.records.end()) {
           Problem(where + ": record " + std::to_string(record_id) + " is missing");
         } else if (section == "images") {
-          CheckImage(where, record_id, record->second);
+          CheckImage(where, record_id, record->second, entries[i]);
         } else if (section == "fonts") {
           CheckFont(where, record_id, record->second);
         }
@@ -138,7 +138,9 @@ class Checker {
     }
   }
 
-  void CheckImage(const std::string& where, uint32_t id, const std::string& bytes) {
+  // An image entry's "scale": the image is stored at that many times its size (1 to 5).
+  void CheckImage(const std::string& where, uint32_t id, const std::string& bytes,
+                  const JsonValue& entry) {
     PngHeader header;
     if (!ReadPngHeader(bytes, header)) {
       Problem(where + ": image " + std::to_string(id) + " is not a PNG file");
@@ -150,6 +152,27 @@ class Checker {
               std::to_string(header.colour_type) + "; it must be 8-bit RGBA (colour type 6)");
       return;
     }
+    int64_t scale = 1;
+    if (entry.hasMember("scale")) {
+      scale = IsInt(entry["scale"]) ? entry["scale"].toInt64() : 0;
+      if (scale < 1 || scale > kMaxSheetDpi / kBaseDpi) {
+        Problem(where + ": \"scale\" is an integer from 1 to " +
+                std::to_string(kMaxSheetDpi / kBaseDpi));
+        return;
+      }
+      if (scale > 1 && (entry.hasMember("base") || entry.hasMember("dpi"))) {
+        Problem(where + ": a rendering (\"base\", \"dpi\") has no \"scale\"");
+        return;
+      }
+      if (header.width % scale != 0 || header.height % scale != 0) {
+        Problem(where + ": image " + std::to_string(id) + " is " + std::to_string(header.width) +
+                " x " + std::to_string(header.height) + ", not a multiple of its scale " +
+                std::to_string(scale));
+        return;
+      }
+    }
+    header.width = static_cast<decltype(header.width)>(header.width / scale);
+    header.height = static_cast<decltype(header.height)>(header.height / scale);
     images_[id] = header;
   }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/framework/dpi_scale.h"
 #include "ui/framework/graphics_runtime.h"
 #include "ui/framework/png_rows.h"
 #include "ui/framework/system_libraries.h"
@@ -138,6 +139,31 @@ bool CHBitmap::LoadFromMemory(const void* data, size_t length) {
   if (LoadSimplePng(bytes, length)) return true;
   const StreamPtr stream = MakeMemoryStream(data, length);
   return stream && LoadFromStream(stream.get());
+}
+
+bool CHBitmap::LoadReduced(const void* data, size_t length, int factor) {
+  if (factor == 1) return LoadFromMemory(data, length);
+  Release();
+  if (!data || factor < 1) return false;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  PngRowsInfo info;
+  if (ReadPngRowsInfo(bytes, length, info) && info.width % factor == 0 &&
+      info.height % factor == 0 && StartGdiplus()) {
+    if (Create(info.width / factor, info.height / factor, info.alpha ? 32 : 24) &&
+        DecodePngRowsReduced(bytes, length, info, factor, bits_, static_cast<size_t>(stride_))) {
+      return true;
+    }
+    Release();
+  }
+  CHBitmap whole;
+  if (!whole.LoadFromMemory(data, length) || whole.width() < factor || whole.height() < factor ||
+      !Create(whole.width() / factor, whole.height() / factor, whole.bits_per_pixel())) {
+    return false;
+  }
+  ::GdiFlush();
+  ScalePixels(whole.bits(), whole.width(), whole.height(), whole.stride(), bits_, width_, height_,
+              stride_, bits_per_pixel_ / 8);
+  return true;
 }
 
 // The PNG forms of skins, decoded straight into the bitmap (ui/framework/png_rows.h); false,

@@ -49,6 +49,12 @@ class CHBitmap {
   // (empty) when the image cannot be decoded, and at once, before any
   // decoder allocates, for a PNG stating more than kMaxSkinImageBytes.
   bool LoadFromMemory(const void* data, size_t length);
+  // As LoadFromMemory, the image made `factor` times smaller on each side by
+  // area averaging (ScalePixels in dpi_scale.h): a skin's 8-bit PNG straight
+  // from its rows, without holding it whole; any other image decoded whole
+  // first. A factor of 1 is LoadFromMemory. False (empty) also when `factor`
+  // is below 1 or the image is smaller than `factor` pixels on a side.
+  bool LoadReduced(const void* data, size_t length, int factor);
   // As LoadFromMemory, from the stream's current position. The stream stays
   // the caller's.
   bool LoadFromStream(IStream* stream);

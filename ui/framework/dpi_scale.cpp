@@ -29,6 +29,60 @@ void SamplePosition(int index, int source_size, int target_size, int& whole, int
 
 int Shift(int value, int delta) { return value < 0 ? -delta : delta; }
 
+// How much of source pixel `j` target pixel `i` covers when `source_size` pixels shrink to
+// `target_size`, in units of 1 / target_size of a source pixel: target pixel i spans
+// [i * source_size, (i + 1) * source_size) and source pixel j spans [j * target_size,
+// (j + 1) * target_size) on that scale, so a target pixel's weights add up to source_size.
+int Coverage(int i, int j, int source_size, int target_size) {
+  const int64_t low = std::max(int64_t{i} * source_size, int64_t{j} * target_size);
+  const int64_t high = std::min(int64_t{i + 1} * source_size, int64_t{j + 1} * target_size);
+  return static_cast<int>(std::max<int64_t>(high - low, 0));
+}
+
+// The first source pixel target pixel `i` covers.
+int FirstCovered(int i, int source_size, int target_size) {
+  return static_cast<int>(int64_t{i} * source_size / target_size);
+}
+
+// Each target pixel the exact mean of the source area it covers (partly covered pixels by their
+// share), rounded to nearest: rows first into sums, then columns.
+void AreaAverage(const uint8_t* source, int source_width, int source_height, int source_stride,
+                 uint8_t* target, int target_width, int target_height, int target_stride,
+                 int channels) {
+  const size_t row_values = static_cast<size_t>(target_width) * channels;
+  // Row sums: at most 255 * source_width each.
+  std::vector<uint32_t> sums(row_values * static_cast<size_t>(source_height), 0);
+  for (int y = 0; y < source_height; ++y) {
+    const uint8_t* in = source + static_cast<std::ptrdiff_t>(y) * source_stride;
+    uint32_t* out = sums.data() + row_values * y;
+    for (int x = 0; x < target_width; ++x) {
+      for (int j = FirstCovered(x, source_width, target_width); j < source_width; ++j) {
+        const int weight = Coverage(x, j, source_width, target_width);
+        if (weight == 0) break;
+        for (int c = 0; c < channels; ++c) {
+          out[channels * x + c] += static_cast<uint32_t>(weight) * in[channels * j + c];
+        }
+      }
+    }
+  }
+  const uint64_t area =
+      uint64_t{static_cast<uint32_t>(source_width)} * static_cast<uint32_t>(source_height);
+  std::vector<uint64_t> column(row_values);
+  for (int y = 0; y < target_height; ++y) {
+    std::fill(column.begin(), column.end(), 0);
+    for (int j = FirstCovered(y, source_height, target_height); j < source_height; ++j) {
+      const int weight = Coverage(y, j, source_height, target_height);
+      if (weight == 0) break;
+      const uint32_t* in = sums.data() + row_values * j;
+      for (size_t v = 0; v < row_values; ++v) column[v] += uint64_t{in[v]} * weight;
+    }
+    uint8_t* out = target + static_cast<std::ptrdiff_t>(y) * target_stride;
+    for (size_t v = 0; v < row_values; ++v) {
+      out[v] = static_cast<uint8_t>((column[v] + area / 2) / area);
+    }
+  }
+}
+
 }  // namespace
 
 int ScaleLength(int value, int dpi) {
@@ -63,6 +117,11 @@ void ScalePixels(const uint8_t* source, int source_width, int source_height, int
                  int channels) {
   if (source_width <= 0 || source_height <= 0 || target_width <= 0 || target_height <= 0) return;
   if (channels != 3 && channels != 4) return;
+  if (target_width <= source_width && target_height <= source_height) {
+    AreaAverage(source, source_width, source_height, source_stride, target, target_width,
+                target_height, target_stride, channels);
+    return;
+  }
   std::vector<int> xs(static_cast<size_t>(target_width));
   std::vector<int> fxs(xs.size());
   for (int x = 0; x < target_width; ++x) {

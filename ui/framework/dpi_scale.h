@@ -40,9 +40,12 @@ int NearestSheetDpi(const std::vector<int>& sheet_dpis, int dpi);
 // Scales pixels of `channels` bytes each (3 or 4; 32-bit pixels are
 // premultiplied), rows `source_stride` and `target_stride` bytes apart, same
 // row order in both, from source_width x source_height to target_width x
-// target_height: bilinear between the pixel centres, every channel alike, so
-// that colour never exceeds alpha. Nothing is written when a size is not
-// positive or `channels` is neither 3 nor 4.
+// target_height, every channel alike, so that colour never exceeds alpha. Shrinking (neither
+// side larger than the source's) takes each target pixel as the mean of the source area it
+// covers (partly covered pixels by their share, rounded to nearest): an exact 2:1 reduction
+// averages 2 x 2 blocks, and the same size copies exactly. Anything else is bilinear between
+// the pixel centres. Nothing is written when a size is not positive or `channels` is neither
+// 3 nor 4.
 void ScalePixels(const uint8_t* source, int source_width, int source_height, int source_stride,
                  uint8_t* target, int target_width, int target_height, int target_stride,
                  int channels);

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -199,10 +200,14 @@ bool ReadPngRowsInfo(const uint8_t* data, size_t size, PngRowsInfo& info) {
   return true;
 }
 
-bool DecodePngRows(const uint8_t* data, size_t size, const PngRowsInfo& info, uint8_t* bits,
-                   size_t stride) {
+namespace {
+
+// Checks `data` against `info` and hands `store` each row of the image, top row first, in DIB
+// order (BGRA premultiplied, or BGR) with its index: store(y, pixels). False as DecodePngRows.
+template <typename Store>
+bool ForEachRow(const uint8_t* data, size_t size, const PngRowsInfo& info, Store store) {
   PngRowsInfo checked;
-  if (!bits || !ReadPngRowsInfo(data, size, checked) || checked.width != info.width ||
+  if (!ReadPngRowsInfo(data, size, checked) || checked.width != info.width ||
       checked.height != info.height || checked.alpha != info.alpha) {
     return false;
   }
@@ -220,16 +225,49 @@ bool DecodePngRows(const uint8_t* data, size_t size, const PngRowsInfo& info, ui
 
   const size_t pixel = info.alpha ? 4 : 3;
   const size_t length = pixel * static_cast<size_t>(info.width);
-  if (stride < length) return false;
   std::vector<uint8_t> previous(length, 0);
   std::vector<uint8_t> row(length + 1);  // the filter byte, then the pixels
+  std::vector<uint8_t> stored(length);
   RowInflater inflater(std::move(image_parts));
   for (int y = 0; y < info.height; ++y) {
     if (!inflater.Read(row.data(), row.size())) return false;
     if (!Unfilter(row[0], row.data() + 1, previous.data(), length, pixel)) return false;
-    StoreRow(row.data() + 1, info.width, info.alpha,
-             bits + stride * static_cast<size_t>(info.height - 1 - y));
+    StoreRow(row.data() + 1, info.width, info.alpha, stored.data());
+    store(y, stored.data());
     std::memcpy(previous.data(), row.data() + 1, length);
   }
   return true;
+}
+
+}  // namespace
+
+bool DecodePngRows(const uint8_t* data, size_t size, const PngRowsInfo& info, uint8_t* bits,
+                   size_t stride) {
+  const size_t length = (info.alpha ? 4 : 3) * static_cast<size_t>(info.width);
+  if (!bits || stride < length) return false;
+  return ForEachRow(data, size, info, [&](int y, const uint8_t* pixels) {
+    std::memcpy(bits + stride * static_cast<size_t>(info.height - 1 - y), pixels, length);
+  });
+}
+
+bool DecodePngRowsReduced(const uint8_t* data, size_t size, const PngRowsInfo& info, int factor,
+                          uint8_t* bits, size_t stride) {
+  if (!bits || factor < 1 || info.width % factor != 0 || info.height % factor != 0) return false;
+  const size_t pixel = info.alpha ? 4 : 3;
+  const int width = info.width / factor;
+  const int height = info.height / factor;
+  const size_t values = pixel * static_cast<size_t>(width);
+  if (stride < values) return false;
+  const uint32_t area = static_cast<uint32_t>(factor) * static_cast<uint32_t>(factor);
+  std::vector<uint32_t> sums(values, 0);  // at most 255 * area each
+  return ForEachRow(data, size, info, [&](int y, const uint8_t* pixels) {
+    for (int x = 0; x < info.width; ++x) {
+      uint32_t* sum = sums.data() + pixel * static_cast<size_t>(x / factor);
+      for (size_t c = 0; c < pixel; ++c) sum[c] += pixels[pixel * static_cast<size_t>(x) + c];
+    }
+    if ((y + 1) % factor != 0) return;
+    uint8_t* out = bits + stride * static_cast<size_t>(height - 1 - y / factor);
+    for (size_t v = 0; v < values; ++v) out[v] = static_cast<uint8_t>((sums[v] + area / 2) / area);
+    std::fill(sums.begin(), sums.end(), 0);
+  });
 }

@@ -40,4 +40,13 @@ bool PngStatesOversizeImage(const uint8_t* data, size_t size);
 bool DecodePngRows(const uint8_t* data, size_t size, const PngRowsInfo& info, uint8_t* bits,
                    size_t stride);
 
+// As DecodePngRows, but the image comes out `factor` times smaller on each side
+// (info.width / factor x info.height / factor pixels into `bits`, rows of `stride` bytes,
+// bottom-up): each pixel the mean of a `factor` x `factor` block of premultiplied pixels,
+// rounded to nearest, as ScalePixels (dpi_scale.h) shrinks. Needs no more memory than a row of
+// sums, so a sheet rendered at twice the DPI gives its 96-DPI image without ever being held
+// whole. False also when `factor` is below 1 or does not divide both sides.
+bool DecodePngRowsReduced(const uint8_t* data, size_t size, const PngRowsInfo& info, int factor,
+                          uint8_t* bits, size_t stride);
+
 #endif  // BRINDLE_UI_FRAMEWORK_PNG_ROWS_H_

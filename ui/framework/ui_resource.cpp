@@ -243,6 +243,7 @@ bool UIResource::Parse(const std::string& bytes) {
   records_ = std::move(parts.records);
   sections_.clear();
   rendered_sheets_.clear();
+  image_scales_.clear();
   decoded_sheets_.clear();
   const JsonValue& index = static_cast<const JsonValue&>(document_)["res"];
   for (const std::string& name : index.memberNames()) {
@@ -262,6 +263,16 @@ void UIResource::IndexRenderedSheets(const JsonValue& images) {
   if (images.kind() != JsonKind::Array) return;
   for (size_t i = 0; i < images.size(); ++i) {
     const JsonValue& entry = images[i];
+    const JsonValue& scale = entry["scale"];
+    const int64_t scaled_id = entry["id"].toInt64();
+    if (scale.kind() == JsonKind::Integer && scale.toInt64() > 1 &&
+        scale.toInt64() * kBaseDpi <= kMaxSheetDpi &&
+        records_.count(static_cast<uint32_t>(scaled_id)) != 0) {
+      const int multiple = static_cast<int>(scale.toInt64());
+      image_scales_[IntOf(entry["id"])] = multiple;
+      rendered_sheets_[IntOf(entry["id"])].emplace(multiple * kBaseDpi, IntOf(entry["id"]));
+      continue;
+    }
     const JsonValue& base = entry["base"];
     const JsonValue& dpi = entry["dpi"];
     if (base.kind() != JsonKind::Integer || dpi.kind() != JsonKind::Integer) continue;
@@ -379,8 +390,12 @@ CHBitmap* UIResource::GetImage(int id, bool recolorable) {
 
   std::string bytes;
   if (!GetData(kImagesSection, id, bytes)) return nullptr;
+  const auto scale = image_scales_.find(id);
   auto bitmap = std::make_unique<CHBitmap>();
-  if (!bitmap->LoadFromMemory(bytes.data(), bytes.size())) return nullptr;
+  if (!bitmap->LoadReduced(bytes.data(), bytes.size(),
+                           scale != image_scales_.end() ? scale->second : 1)) {
+    return nullptr;
+  }
   return CacheImage(key, std::move(bitmap), recolorable);
 }
 
@@ -413,17 +428,21 @@ CHBitmap* UIResource::GetCell(int id, const SkinRect& cell) {
 
 const CHBitmap* UIResource::SheetForCell(int id, const CHBitmap& base, const SkinRect& cell,
                                          int& sheet_dpi) {
-  std::vector<int> dpis = {kBaseDpi};
+  // An image reduced from a larger rendering serves only at 96 DPI and below: above, the
+  // rendering itself keeps more detail.
+  std::vector<int> dpis;
+  if (dpi_ <= kBaseDpi || image_scales_.count(id) == 0) dpis.push_back(kBaseDpi);
   const auto rendered = rendered_sheets_.find(id);
   if (rendered != rendered_sheets_.end()) {
     for (const auto& [dpi, record] : rendered->second) dpis.push_back(dpi);
   }
   // The nearest rendering that serves; one that does not leaves the choice to the others.
-  while ((sheet_dpi = NearestSheetDpi(dpis, dpi_)) != kBaseDpi) {
+  while (!dpis.empty() && (sheet_dpi = NearestSheetDpi(dpis, dpi_)) != kBaseDpi) {
     const CHBitmap* sheet = RenderedSheet(rendered->second.at(sheet_dpi), base, sheet_dpi);
     if (sheet && Contains(*sheet, ScaledRect(cell, sheet_dpi))) return sheet;
     dpis.erase(std::find(dpis.begin(), dpis.end(), sheet_dpi));
   }
+  sheet_dpi = kBaseDpi;
   // Cells are cut from the pixels as stored; recolouring applies to the cell.
   const auto original = unrecolored_images_.find(ImageKey(id, kBaseDpi, 0, 0, 0, 0));
   if (original != unrecolored_images_.end() && original->second) return original->second.get();

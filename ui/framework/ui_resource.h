@@ -36,9 +36,12 @@
 // 480); one whose record is missing, does not decode, or whose size
 // is not B's scaled to its DPI within a pixel is passed over for the next
 // nearest sheet (the 96-DPI image last), as is one that does not hold a cell. Without such entries
-// every cell is smoothed from the 96-DPI image. Recolouring applies to the cells alike, whichever
-// sheet they come from. Fonts and cells read at another DPI stay cached and valid: a window on
-// another monitor keeps drawing with them.
+// every cell is smoothed from the 96-DPI image. An image entry with "scale": S (2 to 5) holds its
+// image at S times its size, rendered at S x 96 DPI: the 96-DPI image is made from it by area
+// averaging (CHBitmap::LoadReduced), and it is the image's rendering at S x 96 DPI, which every
+// DPI above 96 cuts its cells from in preference to the reduced image. Recolouring applies to the
+// cells alike, whichever sheet they come from. Fonts and cells read at another DPI stay cached and
+// valid: a window on another monitor keeps drawing with them.
 #ifndef BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 #define BRINDLE_UI_FRAMEWORK_UI_RESOURCE_H_
 
@@ -244,6 +247,8 @@ class UIResource : public IResource {
   std::map<std::string, std::set<int>> sections_;
   // Further renderings by the id of the image they render: DPI -> record id.
   std::map<int, std::map<int, int>> rendered_sheets_;
+  // Images stored at a multiple of their size ("scale"), by id: the multiple.
+  std::map<int, int> image_scales_;
   // Rendered sheets as decoded, never recoloured (only cells cut from them
   // are drawn), by record id; null for one that does not serve. Kept until
   // the next Parse: no element holds one.

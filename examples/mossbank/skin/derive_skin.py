@@ -4,8 +4,8 @@ English captions in the image sheet, green instead of blue, dark green text.
 
     derive_skin.py SHIPPED_SKIN_DIR OUT_DIR
 
-OUT_DIR gets skin.json, sheet.svg, sheet.png and the sheet's renderings at the other DPIs that
-skin.json lists (sheet-144.png, ...; rendered with rsvg-convert, from Debian's librsvg2-bin, and
+OUT_DIR gets skin.json, sheet.svg and every sheet that skin.json lists at its DPI (the shipped
+skin's one sheet-192.png, at twice its size; rendered with rsvg-convert, from Debian's librsvg2-bin, and
 not recompressed: a build should not take minutes) and fonts/; tools/skin/build_skin.py then builds the container from it. This is
 the worked example of the README ("Your own skin"), done by a script instead of by hand.
 """
@@ -60,11 +60,15 @@ def recolour(node):
 
 
 def sheets(skin):
-    """(file, DPI) of the 96-DPI sheet and of each of its renderings at another DPI."""
-    images = skin["res"]["images"]
-    base = next(image["id"] for image in images if image["name"] == "sheet.png")
-    return [("sheet.png", 96)] + [(image["name"], image["dpi"]) for image in images
-                                  if image.get("base") == base]
+    """(file, DPI) of every sheet skin.json lists: an image stored at "scale" times its size is
+    rendered at that many times 96 DPI, a rendering ("base") at its "dpi", any other at 96."""
+    result = []
+    for image in skin["res"]["images"]:
+        if "scale" in image:
+            result.append((image["name"], 96 * image["scale"]))
+        else:
+            result.append((image["name"], image.get("dpi", 96)))
+    return result
 
 
 def main() -> None:

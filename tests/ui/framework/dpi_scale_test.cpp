@@ -125,6 +125,23 @@ TEST(DpiScale, ThreeBytePixelsWithPaddedRows) {
   }
 }
 
+TEST(DpiScale, ShrinkingAveragesTheCoveredArea) {
+  // 2:1 on one row: each target pixel the rounded mean of two source pixels.
+  const std::vector<uint8_t> pair = Pixels({0xFF000000, 0x00000000, 0x40102030, 0x40102031});
+  std::vector<uint8_t> halved(4 * 2, 0);
+  ScalePixels(pair.data(), 4, 1, 16, halved.data(), 2, 1, 8, 4);
+  EXPECT_EQ(halved, Pixels({0x80000000, 0x40102031}));  // 127.5 and 48.5 round up
+  // 3:2 on one row: the middle source pixel is shared half and half.
+  const std::vector<uint8_t> three = Pixels({0x000000FF, 0x00000000, 0x0000003C});
+  std::vector<uint8_t> two(4 * 2, 0);
+  ScalePixels(three.data(), 3, 1, 12, two.data(), 2, 1, 8, 4);
+  EXPECT_EQ(two, Pixels({0x000000AA, 0x00000028}));  // (2 * 255 + 0) / 3, (0 + 2 * 60) / 3
+  // The same size copies exactly.
+  std::vector<uint8_t> same(4 * 3, 0);
+  ScalePixels(three.data(), 3, 1, 12, same.data(), 3, 1, 12, 4);
+  EXPECT_EQ(same, three);
+}
+
 TEST(DpiScale, EmptySizesWriteNothing) {
   const std::vector<uint8_t> source = Pixels({0xFFFFFFFF});
   std::vector<uint8_t> target(4, 0x11);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/framework/ch_bitmap.h"
+#include "ui/framework/dpi_scale.h"
 #include "ui/framework/ui_resource.h"
 
 namespace {
@@ -28,15 +29,24 @@ int BigEndian32(const std::string& bytes, size_t offset) {
   return value;
 }
 
-TEST_F(ShippedSkinTest, SheetDecodesWithAlphaAtItsStoredSize) {
+// The sheet is stored at 200 % ("scale": 2): the 96-DPI image is half its size, each pixel the
+// mean of a 2 x 2 block of the decoded sheet.
+TEST_F(ShippedSkinTest, SheetDecodesWithAlphaAtHalfItsStoredSize) {
   std::string png;
   ASSERT_TRUE(skin_.GetData("images", 100, png));
   ASSERT_GT(png.size(), 24u);
   CHBitmap* sheet = skin_.GetImage(100, true);
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(sheet->bits_per_pixel(), 32);
-  EXPECT_EQ(sheet->width(), BigEndian32(png, 16));
-  EXPECT_EQ(sheet->height(), BigEndian32(png, 20));
+  EXPECT_EQ(sheet->width() * 2, BigEndian32(png, 16));
+  EXPECT_EQ(sheet->height() * 2, BigEndian32(png, 20));
+  CHBitmap whole;
+  ASSERT_TRUE(whole.LoadFromMemory(png.data(), png.size()));
+  std::vector<BYTE> averaged(static_cast<size_t>(sheet->bytes()));
+  ScalePixels(whole.bits(), whole.width(), whole.height(), whole.stride(), averaged.data(),
+              sheet->width(), sheet->height(), sheet->stride(), 4);
+  GdiFlush();
+  EXPECT_TRUE(std::equal(averaged.begin(), averaged.end(), sheet->bits()));
 }
 
 // The sheet is decoded without GDI+ (ui/framework/png_rows.h); GDI+ decoding the same bytes
@@ -136,29 +146,30 @@ std::vector<BYTE> PixelsOf(const CHBitmap& bitmap, int x, int y, int width, int 
   return pixels;
 }
 
-// At 150 % and 200 % the skin carries the sheet rendered at that size: a picture there is the
-// rendering's own pixels at the rectangle scaled by its edges, not a smoothed 96-DPI picture.
-TEST_F(ShippedSkinTest, PicturesAtRenderedDpisAreTheRenderingsPixels) {
+// At 200 % a picture is the carried sheet's own pixels at the rectangle scaled by its edges; at
+// 150 % it is that cell of the sheet averaged down by area, not a smoothed 96-DPI picture.
+TEST_F(ShippedSkinTest, PicturesAboveNinetySixDpiComeFromTheCarriedSheet) {
+  std::string png;
+  ASSERT_TRUE(skin_.GetData("images", 100, png));
+  CHBitmap sheet;
+  ASSERT_TRUE(sheet.LoadFromMemory(png.data(), png.size()));
+  ASSERT_EQ(sheet.width(), 1884);
+  ASSERT_EQ(sheet.height(), 1776);
+  const std::vector<BYTE> cell = PixelsOf(sheet, 1504, 632, 30, 30);  // [752, 316, 15, 15]
   const struct {
     int dpi;
-    int record;
-    int x, y, size;  // the close button's [752, 316, 15, 15] at that DPI
-  } steps[] = {{144, 110, 1128, 474, 23}, {192, 111, 1504, 632, 30}};
+    int size;
+  } steps[] = {{144, 23}, {192, 30}};
   for (const auto& step : steps) {
-    std::string png;
-    ASSERT_TRUE(skin_.GetData("images", step.record, png)) << step.dpi;
-    CHBitmap sheet;
-    ASSERT_TRUE(sheet.LoadFromMemory(png.data(), png.size()));
-    EXPECT_EQ(sheet.width(), 942 * step.dpi / 96);
-    EXPECT_EQ(sheet.height(), 888 * step.dpi / 96);
     skin_.SetDpi(step.dpi);
     const StateEntry close = skin_.GetStyle("MainWindow/SysBtns/Close/normal");
     ASSERT_NE(close.image, nullptr) << step.dpi;
     ASSERT_EQ(close.image->width(), step.size) << step.dpi;
     ASSERT_EQ(close.image->height(), step.size) << step.dpi;
-    EXPECT_EQ(PixelsOf(*close.image, 0, 0, step.size, step.size),
-              PixelsOf(sheet, step.x, step.y, step.size, step.size))
-        << step.dpi;
+    std::vector<BYTE> expected(static_cast<size_t>(4 * step.size * step.size));
+    ScalePixels(cell.data(), 30, 30, 4 * 30, expected.data(), step.size, step.size, 4 * step.size,
+                4);
+    EXPECT_EQ(PixelsOf(*close.image, 0, 0, step.size, step.size), expected) << step.dpi;
   }
 }
 
