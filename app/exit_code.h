@@ -31,7 +31,8 @@ enum ExitCode : UINT {
   kExitProductRunning = 8,
   // The user closed the setup before the work started.
   kExitCancelled = 1602,
-  // Another setup of the same product is running. The number is the Windows
+  // Another setup of the same product is running, or the lock that allows
+  // one cannot be taken safely (it fails closed). The number is the Windows
   // Installer's, which deployment tools already retry.
   kExitSetupRunning = 1618,
   // The work completed, but a file in use is replaced or removed only when

@@ -45,6 +45,10 @@ struct AppTexts {
   // Error box (no caption) when another setup or uninstaller of the product
   // runs.
   const wchar_t* already_running;
+  // Error box (no caption) of the install-finished window when the installed
+  // program could not be started without administrator rights (it is never
+  // started with them); "%s" stands for the program's path.
+  const wchar_t* product_not_started;
   // Warning boxes (caption folder_warning_caption) of the folder check, one
   // for each cause it tells apart (FolderProblem); folder_warning for a
   // refusal that fits none of them. "%s" stands for the path the cause
@@ -122,6 +126,7 @@ inline constexpr AppTexts kChineseTexts = {
     L"卸载出现错误, 操作中止.",
     L"卸载未能完成, 以下文件无法删除或恢复, 请关闭占用它们的程序后再次卸载:\n%s",
     L"该产品的另一个安装或卸载程序正在运行, 操作终止.",
+    L"无法以当前用户的身份启动“%s”, 请稍后从开始菜单或桌面启动该程序.",
     L"输入路径有误, 无法安装在此路径下",
     L"提示",
     L"“%s”不是完整的路径, 请输入以盘符 (如 C:\\) 开头的路径, 无法安装在此路径下",
@@ -183,6 +188,8 @@ inline constexpr AppTexts kEnglishTexts = {
     L"The uninstall could not finish. These files could not be removed or restored; close the "
     L"programs that use them and uninstall again:\n%s",
     L"Another setup or uninstall of this product is running. Setup stopped.",
+    L"\u201c%s\u201d could not be started as the signed-in user. Start it later from the "
+    L"Start menu or the desktop.",
     L"The folder is not valid; setup cannot install there.",
     L"Notice",
     L"\u201c%s\u201d is not a full path: start it with a drive (such as C:\\). Setup cannot "
