@@ -36,8 +36,8 @@ class Bstr {
 // The IShellDispatch2 of the desktop's shell view, or an empty pointer.
 ComPtr<IShellDispatch2> DesktopShellDispatch() {
   ComPtr<IShellWindows> windows;
-  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                IID_IShellWindows, windows.put_void()))) {
+  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.put_void()))) {
     return {};
   }
   VARIANT location = {};
@@ -59,8 +59,7 @@ ComPtr<IShellDispatch2> DesktopShellDispatch() {
   ComPtr<IDispatch> application;
   ComPtr<IShellDispatch2> shell;
   if (FAILED(found->QueryInterface(IID_IServiceProvider, services.put_void())) ||
-      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
-                                    browser.put_void())) ||
+      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) ||
       FAILED(browser->QueryActiveShellView(view.put())) || !view ||
       FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) ||
       FAILED(background->QueryInterface(IID_IShellFolderViewDual, folder_view.put_void())) ||
@@ -89,9 +88,23 @@ bool StartThroughDesktopShell(const std::wstring& program) {
          SUCCEEDED(shell->ShellExecute(file.get(), none, none, operation, show));
 }
 
-bool StartInstalledProduct(const std::wstring& program) {
-  if (IsVistaOrLater() && RunsAsAdministrator() && StartThroughDesktopShell(program)) return true;
+namespace {
+
+bool OwnStart(const std::wstring& program) {
   const HINSTANCE started =
       ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, nullptr, SW_SHOW);
   return reinterpret_cast<INT_PTR>(started) > 32;
+}
+
+}  // namespace
+
+ProductStarters SystemProductStarters() { return {StartThroughDesktopShell, OwnStart}; }
+
+bool StartsElevated() { return IsVistaOrLater() && RunsAsAdministrator(); }
+
+bool StartInstalledProduct(const std::wstring& program, bool elevated,
+                           const ProductStarters& starters) {
+  // A start of this elevated process's own would give the product its rights.
+  if (elevated) return starters.through_desktop_shell(program);
+  return starters.own_start(program);
 }

@@ -15,10 +15,25 @@
 // initialised on the calling thread.
 bool StartThroughDesktopShell(const std::wstring& program);
 
-// Starts the product `program`: through the desktop's shell when this
-// process runs elevated on Windows Vista or later, falling back to a start of
-// its own (ShellExecuteW "open") when that fails or the process is not
-// elevated. True when either start was accepted.
-bool StartInstalledProduct(const std::wstring& program);
+// The two ways to start the product, replaceable for tests; each returns
+// true when the start was accepted.
+struct ProductStarters {
+  bool (*through_desktop_shell)(const std::wstring& program);
+  bool (*own_start)(const std::wstring& program);  // ShellExecuteW "open"
+};
+
+// StartThroughDesktopShell and a ShellExecuteW "open" of this process.
+ProductStarters SystemProductStarters();
+
+// Starts the product `program`, never with administrator rights: with
+// `elevated` (this process runs as administrator on Windows Vista or later)
+// only through the desktop's shell, and when that fails nothing starts;
+// otherwise by a start of its own. True when a start was accepted.
+bool StartInstalledProduct(const std::wstring& program, bool elevated,
+                           const ProductStarters& starters = SystemProductStarters());
+
+// True when this process runs as administrator on Windows Vista or later:
+// what it starts itself would run elevated.
+bool StartsElevated();
 
 #endif  // BRINDLE_APP_DESKTOP_LAUNCH_H_

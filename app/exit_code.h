@@ -40,7 +40,8 @@ enum ExitCode : unsigned int {
   // A person closed the setup, or answered No to its question, before the
   // work started (never the code of an unattended run).
   kExitCancelled = 1602,
-  // Another setup of the same product is running. The number is the Windows
+  // Another setup of the same product is running, or the lock that allows
+  // one cannot be taken safely (it fails closed). The number is the Windows
   // Installer's, which deployment tools already retry.
   kExitSetupRunning = 1618,
   // The uninstall completed, but files in use are removed (and kept

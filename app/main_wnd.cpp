@@ -28,6 +28,7 @@
 #include "setup/dotted_version.h"
 #include "setup/file_utils.h"
 #include "setup/install_record.h"
+#include "setup/journal_file.h"
 #include "setup/journal_recovery.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -148,14 +149,21 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
   }
   // The process that does the work holds the product's lock; those that only
   // hand over (above) never take it.
-  if (!product_lock_.Acquire(product_.id)) {
+  // The lock's area follows this process's rights, not the page's scope.
+  const DWORD lock = product_lock_.Acquire(
+      product_.id, RunsAsAdministrator() ? InstallScope::kMachine : InstallScope::kUser);
+  if (lock != ERROR_SUCCESS) {
+    LogLine(L"product lock", FormatLong(L"not taken, error %ld", static_cast<long>(lock)));
     Report(AppTextsFor(product_.language).already_running, nullptr, MB_ICONERROR);
     EndProcess(kExitSetupRunning);
     return false;
   }
   // Before any page: a run of the product that was interrupted is undone,
   // in either scope (a package of scope "both" may have run in either).
+  // A journal area that someone else may change is neither read nor cleared.
   for (const InstallScope scope : {InstallScope::kMachine, InstallScope::kUser}) {
+    const std::wstring problem = JournalTrustProblem(product_.id, scope);
+    if (!problem.empty()) LogLine(L"journal not trusted", problem);
     const RecoveryResult recovery = RecoverInterruptedRun(product_.id, scope);
     LogRecovery(recovery);
     if (!recovery.unrestored.empty()) {
@@ -196,14 +204,19 @@ void CHMainWnd::HandToTemporaryUninstaller() {
   // Never run from the install folder that the uninstall removes. This
   // process waits for the copy, and its running image could not be deleted:
   // it leaves the install folder first (a running program may be renamed on
-  // its volume) and comes back when the uninstall did not complete.
-  const std::wstring waiting_image =
-      temp_folder_ + L"waiting-uninstaller-" +
-      FormatLong(L"%ld", static_cast<long>(::GetCurrentProcessId())) + L".exe";
+  // its volume) and comes back when the uninstall did not complete. An
+  // elevated process waits where only administrators write: what waits is
+  // what it copies and may move back to where the Uninstall entry points.
+  UniqueHandle waiting_folder;
+  const std::wstring waiting_image = WaitingUninstallerPath(
+      temp_folder_, RunsAsAdministrator(), ::GetCurrentProcessId(), waiting_folder);
   // This process reads no more of its package; holding it would keep it from
-  // moving.
+  // moving. Its bytes are kept to check what is moved back.
+  std::string moved_bytes;
+  const bool read = ReadWholeFile(package_path_, moved_bytes);
   package_ = PackageFile();
-  const bool moved = ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
+  const bool moved = read && !waiting_image.empty() &&
+                     ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
                                    MOVEFILE_REPLACE_EXISTING) != FALSE;
   const std::wstring self = moved ? waiting_image : package_path_;
   // A signed uninstaller's record stays in the install folder; the copy takes it along.
@@ -218,24 +231,32 @@ void CHMainWnd::HandToTemporaryUninstaller() {
     // The copy has ended: its run folder goes now, not only at the next
     // restart (which needs administrator rights to be scheduled) or run.
     RemoveEarlierRunFolders(temp_folder_);
-    if (moved) ReturnOrDropWaitingImage(waiting_image, code);
+    if (moved) ReturnOrDropWaitingImage(waiting_image, moved_bytes, code);
     EndProcess(code);
     return;
   }
-  if (moved) ::MoveFileExW(waiting_image.c_str(), package_path_.c_str(), 0);
+  if (moved) ReturnWaitingUninstaller(waiting_image, package_path_, moved_bytes);
   Report(AppTextsFor(product_.language).uninstall_failed, nullptr, MB_ICONERROR);
   EndProcess(kExitTemporaryUninstallerFailed);
 }
 
-void CHMainWnd::ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code) {
+void CHMainWnd::ReturnOrDropWaitingImage(const std::wstring& waiting_image,
+                                         const std::string& moved_bytes, UINT exit_code) {
   if (exit_code != kExitSuccess) {
     // Cancelled or failed: the install keeps its uninstaller, unless the
-    // uninstall left one of its own there, recording what is left.
-    if (::MoveFileExW(waiting_image.c_str(), package_path_.c_str(), 0)) return;
+    // uninstall left one of its own there, recording what is left, or the
+    // waiting file is no longer the one moved out.
+    if (ReturnWaitingUninstaller(waiting_image, package_path_, moved_bytes)) return;
+    LogLine(L"uninstaller not moved back", waiting_image);
   }
   // Removed when the system restarts (with administrator rights), or by a
   // person: this process still runs from it.
   ::MoveFileExW(waiting_image.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // Its protected run folder after it; a later run removes it once empty.
+  const std::wstring folder = waiting_image.substr(0, waiting_image.find_last_of(L'\\'));
+  if (IsRunFolderName(folder.substr(folder.find_last_of(L'\\') + 1))) {
+    ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
 }
 
 void CHMainWnd::ShowUsage() {

@@ -143,8 +143,10 @@ class CHMainWnd : public UIFrameWindow {
   // process with its exit code (kExitElevationDeclined when refused).
   void ElevateBeforeHandOff();
   // After the wait: puts the image this process runs from back as the
-  // install's uninstaller unless the uninstall completed (`exit_code` 0).
-  void ReturnOrDropWaitingImage(const std::wstring& waiting_image, UINT exit_code);
+  // install's uninstaller unless the uninstall completed (`exit_code` 0) or
+  // it no longer holds `moved_bytes`, what was moved out.
+  void ReturnOrDropWaitingImage(const std::wstring& waiting_image, const std::string& moved_bytes,
+                                UINT exit_code);
   // The box of switches (/?, or an unknown switch when a person watches) and
   // the end of the process; an unattended run with an unknown switch only
   // logs it (to its /LOG= file, when it names one).

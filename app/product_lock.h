@@ -1,14 +1,19 @@
-// One setup or uninstaller per product at a time: a named mutex keyed by the
-// product id ("Global\Brindle.Setup.<id>", one for all sessions, as a
-// per-machine install is one for all users), held by the process that does
-// the work until it ends. A per-user install takes the same lock: it makes
-// the same shortcuts and start-menu folder of the user as one for every
-// user, so the two must not run at once.
+// One setup or uninstaller per product at a time: a file opened without
+// sharing, "<product id folded to upper case>.lock", in the journal area's
+// root of this process (setup/journal_file.h): for a process with
+// administrator rights the protected "%ProgramData%\Brindle\journal", which
+// a standard user can neither write nor pre-create anything in; for a run
+// without them the user's own "%LOCALAPPDATA%\Brindle\journal". The process
+// that does the work holds it until it ends, and the system deletes it then.
+// The lock fails closed: whatever keeps this process from holding the file
+// (another holder, a file it may not open, a folder that is not trusted)
+// means the setup does not run.
 #ifndef BRINDLE_APP_PRODUCT_LOCK_H_
 #define BRINDLE_APP_PRODUCT_LOCK_H_
 
 #include <string>
 
+#include "setup/product.h"
 #include "setup/win_handles.h"
 
 class ProductLock {
@@ -17,16 +22,18 @@ class ProductLock {
   ProductLock(const ProductLock&) = delete;
   ProductLock& operator=(const ProductLock&) = delete;
 
-  // Takes the lock of `product_id`. False when another process holds it (or
-  // held it and still has it open). A lock that cannot be made at all (no
-  // rights to the name) does not stop the setup: true.
-  bool Acquire(const std::wstring& product_id);
+  // Takes the lock of `product_id` in the area of `scope` (kMachine: the
+  // admin area). ERROR_SUCCESS, or why not: ERROR_SHARING_VIOLATION (or
+  // ERROR_ACCESS_DENIED) while another process holds it, ERROR_ACCESS_DENIED
+  // when the area's root is not trusted, or another error of the open.
+  DWORD Acquire(const std::wstring& product_id, InstallScope scope);
 
  private:
-  UniqueHandle mutex_;
+  UniqueHandle file_;
 };
 
-// The mutex name of `product_id`'s lock.
+// The lock file's name of `product_id`: the id in upper case (the lock,
+// the journal folder and the Uninstall key ignore case), then ".lock".
 std::wstring ProductLockName(const std::wstring& product_id);
 
 #endif  // BRINDLE_APP_PRODUCT_LOCK_H_

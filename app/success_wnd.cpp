@@ -8,6 +8,7 @@
 #include "app/desktop_launch.h"
 #include "app/exit_code.h"
 #include "app/process_end.h"
+#include "app/setup_log.h"
 #include "app/texts.h"
 #include "ui/controls/ui_button.h"
 #include "ui/framework/dpi_awareness.h"
@@ -24,8 +25,12 @@ LRESULT CHSuccessWnd::HandleLButtonDown(WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT CHSuccessWnd::HandleCommand(WPARAM wparam, LPARAM) {
-  if (LOWORD(wparam) == kCommandLaunch && !launch_path_.empty()) {
-    StartInstalledProduct(launch_path_);
+  if (LOWORD(wparam) == kCommandLaunch && !launch_path_.empty() &&
+      !StartInstalledProduct(launch_path_, StartsElevated())) {
+    LogLine(L"product not started", launch_path_);
+    ::MessageBoxW(hwnd(),
+                  FillText(AppTextsFor(language_).product_not_started, launch_path_).c_str(),
+                  nullptr, MB_ICONERROR);
   }
   EndProcess(kExitSuccess);
   return 0;

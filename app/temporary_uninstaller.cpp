@@ -8,6 +8,7 @@
 
 #include <cwchar>
 #include <utility>
+#include <vector>
 
 #include "app/elevation.h"
 #include "app/run_folder.h"
@@ -96,4 +97,31 @@ bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& tem
   ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   Start(copy, arguments, started);
   return true;
+}
+
+std::wstring WaitingUninstallerPath(const std::wstring& temp_folder, bool protect,
+                                    unsigned long process_id, UniqueHandle& held_folder) {
+  const std::wstring name = L"waiting-uninstaller-" + std::to_wstring(process_id) + L".exe";
+  if (!protect) return temp_folder + name;
+  const std::wstring folder = CreateRunFolder(temp_folder, true, held_folder);
+  return folder.empty() ? std::wstring() : folder + L"\\" + name;
+}
+
+bool ReturnWaitingUninstaller(const std::wstring& waiting, const std::wstring& home,
+                              const std::string& moved_bytes) {
+  const UniqueHandle file(::CreateFileW(waiting.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+  std::string bytes;
+  if (!file || !ReadOpenFile(file.get(), bytes) || bytes != moved_bytes) return false;
+  // Renamed through the handle that was checked: FILE_RENAME_INFO with the
+  // new full name after it, never replacing a file there.
+  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + home.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(home.size() * sizeof(wchar_t));
+  home.copy(rename->FileName, home.size());
+  return ::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size())) != FALSE;
 }

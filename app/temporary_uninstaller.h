@@ -39,4 +39,21 @@ bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& tem
                                const std::wstring& arguments, UniqueHandle& started,
                                const std::wstring& record = std::wstring());
 
+// Where the installed uninstaller waits, moved out of the install folder,
+// while its temporary copy runs: "waiting-uninstaller-<process_id>.exe" in a
+// new run folder made with `protect` (an elevated uninstall: only
+// Administrators and SYSTEM may write there, and the folder is held open in
+// `held_folder`), or directly in `temp_folder` without it (a per-user
+// uninstall, whose installed uninstaller nothing elevated starts). Empty when
+// no protected run folder can be made.
+std::wstring WaitingUninstallerPath(const std::wstring& temp_folder, bool protect,
+                                    unsigned long process_id, UniqueHandle& held_folder);
+
+// Moves the waiting uninstaller `waiting` back to `home` only when it holds
+// exactly `moved_bytes` (what was moved out): checked and renamed through one
+// handle that shares only reading, so that nothing changes it in between.
+// True when it was moved back; otherwise nothing is moved.
+bool ReturnWaitingUninstaller(const std::wstring& waiting, const std::wstring& home,
+                              const std::string& moved_bytes);
+
 #endif  // BRINDLE_APP_TEMPORARY_UNINSTALLER_H_

@@ -52,6 +52,10 @@ struct AppTexts {
   // Error box (no caption) when another setup or uninstaller of the product
   // runs.
   const wchar_t* already_running;
+  // Error box (no caption) of the install-finished window when the installed
+  // program could not be started without administrator rights (it is never
+  // started with them); "%s" stands for the program's path.
+  const wchar_t* product_not_started;
   // Warning boxes (caption folder_warning_caption) of the folder check, one
   // for each cause it tells apart (FolderProblem); folder_warning for a
   // refusal that fits none of them. "%s" stands for the path the cause
@@ -137,6 +141,7 @@ inline constexpr AppTextId kAppTextIds[] = {
     {"uninstall_restart", &AppTexts::uninstall_restart},
     {"recovery_incomplete", &AppTexts::recovery_incomplete},
     {"already_running", &AppTexts::already_running},
+    {"product_not_started", &AppTexts::product_not_started},
     {"folder_warning", &AppTexts::folder_warning},
     {"folder_warning_caption", &AppTexts::folder_warning_caption},
     {"folder_not_full_path", &AppTexts::folder_not_full_path},
@@ -192,6 +197,7 @@ inline constexpr AppTexts kChineseTexts = {
     L"上次中断的安装未能完全撤销, 以下文件无法恢复原状, "
     L"请关闭占用它们的程序后再次运行安装程序:\n%s",
     L"该产品的另一个安装或卸载程序正在运行, 操作终止.",
+    L"无法以当前用户的身份启动“%s”, 请稍后从开始菜单或桌面启动该程序.",
     L"输入路径有误, 无法安装在此路径下",
     L"提示",
     L"“%s”不是完整的路径, 请输入以盘符 (如 C:\\) 开头的路径, 无法安装在此路径下",
@@ -259,6 +265,8 @@ inline constexpr AppTexts kEnglishTexts = {
     L"An interrupted setup could not be undone completely. These files could not be put back; "
     L"close the programs that use them and run the setup again:\n%s",
     L"Another setup or uninstall of this product is running. Setup stopped.",
+    L"\u201c%s\u201d could not be started as the signed-in user. Start it later from the "
+    L"Start menu or the desktop.",
     L"The folder is not valid; setup cannot install there.",
     L"Notice",
     L"\u201c%s\u201d is not a full path: start it with a drive (such as C:\\). Setup cannot "

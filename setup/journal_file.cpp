@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "setup/file_utils.h"
+#include "setup/number_text.h"
 #include "setup/paths.h"
+#include "setup/write_access.h"
 
 namespace {
 
 constexpr wchar_t kJournalFileName[] = L"run.journal";
 
-// Owner Administrators; a protected list (nothing inherited from
-// ProgramData, which lets users create files): full access for SYSTEM and
-// Administrators, inherited by files and folders below.
+// The admin area: owner Administrators; a protected list (nothing inherited
+// from ProgramData, which lets users create folders): full access for SYSTEM
+// and Administrators, inherited by files and folders below.
 constexpr wchar_t kFolderSecurity[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 constexpr wchar_t kFileSecurity[] = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
@@ -53,9 +55,10 @@ bool IsPlainFolder(const std::wstring& path) {
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Wine (8.0) gives every file and folder the process's user as owner,
-// whatever the security descriptor asks, and checks no access list (every
-// process there has an administrator token).
+// Wine (8.0) gives every file and folder the process's user as owner and
+// an access list made from the Unix mode bits (full access for that user),
+// whatever the security descriptor asks, and checks no access list: there
+// the process's user counts as trusted in the admin area too.
 bool RunsOnWine() {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
@@ -78,32 +81,59 @@ PSID SidOf(std::vector<BYTE>& token_user) {
   return token_user.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(token_user.data())->User.Sid;
 }
 
-// True when this process runs with the elevated token of an administrator
-// whose programs otherwise run without it: those programs must not be able
-// to steer what this process does.
-bool RunsElevated() {
-  UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
-  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-  DWORD size = 0;
-  return GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size) &&
-         type == TokenElevationTypeFull;
+// True when this process's token has the Administrators group enabled (an
+// elevated run, SYSTEM, an administrator without User Account Control).
+bool HasAdministratorRights() {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  BOOL member = FALSE;
+  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+         CheckTokenMembership(nullptr, sid, &member) && member;
 }
 
-// Whether the process's own user may own and write the journal of `scope`.
-bool UserMayWrite(InstallScope scope) { return scope == InstallScope::kUser && !RunsElevated(); }
+// The journal area of one product and scope in this process.
+struct JournalArea {
+  std::vector<std::wstring> levels;  // outermost ("...\Brindle") first; empty: none
+  bool admin = false;                // the admin area (see the header)
+  std::vector<BYTE> user;            // this process's TOKEN_USER
 
-// The access lists of the journal's folders and file for `scope` in this
-// process (see the header).
+  // Who besides Administrators, SYSTEM and TrustedInstaller may change it.
+  PSID AlsoTrusted() { return !admin || RunsOnWine() ? SidOf(user) : nullptr; }
+};
+
+// The area of `product_id` (empty: the area's root levels only).
+JournalArea AreaOf(const std::wstring& product_id, InstallScope scope) {
+  JournalArea area;
+  area.user = ProcessUser();
+  area.admin = scope == InstallScope::kMachine || HasAdministratorRights();
+  const std::wstring data =
+      GetSpecialFolder(area.admin ? CSIDL_COMMON_APPDATA : CSIDL_LOCAL_APPDATA);
+  if (data.empty()) return area;
+  const std::wstring brindle = data + L"\\Brindle";
+  area.levels = {brindle, brindle + L"\\journal"};
+  if (product_id.empty()) return area;
+  area.levels.push_back(area.levels.back() + L"\\" + product_id);
+  if (area.admin && scope == InstallScope::kUser) {
+    wchar_t* sid = nullptr;
+    if (!SidOf(area.user) || !ConvertSidToStringSidW(SidOf(area.user), &sid)) {
+      area.levels.clear();
+      return area;
+    }
+    area.levels.push_back(area.levels.back() + L"\\" + sid);
+    LocalFree(sid);
+  }
+  return area;
+}
+
+// The access lists of the area's folders and file (see the header).
 struct JournalSecurity {
   std::wstring folder;
   std::wstring file;
 };
 
-JournalSecurity SecurityFor(InstallScope scope) {
-  std::vector<BYTE> user = ProcessUser();
+JournalSecurity SecurityFor(JournalArea& area) {
   wchar_t* sid = nullptr;
-  if (!UserMayWrite(scope) || !ConvertSidToStringSidW(SidOf(user), &sid)) {
+  if (area.admin || !ConvertSidToStringSidW(SidOf(area.user), &sid)) {
     return {kFolderSecurity, kFileSecurity};
   }
   const std::wstring ace = std::wstring(L";;;") + sid + L")";
@@ -112,80 +142,81 @@ JournalSecurity SecurityFor(InstallScope scope) {
           L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA" + ace};
 }
 
-// True when `owner` is Administrators or SYSTEM, the only owners that a
-// standard user cannot be, or the process's user where UserMayWrite(`scope`).
-// Under Wine, where no other owner is recorded, the process's own user
-// counts as well.
-bool IsTrustedOwner(PSID owner, InstallScope scope) {
-  if (!owner) return false;
-  if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-      IsWellKnownSid(owner, WinLocalSystemSid)) {
-    return true;
-  }
-  std::vector<BYTE> user = ProcessUser();
-  return (UserMayWrite(scope) || RunsOnWine()) && SidOf(user) && EqualSid(owner, SidOf(user));
-}
-
-bool HasTrustedOwner(const std::wstring& path, InstallScope scope) {
-  PSID owner = nullptr;
+// Owns what the security functions return for LocalFree.
+struct LocalDescriptor {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                            nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-    return false;
+  ~LocalDescriptor() { LocalFree(descriptor); }
+};
+
+constexpr SECURITY_INFORMATION kOwnerAndList =
+    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+WriteTrust JudgePath(const std::wstring& path, JournalArea& area) {
+  LocalDescriptor held;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, kOwnerAndList, nullptr, nullptr, nullptr,
+                            nullptr, &held.descriptor) != ERROR_SUCCESS) {
+    return WriteTrust::kNoDescriptor;
   }
-  const bool trusted = IsTrustedOwner(owner, scope);
-  LocalFree(descriptor);
-  return trusted;
+  return JudgeWriteAccess(held.descriptor, area.AlsoTrusted());
 }
 
 // The same for the file open in `file`: what is read through that handle is
-// what the check saw, whatever is renamed meanwhile.
-bool HasTrustedOwner(HANDLE file, InstallScope scope) {
+// what the judgement saw, whatever is renamed meanwhile.
+WriteTrust JudgeHandle(HANDLE file, JournalArea& area) {
+  LocalDescriptor held;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, kOwnerAndList, nullptr, nullptr, nullptr, nullptr,
+                      &held.descriptor) != ERROR_SUCCESS) {
+    return WriteTrust::kNoDescriptor;
+  }
+  return JudgeWriteAccess(held.descriptor, area.AlsoTrusted());
+}
+
+// Why the existing level `path` is not trusted; empty when it is.
+std::wstring LevelProblem(const std::wstring& path, JournalArea& area) {
+  if (!IsPlainFolder(path)) return path + L": a link or not a folder";
+  const WriteTrust trust = JudgePath(path, area);
+  return trust == WriteTrust::kTrusted ? std::wstring() : path + L": " + WriteTrustText(trust);
+}
+
+// True when the user's own area level `path` has another owner than the
+// process's user: an earlier run with administrator rights made it.
+bool OwnedByAnother(const std::wstring& path, JournalArea& area) {
+  LocalDescriptor held;
   PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                      nullptr, &descriptor) != ERROR_SUCCESS) {
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                            nullptr, nullptr, nullptr, &held.descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  const bool trusted = IsTrustedOwner(owner, scope);
-  LocalFree(descriptor);
-  return trusted;
+  return owner && SidOf(area.user) && !EqualSid(owner, SidOf(area.user));
 }
 
-// Creates the folder `path` with the protected list, or sets that list on
-// the folder already there. True when it is then a folder (not a link) that
-// Administrators or SYSTEM own.
-bool MakeProtectedFolder(const std::wstring& path, InstallScope scope) {
-  const SecurityDescriptor security(SecurityFor(scope).folder.c_str());
+// Makes the level `path` of `area`, or takes the one there. True when it is
+// then a plain, trusted folder that this process may use.
+bool MakeLevel(const std::wstring& path, JournalArea& area) {
+  const SecurityDescriptor security(SecurityFor(area).folder.c_str());
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.get(), FALSE};
-  if (!CreateDirectoryW(path.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    return false;
+  if (CreateDirectoryW(path.c_str(), &attributes)) return LevelProblem(path, area).empty();
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  if (!area.admin && IsPlainFolder(path) && OwnedByAnother(path, area)) {
+    // Not this user's to change: kept under another name, and made anew.
+    const std::wstring aside =
+        path + L".elevated-" + FormatLong(L"%ld", static_cast<long>(GetTickCount()));
+    if (!MoveFileExW(path.c_str(), aside.c_str(), 0) ||
+        !CreateDirectoryW(path.c_str(), &attributes)) {
+      return false;
+    }
   }
-  if (!IsPlainFolder(path) || !HasTrustedOwner(path, scope)) return false;
-  // An existing folder may carry the inherited list of its parent.
-  return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                               nullptr, nullptr, security.Dacl(), nullptr) == ERROR_SUCCESS;
-}
-
-// The levels of the journal folder of `product_id`, outermost first.
-std::vector<std::wstring> FolderLevels(const std::wstring& product_id, InstallScope scope) {
-  const std::wstring data =
-      GetSpecialFolder(scope == InstallScope::kUser ? CSIDL_LOCAL_APPDATA : CSIDL_COMMON_APPDATA);
-  if (data.empty() || product_id.empty()) return {};
-  const std::wstring brindle = data + L"\\Brindle";
-  return {brindle, brindle + L"\\journal", brindle + L"\\journal\\" + product_id};
+  return LevelProblem(path, area).empty();
 }
 
 // The journal file's path when every level of its folder is plain and
 // trusted; empty otherwise.
-std::wstring TrustedJournalPath(const std::wstring& product_id, InstallScope scope) {
-  const std::vector<std::wstring> levels = FolderLevels(product_id, scope);
-  if (levels.empty()) return std::wstring();
-  for (const std::wstring& level : levels) {
-    if (!IsPlainFolder(level) || !HasTrustedOwner(level, scope)) return std::wstring();
+std::wstring TrustedJournalPath(JournalArea& area) {
+  if (area.levels.empty()) return std::wstring();
+  for (const std::wstring& level : area.levels) {
+    if (!LevelProblem(level, area).empty()) return std::wstring();
   }
-  return levels.back() + L"\\" + kJournalFileName;
+  return area.levels.back() + L"\\" + kJournalFileName;
 }
 
 DWORD WriteAll(HANDLE file, const std::string& bytes) {
@@ -199,21 +230,31 @@ DWORD WriteAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 std::wstring JournalFolderOf(const std::wstring& product_id, InstallScope scope) {
-  const std::vector<std::wstring> levels = FolderLevels(product_id, scope);
-  return levels.empty() ? std::wstring() : levels.back();
+  if (product_id.empty()) return std::wstring();
+  const JournalArea area = AreaOf(product_id, scope);
+  return area.levels.empty() ? std::wstring() : area.levels.back();
+}
+
+std::wstring TrustedJournalRoot(InstallScope scope) {
+  JournalArea area = AreaOf(std::wstring(), scope);
+  if (area.levels.empty()) return std::wstring();
+  for (const std::wstring& level : area.levels) {
+    if (!MakeLevel(level, area)) return std::wstring();
+  }
+  return area.levels.back();
 }
 
 DWORD JournalFile::Create(const std::wstring& product_id, InstallScope scope) {
-  const std::vector<std::wstring> levels = FolderLevels(product_id, scope);
-  if (levels.empty()) return ERROR_PATH_NOT_FOUND;
-  for (const std::wstring& level : levels) {
-    if (!MakeProtectedFolder(level, scope)) return ERROR_ACCESS_DENIED;
+  JournalArea area = AreaOf(product_id, scope);
+  if (product_id.empty() || area.levels.empty()) return ERROR_PATH_NOT_FOUND;
+  for (const std::wstring& level : area.levels) {
+    if (!MakeLevel(level, area)) return ERROR_ACCESS_DENIED;
   }
-  path_ = levels.back() + L"\\" + kJournalFileName;
-  const SecurityDescriptor security(SecurityFor(scope).file.c_str());
+  path_ = area.levels.back() + L"\\" + kJournalFileName;
+  const SecurityDescriptor security(SecurityFor(area).file.c_str());
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.get(), FALSE};
-  // A file of the same name that is not ours (no trusted owner) is replaced,
-  // not appended to.
+  // A file of the same name in the trusted folder is an earlier run's: it is
+  // replaced, not appended to.
   DeleteFileW(path_.c_str());
   file_.reset(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
@@ -239,18 +280,34 @@ void JournalFile::Remove() {
 }
 
 bool ReadTrustedJournal(const std::wstring& product_id, InstallScope scope, std::string& bytes) {
-  const std::wstring path = TrustedJournalPath(product_id, scope);
+  JournalArea area = AreaOf(product_id, scope);
+  const std::wstring path = TrustedJournalPath(area);
   if (path.empty()) return false;
-  // Opened without following a link, and checked and read through the handle.
+  // Opened without following a link, and judged and read through the handle.
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   BY_HANDLE_FILE_INFORMATION info = {};
   return file && GetFileInformationByHandle(file.get(), &info) &&
          !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
-         HasTrustedOwner(file.get(), scope) && ReadOpenFile(file.get(), bytes);
+         JudgeHandle(file.get(), area) == WriteTrust::kTrusted && ReadOpenFile(file.get(), bytes);
 }
 
 void DeleteJournal(const std::wstring& product_id, InstallScope scope) {
-  const std::wstring folder = JournalFolderOf(product_id, scope);
-  if (!folder.empty()) DeleteFileW((folder + L"\\" + kJournalFileName).c_str());
+  JournalArea area = AreaOf(product_id, scope);
+  const std::wstring path = TrustedJournalPath(area);
+  if (!path.empty()) DeleteFileW(path.c_str());
+}
+
+std::wstring JournalTrustProblem(const std::wstring& product_id, InstallScope scope) {
+  JournalArea area = AreaOf(product_id, scope);
+  for (const std::wstring& level : area.levels) {
+    if (GetFileAttributesW(level.c_str()) == INVALID_FILE_ATTRIBUTES) return std::wstring();
+    const std::wstring problem = LevelProblem(level, area);
+    if (!problem.empty()) return problem;
+  }
+  if (area.levels.empty()) return std::wstring();
+  const std::wstring file = area.levels.back() + L"\\" + kJournalFileName;
+  if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return std::wstring();
+  const WriteTrust trust = JudgePath(file, area);
+  return trust == WriteTrust::kTrusted ? std::wstring() : file + L": " + WriteTrustText(trust);
 }

@@ -2,21 +2,27 @@
 //
 // The journal of product `id` is the file "run.journal" in a folder keyed by
 // the product, outside every install folder (the rollback it drives never
-// removes it), so that every setup and uninstaller of the product finds it:
+// removes it), so that every setup and uninstaller of the product finds it.
+// Its area depends on who runs:
 //
-// - for an install for every user, "%ProgramData%\Brindle\journal\<id>".
-//   Each level is created, and set again on every open, with a protected
-//   access list that lets only Administrators and SYSTEM write, owned by
-//   Administrators: a standard user can neither plant nor alter it;
-// - for an install for the current user, "%LOCALAPPDATA%\Brindle\journal\<id>",
-//   with a protected list that lets the user, Administrators and SYSTEM
-//   write. A process running with an administrator's elevated token trusts
-//   only levels and a file that Administrators or SYSTEM own, and grants the
-//   user nothing: the user's programs without elevation can neither plant
-//   nor alter what an elevated run reads.
+// - a process with administrator rights (an elevated run, SYSTEM), and every
+//   install for all users: the admin area "%ProgramData%\Brindle", journal
+//   folder "journal\<id>" for an install for every user and
+//   "journal\<id>\<user's SID>" for an install for the current user. Each
+//   level is created with a protected access list that lets only
+//   Administrators and SYSTEM change it, owned by Administrators, and is
+//   trusted only while its owner and access list let nobody else write,
+//   delete, rename, change permissions or take ownership (write_access.h),
+//   from "Brindle" down to the file itself. A level that fails is neither
+//   repaired, read nor deleted: the run goes on with its journal in memory;
+// - an install for the current user without administrator rights: the
+//   user's own area "%LOCALAPPDATA%\Brindle", folder "journal\<id>", with a
+//   protected list that lets the user, Administrators and SYSTEM write. A
+//   level there that the user does not own (an earlier elevated run of an
+//   older setup made it for administrators only) is moved aside and made
+//   again, so that the user's runs keep a journal on disk.
 //
-// A folder or file that another owner holds, or a link in its place, is
-// never trusted.
+// A folder or file that is a link is never trusted.
 #pragma once
 
 #include <windows.h>
@@ -27,9 +33,16 @@
 #include "setup/product.h"
 #include "setup/win_handles.h"
 
-// The journal folder of `product_id` for installs of `scope`; empty when the
+// The journal folder of `product_id` for installs of `scope` in this
+// process's area (see above); empty when the
 // application data folder is unknown or the id is empty.
 std::wstring JournalFolderOf(const std::wstring& product_id, InstallScope scope);
+
+// Makes (or takes) the folder "Brindle\journal" of this process's area for
+// `scope` (see above) and returns it when it and "Brindle" are trusted;
+// empty otherwise. What lies directly in it is as safe from other users as
+// the journals.
+std::wstring TrustedJournalRoot(InstallScope scope);
 
 // The journal file of one run, open for appending.
 class JournalFile {
@@ -60,10 +73,15 @@ class JournalFile {
 };
 
 // Reads the whole journal of `product_id` for installs of `scope` into
-// `bytes`. False when there is none, or when it or its folder is not safely
-// owned (see above).
+// `bytes`. False when there is none, or when it or a level of its folder is
+// not trusted (see above).
 bool ReadTrustedJournal(const std::wstring& product_id, InstallScope scope, std::string& bytes);
 
-// Deletes the journal of `product_id` for installs of `scope`, if any; the
-// folder stays.
+// Deletes the journal of `product_id` for installs of `scope`, if any and
+// only when its folder is trusted; the folder stays.
 void DeleteJournal(const std::wstring& product_id, InstallScope scope);
+
+// Why the journal area of `product_id` for `scope` is not trusted, for the
+// log: "<path>: <reason>" of the first level (or the file) that fails the
+// judgement; empty when every existing level is trusted or none exists.
+std::wstring JournalTrustProblem(const std::wstring& product_id, InstallScope scope);

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "app/run_folder.h"
+#include "setup/file_utils.h"
 #include "tests/setup/scratch_folder.h"
 #include "tests/setup/test_package.h"
 
@@ -100,6 +102,61 @@ TEST_F(TemporaryUninstallerTest, ACopyThatFailsStartsNothingAndLeavesNothing) {
       StartTemporaryUninstaller(self, temp_, L"/S", started, scratch_.Join(L"missing.dat")));
   EXPECT_EQ(Entries(), L"");
   EXPECT_FALSE(started);
+}
+
+// An elevated uninstall's installed uninstaller waits in a new protected run
+// folder, never directly in the user's temporary folder; a per-user one may.
+TEST_F(TemporaryUninstallerTest, AnElevatedUninstallerWaitsInAProtectedRunFolder) {
+  UniqueHandle held;
+  EXPECT_EQ(WaitingUninstallerPath(temp_, false, 42, held), temp_ + L"waiting-uninstaller-42.exe");
+  EXPECT_FALSE(held);
+  const std::wstring waiting = WaitingUninstallerPath(temp_, true, 42, held);
+  ASSERT_TRUE(held);
+  const size_t slash = waiting.find_last_of(L'\\');
+  ASSERT_NE(slash, std::wstring::npos);
+  EXPECT_EQ(waiting.substr(slash + 1), L"waiting-uninstaller-42.exe");
+  const std::wstring folder = waiting.substr(0, slash);
+  EXPECT_EQ(folder.rfind(temp_, 0), 0u);
+  EXPECT_TRUE(IsRunFolderName(folder.substr(temp_.size())));
+  // Its access list: run_folder_test.cpp (Wine keeps none).
+  held.reset();
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_EQ(WaitingUninstallerPath(temp_ + L"missing\\", true, 42, held), L"");
+}
+
+// The waiting uninstaller goes back only while it holds the bytes moved out:
+// one swapped meanwhile stays where it is, and nothing replaces a file at home.
+TEST_F(TemporaryUninstallerTest, OnlyTheBytesMovedOutAreMovedBack) {
+  const std::wstring home = scratch_.Join(L"unins000.exe");
+  const std::wstring waiting = temp_ + L"waiting-uninstaller-7.exe";
+  const std::string moved = "MZ the installed uninstaller";
+  const struct {
+    std::string waiting;
+    bool home_taken;
+    bool returned;
+  } cases[] = {
+      {moved, false, true},
+      {"MZ a swapped program", false, false},
+      {moved + "!", false, false},
+      {moved, true, false},
+  };
+  for (const auto& row : cases) {
+    ASSERT_TRUE(test_package::WriteFileBytes(waiting, row.waiting));
+    if (row.home_taken) {
+      ASSERT_TRUE(test_package::WriteFileBytes(home, "left by the uninstall"));
+    }
+    EXPECT_EQ(ReturnWaitingUninstaller(waiting, home, moved), row.returned) << row.waiting;
+    std::string at_home;
+    const bool home_exists = ReadWholeFile(home, at_home);
+    EXPECT_EQ(home_exists, row.returned || row.home_taken);
+    EXPECT_EQ(at_home, row.returned     ? moved
+                       : row.home_taken ? "left by the uninstall"
+                                        : std::string());
+    EXPECT_EQ(GetFileAttributesW(waiting.c_str()) != INVALID_FILE_ATTRIBUTES, !row.returned);
+    DeleteFileW(waiting.c_str());
+    DeleteFileW(home.c_str());
+  }
+  EXPECT_FALSE(ReturnWaitingUninstaller(waiting, home, moved));
 }
 
 }  // namespace

@@ -12,6 +12,10 @@
 // could not do there is not tested here.
 #include <gtest/gtest.h>
 #include <windows.h>
+// clang-format off
+#include <aclapi.h>
+#include <sddl.h>
+// clang-format on
 
 #include <algorithm>
 #include <map>
@@ -500,6 +504,77 @@ TEST_F(InterruptedInstallTest, BytesThatAreNoJournalChangeNothing) {
   EXPECT_TRUE(recovery.found);
   EXPECT_TRUE(recovery.torn);
   EXPECT_EQ(before, Tree(area_));
+}
+
+// A journal folder owned by Administrators whose access list lets others
+// change it (what a folder made under the drive's root inherits, moved under
+// ProgramData by a standard user) is neither read nor deleted, and says why:
+// its "new path" record would have emptied the user's folder.
+TEST_F(InterruptedInstallTest, AJournalFolderOthersMayChangeIsNeitherReadNorDeleted) {
+  ASSERT_TRUE(EnsureDirectory(folder_));
+  const std::wstring users = folder_ + L"\\mine.txt";
+  ASSERT_TRUE(test_package::WriteFileBytes(users, "the user's"));
+  WriteJournal({{JournalKind::kInstallBegun, {PathField(folder_)}},
+                {JournalKind::kNewPaths, {PathField(folder_)}}},
+               "");
+  const std::wstring journal_folder = JournalFolderOf(L"Velto", kMachine);
+  ASSERT_EQ(JournalTrustProblem(L"Velto", kMachine), L"");
+  const auto set_list = [&journal_folder](const wchar_t* sddl, SECURITY_INFORMATION protection) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              SetNamedSecurityInfoW(const_cast<wchar_t*>(journal_folder.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | protection, nullptr, nullptr, dacl,
+                                    nullptr));
+    LocalFree(descriptor);
+  };
+  set_list(L"D:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;WD)",
+           UNPROTECTED_DACL_SECURITY_INFORMATION);
+  const std::wstring problem = JournalTrustProblem(L"Velto", kMachine);
+  const bool shown = !problem.empty();
+  if (shown) {
+    EXPECT_EQ(problem, journal_folder + L": an untrusted user may change it");
+    EXPECT_FALSE(RecoverInterruptedRun(L"Velto", kMachine).found);
+    EXPECT_TRUE(Exists(users));
+    EXPECT_TRUE(Exists(journal_folder + L"\\run.journal"));
+  }
+  set_list(L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", PROTECTED_DACL_SECURITY_INFORMATION);
+  DeleteJournal(L"Velto", kMachine);
+  if (!shown) GTEST_SKIP() << "this system keeps no such access list on the folder";
+}
+
+bool HasAdministratorRights() {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  BOOL member = FALSE;
+  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+         CheckTokenMembership(nullptr, sid, &member) && member;
+}
+
+// A run with administrator rights never writes the user's own area, which
+// the user's later runs without them must keep writing: the journal of a
+// per-user package goes to the admin area, one folder per user, apart from
+// the install for every user.
+TEST_F(InterruptedInstallTest, AnElevatedPerUserRunKeepsItsJournalInTheAdminArea) {
+  if (!HasAdministratorRights()) GTEST_SKIP() << "needs administrator rights";
+  const std::wstring machine = JournalFolderOf(L"Velto", kMachine);
+  const std::wstring user = JournalFolderOf(L"Velto", InstallScope::kUser);
+  EXPECT_EQ(user.rfind(machine + L"\\S-1-", 0), 0u) << user;
+  {
+    JournalFile journal;
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), journal.Create(L"Velto", InstallScope::kUser));
+  }
+  std::string bytes;
+  EXPECT_TRUE(ReadTrustedJournal(L"Velto", InstallScope::kUser, bytes));
+  EXPECT_EQ(bytes, JournalHeader());
+  EXPECT_FALSE(ReadTrustedJournal(L"Velto", kMachine, bytes));
+  DeleteJournal(L"Velto", InstallScope::kUser);
+  EXPECT_FALSE(Exists(user + L"\\run.journal"));
 }
 
 }  // namespace

@@ -312,13 +312,19 @@ start "$folder_unix/unins000.exe"
 installed_uninstaller_pid=$started
 page=$(wait_for "windows_of unins000.exe 670x330") || fail "the temporary copy shows the uninstall page"
 check "the installed uninstaller waits for its copy" kill -0 "$installed_uninstaller_pid"
-run_folders=$(cd "$temp_dir" && ls -d unins-* 2>/dev/null)
-check "it made one run folder in the temporary folder ($run_folders)" \
+# The copy's run folder is the one holding unins000.exe.
+run_folders=$(cd "$temp_dir" && ls -d unins-*/unins000.exe 2>/dev/null | cut -d/ -f1)
+check "it made one run folder for its copy in the temporary folder ($run_folders)" \
   grep -qxE 'unins-[0-9a-f]{32}' <<<"$run_folders"
 temp_copy=$temp_dir/$run_folders/unins000.exe
 # While it waits, the installed uninstaller runs from the temporary folder (moved out of the
-# install folder, so that the uninstall can remove that folder).
-waiting_image=$(ls "$temp_dir"/waiting-uninstaller-*.exe 2>/dev/null | head -n 1)
+# install folder, so that the uninstall can remove that folder). Elevated (every Wine process
+# is), it waits in a protected run folder of its own, never directly in the temporary folder.
+waiting_image=$(ls "$temp_dir"/unins-*/waiting-uninstaller-*.exe 2>/dev/null | head -n 1)
+check "the elevated waiting uninstaller is in a run folder of its own ($waiting_image)" \
+  [ -n "$waiting_image" -a "$(dirname "$waiting_image")" != "$temp_dir/$run_folders" ]
+check "no waiting uninstaller directly in the temporary folder" \
+  [ -z "$(ls "$temp_dir"/waiting-uninstaller-*.exe 2>/dev/null)" ]
 check "the waiting uninstaller left the install folder" [ ! -e "$folder_unix/unins000.exe" ]
 check "it copied itself into the run folder" cmp -s "$waiting_image" "$temp_copy"
 pending=$("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)

@@ -168,7 +168,7 @@ check "the registration is gone" [ -z "$(product_values)" ]
 check "the temporary copy's log ends with exit code 0" \
   [ "$(tail -n 1 "$work/uninstall.log" | tr -d '\r')" = "exit code: 0" ]
 check "the temporary copy's run folder is gone when the uninstaller returns" \
-  [ -z "$(ls -d "$temp_dir"/unins-* 2>/dev/null)" ]
+  [ -z "$(ls "$temp_dir"/unins-*/unins000.exe 2>/dev/null)" ]
 
 # ==== Passive install: the progress window only ====
 echo "== passive install"
