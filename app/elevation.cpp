@@ -33,14 +33,6 @@ bool NeedsElevation() {
   return type == TokenElevationTypeLimited && IsLinkedTokenAdmin(token.get());
 }
 
-bool RunsAsAdministrator() {
-  BYTE sid[SECURITY_MAX_SID_SIZE] = {};
-  DWORD sid_size = sizeof(sid);
-  if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sid_size)) return false;
-  BOOL member = FALSE;
-  return ::CheckTokenMembership(nullptr, sid, &member) && member;
-}
-
 UINT RunElevated(const std::wstring& program, const std::wstring& parameters, UINT declined) {
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);

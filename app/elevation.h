@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "setup/process_rights.h"
+
 // True when the token linked to `token` (TokenLinkedToken) is a member of the
 // built-in Administrators group. False when there is no linked token or a
 // query fails. `token` is borrowed and needs TOKEN_QUERY access.
@@ -18,12 +20,6 @@ bool IsLinkedTokenAdmin(HANDLE token);
 // limited elevation type and whose linked token is an administrator's. False
 // for a standard user, an elevated process and a system without UAC.
 bool NeedsElevation();
-
-// True when the process token has the built-in Administrators group enabled:
-// an elevated process on Windows Vista and later (not one with the filtered
-// token of User Account Control, where the group is for denying only), an
-// administrator's process before. False when the check fails.
-bool RunsAsAdministrator();
 
 // Starts `program` again through ShellExecuteExW with the verb "runas" and
 // `parameters` (this process's arguments, passed on in full), waits for it

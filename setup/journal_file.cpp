@@ -9,6 +9,7 @@
 #include "setup/file_utils.h"
 #include "setup/number_text.h"
 #include "setup/paths.h"
+#include "setup/process_rights.h"
 #include "setup/write_access.h"
 
 namespace {
@@ -81,16 +82,6 @@ PSID SidOf(std::vector<BYTE>& token_user) {
   return token_user.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(token_user.data())->User.Sid;
 }
 
-// True when this process's token has the Administrators group enabled (an
-// elevated run, SYSTEM, an administrator without User Account Control).
-bool HasAdministratorRights() {
-  BYTE sid[SECURITY_MAX_SID_SIZE];
-  DWORD size = sizeof sid;
-  BOOL member = FALSE;
-  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
-         CheckTokenMembership(nullptr, sid, &member) && member;
-}
-
 // The journal area of one product and scope in this process.
 struct JournalArea {
   std::vector<std::wstring> levels;  // outermost ("...\Brindle") first; empty: none
@@ -105,7 +96,7 @@ struct JournalArea {
 JournalArea AreaOf(const std::wstring& product_id, InstallScope scope) {
   JournalArea area;
   area.user = ProcessUser();
-  area.admin = scope == InstallScope::kMachine || HasAdministratorRights();
+  area.admin = scope == InstallScope::kMachine || RunsAsAdministrator();
   const std::wstring data =
       GetSpecialFolder(area.admin ? CSIDL_COMMON_APPDATA : CSIDL_LOCAL_APPDATA);
   if (data.empty()) return area;

@@ -31,6 +31,7 @@
 #include "setup/journal_file.h"
 #include "setup/journal_recovery.h"
 #include "setup/package_layout.h"
+#include "setup/process_rights.h"
 #include "setup/uninstall_engine.h"
 #include "tests/setup/child_process.h"
 #include "tests/setup/engine_test_support.h"
@@ -548,20 +549,12 @@ TEST_F(InterruptedInstallTest, AJournalFolderOthersMayChangeIsNeitherReadNorDele
   if (!shown) GTEST_SKIP() << "this system keeps no such access list on the folder";
 }
 
-bool HasAdministratorRights() {
-  BYTE sid[SECURITY_MAX_SID_SIZE];
-  DWORD size = sizeof sid;
-  BOOL member = FALSE;
-  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
-         CheckTokenMembership(nullptr, sid, &member) && member;
-}
-
 // A run with administrator rights never writes the user's own area, which
 // the user's later runs without them must keep writing: the journal of a
 // per-user package goes to the admin area, one folder per user, apart from
 // the install for every user.
 TEST_F(InterruptedInstallTest, AnElevatedPerUserRunKeepsItsJournalInTheAdminArea) {
-  if (!HasAdministratorRights()) GTEST_SKIP() << "needs administrator rights";
+  if (!RunsAsAdministrator()) GTEST_SKIP() << "needs administrator rights";
   const std::wstring machine = JournalFolderOf(L"Velto", kMachine);
   const std::wstring user = JournalFolderOf(L"Velto", InstallScope::kUser);
   EXPECT_EQ(user.rfind(machine + L"\\S-1-", 0), 0u) << user;
