@@ -117,8 +117,10 @@ TEST(InstallFailureTextTest, BothLanguagesHaveEveryTextAndTheirPlaceholders) {
     }
     EXPECT_NE(std::wstring(texts->done), L"");
   }
-  EXPECT_EQ(AppTextsFor(Language::English()).install_button, kEnglishTexts.install_button);
-  EXPECT_EQ(AppTextsFor(Language::Chinese()).install_button, kChineseTexts.install_button);
+  EXPECT_EQ(std::wstring(AppTextsFor(Language::English()).install_button),
+            kEnglishTexts.install_button);
+  EXPECT_EQ(std::wstring(AppTextsFor(Language::Chinese()).install_button),
+            kChineseTexts.install_button);
 }
 
 }  // namespace

@@ -113,6 +113,29 @@ std::vector<std::wstring> RunFolders(const std::wstring& temp_folder) {
   return folders;
 }
 
+// The run folders in `temp_folder` but the one an elevated uninstaller waited in: that one holds
+// nothing but its waiting image (or nothing, once the image went home) and stays until the restart
+// removes it.
+std::vector<std::wstring> CopyRunFolders(const std::wstring& temp_folder) {
+  std::vector<std::wstring> folders;
+  for (const std::wstring& folder : RunFolders(temp_folder)) {
+    bool waiting_only = true;
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L".." && name.rfind(L"waiting-uninstaller-", 0) != 0) {
+          waiting_only = false;
+        }
+      } while (FindNextFileW(find, &entry));
+      FindClose(find);
+    }
+    if (!waiting_only) folders.push_back(folder);
+  }
+  return folders;
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -664,7 +687,7 @@ TEST_F(MainWindowTest, UninstallerOutsideTheTemporaryFolderStartsACopyInANewRunF
     // with the length of its arguments) and ends with the copy's code.
     EXPECT_EQ(ends.calls(), std::vector<UINT>{static_cast<UINT>(arguments.size())});
     EXPECT_TRUE(ran.Wait()) << "the copy was not started";
-    EXPECT_TRUE(RunFolders(temp_folder_).empty()) << "the ended copy's run folder stays";
+    EXPECT_TRUE(CopyRunFolders(temp_folder_).empty()) << "the ended copy's run folder stays";
     if (RunsAsAdministrator()) {
       // Scheduled at restart as well, the file before its folder.
       const auto pending = PendingRenames();
