@@ -428,7 +428,12 @@ run "$folder_unix/unins000.exe" /S
 check "the signed uninstall exits 0 (status $status)" [ "$status" = 0 ]
 check "the folder is gone, the record file with it" [ ! -e "$folder_unix" ]
 check "the registration of the signed install is gone" [ -z "$(product_values)" ]
-check "no run folder is left" [ -z "$(ls -d "$temp_dir"/unins-* 2>/dev/null)" ]
+check "no temporary copy's run folder is left" \
+  [ -z "$(ls "$temp_dir"/unins-*/unins000.exe 2>/dev/null)" ]
+# The waiting uninstaller (run as administrator: in a run folder of its own) cannot remove itself.
+check "the waiting uninstaller is removed at the next restart" \
+  grep -q 'waiting-uninstaller-' \
+  <("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
 
 # ==== The examples of docs/deploying.md, as the page writes them ====
 # Each command line is taken from the page and run once through Wine's cmd (only the setup's and
