@@ -14,7 +14,8 @@
 # Last, a signed package (a throwaway certificate that openssl makes): osslsigncode verify passes
 # on the uninstaller it installs and on the temporary copy while that runs; a damaged record file
 # beside the uninstaller fails with its exit code and changes nothing; the uninstall removes the
-# record file too.
+# record file too. Last, the command lines, the start-up script and the manifest command of
+# docs/deploying.md, taken from the page and run as it writes them.
 # (Under Wine every process runs as an administrator, so the absence of an elevation prompt
 # cannot be seen; what the runs write can.)
 #
@@ -37,6 +38,7 @@ exit_bad_command_line=2
 exit_downgrade_not_allowed=9
 exit_folder_not_empty=10
 exit_setup_running=$((1618 % 256))
+exit_cancelled=$((1602 % 256))
 
 
 uninstall_path='Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -63,7 +65,7 @@ clear_product_places() {
   win taskkill /F /IM Velto.exe
   rm -rf "$start_menu" "$desktop/Velto.lnk" "$quick_launch/Velto.lnk" "$temp_dir"/unins-* "$temp_dir"/waiting-uninstaller-*
   win reg delete "$session_manager" /v PendingFileRenameOperations /f
-  rm -rf "$(cpath 'C:\BrindleQuiet')" "$(cpath 'C:\Program Files\Velto')"
+  rm -rf "$(cpath 'C:\BrindleQuiet')" "$(cpath 'C:\Program Files\Velto')" "$(cpath 'C:\Apps')"
 }
 
 # Every file and folder below $1, relative, one a line: what a run must not change.
@@ -426,7 +428,129 @@ run "$folder_unix/unins000.exe" /S
 check "the signed uninstall exits 0 (status $status)" [ "$status" = 0 ]
 check "the folder is gone, the record file with it" [ ! -e "$folder_unix" ]
 check "the registration of the signed install is gone" [ -z "$(product_values)" ]
-check "no run folder is left" [ -z "$(ls -d "$temp_dir"/unins-* 2>/dev/null)" ]
+check "no temporary copy's run folder is left" \
+  [ -z "$(ls "$temp_dir"/unins-*/unins000.exe 2>/dev/null)" ]
+# The waiting uninstaller (run as administrator: in a run folder of its own) cannot remove itself.
+check "the waiting uninstaller is removed at the next restart" \
+  grep -q 'waiting-uninstaller-' \
+  <("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
+
+# ==== The examples of docs/deploying.md, as the page writes them ====
+# Each command line is taken from the page and run once through Wine's cmd (only the setup's and
+# the share's paths substituted): the switch forms, the Intune and Configuration Manager commands
+# (their services cannot run here; the commands they start can) and the Group Policy start-up
+# script; then the page's manifest command and its installer manifest.
+echo "== the examples of docs/deploying.md"
+clear_product_places
+doc=$(dirname "$0")/../../../docs/deploying.md
+# The page's first `code span` that holds $1 (a fixed string).
+doc_span() { grep -o '`[^`]*`' "$doc" | tr -d '`' | grep -m 1 -F -- "$1"; }
+# Runs the lines $2... as the batch file $work/$1.bat through Wine's cmd, in the setup's folder.
+run_batch() {
+  local name=$1; shift
+  printf '%s\r\n' '@cd /d '"$(zpath "$work")" "$@" >"$work/$name.bat"
+  run cmd /c "$(zpath "$work/$name.bat")"
+}
+default_folder_unix=$(cpath 'C:\Program Files\Velto')
+windows_temp=$(cpath 'C:\windows\temp')
+
+intune_install=$(doc_span '/LOG="%TEMP%')
+intune_uninstall=$(doc_span '"C:\Program Files\Velto\unins000.exe" /S')
+check "the page has the Intune commands" [ -n "$intune_install" -a -n "$intune_uninstall" ]
+rm -f "$temp_dir/VeltoSetup.log"
+run_batch intune-install "$intune_install"
+check "Intune's install command exits 0 (status $status)" [ "$status" = 0 ]
+check "it installs into the default folder" [ -f "$default_folder_unix/Velto.exe" ]
+check "its log is in %TEMP%" grep -qx 'exit code: 0.\?' "$temp_dir/VeltoSetup.log"
+check "the entry's QuietUninstallString is Intune's uninstall command" \
+  grep -qixF "QuietUninstallString=${intune_uninstall//\"/\\\"}" <(product_values)
+key=$(doc_span 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velto')
+check "the detection rule's key has the packaged version" \
+  grep -q 'DisplayVersion.*1\.2\.0' <("$wine_run" reg query "HKLM\\$key" /v DisplayVersion 2>/dev/null)
+run_batch intune-uninstall "$intune_uninstall"
+check "Intune's uninstall command exits 0 (status $status)" [ "$status" = 0 ]
+check "it removes the folder and the entry" [ ! -e "$default_folder_unix" -a -z "$(product_values)" ]
+
+configmgr_install=$(doc_span '/LOG="%WINDIR%\Temp')
+configmgr_uninstall=$(doc_span '"%ProgramFiles%\Velto\unins000.exe" /S')
+check "the page has the Configuration Manager commands" \
+  [ -n "$configmgr_install" -a -n "$configmgr_uninstall" ]
+rm -f "$windows_temp/VeltoSetup.log"
+run_batch configmgr-install "$configmgr_install"
+check "Configuration Manager's installation program exits 0 (status $status)" [ "$status" = 0 ]
+check "its log is in %WINDIR%\\Temp" grep -qx 'exit code: 0.\?' "$windows_temp/VeltoSetup.log"
+run_batch configmgr-uninstall "$configmgr_uninstall"
+check "Configuration Manager's uninstall program exits 0 (status $status)" [ "$status" = 0 ]
+check "it removes the folder and the entry" [ ! -e "$default_folder_unix" -a -z "$(product_values)" ]
+
+echo "== the Group Policy start-up script"
+# It installs over another version (the older package), and not again when its version is there.
+sed -n '/^```bat$/,/^```$/p' "$doc" | sed '1d;$d' >"$work/startup.txt"
+check "the page has the start-up script" grep -q '^"%SETUP%" /S' "$work/startup.txt"
+mapfile -t startup_lines <"$work/startup.txt"
+startup_lines=("${startup_lines[@]/#set SETUP=*/set SETUP=$(zpath "$work/VeltoSetup.exe")}")
+run "$work/VeltoSetup-old.exe" /S
+check "the older package installs (status $status)" [ "$status" = 0 ]
+rm -f "$windows_temp/VeltoSetup.log"
+run_batch startup "${startup_lines[@]}"
+check "the first start installs over it and exits 0 (status $status)" [ "$status" = 0 ]
+check "it registers the wanted version" grep -qx 'DisplayVersion=1.2.0' <(product_values)
+check "its log is in %WINDIR%\\Temp" grep -qx 'exit code: 0.\?' "$windows_temp/VeltoSetup.log"
+rm -f "$windows_temp/VeltoSetup.log"
+run_batch startup "${startup_lines[@]}"
+check "the next start finds the version and exits 0 (status $status)" [ "$status" = 0 ]
+check "the next start does not run the setup" [ ! -e "$windows_temp/VeltoSetup.log" ]
+run "$default_folder_unix/unins000.exe" /S
+check "the uninstall after the script exits 0 (status $status)" [ "$status" = 0 ]
+
+echo "== the switch forms of the page"
+apps_folder=$(doc_span '/S /D=C:\Apps\Velto /NORESTART')
+check "the page has the unquoted folder example" [ -n "$apps_folder" ]
+run_batch apps "VeltoSetup.exe $apps_folder"
+check "'$apps_folder' exits 0 (status $status)" [ "$status" = 0 ]
+check "it installs into C:\\Apps\\Velto" [ -f "$(cpath 'C:\Apps\Velto')/Velto.exe" ]
+run "$(cpath 'C:\Apps\Velto')/unins000.exe" /S
+check "its uninstall exits 0 (status $status)" [ "$status" = 0 ]
+my_logs=$(cpath 'C:\my logs')
+mkdir -p "$my_logs"
+quoted_folder=$(doc_span '/D="C:\Program Files\Velto"')
+for form in "$(doc_span '/LOG="C:\my logs\setup.log"')" \
+  "$(doc_span '"/LOG=\"C:\my logs\setup.log\""')" "$(doc_span '"/LOG=C:\my logs\setup.log"')"; do
+  rm -f "$my_logs/setup.log"
+  run_batch log "VeltoSetup.exe $quoted_folder /S $form"
+  check "'$form' with '$quoted_folder' first exits 0 (status $status)" [ "$status" = 0 ]
+  check "'$form' writes the log" grep -qx 'exit code: 0.\?' "$my_logs/setup.log"
+  check "'$quoted_folder' is the folder" grep -qix 'folder: C:\\Program Files\\Velto.\?' "$my_logs/setup.log"
+done
+unquoted_log=$(doc_span '/LOG=C:\Users\John Smith\x.log')
+run_batch unquoted "VeltoSetup.exe /S $unquoted_log"
+check "'$unquoted_log' exits $exit_bad_command_line (status $status)" \
+  [ "$status" = "$exit_bad_command_line" ]
+run "$default_folder_unix/unins000.exe" /S
+rm -rf "$my_logs"
+
+echo "== the page's manifest command"
+# The page's indented commands, brindle-pack being the host tree's.
+sed -n '/^    mkdir manifests/,/^$/p' "$doc" | sed 's/^ *//; s/^brindle-pack /"$pack" /' >"$work/manifest.sh"
+check "the page has the manifest commands" grep -q '^"$pack" manifest' "$work/manifest.sh"
+mkdir -p "$work/manifest"
+cp "$work/VeltoSetup.exe" "$work/manifest/VeltoSetup-x64.exe"
+(cd "$work/manifest" && pack=$pack bash -e "$work/manifest.sh") >/dev/null
+status=$?
+check "the manifest command exits 0 (status $status)" \
+  [ "$status" = 0 -a -f "$work/manifest/manifests/Velto.Velto.installer.yaml" ]
+# Every line of the page's installer manifest, but for its comment and placeholders, is written.
+missing=$(sed -n '/^```yaml$/,/^```$/p' "$doc" | sed '1d;$d' | grep -v '#\|<the' |
+  grep -vxFf <(tr -d '\r' <"$work/manifest/manifests/Velto.Velto.installer.yaml"))
+check "the page's installer manifest is what the command writes (missing: $missing)" [ -z "$missing" ]
+# inspect prints the key of the page's detection rules and the hash the manifest holds.
+inspected=$("$pack" inspect "$work/manifest/VeltoSetup-x64.exe")
+check "inspect prints the detection rules' key" \
+  grep -qF "uninstall key:   HKEY_LOCAL_MACHINE\\$key" <<<"$inspected"
+sha=$(sha256sum "$work/manifest/VeltoSetup-x64.exe" | cut -c1-64 | tr a-f A-F)
+check "inspect and the manifest give the file's SHA-256" \
+  [ -n "$(grep -F "sha-256:         $sha" <<<"$inspected")" -a \
+    -n "$(grep -F "InstallerSha256: $sha" "$work/manifest/manifests/Velto.Velto.installer.yaml")" ]
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
