@@ -253,10 +253,11 @@ int CaptionNeed(UIButton* button) {
                          button->caption().c_str());
 }
 
-// True when the whole of `text` fits `label`'s width on one line.
+// True when the whole of `text` fits `label`'s width on one line (and was
+// measured at all).
 bool FitsLabel(UILabel* label, const std::wstring& text) {
-  return MeasureSkinText(label->GetHostDC(), label->style(), text.c_str()) <=
-         label->rect().right - label->rect().left;
+  const int need = MeasureSkinText(label->GetHostDC(), label->style(), text.c_str());
+  return need > 0 && need <= label->rect().right - label->rect().left;
 }
 
 // Expects every caption and label text among `window`'s children to fit its
@@ -342,6 +343,8 @@ TEST_F(MainWindowTest, EveryCaptionOfEveryShippedLanguageFitsItsRoom) {
       }
       // The progress window of the install (its finish window shows pictures only).
       MoveToDpi(window_->progress_window(), dpi);
+      const RECT& step = window_->progress_window().step_label()->rect();
+      EXPECT_EQ(step.right - step.left, MulDiv(558, dpi, 96));
       ExpectStepTextsFit(window_->progress_window(), true);
       window_.reset();
       TakeQuitMessage();
