@@ -101,6 +101,7 @@ class CHProcessWnd : public UIFrameWindow, public ProgressSink {
   // The language of the texts of this window, its error boxes and its finish
   // windows; set before the window is created (default Chinese).
   void set_language(const Language& language);
+  const Language& language() const { return language_; }
   // How much of the work a person sees (default: everything).
   void set_ui_level(UiLevel level) { ui_level_ = level; }
   // /CLOSEAPPLICATIONS: an unattended run answers Yes (default No).

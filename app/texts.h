@@ -297,8 +297,7 @@ inline constexpr AppTexts kEnglishTexts = {
     L"Installation complete: 100%",
     L"Installation failed",
     L"Uninstall did not finish",
-    L"Uninstall complete. We want to give you the best experience we can, and we would be glad "
-    L"of your suggestions and feedback.",
+    L"Uninstall complete. Your suggestions and feedback are welcome.",
     L"Done",
     L"Usage: setup [/S | /PASSIVE] [/NODESKTOP] [/NOTASKBAR] [/NOSTARTMENU] "
     L"[/ALLUSERS | /CURRENTUSER] [/LOG=file] [/D=folder]\n\n"

@@ -19,6 +19,8 @@
 #include "app/main_wnd.h"
 #include "app/run_folder.h"
 #include "app/texts.h"
+#include "setup/engine_texts.h"
+#include "setup/number_text.h"
 #include "setup/paths.h"
 #include "setup/uninstall_key.h"
 #include "setup/win_handles.h"
@@ -30,6 +32,7 @@
 #include "ui/controls/ui_check_box.h"
 #include "ui/controls/ui_edit_box.h"
 #include "ui/controls/ui_label.h"
+#include "ui/framework/dpi_awareness.h"
 #include "ui/framework/draw_primitives.h"
 
 namespace {
@@ -273,54 +276,116 @@ int CaptionNeed(UIButton* button) {
                          button->caption().c_str());
 }
 
+// True when the whole of `text` fits `label`'s width on one line (and was
+// measured at all).
+bool FitsLabel(UILabel* label, const std::wstring& text) {
+  const int need = MeasureSkinText(label->GetHostDC(), label->style(), text.c_str());
+  return need > 0 && need <= label->rect().right - label->rect().left;
+}
+
+// Expects every caption and label text among `window`'s children to fit its
+// element; returns how many were measured.
+int ExpectChildrenFit(const UIObject& window) {
+  int measured = 0;
+  for (const auto& child : window.children()) {
+    if (auto* button = dynamic_cast<UIButton*>(child.get()); button && !button->caption().empty()) {
+      EXPECT_LE(CaptionNeed(button), button->rect().right - button->rect().left)
+          << button->command_id();
+      ++measured;
+    } else if (auto* label = dynamic_cast<UILabel*>(child.get())) {
+      EXPECT_TRUE(FitsLabel(label, label->text())) << label->text();
+      ++measured;
+    }
+  }
+  return measured;
+}
+
+// Moves `window` (shown at 96 DPI) to a monitor of `dpi`, as Windows tells
+// it; Wine never sends the message, so the test does.
+void MoveToDpi(const UIObject& window, int dpi) {
+  if (dpi == 96) return;
+  const SIZE size = WindowSize(window.hwnd());
+  const RECT suggested = {0, 0, MulDiv(size.cx, dpi, 96), MulDiv(size.cy, dpi, 96)};
+  SendMessageW(window.hwnd(), kDpiChangedMessage, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+}
+
+// Every step text the progress window of `progress`'s run shows, as the
+// engines fill them (the percentage at its widest, 100).
+std::vector<std::wstring> StepTexts(const CHProcessWnd& progress, bool install) {
+  const AppTexts app = AppTextsFor(progress.language());
+  const EngineTexts engine = EngineTextsFor(progress.language());
+  if (!install) {
+    return {app.preparing_uninstall, app.uninstall_failed_step,
+            FormatLong(engine.deleting_step, 100)};
+  }
+  return {app.preparing_install,
+          app.install_finished,
+          app.install_failed_step,
+          FormatLong(engine.copying_step, 100),
+          FormatLong(engine.desktop_step, 100),
+          FormatLong(engine.taskbar_step, 100),
+          FormatLong(engine.start_menu_step, 100)};
+}
+
+// Expects every step text of the run to fit the progress window's step label.
+void ExpectStepTextsFit(CHProcessWnd& progress, bool install) {
+  ASSERT_NE(progress.step_label(), nullptr);
+  for (const std::wstring& text : StepTexts(progress, install)) {
+    EXPECT_TRUE(FitsLabel(progress.step_label(), text)) << text;
+  }
+}
+
 TEST_F(MainWindowTest, EveryCaptionOfEveryShippedLanguageFitsItsRoom) {
   std::vector<std::string> languages = {"zh", "en"};
   languages.insert(languages.end(), app_test::ShippedLanguages().begin(),
                    app_test::ShippedLanguages().end());
-  for (const std::string& language : languages) {
-    SCOPED_TRACE(language);
-    ASSERT_TRUE(CreateInstallPage(app_test::TranslatedConfigText(language)));
-    const std::vector<UICheckBox*> row = {window_->desktop_box(), window_->taskbar_box(),
-                                          window_->start_menu_box()};
-    for (size_t i = 0; i < row.size(); ++i) {
-      SCOPED_TRACE(i);
-      const RECT& rect = row[i]->rect();
-      // The whole caption fits its box and ends before the neighbour begins.
-      const int need = NeededWidth(row[i]);
-      EXPECT_LE(need, rect.right - rect.left) << rect.left << " " << rect.right;
-      const LONG limit =
-          i + 1 < row.size() ? row[i + 1]->rect().left : window_->install_button()->rect().left;
-      EXPECT_LE(rect.left + need, limit);
-    }
-    const RECT& agreement = window_->agreement_box()->rect();
-    EXPECT_LE(NeededWidth(window_->agreement_box()), agreement.right - agreement.left);
-    for (UIButton* button : {window_->install_button(), window_->browse_button()}) {
-      EXPECT_LE(CaptionNeed(button), button->rect().right - button->rect().left)
-          << button->command_id();
-    }
-    window_.reset();
-    TakeQuitMessage();
-
-    // The uninstall page: its question and both buttons.
-    ASSERT_TRUE(CreateDirectoryW((temp_folder_ + kRunName).c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(CreateOn(temp_folder_ + kRunName + L"\\unins000.exe",
-                         Package(app_test::TranslatedConfigText(language, 0))));
-    int measured = 0;
-    for (const auto& child : window_->children()) {
-      const int room = child->rect().right - child->rect().left;
-      if (auto* button = dynamic_cast<UIButton*>(child.get());
-          button && !button->caption().empty()) {
-        EXPECT_LE(CaptionNeed(button), room) << button->command_id();
-        ++measured;
-      } else if (auto* label = dynamic_cast<UILabel*>(child.get())) {
-        EXPECT_LE(MeasureSkinText(label->GetHostDC(), label->style(), label->text().c_str()), room);
-        ++measured;
+  ASSERT_TRUE(CreateDirectoryW((temp_folder_ + kRunName).c_str(), nullptr));
+  for (const int dpi : {96, 192}) {
+    for (const std::string& language : languages) {
+      SCOPED_TRACE(language + " at " + std::to_string(dpi));
+      ASSERT_TRUE(CreateInstallPage(app_test::TranslatedConfigText(language)));
+      MoveToDpi(*window_, dpi);
+      const std::vector<UICheckBox*> row = {window_->desktop_box(), window_->taskbar_box(),
+                                            window_->start_menu_box()};
+      for (size_t i = 0; i < row.size(); ++i) {
+        SCOPED_TRACE(i);
+        const RECT& rect = row[i]->rect();
+        // The whole caption fits its box and ends before the neighbour begins.
+        const int need = NeededWidth(row[i]);
+        EXPECT_LE(need, rect.right - rect.left) << rect.left << " " << rect.right;
+        const LONG limit =
+            i + 1 < row.size() ? row[i + 1]->rect().left : window_->install_button()->rect().left;
+        EXPECT_LE(rect.left + need, limit);
       }
+      const RECT& agreement = window_->agreement_box()->rect();
+      EXPECT_LE(NeededWidth(window_->agreement_box()), agreement.right - agreement.left);
+      for (UIButton* button : {window_->install_button(), window_->browse_button()}) {
+        EXPECT_LE(CaptionNeed(button), button->rect().right - button->rect().left)
+            << button->command_id();
+      }
+      // The progress window of the install (its finish window shows pictures only).
+      MoveToDpi(window_->progress_window(), dpi);
+      const RECT& step = window_->progress_window().step_label()->rect();
+      EXPECT_EQ(step.right - step.left, MulDiv(558, dpi, 96));
+      ExpectStepTextsFit(window_->progress_window(), true);
+      window_.reset();
+      TakeQuitMessage();
+
+      // The uninstall page: its question and both buttons; then its progress
+      // window and the uninstall-finished window's text and button.
+      ASSERT_TRUE(CreateOn(temp_folder_ + kRunName + L"\\unins000.exe",
+                           Package(app_test::TranslatedConfigText(language, 0))));
+      MoveToDpi(*window_, dpi);
+      EXPECT_EQ(ExpectChildrenFit(*window_), 3);
+      CHProcessWnd& progress = window_->progress_window();
+      MoveToDpi(progress, dpi);
+      ExpectStepTextsFit(progress, false);
+      MoveToDpi(progress.success_window2(), dpi);
+      EXPECT_EQ(ExpectChildrenFit(progress.success_window2()), 2);
+      window_.reset();
+      TakeQuitMessage();
     }
-    EXPECT_EQ(measured, 3);
-    window_.reset();
-    TakeQuitMessage();
   }
 }
 

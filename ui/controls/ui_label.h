@@ -54,6 +54,12 @@ class ScopedCountedLock {
   CountedLock& lock_;
 };
 
+// `text` as a one-line label `width` pixels wide shows it in `style`'s font
+// on `dc`: unchanged when it fits, else its longest start that fits with
+// "…" after it (spaces before the "…" dropped; never ending inside a
+// surrogate pair), down to "…" alone when not even one character fits.
+std::wstring FitTextToWidth(HDC dc, const TextStyle& style, const std::wstring& text, int width);
+
 class UILabel : public UIObject {
  public:
   UILabel();
@@ -64,7 +70,9 @@ class UILabel : public UIObject {
   // node is missing.
   bool LoadSkin(IResource* resource, const char* path, const JsonValue* base) override;
   // Draws the text, when not empty, into the element rectangle with the
-  // style's font, colour and alignment. No background.
+  // style's font, colour and alignment. No background. A one-line text wider
+  // than the rectangle is shown shortened (FitTextToWidth), never cut inside
+  // a letter nor drawn past the rectangle; the accessible name stays whole.
   void OnPaint(HDC dc, const RECT& rect, const RECT& clip) override;
   // Static text named by its text. User-interface thread.
   ElementDescription Describe() const override;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/ui/controls/controls_test_support.h"
+#include "ui/framework/draw_primitives.h"
 
 namespace brindle::test {
 namespace {
@@ -111,6 +112,47 @@ TEST_F(UILabelPaintTest, DrawsItsTextOnlyWhenThereIsOne) {
   label_->SetText(nullptr);
   EXPECT_TRUE(label_->text().empty());
   EXPECT_TRUE(AllTransparent(host_, label_->rect()));
+}
+
+// A one-line text wider than the label shows its longest start that fits,
+// ended by "…" at a whole character; the label's name stays whole.
+TEST_F(UILabelPaintTest, ATooWideTextIsShortenedWithAnEllipsis) {
+  HDC dc = label_->GetHostDC();
+  const TextStyle& style = label_->style();
+  const int width = label_->rect().right - label_->rect().left;
+  EXPECT_EQ(FitTextToWidth(dc, style, L"Installing", width), L"Installing");
+  EXPECT_EQ(FitTextToWidth(dc, style, L"Installing", 1), L"\u2026");
+  const std::wstring wide_texts[] = {
+      L"Uninstall complete. Your suggestions and feedback are welcome, always and everywhere.",
+      L"卸载完毕。我们致力于为您打造超一流的用户体验，我们希望能得到您宝贵的建议和反馈。",
+      std::wstring(60, L'W'),
+      // U+20000 repeated: pairs of UTF-16 units that must stay together.
+      [] {
+        std::wstring pairs;
+        for (int i = 0; i < 60; ++i) pairs += L"\xD840\xDC00";
+        return pairs;
+      }(),
+  };
+  for (const std::wstring& text : wide_texts) {
+    const std::wstring shown = FitTextToWidth(dc, style, text, width);
+    ASSERT_GE(shown.size(), 2u) << text;
+    EXPECT_LE(MeasureSkinText(dc, style, shown.c_str()), width) << shown;
+    EXPECT_EQ(shown.back(), L'\u2026');
+    const std::wstring start = shown.substr(0, shown.size() - 1);
+    EXPECT_EQ(text.compare(0, start.size(), start), 0) << shown;
+    EXPECT_NE(start.back(), L' ');
+    EXPECT_FALSE(IS_HIGH_SURROGATE(start.back())) << shown;
+    // Not shortened further than needed: one more character would not fit.
+    const size_t next = start.size() + (IS_HIGH_SURROGATE(text[start.size()]) ? 2 : 1);
+    if (text[start.size()] != L' ') {
+      EXPECT_GT(MeasureSkinText(dc, style, (text.substr(0, next) + L"\u2026").c_str()), width);
+    }
+  }
+
+  label_->SetText(wide_texts[0].c_str());
+  EXPECT_GT(RedPixels(host_, label_->rect()), 10);
+  EXPECT_TRUE(AllTransparent(host_, {label_->rect().right, 0, 200, 60}));
+  EXPECT_EQ(label_->text(), wide_texts[0]);
 }
 
 struct WorkerCall {
