@@ -922,7 +922,9 @@ TEST_F(BrindlePackTest, TheShortcutPlaceGoesIntoTheConfigOnlyForAllUsers) {
     PackageLocation location;
     ASSERT_EQ(LoadPackageConfig(source, config, location), PackageError::kNone);
     EXPECT_EQ(config.hasMember("shortcuts"), std::string(place) == "all-users") << place;
-    if (config.hasMember("shortcuts")) EXPECT_STREQ(config["shortcuts"].toCString(), place);
+    if (config.hasMember("shortcuts")) {
+      EXPECT_STREQ(config["shortcuts"].toCString(), place);
+    }
   }
 }
 

@@ -24,6 +24,37 @@ win() { "$wine_run" "$@" </dev/null >/dev/null 2>&1; }
 cpath() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
 zpath() { echo "Z:${1//\//\\}"; }
 
+# Prints the first non-empty output of the shell command `$1`, polled every 0.1 s for at most $2
+# seconds (default 20); fails when nothing came. Polling (rather than `xdotool search --sync`)
+# survives an X error from a window that closes while it is looked at.
+wait_for() {
+  local i out
+  for i in $(seq 1 $(( ${2:-20} * 10 ))); do
+    out=$(eval "$1" 2>/dev/null)
+    if [ -n "$out" ]; then echo "$out"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+# True when `$1` prints something within $2 seconds (default 20).
+appears() { wait_for "$1" "${2:-20}" >/dev/null; }
+# The visible windows of the exe `$1` with the size `$2` (WIDTHxHEIGHT).
+windows_of() {
+  local w
+  for w in $(xdotool search --onlyvisible --class "$1" 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $2\$" && echo "$w"
+  done
+}
+# Ends what an earlier script, stopped by a time-out, may have left running in the shared Wine
+# session: a setup or uninstaller still holding the product's lock would fail every later run.
+end_sample_processes() {
+  local image
+  for image in unins000.exe Velto.exe VeltoSetup.exe VeltoSetup-signed.exe VeltoSetup-user.exe \
+    VeltoSetup-both.exe; do
+    win taskkill /F /IM "$image"
+  done
+}
+
 e2e_start() {
   local name=$1; shift
   build= pack= setup= payload= licence= shots=
@@ -61,4 +92,5 @@ e2e_start() {
   appdata=$(cpath 'C:\users')/$(id -un)/AppData/Roaming
   start_menu="$appdata/Microsoft/Windows/Start Menu/Programs/Velto"
   quick_launch="$appdata/Microsoft/Internet Explorer/Quick Launch"
+  end_sample_processes
 }

@@ -40,9 +40,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+. "$(dirname "$0")/e2e_common.sh"  # the check helpers; its own prefix is not used here
 
 # Starts a private display of WIDTHxHEIGHT (DISPLAY set) with a compositor, ending the one before.
 start_display() {
@@ -58,16 +56,6 @@ start_display() {
   compositor=$!
 }
 
-wait_for() { # COMMAND [SECONDS]: prints the first non-empty output of COMMAND
-  local i out
-  for i in $(seq 1 $(( ${2:-30} * 10 ))); do
-    out=$(eval "$1" 2>/dev/null)
-    if [ -n "$out" ]; then echo "$out"; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
 # Starts the setup at DPI $1 and prints the main window's "X Y WIDTH HEIGHT" once it is shown at
 # its final size (the page is built before the window shows); saves a screenshot as $2 when given.
 placement_at() {
@@ -79,7 +67,7 @@ placement_at() {
   "$wine_loader" "$setup" >/dev/null 2>&1 &
   program=$!
   local window X Y WIDTH HEIGHT
-  window=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$' | head -n 1") || return 1
+  window=$(wait_for "xdotool search --onlyvisible --name '^Brindle\$' | head -n 1" 30) || return 1
   # Shown means composed: the folder text is drawn before the first show.
   eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
   if [ -n "${2:-}" ]; then
