@@ -147,8 +147,12 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     }
     return false;
   }
-  // The process that does the work holds the product's lock; those that only
-  // hand over (above) never take it.
+  // The process that does the work holds the product's lock until it ends.
+  bool recovered = false;
+  return LockAndRecover(recovered);
+}
+
+bool CHMainWnd::LockAndRecover(bool& recovered) {
   // The lock's area follows this process's rights, not the page's scope.
   const DWORD lock = product_lock_.Acquire(
       product_.id, RunsAsAdministrator() ? InstallScope::kMachine : InstallScope::kUser);
@@ -166,6 +170,7 @@ bool CHMainWnd::SettleStartup(JsonValue& config) {
     if (!problem.empty()) LogLine(L"journal not trusted", problem);
     const RecoveryResult recovery = RecoverInterruptedRun(product_.id, scope);
     LogRecovery(recovery);
+    recovered = recovered || recovery.found;
     if (!recovery.unrestored.empty()) {
       // Its journal stays for the next start to try again; a new run would
       // replace it.
@@ -203,10 +208,12 @@ void CHMainWnd::ElevateBeforeHandOff() {
 void CHMainWnd::HandToTemporaryUninstaller() {
   // Never run from the install folder that the uninstall removes. This
   // process waits for the copy, and its running image could not be deleted:
-  // it leaves the install folder first (a running program may be renamed on
-  // its volume) and comes back when the uninstall did not complete. An
-  // elevated process waits where only administrators write: what waits is
-  // what it copies and may move back to where the Uninstall entry points.
+  // it leaves the install folder (a running program may be renamed on its
+  // volume) and leaves a copy of its bytes in its place, so that the
+  // Uninstall entry names a working uninstaller until the uninstall itself
+  // removes both, whenever the uninstall stops. An elevated process waits
+  // where only administrators write: what waits is what it copies and may
+  // move back to where the Uninstall entry points.
   UniqueHandle waiting_folder;
   const std::wstring waiting_image = WaitingUninstallerPath(
       temp_folder_, RunsAsAdministrator(), ::GetCurrentProcessId(), waiting_folder);
@@ -218,6 +225,28 @@ void CHMainWnd::HandToTemporaryUninstaller() {
   const bool moved = read && !waiting_image.empty() &&
                      ::MoveFileExW(package_path_.c_str(), waiting_image.c_str(),
                                    MOVEFILE_REPLACE_EXISTING) != FALSE;
+  if (moved && !::CopyFileW(waiting_image.c_str(), package_path_.c_str(), TRUE)) {
+    ::DeleteFileW(package_path_.c_str());  // what a failed copy may have left
+  }
+  // `completed`: the install folder holds what the work left, never this
+  // uninstaller again.
+  const auto leave = [&](bool completed) {
+    if (moved) ReturnOrDropWaitingImage(waiting_image, moved_bytes, completed);
+  };
+  // Recovery first: an interrupted upgrade may have left this uninstaller
+  // with a record that its recovery makes stale. The copy takes the lock
+  // again for its work.
+  bool recovered = false;
+  if (!LockAndRecover(recovered)) {
+    leave(false);
+    return;
+  }
+  product_lock_.Release();
+  if (recovered) {
+    leave(true);
+    RestartRecoveredUninstaller();
+    return;
+  }
   const std::wstring self = moved ? waiting_image : package_path_;
   // A signed uninstaller's record stays in the install folder; the copy takes it along.
   const std::wstring record =
@@ -231,21 +260,41 @@ void CHMainWnd::HandToTemporaryUninstaller() {
     // The copy has ended: its run folder goes now, not only at the next
     // restart (which needs administrator rights to be scheduled) or run.
     RemoveEarlierRunFolders(temp_folder_);
-    if (moved) ReturnOrDropWaitingImage(waiting_image, moved_bytes, code);
+    leave(code == kExitSuccess);
     EndProcess(code);
     return;
   }
-  if (moved) ReturnWaitingUninstaller(waiting_image, package_path_, moved_bytes);
+  leave(false);
   Report(AppTextsFor(product_.language).uninstall_failed, nullptr, MB_ICONERROR);
   EndProcess(kExitTemporaryUninstallerFailed);
 }
 
+void CHMainWnd::RestartRecoveredUninstaller() {
+  // What recovery left in the install folder is the uninstaller of the
+  // install that stands now (none: nothing of the product is left).
+  if (::GetFileAttributesW(package_path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    LogLine(L"uninstall", L"nothing left to uninstall");
+    EndProcess(kExitSuccess);
+    return;
+  }
+  UniqueHandle restarted;
+  StartProgram(package_path_, arguments_, restarted);
+  if (!restarted) {
+    Report(AppTextsFor(product_.language).uninstall_failed, nullptr, MB_ICONERROR);
+    EndProcess(kExitTemporaryUninstallerFailed);
+    return;
+  }
+  LogLine(L"handed to", L"the recovered install's uninstaller");
+  CloseSetupLog();
+  EndProcess(WaitForExitCode(restarted.get(), kExitTemporaryUninstallerFailed));
+}
+
 void CHMainWnd::ReturnOrDropWaitingImage(const std::wstring& waiting_image,
-                                         const std::string& moved_bytes, UINT exit_code) {
-  if (exit_code != kExitSuccess) {
-    // Cancelled or failed: the install keeps its uninstaller, unless the
-    // uninstall left one of its own there, recording what is left, or the
-    // waiting file is no longer the one moved out.
+                                         const std::string& moved_bytes, bool completed) {
+  if (!completed && ::GetFileAttributesW(package_path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // Not completed, and the copy left in the install folder is gone: the
+    // install gets this uninstaller back, unless the waiting file is no
+    // longer the one moved out.
     if (ReturnWaitingUninstaller(waiting_image, package_path_, moved_bytes)) return;
     LogLine(L"uninstaller not moved back", waiting_image);
   }

@@ -135,18 +135,29 @@ class CHMainWnd : public UIFrameWindow {
   bool ReadProductAndSkin(const JsonValue& config);
   // Shows the damaged-package box and ends the process.
   void EndWithDamagedPackage();
-  // Starts the temporary uninstaller copy, waits for it and ends the process
-  // with its exit code.
+  // Takes the product's lock and undoes or finishes an interrupted run of the
+  // product; `recovered` is set when a journal was found. False, having ended
+  // the process (1618 or an incomplete recovery), when the run may not go on.
+  bool LockAndRecover(bool& recovered);
+  // Moves this (installed) uninstaller out of the install folder, leaving a
+  // copy there, recovers an interrupted run, then starts the temporary
+  // uninstaller copy, waits for it and ends the process with its exit code.
   void HandToTemporaryUninstaller();
+  // After a recovery before the hand-off: starts the uninstaller the install
+  // folder holds now with the same arguments and ends with its exit code
+  // (0 when recovery left nothing of the product).
+  void RestartRecoveredUninstaller();
   // For a process without administrator rights on Windows Vista and later:
   // starts this (installed) uninstaller elevated, waits for it and ends the
   // process with its exit code (kExitElevationDeclined when refused).
   void ElevateBeforeHandOff();
   // After the wait: puts the image this process runs from back as the
-  // install's uninstaller unless the uninstall completed (`exit_code` 0) or
-  // it no longer holds `moved_bytes`, what was moved out.
+  // install's uninstaller when the install folder has none and the work did
+  // not complete (`completed`: the folder holds what an uninstall or a
+  // recovery left), unless the image no longer holds `moved_bytes`, what was
+  // moved out; otherwise has it removed at restart.
   void ReturnOrDropWaitingImage(const std::wstring& waiting_image, const std::string& moved_bytes,
-                                UINT exit_code);
+                                bool completed);
   // The box of switches (/?, or an unknown switch when a person watches) and
   // the end of the process; an unattended run with an unknown switch only
   // logs it (to its /LOG= file, when it names one).

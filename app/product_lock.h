@@ -27,6 +27,8 @@ class ProductLock {
   // ERROR_ACCESS_DENIED) while another process holds it, ERROR_ACCESS_DENIED
   // when the area's root is not trusted, or another error of the open.
   DWORD Acquire(const std::wstring& product_id, InstallScope scope);
+  // Lets go of the lock (nothing when it is not held).
+  void Release() { file_.reset(); }
 
  private:
   UniqueHandle file_;

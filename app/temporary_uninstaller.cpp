@@ -44,9 +44,10 @@ bool CopyAndCheck(const std::wstring& source, const std::wstring& copy, UniqueHa
          original == copied;
 }
 
-// Starts `program` with `arguments`; the started process in `started` (empty
-// when the start failed).
-void Start(const std::wstring& program, const std::wstring& arguments, UniqueHandle& started) {
+}  // namespace
+
+void StartProgram(const std::wstring& program, const std::wstring& arguments,
+                  UniqueHandle& started) {
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
@@ -58,8 +59,6 @@ void Start(const std::wstring& program, const std::wstring& arguments, UniqueHan
   info.nShow = SW_SHOWNORMAL;
   started.reset(::ShellExecuteExW(&info) ? info.hProcess : nullptr);
 }
-
-}  // namespace
 
 bool IsTemporaryUninstaller(const std::wstring& self, const std::wstring& temp_folder) {
   if (temp_folder.empty()) return false;
@@ -95,7 +94,7 @@ bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& tem
   ::MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   if (!record.empty()) ::MoveFileExW(record_copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  Start(copy, arguments, started);
+  StartProgram(copy, arguments, started);
   return true;
 }
 

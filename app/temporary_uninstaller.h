@@ -39,6 +39,11 @@ bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& tem
                                const std::wstring& arguments, UniqueHandle& started,
                                const std::wstring& record = std::wstring());
 
+// Starts `program` with `arguments` (the shell's "open"); the started process
+// in `started`, empty when the start failed.
+void StartProgram(const std::wstring& program, const std::wstring& arguments,
+                  UniqueHandle& started);
+
 // Where the installed uninstaller waits, moved out of the install folder,
 // while its temporary copy runs: "waiting-uninstaller-<process_id>.exe" in a
 // new run folder made with `protect` (an elevated uninstall: only

@@ -99,12 +99,14 @@ class UninstallRun {
         return;
       }
     }
+    // The entry before the uninstaller it names: stopped in between, the
+    // entry never names a missing program (the journal finishes the rest).
+    if (registered_here) DeleteUninstallEntry(product_.id, Scope());
     DeleteProductFile(UninstallerPathOf(record_));
     // A signed uninstaller's record goes with it.
     if (NamesRecordBeside(config_)) DeleteProductFile(RecordPathBeside(UninstallerPathOf(record_)));
     RemoveEmptyFolders(record_.folders);
     if (result.restart_scheduled) ScheduleFoldersAtRestart();
-    if (registered_here) DeleteUninstallEntry(product_.id, Scope());
     if (result.left.empty()) sink_.FinishWork();
   }
 

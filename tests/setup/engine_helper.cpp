@@ -14,6 +14,20 @@
 //                         a process that ends itself while other threads run
 //                         has been seen to report another exit code: the
 //                         event is what says it stopped.)
+//   install-fail-stop PACKAGE FOLDER N EVENT
+//                         the same, with a machine registry this process
+//                         cannot write from the first disk step after its
+//                         journal is there (the journal's own place is found
+//                         through that registry): the install fails at a later
+//                         step and rolls back, and the N-th disk step may be
+//                         one of the rollback's
+//   install-stop-at PACKAGE FOLDER FILE EVENT
+//                         the same, stopped after the first disk step after
+//                         which FILE is there with other bytes than it had
+//                         at the start (an upgrade's new uninstaller, say)
+//   recover-stop N EVENT  recovers the interrupted machine-wide run of
+//                         "Velto" and stops the same way after its N-th disk
+//                         step; exit code 0 when the recovery ends first
 // Without arguments it is the program image of the tests' setup packages:
 // an uninstaller copy made from one runs RunUninstall on its own package and
 // exits with 0 on success, 1 on failure and 2 when it carries no package.
@@ -21,18 +35,22 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "json/json_value.h"
 #include "setup/install_engine.h"
 #include "setup/install_journal.h"
+#include "setup/journal_file.h"
+#include "setup/journal_recovery.h"
 #include "setup/package_layout.h"
 #include "setup/paths.h"
 #include "setup/processes.h"
 #include "setup/progress_sink.h"
 #include "setup/uninstall_engine.h"
 #include "setup/win_handles.h"
+#include "tests/setup/engine_test_support.h"
 
 namespace {
 
@@ -97,20 +115,65 @@ class InstallSink final : public ProgressSink {
 constexpr UINT kStoppedExitCode = 77;
 long g_steps_left = 0;
 HANDLE g_stopped_event = nullptr;
+// With install-fail-stop: the journal that, once there, makes the machine
+// registry unwritable for this process.
+std::wstring g_journal;
+std::unique_ptr<engine_test::UnwritableMachineKey> g_unwritable;
 
 void CountDiskStep() {
+  if (!g_journal.empty() && !g_unwritable &&
+      GetFileAttributesW(g_journal.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    g_unwritable = std::make_unique<engine_test::UnwritableMachineKey>();
+    if (!g_unwritable->Active()) {
+      g_unwritable.reset();
+      ExitProcess(4);
+    }
+  }
   if (--g_steps_left != 0) return;
+  // Its volatile keys go now: a stop runs no destructor.
+  g_unwritable.reset();
   SetEvent(g_stopped_event);
   TerminateProcess(GetCurrentProcess(), kStoppedExitCode);
 }
 
-int InstallAndStop(const wchar_t* package, const wchar_t* folder, const wchar_t* steps,
-                   const wchar_t* event) {
+// Stops this process after the `steps`-th disk step from now, having set
+// the named event `event`.
+void StopAfter(const wchar_t* steps, const wchar_t* event) {
   g_stopped_event = OpenEventW(EVENT_MODIFY_STATE, FALSE, event);
   g_steps_left = wcstol(steps, nullptr, 10);
   SetDiskStepHookForTesting(CountDiskStep);
+}
+
+std::wstring g_watched_file;
+std::string g_watched_bytes;
+
+void StopOnceChanged() {
+  std::string bytes;
+  if (!ReadWholeFile(g_watched_file, bytes) || bytes == g_watched_bytes) return;
+  SetEvent(g_stopped_event);
+  TerminateProcess(GetCurrentProcess(), kStoppedExitCode);
+}
+
+int InstallAndStopAt(const wchar_t* package, const wchar_t* folder, const wchar_t* file,
+                     const wchar_t* event) {
+  g_stopped_event = OpenEventW(EVENT_MODIFY_STATE, FALSE, event);
+  g_watched_file = file;
+  ReadWholeFile(g_watched_file, g_watched_bytes);
+  SetDiskStepHookForTesting(StopOnceChanged);
   InstallSink sink(folder);
   return static_cast<bool>(RunInstallFromPackage(std::wstring(package), sink)) ? 0 : 1;
+}
+
+int InstallAndStop(const wchar_t* package, const wchar_t* folder, const wchar_t* steps,
+                   const wchar_t* event) {
+  StopAfter(steps, event);
+  InstallSink sink(folder);
+  return static_cast<bool>(RunInstallFromPackage(std::wstring(package), sink)) ? 0 : 1;
+}
+
+int RecoverAndStop(const wchar_t* steps, const wchar_t* event) {
+  StopAfter(steps, event);
+  return RecoverInterruptedRun(L"Velto", InstallScope::kMachine).unrestored.empty() ? 0 : 1;
 }
 
 int RunOwnPackage() {
@@ -129,6 +192,14 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"install-stop" && argc == 6) {
     return InstallAndStop(argv[2], argv[3], argv[4], argv[5]);
   }
+  if (mode == L"install-fail-stop" && argc == 6) {
+    g_journal = JournalFolderOf(L"Velto", InstallScope::kMachine) + L"\\run.journal";
+    return InstallAndStop(argv[2], argv[3], argv[4], argv[5]);
+  }
+  if (mode == L"install-stop-at" && argc == 6) {
+    return InstallAndStopAt(argv[2], argv[3], argv[4], argv[5]);
+  }
+  if (mode == L"recover-stop" && argc == 4) return RecoverAndStop(argv[2], argv[3]);
   if (mode == L"end-own-file") {
     TerminateProcessesByPath(GetModulePath(), 0);
     return 3;

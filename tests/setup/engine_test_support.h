@@ -198,7 +198,7 @@ namespace engine_test {
 class UnwritableMachineKey {
  public:
   UnwritableMachineKey()
-      : path_(L"Software\\BrindleTest\\Machine" + std::to_wstring(GetCurrentProcessId())) {
+      : path_(L"Software\\BrindleTestVolatile\\Machine" + std::to_wstring(GetCurrentProcessId())) {
     HKEY created = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                         KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
@@ -226,7 +226,7 @@ class UnwritableMachineKey {
     if (active_) RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     if (read_only_) RegCloseKey(read_only_);
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\BrindleTest");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\BrindleTestVolatile");
   }
   UnwritableMachineKey(const UnwritableMachineKey&) = delete;
   UnwritableMachineKey& operator=(const UnwritableMachineKey&) = delete;

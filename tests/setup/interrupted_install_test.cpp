@@ -90,6 +90,14 @@ struct Places {
   std::string quick_launch_link;
 };
 
+void ExpectSamePlaces(const Places& expected, const Places& actual) {
+  EXPECT_EQ(expected.area, actual.area);
+  EXPECT_EQ(expected.entry, actual.entry);
+  EXPECT_EQ(expected.start_menu, actual.start_menu);
+  EXPECT_EQ(expected.desktop_link, actual.desktop_link);
+  EXPECT_EQ(expected.quick_launch_link, actual.quick_launch_link);
+}
+
 std::string LinkBytes(const std::wstring& link) {
   return Exists(link) ? Content(link) : std::string("<none>");
 }
@@ -139,15 +147,22 @@ class InterruptedInstallTest : public ::testing::Test {
     ASSERT_TRUE(RunInstallFromPackage(earlier_, sink));
   }
 
-  // Runs the upgrade in the helper, stopped after `steps` disk steps (0:
-  // never); the helper's exit code, kStopped whenever it says it stopped.
-  long UpgradeStoppedAfter(long steps) {
+  // Runs the helper's `mode` (with its arguments before the step count),
+  // stopped after `steps` disk steps (0: never); the helper's exit code,
+  // kStopped whenever it says it stopped.
+  static long StoppedAfter(const std::wstring& mode, long steps) {
     NamedEvent stopped;
     ChildProcess helper(test_package::SiblingProgram(L"setup_engine_helper.exe"),
-                        L"install-stop \"" + upgrade_ + L"\" \"" + folder_ + L"\" " +
-                            std::to_wstring(steps) + L" " + stopped.name());
+                        mode + L" " + std::to_wstring(steps) + L" " + stopped.name());
     const long code = helper.WaitExit(60000);
     return WaitForSingleObject(stopped.get(), 0) == WAIT_OBJECT_0 ? kStopped : code;
+  }
+  // The upgrade (or a fresh install of it), `failing` once its journal is
+  // there (see the helper's install-fail-stop).
+  long UpgradeStoppedAfter(long steps, bool failing = false) {
+    return StoppedAfter(std::wstring(failing ? L"install-fail-stop" : L"install-stop") + L" \"" +
+                            upgrade_ + L"\" \"" + folder_ + L"\"",
+                        steps);
   }
 
   // Uninstalls through a copy of the installed uninstaller; then nothing of
@@ -215,11 +230,7 @@ TEST_F(InterruptedInstallTest, AnUpgradeStoppedAfterAnyDiskStepIsUndoneOrFinishe
       EXPECT_EQ(upgraded.entry, after.entry);
       EXPECT_EQ(upgraded.start_menu.size(), after.start_menu.size());
     } else {
-      EXPECT_EQ(before.area, after.area);
-      EXPECT_EQ(before.entry, after.entry);
-      EXPECT_EQ(before.start_menu, after.start_menu);
-      EXPECT_EQ(before.desktop_link, after.desktop_link);
-      EXPECT_EQ(before.quick_launch_link, after.quick_launch_link);
+      ExpectSamePlaces(before, after);
     }
     UninstallLeavesNothing();
     if (HasFatalFailure() || HasFailure()) break;
@@ -260,6 +271,48 @@ TEST_F(InterruptedInstallTest, AFreshInstallStoppedAfterAnyDiskStepLeavesNothing
       ScratchFolder::RemoveTree(area_);
       if (HasFailure()) return;
     }
+  }
+}
+
+// A fresh install that fails once its journal is there (the helper's machine
+// registry turns unwritable), stopped after each disk step of the run and,
+// once past its failure, of its rollback; then, stopped in the
+// middle, a recovery that is itself stopped after each of its disk steps. The
+// next start always leaves the area, the entry and the shortcuts as before.
+TEST_F(InterruptedInstallTest, AStopDuringARollBackOrARecoveryIsUndoneAtTheNextStart) {
+  ASSERT_TRUE(EnsureDirectory(area_));
+  const Places before = Now();
+  const auto expect_as_before = [&] {
+    const RecoveryResult recovery = RecoverInterruptedRun(L"Velto", kMachine);
+    EXPECT_TRUE(recovery.unrestored.empty());
+    EXPECT_FALSE(recovery.committed);
+    ExpectSamePlaces(before, Now());
+  };
+  long steps = 1;
+  for (;; ++steps) {
+    SCOPED_TRACE("install stopped after disk step " + std::to_string(steps));
+    const long code = UpgradeStoppedAfter(steps, true);
+    if (code != kStopped) {
+      EXPECT_EQ(1, code);  // failed and rolled back, nothing to recover
+      break;
+    }
+    expect_as_before();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_LT(steps, 500);
+  }
+  ExpectSamePlaces(before, Now());
+  for (long recovery_steps = 1;; ++recovery_steps) {
+    SCOPED_TRACE("recovery stopped after disk step " + std::to_string(recovery_steps));
+    ASSERT_EQ(kStopped, UpgradeStoppedAfter(steps / 2, true));
+    const long code = StoppedAfter(L"recover-stop", recovery_steps);
+    if (code != kStopped) {
+      EXPECT_EQ(0, code);
+      ExpectSamePlaces(before, Now());
+      break;
+    }
+    expect_as_before();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_LT(recovery_steps, 500);
   }
 }
 

@@ -55,14 +55,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Version 1: the sample payload. Version 2: one file changed, and a large file of random bytes
-# (stored, not deflated) last in the archive.
-mkdir -p "$work/v1" "$work/v2"
+# Version 1: the sample payload and a file of its own. Version 2: without that file, one file
+# changed, and a large file of random bytes (stored, not deflated) last in the archive.
+# Version 3: version 2 without the large file.
+mkdir -p "$work/v1" "$work/v2" "$work/v3"
 cp -r "$payload" "$work/v1/payload"
-cp -r "$payload" "$work/v2/payload"
-echo "changed in version 2" >>"$work/v2/payload/readme.txt"
+cp -r "$payload" "$work/v3/payload"
+echo "only in version 1" >"$work/v1/payload/only-in-v1.txt"
+echo "changed in version 2" >>"$work/v3/payload/readme.txt"
+cp -r "$work/v3/payload" "$work/v2/payload"
 head -c $((large_mib << 20)) /dev/urandom >"$work/v2/payload/zz-large.bin"
-for version in v1 v2; do
+for version in v1 v2 v3; do
   "$pack" pack --stub "$setup" --payload "$work/$version/payload" --licence "$licence" \
     --lastrun Velto.exe --desktop Velto=Velto.exe --taskbar Velto=Velto.exe --progress never \
     --output "$work/$version/VeltoSetup.exe" >/dev/null || { echo "packing failed" >&2; exit 1; }
@@ -99,7 +102,7 @@ echo "== the next start"
 log=$work/next.log
 "$wine_run" "$work/v2/VeltoSetup.exe" "/LOG=$(zpath "$log")" "/D=$folder" </dev/null >/dev/null 2>&1 &
 setup_pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --class veltosetup 2>/dev/null | head -n 1)
+window=$(wait_for "xdotool search --onlyvisible --class veltosetup | head -n 1" 60)
 check "the next start shows its page" [ -n "$window" ]
 state >"$work/after.txt"
 check "before the page, version 1 is back exactly" diff -u "$work/before.txt" "$work/after.txt"
@@ -117,6 +120,24 @@ check "the install folder is gone" [ ! -e "$folder_unix" ]
 check "the shortcuts are gone" [ ! -e "$desktop/Velto.lnk" -a ! -e "$start_menu" -a ! -e "$quick_launch/Velto.lnk" ]
 check "the registration is gone" [ -z "$(product_values)" ]
 check "no journal is left" [ ! -e "$journal" ]
+
+echo "== an upgrade stopped once its uninstaller is written, then that uninstaller"
+win "$work/v1/VeltoSetup.exe" /S "/D=$folder"
+cp "$folder_unix/unins000.exe" "$work/v1-uninstaller.exe"
+win "$build/tests/setup/setup_engine_helper.exe" install-stop-at "$(zpath "$work/v3/VeltoSetup.exe")" \
+  "$folder" "$folder\unins000.exe" BrindleInterruptedE2E
+other_file() { [ -f "$1" ] && ! cmp -s "$1" "$2"; }
+check "the stopped upgrade wrote its own uninstaller" \
+  other_file "$folder_unix/unins000.exe" "$work/v1-uninstaller.exe"
+check "the stopped upgrade left its journal" [ -f "$journal" ]
+"$wine_run" "$folder_unix/unins000.exe" /S </dev/null >/dev/null 2>&1
+status=$?
+check "its uninstaller exits 0 (status $status)" [ "$status" = 0 ]
+check "nothing of either version is left, version 1's own file included" [ ! -e "$folder_unix" ]
+check "the registration is gone after the recovered uninstall" [ -z "$(product_values)" ]
+check "the shortcuts are gone after the recovered uninstall" \
+  [ ! -e "$desktop/Velto.lnk" -a ! -e "$start_menu" -a ! -e "$quick_launch/Velto.lnk" ]
+check "no journal is left after the recovered uninstall" [ ! -e "$journal" ]
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

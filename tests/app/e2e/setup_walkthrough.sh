@@ -51,27 +51,6 @@ clear_product_places() {
 
 # ---- X windows ----
 
-# Waits up to $2 seconds (default 20) until `$1` prints something; prints it.
-wait_for() {
-  local i out
-  for i in $(seq 1 $(( ${2:-20} * 10 ))); do
-    out=$(eval "$1" 2>/dev/null)
-    if [ -n "$out" ]; then echo "$out"; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# The visible windows of the exe `$1` with the size `$2` (WIDTHxHEIGHT).
-windows_of() {
-  local w
-  for w in $(xdotool search --onlyvisible --class "$1" 2>/dev/null); do
-    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $2\$" && echo "$w"
-  done
-}
-
-# True when `$1` prints something within $2 seconds (default 20).
-appears() { wait_for "$1" "${2:-20}" >/dev/null; }
 # Window position and size as "X Y WIDTH HEIGHT".
 placement() {
   local X Y WIDTH HEIGHT
@@ -318,15 +297,17 @@ check "it made one run folder for its copy in the temporary folder ($run_folders
   grep -qxE 'unins-[0-9a-f]{32}' <<<"$run_folders"
 temp_copy=$temp_dir/$run_folders/unins000.exe
 # While it waits, the installed uninstaller runs from the temporary folder (moved out of the
-# install folder, so that the uninstall can remove that folder). Elevated (every Wine process
-# is), it waits in a protected run folder of its own, never directly in the temporary folder.
+# install folder, so that the uninstall can remove that folder) and leaves a copy of itself in
+# its place, which the Uninstall entry names. Elevated (every Wine process is), it waits in a
+# protected run folder of its own, never directly in the temporary folder.
 waiting_image=$(ls "$temp_dir"/unins-*/waiting-uninstaller-*.exe 2>/dev/null | head -n 1)
 check "the elevated waiting uninstaller is in a run folder of its own ($waiting_image)" \
   [ -n "$waiting_image" -a "$(dirname "$waiting_image")" != "$temp_dir/$run_folders" ]
 check "no waiting uninstaller directly in the temporary folder" \
   [ -z "$(ls "$temp_dir"/waiting-uninstaller-*.exe 2>/dev/null)" ]
-check "the waiting uninstaller left the install folder" [ ! -e "$folder_unix/unins000.exe" ]
 check "it copied itself into the run folder" cmp -s "$waiting_image" "$temp_copy"
+check "the install folder keeps an uninstaller with its bytes" \
+  cmp -s "$waiting_image" "$folder_unix/unins000.exe"
 pending=$("$wine_run" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null)
 check "the copy is to be removed at the next restart" \
   grep -qiF "Temp\\$run_folders\\unins000.exe" <<<"$pending"

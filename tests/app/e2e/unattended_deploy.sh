@@ -325,7 +325,7 @@ echo "== a second setup of the product"
 "$wine_run" "$work/VeltoSetup.exe" </dev/null >/dev/null 2>&1 &
 first_pid=$!
 check "the first setup shows its page" \
-  timeout 60 xdotool search --sync --onlyvisible --class veltosetup >/dev/null
+  appears "xdotool search --onlyvisible --class veltosetup" 60
 run "$work/VeltoSetup.exe" /S "/LOG=$(zpath "$work/second.log")" "/D=$folder"
 check "a second setup while the first shows its page exits $exit_setup_running (status $status)" \
   [ "$status" = "$exit_setup_running" ]
@@ -390,10 +390,13 @@ check "the payload, the uninstaller and its record in the folder" \
   [ "$(tree_of "$folder_unix" | tr '\n' ' ')" = "$( (cd "$payload" && find . -mindepth 1; echo ./unins000.exe; echo ./unins000.dat) | sort | tr '\n' ' ')" ]
 check "osslsigncode verify passes on the installed uninstaller" verified "$folder_unix/unins000.exe"
 # Without /S the temporary copy shows the uninstall page and waits there.
+cp "$folder_unix/unins000.exe" "$work/signed-uninstaller.exe"
 "$wine_run" "$folder_unix/unins000.exe" </dev/null >/dev/null 2>&1 &
 waiting_pid=$!
-page=$(timeout 60 xdotool search --sync --onlyvisible --class unins000 2>/dev/null | head -n 1)
+page=$(wait_for "windows_of unins000.exe 670x330 | head -n 1" 60)
 check "the temporary copy shows the uninstall page" [ -n "$page" ]
+check "meanwhile the Uninstall entry's uninstaller is in the install folder, unchanged" \
+  cmp -s "$folder_unix/unins000.exe" "$work/signed-uninstaller.exe"
 copy=$(ls "$temp_dir"/unins-*/unins000.exe 2>/dev/null | head -n 1)
 check "osslsigncode verify passes on the running temporary copy ($copy)" verified "$copy"
 check "the record went along beside the copy" cmp -s "${copy%.exe}.dat" "$folder_unix/unins000.dat"
@@ -404,6 +407,10 @@ if [ -n "$page" ]; then
   xdotool mousemove --window "$page" 558 256 click 1
 fi
 for i in $(seq 1 600); do kill -0 "$waiting_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$waiting_pid" 2>/dev/null; then
+  win taskkill /F /IM unins000.exe
+  kill "$waiting_pid" 2>/dev/null
+fi
 wait "$waiting_pid"
 status=$?
 check "a cancelled uninstall exits as cancelled (status $status)" [ "$status" = "$exit_cancelled" ]
