@@ -13,6 +13,7 @@
 #include "app/elevation.h"
 #include "app/run_folder.h"
 #include "setup/file_utils.h"
+#include "setup/number_text.h"
 #include "setup/product.h"
 #include "setup/same_path.h"
 #include "setup/uninstaller_image.h"
@@ -100,7 +101,9 @@ bool StartTemporaryUninstaller(const std::wstring& self, const std::wstring& tem
 
 std::wstring WaitingUninstallerPath(const std::wstring& temp_folder, bool protect,
                                     unsigned long process_id, UniqueHandle& held_folder) {
-  const std::wstring name = L"waiting-uninstaller-" + std::to_wstring(process_id) + L".exe";
+  // Not std::to_wstring, which brings the C library's wide printf into the program.
+  const std::wstring name =
+      FormatLong(L"waiting-uninstaller-%ld.exe", static_cast<long>(process_id));
   if (!protect) return temp_folder + name;
   const std::wstring folder = CreateRunFolder(temp_folder, true, held_folder);
   return folder.empty() ? std::wstring() : folder + L"\\" + name;

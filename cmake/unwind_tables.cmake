@@ -6,14 +6,10 @@
 # --gc-sections finds unused. Without KEEP those tables are unreferenced and go, and with them
 # the functions that nothing calls.
 #
-# An exception is caught in the program in one place only: libstdc++'s operator new(nothrow),
-# around the throwing operator new. The code on that path keeps its tables: the unwinder
-# (libgcc_eh), libstdc++'s exception runtime (eh_*.o) and its operators new (new_op*.o), as does
-# everything not listed here. The listed code is never between a throw and that catch: C code
-# (zlib, the C runtime, winpthread, libgcc's arithmetic helpers) and the libstdc++ members below,
-# whose only catch clauses are in basic_string::reserve() without arguments and in
-# transactional-memory helpers, neither of which the program calls. An exception thrown through
-# them is uncaught with or without tables and ends the program in std::terminate.
+# Nothing in the program throws or catches: app/exception_free_runtime.cpp ends the process where
+# the library would throw, so the unwinder and libstdc++'s exception runtime are not linked, and
+# no table of the code listed here (C code: zlib, the C runtime, winpthread, libgcc's arithmetic
+# helpers; and the libstdc++ members below) is ever read.
 #
 # If the linker's default script has no such statement (another binutils), the program links
 # with the default script, as before, and configuring says so.

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
+
+#include "json/contract_failure.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ int32_t TruncateToInt32(double value) {
   return INT32_MIN;
 }
 
-[[noreturn]] void ThrowSubscript() { throw std::out_of_range("invalid vector<T> subscript"); }
+[[noreturn]] void ThrowSubscript() { ThrowOutOfRange("invalid vector<T> subscript"); }
 
 }  // namespace
 
@@ -220,7 +221,7 @@ JsonValue& JsonValue::operator[](size_t index) {
   Array& array = kind_ == JsonKind::Array ? *payload_.array : makeArray();
   if (index >= array.size()) {
     if (index >= array.max_size()) {
-      throw std::length_error("JsonValue array index too large");
+      ThrowLengthError("JsonValue array index too large");
     }
     array.resize(index + 1);
   }

@@ -18,8 +18,8 @@
 #include "setup/install_journal.h"
 #include "setup/install_record.h"
 #include "setup/journal_file.h"
-#include "setup/language.h"
 #include "setup/journal_recovery.h"
+#include "setup/language.h"
 #include "setup/link_check.h"
 #include "setup/number_text.h"
 #include "setup/os_version.h"
@@ -401,15 +401,29 @@ class InstallRun {
     return WriteFailure(error, failed);
   }
 
-  // Creates `target` anew for writing, after FreeTarget.
+  // Creates `target` anew for writing. Most targets are new, so the
+  // creation is the first look at the name; a name that is taken goes
+  // through FreeTarget first. The creation never follows a link at the name
+  // (a link there is a taken name), so it never writes elsewhere.
   InstallResult OpenTarget(const std::wstring& target, UniqueHandle& file) {
+    if (CreateNewTarget(target, file)) return InstallResult();
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+        error != ERROR_ACCESS_DENIED) {
+      return WriteFailure(error, target);
+    }
     InstallResult result = FreeTarget(target);
     if (!result) return result;
-    file.reset(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return WriteFailure(GetLastError(), target);
-    journal_.AddWrittenFile(target);
+    if (!CreateNewTarget(target, file)) return WriteFailure(GetLastError(), target);
     return result;
+  }
+
+  bool CreateNewTarget(const std::wstring& target, UniqueHandle& file) {
+    file.reset(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return false;
+    journal_.AddWrittenFile(target);
+    return true;
   }
 
   // Makes the place of the file `target` free for new content. An existing

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
-#include <stdexcept>
 
+#include "json/contract_failure.h"
 #include "setup/text_width.h"
 #include "ui/framework/accessible_elements.h"
 #include "ui/framework/dpi_scale.h"
@@ -402,7 +402,7 @@ bool CXEdit::OnSetCursor() {
 }
 
 void CXEdit::SetText(const wchar_t* text) {
-  if (!text) throw std::invalid_argument("CXEdit::SetText: null text");
+  if (!text) ThrowInvalidArgument("CXEdit::SetText: null text");
   std::wstring next(text);
   if (next != text_) caret_ = static_cast<int>(next.size());
   text_ = std::move(next);
