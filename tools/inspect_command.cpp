@@ -10,6 +10,7 @@
 #include "setup/package_format.h"
 #include "setup/pe_image.h"
 #include "setup/product_identity.h"
+#include "setup/uninstaller_image.h"
 #include "tools/icon_file.h"
 #include "tools/package_skin.h"
 #include "tools/pe_resources.h"
@@ -24,6 +25,19 @@
 namespace {
 
 using u64 = unsigned long long;
+
+// `config` as the config line shows it: a signed uninstaller's image (about a megabyte of
+// Base64, checked on its own line) is named by its length.
+JsonValue ShownConfig(const JsonValue& config) {
+  if (config.kind() != JsonKind::Object || !config.hasMember(kSignedUninstallerMember)) {
+    return config;
+  }
+  JsonValue shown = config;
+  const std::string image = config[kSignedUninstallerMember].toCString();
+  shown[kSignedUninstallerMember] =
+      "<" + std::to_string(image.size()) + " characters of Base64: the signed uninstaller>";
+  return shown;
+}
 
 class Inspector {
  public:
@@ -59,7 +73,7 @@ class Inspector {
           reader.message() + " at byte " + std::to_string(reader.errorOffset()) + " of the config");
     }
     const std::string formatted = FormatPackageConfig(config);
-    std::fprintf(out_, "config:          %s", formatted.c_str());
+    std::fprintf(out_, "config:          %s", FormatPackageConfig(ShownConfig(config)).c_str());
     if (formatted != text) {
       std::fprintf(out_, "                 (the stored text differs from this compact form)\n");
     }

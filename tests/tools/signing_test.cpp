@@ -192,6 +192,10 @@ TEST_F(SigningTest, ASignedPackageCarriesAnUninstallerSignedByTheSameCertificate
   EXPECT_TRUE(Contains(verify.out, "/CN=Brindle Test Signer/O=Velto")) << verify.out;
   EXPECT_EQ(WithoutSignatureFields(image), WithoutSignatureFields(file))
       << "the uninstaller's program image is the setup's";
+  // Its Base64 is named on the config line, not printed.
+  const ToolResult shown = RunBrindlePack({"inspect", output});
+  EXPECT_TRUE(Contains(shown.out, "\"signeduninstaller\":\"<")) << shown.out.substr(0, 4096);
+  EXPECT_LT(shown.out.size(), 64u * 1024);
 
   const ToolResult plain = RunBrindlePack(Pack(Path("unsigned.exe")));
   ASSERT_EQ(plain.exit_code, 0);
