@@ -4,7 +4,9 @@
 // administrator rights the protected "%ProgramData%\Brindle\journal", which
 // a standard user can neither write nor pre-create anything in; for a run
 // without them the user's own "%LOCALAPPDATA%\Brindle\journal". The process
-// that does the work holds it until it ends, and the system deletes it then.
+// that does the work holds it until it ends, and the system deletes it then;
+// an installed uninstaller that hands its work to a temporary copy holds it
+// only while it recovers an interrupted run, before the hand-off.
 // The lock fails closed: whatever keeps this process from holding the file
 // (another holder, a file it may not open, a folder that is not trusted)
 // means the setup does not run.
