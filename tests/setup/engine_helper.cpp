@@ -144,6 +144,13 @@ void StopAfter(const wchar_t* steps, const wchar_t* event) {
   SetDiskStepHookForTesting(CountDiskStep);
 }
 
+// Installs `package` into `folder` with every shortcut: 0 when the install
+// succeeds, 1 when it fails.
+int Install(const wchar_t* package, const wchar_t* folder) {
+  InstallSink sink(folder);
+  return static_cast<bool>(RunInstallFromPackage(std::wstring(package), sink)) ? 0 : 1;
+}
+
 std::wstring g_watched_file;
 std::string g_watched_bytes;
 
@@ -160,15 +167,13 @@ int InstallAndStopAt(const wchar_t* package, const wchar_t* folder, const wchar_
   g_watched_file = file;
   ReadWholeFile(g_watched_file, g_watched_bytes);
   SetDiskStepHookForTesting(StopOnceChanged);
-  InstallSink sink(folder);
-  return static_cast<bool>(RunInstallFromPackage(std::wstring(package), sink)) ? 0 : 1;
+  return Install(package, folder);
 }
 
 int InstallAndStop(const wchar_t* package, const wchar_t* folder, const wchar_t* steps,
                    const wchar_t* event) {
   StopAfter(steps, event);
-  InstallSink sink(folder);
-  return static_cast<bool>(RunInstallFromPackage(std::wstring(package), sink)) ? 0 : 1;
+  return Install(package, folder);
 }
 
 int RecoverAndStop(const wchar_t* steps, const wchar_t* event) {
