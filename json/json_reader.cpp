@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "json/decimal_real.h"
+
 namespace {
 
 // Real tokens longer than this are rejected rather than scanned.
@@ -295,9 +297,9 @@ bool Parser::readArray(JsonValue& target) {
 bool Parser::readNumber(const Token& token, JsonValue& target) {
   std::string text(token.start, token.end);
   if (text.find_first_of(".eE") != std::string::npos) {
-    char* scanned_end = nullptr;
-    double value = std::strtod(text.c_str(), &scanned_end);
-    if (text.size() > kMaxRealTokenLength || scanned_end == text.c_str()) {
+    double value = 0.0;
+    if (text.size() > kMaxRealTokenLength ||
+        ReadDecimalReal(token.start, token.end, value) == token.start) {
       return fail("'" + text + "' is too large or not a number.", token);
     }
     target = JsonValue(value);

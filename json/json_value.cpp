@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "json/contract_failure.h"
+#include "json/decimal_real.h"
 
 namespace {
 
@@ -16,6 +17,17 @@ int32_t TruncateToInt32(double value) {
     return static_cast<int32_t>(value);
   }
   return INT32_MIN;
+}
+
+// A text's leading decimal real after blanks (as the C library's strtod skips them); 0.0 when
+// there is none. Spellings other than decimal ones (hexadecimal, "inf", "nan") read as none.
+double RealFromText(const char* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) {
+    ++text;
+  }
+  double value = 0.0;
+  ReadDecimalReal(text, text + std::strlen(text), value);
+  return value;
 }
 
 [[noreturn]] void ThrowSubscript() { ThrowOutOfRange("invalid vector<T> subscript"); }
@@ -129,7 +141,7 @@ double JsonValue::toReal() const {
     case JsonKind::Real:
       return payload_.real;
     case JsonKind::String:
-      return std::strtod(toCString(), nullptr);
+      return RealFromText(toCString());
     default:
       return 0.0;
   }
