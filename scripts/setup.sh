@@ -3,9 +3,10 @@
 # root). Idempotent: a second run only checks and returns within seconds.
 #   - system packages (mingw-w64 i686 and x86-64, Wine 32- and 64-bit, Xvfb and X tools, fonts,
 #     osslsigncode, ...)
-#   - minizip's sources (unzip for the setup program, zip too for the Windows
-#     build of brindle-pack) from Debian's zlib source package, into the cache
-#     folder $BRINDLE_CACHE (default ~/.cache/brindle); never committed.
+#   - zlib's and minizip's sources (unzip for the setup program, zip too for the Windows
+#     build of brindle-pack; the Windows trees build zlib itself from them) from Debian's zlib
+#     source package, into the cache folder $BRINDLE_CACHE (default ~/.cache/brindle); never
+#     committed.
 #
 # The 32-bit packages (wine32:i386) are installed apart from the rest: a mirror caught mid-sync can
 # leave the i386 index behind the amd64 one, and multi-arch packages must match, so they may not
@@ -13,7 +14,7 @@
 # why, and the reason is kept in the cache ($cache/i386-unavailable) so that later runs skip the
 # slow index update for a day. The script fails only when no Windows architecture can run.
 #
-# --dry-run: apt-get only simulates (-s), no index update, no marker, no minizip fetch; for tests
+# --dry-run: apt-get only simulates (-s), no index update, no marker, no source fetch; for tests
 # of the fallback, with BRINDLE_EXTRA_PACKAGES naming packages to add to the line and BRINDLE_APT_GET
 # another apt-get to call.
 set -euo pipefail
@@ -100,12 +101,13 @@ install_packages() {
   fi
 }
 
-# minizip is not packaged for mingw; its sources ship in the zlib
-# source package. Private apt lists keep the machine's own sources untouched.
-fetch_minizip() {
-  local dest=$cache/minizip
-  [ -f "$dest/unzip.c" ] && [ -f "$dest/zip.c" ] && return 0
-  echo "setup: fetching minizip sources into $dest" >&2
+# minizip is not packaged for mingw, and mingw's packaged zlib is built for speed throughout (its
+# CRC tables alone cost the setup program 5 to 9 KB): both come from the zlib source package.
+# Private apt lists keep the machine's own sources untouched.
+fetch_zlib_sources() {
+  local dest=$cache/minizip zlib_dest=$cache/zlib
+  [ -f "$dest/unzip.c" ] && [ -f "$dest/zip.c" ] && [ -f "$zlib_dest/gzguts.h" ] && return 0
+  echo "setup: fetching zlib and minizip sources into $cache" >&2
   local work=$cache/apt-src
   rm -rf "$work" && mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/sources" "$work/src"
   local mirror
@@ -123,6 +125,12 @@ fetch_minizip() {
   for f in unzip.c unzip.h zip.c zip.h ioapi.c ioapi.h iowin32.c iowin32.h crypt.h mztools.c mztools.h; do
     cp "$work/src/zlib-src/contrib/minizip/$f" "$dest/"
   done
+  mkdir -p "$zlib_dest"
+  for f in adler32.c compress.c crc32.c crc32.h deflate.c deflate.h inffast.c inffast.h inffixed.h \
+    gzguts.h inflate.c inflate.h inftrees.c inftrees.h trees.c trees.h uncompr.c zconf.h zlib.h \
+    zutil.c zutil.h; do
+    cp "$work/src/zlib-src/$f" "$zlib_dest/"
+  done
   rm -rf "$work"
 }
 
@@ -137,6 +145,6 @@ check_wine_runs() {
 
 install_packages
 $dry_run && exit 0
-fetch_minizip
+fetch_zlib_sources
 check_wine_runs
 echo "setup: ready (cache $cache)" >&2
