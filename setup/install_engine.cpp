@@ -38,13 +38,13 @@
 #include "setup/uninstaller_image.h"
 #include "setup/volume_space.h"
 #include "setup/win_handles.h"
+#include "setup/write_behind.h"
 
 namespace {
 
 // Room for an entry name of up to 1023 bytes and its terminating zero.
 constexpr unsigned kEntryNameBufferSize = 1024;
 // Decompressed data goes through one buffer of this size, made once per install.
-constexpr unsigned kCopyBufferSize = 524288;
 // Longest time given to ended processes to go away and release their files.
 constexpr DWORD kWaitAfterEndingMs = 5000;
 
@@ -93,20 +93,6 @@ bool IsHeldForWriting(const std::wstring& path) {
   const DWORD error = GetLastError();
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
          error == ERROR_LOCK_VIOLATION;
-}
-
-// Writes all `size` bytes of `data` to `file`; ERROR_SUCCESS or the error of
-// the write that failed (a short write is retried, so that a full disk is
-// reported as such).
-DWORD WriteAll(HANDLE file, const char* data, DWORD size) {
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(file, data, size, &written, nullptr)) return GetLastError();
-    if (written == 0) return ERROR_WRITE_FAULT;
-    data += written;
-    size -= written;
-  }
-  return ERROR_SUCCESS;
 }
 
 // One run of the installation; all state lives for that run only.
@@ -298,12 +284,15 @@ class InstallRun {
     unz_global_info64 global = {};
     if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return Failure(InstallError::kPackageDamaged);
     if (global.number_entry == 0) return InstallResult();
+    InstallResult result;
     int status = unzGoToFirstFile(zip);
-    while (status == UNZ_OK) {
-      InstallResult result = ExtractEntry(zip);
-      if (!result) return result;
-      status = unzGoToNextFile(zip);
-    }
+    while (status == UNZ_OK && (result = ExtractEntry(zip))) status = unzGoToNextFile(zip);
+    // Every file handed to the writer is written and closed before anything else happens,
+    // a rollback included.
+    size_t failed = 0;
+    const DWORD error = writer_.Finish(failed);
+    if (!result) return result;
+    if (error != ERROR_SUCCESS) return WriteFailure(error, files_[failed]);
     // Anything but the end of the list means entries that were never reached.
     if (status != UNZ_END_OF_LIST_OF_FILE) return Failure(InstallError::kPackageDamaged);
     return InstallResult();
@@ -358,35 +347,33 @@ class InstallRun {
       return result;
     }
     files_.push_back(target);
-    result = CopyEntryData(zip, file.get(), size, target);
-    const bool closed = CloseHandle(file.release()) != 0;
-    const DWORD close_error = closed ? ERROR_SUCCESS : GetLastError();
+    const size_t tag = files_.size() - 1;
+    const bool whole = CopyEntryData(zip, file.get(), size, tag);
+    writer_.Close(file.release(), tag);
     // The CRC of the whole entry is checked here.
     const bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
-    if (!result) return result;
-    if (!closed) return WriteFailure(close_error, target);
-    if (!intact) return Failure(InstallError::kPackageDamaged);
+    if (!whole || !intact) return Failure(InstallError::kPackageDamaged);
+    // A write that failed (a full disk, say) stops the run at the next file.
+    size_t failed = 0;
+    const DWORD error = writer_.Error(failed);
+    if (error != ERROR_SUCCESS) return WriteFailure(error, files_[failed]);
     AfterDiskStep();
     return result;
   }
 
-  // Copies the current entry's decompressed data to `file`, the new `target`.
-  // A data error, or data that is not the size the entry states, means a
-  // damaged package.
-  InstallResult CopyEntryData(unzFile zip, HANDLE file, uint64_t size, const std::wstring& target) {
-    // One buffer for every entry: a block this large is mapped and unmapped anew for each
-    // allocation.
-    if (!copy_buffer_) copy_buffer_.reset(new char[kCopyBufferSize]);
-    char* buffer = copy_buffer_.get();
+  // Hands the current entry's decompressed data to the writer for `file`, whose tag is `tag`.
+  // False on a data error, or data that is not the size the entry states: a damaged package.
+  bool CopyEntryData(unzFile zip, HANDLE file, uint64_t size, size_t tag) {
     uint64_t total = 0;
     int read;
-    while ((read = unzReadCurrentFile(zip, buffer, kCopyBufferSize)) > 0) {
-      const DWORD error = WriteAll(file, buffer, static_cast<DWORD>(read));
-      if (error != ERROR_SUCCESS) return WriteFailure(error, target);
+    for (;;) {
+      DWORD space = 0;
+      char* buffer = writer_.Space(space);
+      if ((read = unzReadCurrentFile(zip, buffer, space)) <= 0) break;
+      writer_.Write(file, static_cast<DWORD>(read), tag);
       total += static_cast<unsigned>(read);
     }
-    if (read != 0 || total != size) return Failure(InstallError::kPackageDamaged);
-    return InstallResult();
+    return read == 0 && total == size;
   }
 
   // Creates `folder` with its missing parents, recording them for a rollback;
@@ -878,7 +865,8 @@ class InstallRun {
   JournalFile disk_;  // the journal on disk; closed without administrator rights
   InstallJournal journal_;
   std::wstring last_parent_;  // the folder of the last file, known to exist
-  std::unique_ptr<char[]> copy_buffer_;
+  // Writes and closes the payload's files behind the extraction; idle after ExtractEntries.
+  WriteBehind writer_;
   uint64_t needed_bytes_ = 0;  // CheckFreeSpace's figure; 0 when the volume did not answer
 };
 
