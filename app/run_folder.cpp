@@ -30,12 +30,6 @@ struct LocalFreeDeleter {
 };
 using LocalMemory = std::unique_ptr<void, LocalFreeDeleter>;
 
-// Owns a FindFirstFileW search.
-struct FindCloser {
-  void operator()(HANDLE find) const { ::FindClose(find); }
-};
-using FindHandle = std::unique_ptr<void, FindCloser>;
-
 // kRunFolderPrefix and 32 hexadecimal digits from the system's random number
 // generator; empty if it fails.
 std::wstring RandomRunFolderName() {

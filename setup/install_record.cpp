@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "json/json_value.h"
 #include "setup/base64.h"
@@ -16,6 +17,7 @@
 #include "setup/same_path.h"
 #include "setup/scratch_pool.h"
 #include "setup/text_convert.h"
+#include "setup/win_handles.h"
 
 namespace {
 
@@ -246,6 +248,37 @@ std::wstring UninstallerName(int number) {
   return L"unins" + digits + L".exe";
 }
 
+// n when `name` is UninstallerName(n) in any case; -1 otherwise.
+int UninstallerNumber(const wchar_t* name) {
+  if (wcslen(name) != 12 || _wcsnicmp(name, L"unins", 5) != 0 || _wcsicmp(name + 8, L".exe") != 0) {
+    return -1;
+  }
+  int number = 0;
+  for (const wchar_t* digit = name + 5; digit != name + 8; ++digit) {
+    if (*digit < L'0' || *digit > L'9') return -1;
+    number = number * 10 + (*digit - L'0');
+  }
+  return number;
+}
+
+// Which uninstaller names `folder` holds, by a file's name or its short name, from one listing
+// of the folder rather than a look at each of the thousand names (a fresh install's folder holds
+// none). None when the folder cannot be listed.
+std::vector<bool> TakenUninstallerNames(const std::wstring& folder) {
+  std::vector<bool> taken(kUninstallerNames, false);
+  WIN32_FIND_DATAW entry;
+  const HANDLE first = FindFirstFileW((folder + L"\\unins*").c_str(), &entry);
+  if (first == INVALID_HANDLE_VALUE) return taken;
+  const FindHandle find(first);
+  do {
+    for (const wchar_t* name : {entry.cFileName, entry.cAlternateFileName}) {
+      const int number = UninstallerNumber(name);
+      if (number >= 0) taken[number] = true;
+    }
+  } while (FindNextFileW(find.get(), &entry));
+  return taken;
+}
+
 // True when `path` is an uninstaller of `product_id` whose record names `folder`; `record`
 // receives that record.
 bool IsProductUninstaller(const std::wstring& path, const std::wstring& folder,
@@ -266,11 +299,12 @@ bool IsProductUninstaller(const std::wstring& path, const std::wstring& folder,
 EarlierInstall FindEarlierInstall(const std::wstring& folder, const std::wstring& product_id) {
   EarlierInstall earlier;
   const LinkCheck links(folder);
+  const std::vector<bool> taken = TakenUninstallerNames(folder);
   int first_free = -1;
   for (int number = 0; number < kUninstallerNames; ++number) {
     const std::wstring name = UninstallerName(number);
     const std::wstring path = folder + L"\\" + name;
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (!taken[number]) {
       if (first_free < 0) first_free = number;
       continue;
     }

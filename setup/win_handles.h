@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 // Owns a kernel HANDLE (files, processes, threads, events, Toolhelp snapshots)
@@ -49,6 +50,13 @@ class UniqueHandle {
   static bool IsValid(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
   HANDLE handle_ = nullptr;
 };
+
+// Owns a FindFirstFileW search and ends it with FindClose. Construct it only from a handle that
+// is not INVALID_HANDLE_VALUE.
+struct FindCloser {
+  void operator()(HANDLE find) const { ::FindClose(find); }
+};
+using FindHandle = std::unique_ptr<void, FindCloser>;
 
 // Owns an open registry key and closes it with RegCloseKey. Never hand it a
 // predefined root such as HKEY_LOCAL_MACHINE.

@@ -141,22 +141,27 @@ TEST_F(ForeignFilesTest, AStartMenuFolderTheInstallMadeGoesWithTheUninstall) {
   EXPECT_FALSE(Exists(StartMenuFolder()));
 }
 
+// Other products' uninstallers, whatever the case of their names, take their names; names that
+// only look alike do not.
 TEST_F(ForeignFilesTest, AnotherProductsUninstallerIsNeitherReplacedNorRemoved) {
   const std::string others = "another product's uninstaller";
-  ASSERT_TRUE(Write(folder_ + L"\\unins000.exe", others));
+  ASSERT_TRUE(Write(folder_ + L"\\UNINS000.EXE", others));
+  ASSERT_TRUE(Write(folder_ + L"\\unins001.exe", others));
+  ASSERT_TRUE(Write(folder_ + L"\\unins2.exe", others));
+  ASSERT_TRUE(Write(folder_ + L"\\unins002.exe.txt", others));
   const Tree before = TreeOf(folder_);
 
   ASSERT_TRUE(Install(Package({{"app.exe", "program"}})));
   EXPECT_EQ(Content(folder_ + L"\\unins000.exe"), others);
-  ASSERT_TRUE(Exists(folder_ + L"\\unins001.exe"));
-  EXPECT_EQ(RecordOf(folder_ + L"\\unins001.exe").uninstaller_name, L"unins001.exe");
+  ASSERT_TRUE(Exists(folder_ + L"\\unins002.exe"));
+  EXPECT_EQ(RecordOf(folder_ + L"\\unins002.exe").uninstaller_name, L"unins002.exe");
 
   // A second install of the same product finds its own uninstaller by its record.
   ASSERT_TRUE(Install(Package({{"app.exe", "program 2"}})));
-  EXPECT_FALSE(Exists(folder_ + L"\\unins002.exe"));
+  EXPECT_FALSE(Exists(folder_ + L"\\unins003.exe"));
   EXPECT_FALSE(Exists(folder_ + L"\\app.exe.old"));
 
-  ASSERT_TRUE(Uninstall(L"unins001.exe"));
+  ASSERT_TRUE(Uninstall(L"unins002.exe"));
   EXPECT_EQ(TreeOf(folder_), before);
 }
 
