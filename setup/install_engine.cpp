@@ -44,7 +44,6 @@ namespace {
 
 // Room for an entry name of up to 1023 bytes and its terminating zero.
 constexpr unsigned kEntryNameBufferSize = 1024;
-// Decompressed data goes through one buffer of this size, made once per install.
 // Longest time given to ended processes to go away and release their files.
 constexpr DWORD kWaitAfterEndingMs = 5000;
 
